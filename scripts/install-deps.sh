@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs every Debian package QelTessary needs to build, test and benchmark.
+# Idempotent: does nothing when everything is present.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev
+  libjsoncpp-dev rapidjson-dev
+  libcurl4-openssl-dev libproxy-dev libglib2.0-dev libxlsxwriter-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
+  fonts-dejavu-core
+  bfs fd-find findutils time
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}" >&2
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with AddressSanitizer and
+# UndefinedBehaviorSanitizer in its own folder and runs every test through CTest.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQEL_SANITIZE=ON -DQEL_BUILD_BENCH=OFF >/dev/null
+cmake --build build/asan
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir build/asan --output-on-failure -j2 --timeout 600

@@ -1,0 +1,52 @@
+#pragma once
+// The process-wide file manager: tree copy and delete, directory chains, and
+// the search walker (SearchFiles, defined by the search library).
+
+#include <atomic>
+#include <cstdint>
+
+#include "QelString.h"
+
+// Progress of a search. Only OnSearchProgress is ever raised; the other four
+// slots exist for compatibility and stay empty.
+class IQelFileMngEventDelegate {
+public:
+    virtual ~IQelFileMngEventDelegate() = default;
+    virtual void OnSearchProgress(std::int32_t fileCount, std::int32_t folderCount) = 0;
+    virtual void OnFileMngEvent2(std::int32_t, std::int32_t, std::int32_t) {}
+    virtual void OnFileMngEvent3(std::int32_t, std::int32_t, std::int32_t) {}
+    virtual void OnFileMngEvent4(std::int32_t, std::int32_t, std::int32_t) {}
+    virtual void OnFileMngEvent5(std::int32_t, std::int32_t, std::int32_t) {}
+};
+
+class CQelFileMng {
+public:
+    static CQelFileMng* GetInstance();
+    static void DeleteInstance();
+    virtual ~CQelFileMng() = default;
+
+    // Creates every missing folder along path.
+    bool doMakeDirectoryChain(const QelString& path);
+    // Copies the tree below source into destination (files overwritten inside the tree).
+    bool doCopyFolderContents(const QelString& source, const QelString& destination,
+                              const std::atomic<bool>* cancel = nullptr);
+    // Deletes the tree, the folder itself included.
+    bool doDeleteFolderContents(const QelString& path, const std::atomic<bool>* cancel = nullptr,
+                                bool pump = true);
+    // Lets the UI process pending events (through the installed pump hook).
+    static void PumpDialogMessages();
+
+    void SetEventDelegate(IQelFileMngEventDelegate* delegate) { m_delegate = delegate; }
+    IQelFileMngEventDelegate* GetEventDelegate() const { return m_delegate; }
+
+    // Walks root depth first, appending the full paths of hits (defined in the search library).
+    void SearchFiles(const QelString& root, QelStringArray& fileResults, QelStringArray& folderResults,
+                     const QelStringArray& nameStrings, const QelStringArray& extStrings,
+                     const QelStringArray& folderStrings, bool includeSubFolders);
+
+protected:
+    CQelFileMng() = default;
+
+private:
+    IQelFileMngEventDelegate* m_delegate = nullptr;
+};

@@ -1,0 +1,39 @@
+#pragma once
+// A pair of JsonCpp trees for one settings file name: the shipped defaults in
+// the program's config folder (never written) and the user's values in its
+// user folder (the only one written back). Lookups go by dotted paths such as
+// "searchfilter" or "list[2].name".
+
+#include <json/json.h>
+
+#include "QelString.h"
+
+class CQelJSONFileMng {
+public:
+    enum Tree { kEither = 0, kConfig = 1, kUser = 2 };
+
+    virtual ~CQelJSONFileMng() = default;
+
+    // False when an existing, non-empty file fails to parse; true otherwise.
+    bool Load(const QelString& name);
+    // Writes the user tree atomically (temporary file, fsync, rename); false
+    // when the file could not be written completely, the old file then intact.
+    bool Save(const QelString& name, bool styled);
+
+    // The value at path, or nullptr. The walk inserts null members, as JsonCpp's
+    // inserting access does.
+    Json::Value* FindValue(const QelString& path, int tree);
+    // The value at path, created on the way; nullptr for a selector other than 1 and 2.
+    Json::Value* MakeValue(const QelString& path, int tree);
+    void SetIntValue(const QelString& path, int value, int tree);
+    bool GetIntValue(const QelString& path, int tree, int& out);
+
+    Json::Value& ConfigTree() { return m_config; }
+    Json::Value& UserTree() { return m_user; }
+
+private:
+    Json::Value* SelectTree(int tree);
+
+    Json::Value m_config;
+    Json::Value m_user;
+};

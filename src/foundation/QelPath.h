@@ -1,0 +1,18 @@
+#pragma once
+// Path clean-ups shared by the file layer and the search engine.
+
+#include "QelString.h"
+
+namespace qel {
+// Removes trailing U+0020 spaces.
+QelString TrimTrailingSpaces(const QelString& path);
+// After the trim, appends '/' unless the last '/' found at index 1 or more ends the text.
+QelString EnsureTrailingSeparator(const QelString& path);
+// After the trim, cuts a '/' found at index 1 or more when it ends the text.
+QelString RemoveTrailingSeparator(const QelString& path);
+// Creates every missing folder along path; false at the first that cannot be made.
+bool MakeDirectoryChain(const QelString& path);
+// True when something exists at path (lstat succeeds).
+bool PathExists(const QelString& path);
+bool IsDirectory(const QelString& path);
+}  // namespace qel
