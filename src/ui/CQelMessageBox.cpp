@@ -1,0 +1,47 @@
+#include "CQelMessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+CQelMessageBox::Handler& CurrentHandler() {
+    static CQelMessageBox::Handler handler;
+    return handler;
+}
+QString g_lastText;
+int g_count = 0;
+
+QString TitleOr(const QString& title) { return title.isEmpty() ? QApplication::applicationName() : title; }
+}  // namespace
+
+void CQelMessageBox::Show(QWidget* parent, const QString& text, Kind kind, const QString& title) {
+    g_lastText = text;
+    ++g_count;
+    if (CurrentHandler()) {
+        CurrentHandler()(kind, text);
+        return;
+    }
+    switch (kind) {
+        case Kind::Warning:
+            QMessageBox::warning(parent, TitleOr(title), text);
+            break;
+        case Kind::Error:
+            QMessageBox::critical(parent, TitleOr(title), text);
+            break;
+        default:
+            QMessageBox::information(parent, TitleOr(title), text);
+            break;
+    }
+}
+
+bool CQelMessageBox::Ask(QWidget* parent, const QString& text, const QString& title) {
+    g_lastText = text;
+    ++g_count;
+    if (CurrentHandler()) return CurrentHandler()(Kind::Question, text) == Answer::Yes;
+    return QMessageBox::question(parent, TitleOr(title), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+void CQelMessageBox::SetHandler(Handler handler) { CurrentHandler() = std::move(handler); }
+QString CQelMessageBox::LastText() { return g_lastText; }
+int CQelMessageBox::Count() { return g_count; }
