@@ -1,0 +1,246 @@
+// The filter editor driven through its real widgets: typing, choosing the
+// type, clicking Add, Del, Save and Cancel, and reading the record handed back.
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <json/reader.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CDlgSearchFilter.h"
+#include "CQelMessageBox.h"
+
+namespace {
+using Rows = std::vector<std::string>;  // "text|Type|TypeDef" per row
+
+Json::Value ParseJson(const std::string& text) {
+    Json::Value value;
+    EXPECT_TRUE(Json::Reader().parse(text, value)) << text;
+    return value;
+}
+
+class FilterEditorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CQelMessageBox::SetHandler([this](CQelMessageBox::Kind, const QString& text) {
+            m_messages.push_back(text.toStdString());
+            return CQelMessageBox::Answer::Ok;
+        });
+    }
+    void TearDown() override { CQelMessageBox::SetHandler({}); }
+
+    void Open(CDlgSearchFilter::Mode mode, const Json::Value& record = Json::Value()) {
+        m_dlg = std::make_unique<CDlgSearchFilter>(nullptr, mode, record);
+        m_dlg->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
+    }
+    template <typename W>
+    W* Child(const char* name) {
+        W* widget = m_dlg->findChild<W*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QTreeWidget* List() { return Child<QTreeWidget>("filterList"); }
+    QLineEdit* SearchEdit() { return Child<QLineEdit>("searchStringEdit"); }
+    void Click(const char* button) { QTest::mouseClick(Child<QPushButton>(button), Qt::LeftButton); }
+
+    void Add(int selectorIndex, const QString& text) {
+        Child<QComboBox>("typeSelector")->setCurrentIndex(selectorIndex);
+        QTest::keyClicks(SearchEdit(), text);
+        Click("addButton");
+    }
+    void ClickRow(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        const QRect rect = List()->visualItemRect(List()->topLevelItem(row));
+        QTest::mouseClick(List()->viewport(), Qt::LeftButton, modifiers, rect.center());
+    }
+    Rows ListRows() {
+        Rows rows;
+        for (int i = 0; i < List()->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = List()->topLevelItem(i);
+            rows.push_back(QStringList({item->text(0), item->text(1), item->text(2)}).join(u'|').toStdString());
+        }
+        return rows;
+    }
+    std::string Record() { return m_dlg->GetFilterRecord().toStyledString(); }
+
+    std::unique_ptr<CDlgSearchFilter> m_dlg;
+    std::vector<std::string> m_messages;
+};
+
+TEST_F(FilterEditorTest, NewDialogOffersFourTypesAndAnEmptyListWithHiddenTypeDef) {
+    Open(CDlgSearchFilter::Mode::New);
+    EXPECT_EQ(m_dlg->windowTitle(), "Search Filter New");
+    EXPECT_TRUE(Child<QLineEdit>("filterNameEdit")->isEnabled());
+    auto* selector = Child<QComboBox>("typeSelector");
+    ASSERT_EQ(selector->count(), 4);
+    EXPECT_EQ(selector->currentIndex(), 0);
+    const QStringList entries = {"Full File Name", "File Name", "File Ext", "Folder Name"};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(selector->itemText(i), entries[i]);
+    QTreeWidgetItem* header = List()->headerItem();
+    EXPECT_EQ(QStringList({header->text(0), header->text(1), header->text(2)}),
+              QStringList({"Search String", "Type", "TypeDef"}));
+    EXPECT_FALSE(List()->isColumnHidden(0) || List()->isColumnHidden(1));
+    EXPECT_TRUE(List()->isColumnHidden(2));
+    EXPECT_EQ(List()->topLevelItemCount(), 0);
+}
+
+TEST_F(FilterEditorTest, FullFileNameSplitsAtTheLastDotAfterTheFirstCharacter) {
+    Open(CDlgSearchFilter::Mode::New);
+    const std::vector<std::pair<QString, Rows>> cases = {
+        {"report.txt", {"report|FileName|1", "txt|FileExt|2"}},
+        {"archive.", {"archive|FileName|1"}},
+        {".profile", {".profile|FileName|1"}},
+        {"a.b.c", {"a.b|FileName|1", "c|FileExt|2"}},
+        {"*.txt", {"*|FileName|1", "txt|FileExt|2"}},
+        {"report", {"report|FileName|1"}},
+        {"..", {".|FileName|1"}},
+    };
+    for (const auto& [text, added] : cases) {
+        const std::size_t before = ListRows().size();
+        Add(0, text);
+        const Rows rows = ListRows();
+        EXPECT_EQ(Rows(rows.begin() + static_cast<std::ptrdiff_t>(before), rows.end()), added) << text.toStdString();
+        EXPECT_TRUE(SearchEdit()->text().isEmpty());
+    }
+}
+
+TEST_F(FilterEditorTest, OtherTypesAddTheWholeTextAndEmptyTextAddsNothing) {
+    Open(CDlgSearchFilter::Mode::New);
+    Add(1, "a.b");
+    Add(2, "tar.gz");
+    Add(3, "src.old");
+    Add(0, "");
+    Child<QComboBox>("typeSelector")->setCurrentIndex(3);
+    QTest::keyClicks(SearchEdit(), "build");
+    QTest::keyClick(SearchEdit(), Qt::Key_Return);  // Enter adds, it does not save
+    EXPECT_EQ(ListRows(), (Rows{"a.b|FileName|1", "tar.gz|FileExt|2", "src.old|Folder|3", "build|Folder|3"}));
+    EXPECT_TRUE(m_dlg->isVisible());
+    EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(FilterEditorTest, DelRemovesTheFirstSelectedRowOnly) {
+    Open(CDlgSearchFilter::Mode::New);
+    for (const char* text : {"a", "b", "c", "d"}) Add(1, text);
+    Click("delButton");  // nothing selected
+    EXPECT_EQ(ListRows().size(), 4u);
+    ClickRow(2);
+    ClickRow(1, Qt::ControlModifier);
+    Click("delButton");
+    EXPECT_EQ(ListRows(), (Rows{"a|FileName|1", "c|FileName|1", "d|FileName|1"}));
+    Click("delButton");  // c is still selected
+    EXPECT_EQ(ListRows(), (Rows{"a|FileName|1", "d|FileName|1"}));
+}
+
+TEST_F(FilterEditorTest, ModifyShowsRowsGroupedByTypeAndSaveKeepsOrderAndDuplicates) {
+    Open(CDlgSearchFilter::Mode::Modify,
+         ParseJson(R"({"filterdirname":["build","src"],"filterfileext":["txt","md","txt"],)"
+                   R"("name":"Docs","filterfilename":["rep","*"]})"));
+    EXPECT_EQ(m_dlg->windowTitle(), "Search Filter Modify");
+    auto* name = Child<QLineEdit>("filterNameEdit");
+    EXPECT_EQ(name->text(), "Docs");
+    EXPECT_FALSE(name->isEnabled());
+    EXPECT_EQ(ListRows(), (Rows{"rep|FileName|1", "*|FileName|1", "txt|FileExt|2", "md|FileExt|2", "txt|FileExt|2",
+                                "build|Folder|3", "src|Folder|3"}));
+    Add(3, "lib");
+    Add(1, "new");
+    Click("saveButton");
+    EXPECT_EQ(m_dlg->result(), QDialog::Accepted);
+    EXPECT_EQ(Record(), ParseJson(R"({"name":"Docs","filterfilename":["rep","*","new"],)"
+                                  R"("filterfileext":["txt","md","txt"],"filterdirname":["build","src","lib"]})")
+                            .toStyledString());
+}
+
+TEST_F(FilterEditorTest, SaveWritesAllFourMembersEvenWhenArraysAreEmpty) {
+    Open(CDlgSearchFilter::Mode::New);
+    QTest::keyClicks(Child<QLineEdit>("filterNameEdit"), "Logs");
+    Add(2, "log");
+    Click("saveButton");
+    EXPECT_EQ(m_dlg->result(), QDialog::Accepted);
+    EXPECT_EQ(Record(),
+              ParseJson(R"({"name":"Logs","filterfilename":[],"filterfileext":["log"],"filterdirname":[]})")
+                  .toStyledString());
+}
+
+TEST_F(FilterEditorTest, SaveWithAnEmptyNameKeepsTheDialogOpenWithItsRows) {
+    Open(CDlgSearchFilter::Mode::New);
+    Add(0, "report.txt");
+    Click("saveButton");
+    EXPECT_EQ(m_messages, std::vector<std::string>{"The filter name is empty!!"});
+    EXPECT_TRUE(m_dlg->isVisible());
+    EXPECT_NE(m_dlg->result(), QDialog::Accepted);
+    EXPECT_TRUE(m_dlg->GetFilterRecord().isNull());
+    EXPECT_EQ(ListRows(), (Rows{"report|FileName|1", "txt|FileExt|2"}));
+
+    QTest::keyClicks(Child<QLineEdit>("filterNameEdit"), "Reports");
+    Click("saveButton");
+    EXPECT_FALSE(m_dlg->isVisible());
+    EXPECT_EQ(m_dlg->result(), QDialog::Accepted);
+    EXPECT_EQ(m_dlg->GetFilterRecord()["filterfileext"][0].asString(), "txt");
+}
+
+TEST_F(FilterEditorTest, CancelHandsBackNoRecord) {
+    Open(CDlgSearchFilter::Mode::New);
+    QTest::keyClicks(Child<QLineEdit>("filterNameEdit"), "Gone");
+    Add(1, "x");
+    Click("cancelButton");
+    EXPECT_EQ(m_dlg->result(), QDialog::Rejected);
+    EXPECT_TRUE(m_dlg->GetFilterRecord().isNull());
+}
+
+TEST_F(FilterEditorTest, HandEditedRecordShowsOnlyItsStringsAndCanBeNamed) {
+    Open(CDlgSearchFilter::Mode::Modify,
+         ParseJson(R"({"filterfilename":"notarray","filterfileext":[1,"txt",null,{"a":1}],"extra":true})"));
+    EXPECT_EQ(ListRows(), Rows{"txt|FileExt|2"});
+    auto* name = Child<QLineEdit>("filterNameEdit");
+    EXPECT_TRUE(name->isEnabled());  // without a name it could never be saved
+    QTest::keyClicks(name, "Fixed");
+    Click("saveButton");
+    EXPECT_EQ(Record(), ParseJson(R"({"name":"Fixed","filterfilename":[],"filterfileext":["txt"],"filterdirname":[]})")
+                            .toStyledString());
+
+    Open(CDlgSearchFilter::Mode::Modify, ParseJson(R"(["not", "an", "object"])"));
+    EXPECT_TRUE(ListRows().empty());
+}
+
+TEST_F(FilterEditorTest, StringsKeepTheirExactBytesThroughTheList) {
+    Json::Value record(Json::objectValue);
+    record["name"] = "caf\xc3\xa9";
+    record["filterfilename"].append(std::string("bad\xff\xfe name", 11));
+    record["filterdirname"].append("\xed\x95\x9c\xea\xb8\x80");
+    Open(CDlgSearchFilter::Mode::Modify, record);
+    Click("saveButton");
+    const Json::Value& saved = m_dlg->GetFilterRecord();
+    EXPECT_EQ(saved["name"].asString(), "caf\xc3\xa9");
+    EXPECT_EQ(saved["filterfilename"][0].asString(), std::string("bad\xff\xfe name", 11));
+    EXPECT_EQ(saved["filterdirname"][0].asString(), "\xed\x95\x9c\xea\xb8\x80");
+}
+
+TEST_F(FilterEditorTest, ListDrawsTheDarkLook) {
+    Open(CDlgSearchFilter::Mode::New);
+    Add(1, "WWWWWWWW");
+    Add(1, "second");
+    const QImage image = List()->viewport()->grab().toImage();
+    const QRect row0 = List()->visualItemRect(List()->topLevelItem(0));
+    const QRect row1 = List()->visualItemRect(List()->topLevelItem(1));
+    const int blankX = List()->viewport()->width() - 3;
+    EXPECT_EQ(image.pixelColor(blankX, row0.center().y()), QColor(43, 43, 43));
+    EXPECT_EQ(image.pixelColor(blankX, row1.center().y()), QColor(63, 63, 63));
+    bool textColourSeen = false;
+    for (int x = row0.left(); x < row0.left() + 120 && !textColourSeen; ++x) {
+        for (int y = row0.top(); y <= row0.bottom(); ++y) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - 81) + std::abs(c.green() - 156) + std::abs(c.blue() - 214) < 30) {
+                textColourSeen = true;
+                break;
+            }
+        }
+    }
+    EXPECT_TRUE(textColourSeen);
+}
+}  // namespace
