@@ -1,0 +1,16 @@
+// CQelFileMng::SearchFiles: the file manager's search, carried out by the
+// search library's walker.
+
+#include "CQelFileMng.h"
+#include "CQelSearchCriteria.h"
+#include "CQelSearchResults.h"
+#include "CQelTreeWalker.h"
+
+void CQelFileMng::SearchFiles(const QelString& root, QelStringArray& fileResults, QelStringArray& folderResults,
+                              const QelStringArray& nameStrings, const QelStringArray& extStrings,
+                              const QelStringArray& folderStrings, bool includeSubFolders) {
+    const CQelSearchCriteria criteria(nameStrings, extStrings, folderStrings);
+    CQelSearchResults results(root, fileResults, folderResults, GetEventDelegate());
+    CQelTreeWalker walker(criteria, results);
+    walker.Walk(root, includeSubFolders);
+}

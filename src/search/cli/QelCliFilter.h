@@ -1,0 +1,12 @@
+#pragma once
+// Saved search filters of env.json, read the way the main window reads them.
+
+#include "QelString.h"
+
+// Appends the strings of the filter record named name ("filterfilename",
+// "filterfileext", "filterdirname") to the three lists. The "searchfilter"
+// array comes from the user's env.json, else from the shipped one. False
+// with a message in error when the file cannot be read or there is no such
+// filter.
+bool LoadNamedFilter(const QelString& name, QelStringArray& names, QelStringArray& exts, QelStringArray& folders,
+                     QelString& error);
