@@ -10,6 +10,7 @@ packages=(
   libcurl4-openssl-dev libproxy-dev libglib2.0-dev libxlsxwriter-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   fonts-dejavu-core
+  shared-mime-info
   bfs fd-find findutils time
 )
 

@@ -16,6 +16,9 @@ public:
 
     virtual ~CQelLogMng() = default;
 
+    // Switches logging on when the arguments hold "--log" (the program's option).
+    void ApplyCommandLine(int argc, const char* const* argv);
+
     bool IsEnabled() const { return m_enabled.load(std::memory_order_relaxed); }
     void SetEnabled(bool enabled) { m_enabled.store(enabled, std::memory_order_relaxed); }
 

@@ -1,7 +1,6 @@
 #include "QelString.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -331,7 +330,7 @@ std::u16string FormatInteger(const QelFormatArg& a, char conv, const Spec& spec)
 }
 
 std::u16string FormatDouble(const QelFormatArg& a, char conv, const Spec& spec) {
-    double v = a.kind == QelFormatArg::Kind::Double ? a.d
+    const double v = a.kind == QelFormatArg::Kind::Double ? a.d
                : a.kind == QelFormatArg::Kind::Int  ? static_cast<double>(a.i)
                                                     : static_cast<double>(a.u);
     char fmt[16];
@@ -344,9 +343,8 @@ std::u16string FormatDouble(const QelFormatArg& a, char conv, const Spec& spec) 
     fmt[k++] = '*';
     fmt[k++] = conv;
     fmt[k] = 0;
-    char buf[512];
+    char buf[512];  // enough for %f of the largest double at the capped precision
     const int precision = spec.precision < 0 ? 6 : std::min(spec.precision, 100);
-    if (std::fabs(v) > 1e300 && conv == 'f') v = std::copysign(1e300, v);
     std::snprintf(buf, sizeof buf, fmt, precision, v);
     return Widen(buf);
 }

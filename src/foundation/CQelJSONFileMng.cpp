@@ -1,0 +1,140 @@
+#include "CQelJSONFileMng.h"
+
+#include <cstdlib>
+
+#include "CQelDirMng.h"
+#include "CQelFile.h"
+#include "CQelLogMng.h"
+#include "QelAtomicFile.h"
+
+namespace {
+
+// One element of a dotted path: a member name and, for "name[3]", an index.
+struct PathStep {
+    std::string member;
+    bool hasIndex = false;
+    long long index = 0;
+};
+
+PathStep ParseStep(const QelString& element) {
+    PathStep step;
+    const int open = element.Find(u'[');
+    const int close = element.ReverseFind(u']');
+    if (open < 0 || close <= 0) {
+        step.member = element.ToStdString();
+        return step;
+    }
+    step.member = element.Left(open).ToStdString();
+    step.hasIndex = true;
+    const QelString digits = close > open ? element.Mid(open + 1, close - open - 1) : QelString(u"");
+    step.index = std::strtoll(digits.ToStdString().c_str(), nullptr, 10);
+    return step;
+}
+
+// Walks path from root with inserting access. make: null nodes on the way
+// become containers and the last node is returned even when null; otherwise
+// the walk ends with nullptr at the first null node. A node of another type
+// where a container is needed ends a lookup, and is replaced when making.
+Json::Value* Walk(Json::Value* node, const QelString& path, bool make) {
+    QelStringArray elements;
+    QelString::Split(path, u".", elements);
+    for (const QelString& element : elements) {
+        const PathStep step = ParseStep(element);
+        if (step.hasIndex && step.index < 0) return nullptr;  // no element can be there
+        if (!node->isNull() && !node->isObject()) {
+            if (!make) return nullptr;
+            *node = Json::Value(Json::objectValue);
+        }
+        node = &(*node)[step.member];
+        if (!make && node->isNull()) return nullptr;
+        if (!step.hasIndex) continue;
+        if (!node->isNull() && !node->isArray()) {
+            if (!make) return nullptr;
+            *node = Json::Value(Json::arrayValue);
+        }
+        node = &(*node)[static_cast<Json::ArrayIndex>(step.index)];
+        if (!make && node->isNull()) return nullptr;
+    }
+    return node;
+}
+
+// Reads one settings file into tree; false only when it exists, holds text and does not parse.
+bool ReadTree(const QelString& path, Json::Value& tree) {
+    CQelFile file;
+    if (!file.Open(0, 0, path)) return true;
+    std::string text = file.ReadAll();
+    file.Close();
+    const std::size_t nul = text.find('\0');
+    if (nul != std::string::npos) text.resize(nul);
+    if (text.empty()) return true;
+    tree = Json::Value();
+    Json::Reader reader;
+    if (reader.parse(text, tree, true)) return true;
+    CQelLogMng::GetInstance()->Write(u"\"%s\" Json Read Failed", path);
+    return false;
+}
+
+std::string WithCrLf(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n') out.push_back('\r');
+        out.push_back(c);
+    }
+    return out;
+}
+
+}  // namespace
+
+Json::Value* CQelJSONFileMng::SelectTree(int tree) {
+    if (tree == kConfig) return &m_config;
+    if (tree == kUser) return &m_user;
+    return nullptr;
+}
+
+bool CQelJSONFileMng::Load(const QelString& name) {
+    const CQelDirMng* dirs = CQelDirMng::GetInstance();
+    const bool configOk = ReadTree(dirs->GetSubPath(u"config", name, false), m_config);
+    const bool userOk = ReadTree(dirs->GetSubPath(u"user", name, false), m_user);
+    return configOk && userOk;
+}
+
+bool CQelJSONFileMng::Save(const QelString& name, bool styled) {
+    const QelString path = CQelDirMng::GetInstance()->GetSubPath(u"user", name, true);
+    if (path.IsEmpty()) return false;
+    const std::string text = styled ? Json::StyledWriter().write(m_user) : Json::FastWriter().write(m_user);
+    if (qel::WriteFileAtomically(path, WithCrLf(text))) return true;
+    CQelLogMng::GetInstance()->Write(u"\"%s\" Json Write Failed", path);
+    return false;
+}
+
+Json::Value* CQelJSONFileMng::FindValue(const QelString& path, int tree) {
+    Json::Value* root = SelectTree(tree);
+    return root ? Walk(root, path, false) : nullptr;
+}
+
+Json::Value* CQelJSONFileMng::MakeValue(const QelString& path, int tree) {
+    Json::Value* root = SelectTree(tree);
+    return root ? Walk(root, path, true) : nullptr;
+}
+
+void CQelJSONFileMng::SetIntValue(const QelString& path, int value, int tree) {
+    if (tree == kEither) tree = kUser;
+    Json::Value* node = FindValue(path, tree);
+    if (!node) node = MakeValue(path, tree);
+    if (node) *node = Json::Value(value);
+}
+
+bool CQelJSONFileMng::GetIntValue(const QelString& path, int tree, int& out) {
+    out = 0;
+    Json::Value* node = nullptr;
+    if (tree == kEither) {
+        node = FindValue(path, kUser);
+        if (!node) node = FindValue(path, kConfig);
+    } else {
+        node = FindValue(path, tree);
+    }
+    if (!node || node->type() != Json::intValue || !node->isInt()) return false;
+    out = node->asInt();
+    return true;
+}
