@@ -4,7 +4,6 @@
 // double-click. It closes on Escape and when it loses activation, and hands
 // its result to the delegate once, as JSON.
 
-#include <QPointer>
 #include <QWidget>
 #include <string>
 
