@@ -1,0 +1,458 @@
+#include "CTessaryDlgDlg.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolButton>
+
+#include "CQelDirMng.h"
+#include "CQelImgMngr.h"
+#include "CQelLabel.h"
+#include "CQelLogMng.h"
+#include "CQelMessageBox.h"
+#include "CQelResultSubWnd.h"
+#include "CQelWinUtilFunc.h"
+#include "QelCtlTypes.h"
+#include "QelHandOffRecord.h"
+#include "QelPath.h"
+#include "QelPathHistory.h"
+#include "QelQtConvert.h"
+#include "QelWebPages.h"
+
+namespace {
+
+constexpr char16_t kTemplateTitle[] = u"QelTessary.Windows.Client";
+constexpr auto kProgressRefreshInterval = std::chrono::milliseconds(30);
+
+constexpr QelColorRef kStatusBackground = QelRGB(0x34, 0x3d, 0x45);
+constexpr QelColorRef kStatusRunText = QelRGB(0x56, 0x9c, 0xd6);
+constexpr QelColorRef kStatusCountText = QelRGB(0xee, 0xe8, 0xaa);
+
+constexpr char kNoJobQuestion[] =
+    "No post-retrieval processing action was specified.\t\t\t\t\t\t\t\n"
+    "If not specified, only results are output.\t\t\t\t\t\t\t\n"
+    "Would you like to proceed?";
+
+// Small picture buttons beside the lists (style 2) and the picture-only buttons (style 3).
+constexpr int kEditButtonStyle = 2;
+constexpr int kImageOnlyStyle = 3;
+
+QPushButton* MakeImageButton(QWidget* parent, const char16_t* image, int style, const QString& name,
+                             const QString& tip) {
+    auto* button = new QPushButton(parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    button->setToolTip(tip);
+    CQelImgMngr::GetInstance()->SetButtonImage(button, image, style);
+    return button;
+}
+
+QLabel* MakeLink(QWidget* parent, const QString& text, const QString& name) {
+    auto* link = new QLabel(QStringLiteral("<a href=\"#\">%1</a>").arg(text.toHtmlEscaped()), parent);
+    link->setObjectName(name);
+    link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    return link;
+}
+
+void FillCombo(QComboBox* combo, const QelStringArray& names) {
+    combo->clear();
+    for (const QelString& name : names) combo->addItem(ToQString(name));
+    if (combo->count() > 0) combo->setCurrentIndex(0);
+}
+
+// The strings of one member of a filter record, those that are strings.
+void CopyStrings(const Json::Value& record, const char* key, QelStringArray& out) {
+    out.RemoveAll();
+    const Json::Value& list = record[key];
+    if (!list.isArray()) return;
+    for (const Json::Value& item : list) {
+        if (item.isString()) out.Add(QelString::FromUtf8(item.asString()));
+    }
+}
+
+}  // namespace
+
+CTessaryDlgDlg::CTessaryDlgDlg(QWidget* parent) : QDialog(parent) {
+    BuildControls();
+    setWindowIcon(QIcon(QStringLiteral(":/qeltessary.svg")));
+    setWindowTitle(ToQString(
+        QelString::Formatted(u"%s (%s)", kTemplateTitle, CQelWinUtilFunc::GetInstance()->GetAppVersion())));
+    LoadEnvironment();
+    RestoreWindowPosition();
+
+    m_includeSub->setChecked(true);
+    m_afterSearch->setChecked(false);
+    OnAfterSearchToggled(false);
+    SetUpStatusLabel();
+    FillFilterCombo();
+    FillJobCombo();
+    qel::BuildHistoryDisplayLines(*m_env.history, m_historyLines);
+}
+
+CTessaryDlgDlg::~CTessaryDlgDlg() {
+    CQelFileMng* files = CQelFileMng::GetInstance();
+    if (files->GetEventDelegate() == this) files->SetEventDelegate(nullptr);
+}
+
+void CTessaryDlgDlg::BuildControls() {
+    auto* grid = new QGridLayout(this);
+
+    grid->addWidget(new QLabel(QStringLiteral("Work Path"), this), 0, 0);
+    m_pathEdit = new QLineEdit(this);
+    m_pathEdit->setObjectName(QStringLiteral("pathEdit"));
+    m_browseButton = new QToolButton(this);
+    m_browseButton->setObjectName(QStringLiteral("browseButton"));
+    m_browseButton->setText(QStringLiteral("..."));
+    m_browseButton->setToolTip(QStringLiteral("Choose a folder"));
+    connect(m_browseButton, &QToolButton::clicked, this, [this] {
+        const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Work Path"), m_pathEdit->text());
+        if (!folder.isEmpty()) m_pathEdit->setText(folder);
+    });
+    auto* pathRow = new QHBoxLayout();
+    pathRow->setSpacing(0);
+    pathRow->addWidget(m_pathEdit, 1);
+    pathRow->addWidget(m_browseButton);
+    grid->addLayout(pathRow, 0, 1);
+    m_historyButton = MakeImageButton(this, u"ArrowDown.png", kEditButtonStyle, QStringLiteral("historyButton"),
+                                      QStringLiteral("Search path history"));
+    m_historyDeleteButton = MakeImageButton(this, u"RDelete.png", kEditButtonStyle,
+                                            QStringLiteral("historyDeleteButton"),
+                                            QStringLiteral("Delete the chosen history entry"));
+    grid->addWidget(m_historyButton, 0, 2);
+    grid->addWidget(m_historyDeleteButton, 0, 3);
+
+    m_includeSub = new QCheckBox(QStringLiteral("Include SubPath"), this);
+    m_includeSub->setObjectName(QStringLiteral("includeSubCheck"));
+    grid->addWidget(m_includeSub, 1, 1);
+
+    grid->addWidget(new QLabel(QStringLiteral("Search Filter"), this), 2, 0);
+    m_filterCombo = new QComboBox(this);
+    m_filterCombo->setObjectName(QStringLiteral("filterCombo"));
+    grid->addWidget(m_filterCombo, 2, 1);
+    m_filterNewButton = MakeImageButton(this, u"PenAdd.png", kEditButtonStyle, QStringLiteral("filterNewButton"),
+                                        QStringLiteral("New filter"));
+    m_filterModifyButton = MakeImageButton(this, u"PenEdit.png", kEditButtonStyle,
+                                           QStringLiteral("filterModifyButton"), QStringLiteral("Modify filter"));
+    m_filterDeleteButton = MakeImageButton(this, u"PenDel.png", kEditButtonStyle,
+                                           QStringLiteral("filterDeleteButton"), QStringLiteral("Delete filter"));
+    grid->addWidget(m_filterNewButton, 2, 2);
+    grid->addWidget(m_filterModifyButton, 2, 3);
+    grid->addWidget(m_filterDeleteButton, 2, 4);
+
+    m_afterSearch = new QCheckBox(QStringLiteral("After Search"), this);
+    m_afterSearch->setObjectName(QStringLiteral("afterSearchCheck"));
+    connect(m_afterSearch, &QCheckBox::toggled, this, &CTessaryDlgDlg::OnAfterSearchToggled);
+    grid->addWidget(m_afterSearch, 3, 0);
+    m_jobCombo = new QComboBox(this);
+    m_jobCombo->setObjectName(QStringLiteral("jobCombo"));
+    grid->addWidget(m_jobCombo, 3, 1);
+    m_jobNewButton = MakeImageButton(this, u"PenAdd.png", kEditButtonStyle, QStringLiteral("jobNewButton"),
+                                     QStringLiteral("New job"));
+    m_jobModifyButton = MakeImageButton(this, u"PenEdit.png", kEditButtonStyle, QStringLiteral("jobModifyButton"),
+                                        QStringLiteral("Modify job"));
+    m_jobDeleteButton = MakeImageButton(this, u"PenDel.png", kEditButtonStyle, QStringLiteral("jobDeleteButton"),
+                                        QStringLiteral("Delete job"));
+    grid->addWidget(m_jobNewButton, 3, 2);
+    grid->addWidget(m_jobModifyButton, 3, 3);
+    grid->addWidget(m_jobDeleteButton, 3, 4);
+
+    auto* linkRow = new QHBoxLayout();
+    m_manualLink = MakeLink(this, QStringLiteral("Go Manual"), QStringLiteral("manualLink"));
+    m_blogLink = MakeLink(this, QStringLiteral("Visit Developer Blog"), QStringLiteral("blogLink"));
+    m_versionLink = MakeLink(this, QStringLiteral("Check App Last Version"), QStringLiteral("versionLink"));
+    connect(m_manualLink, &QLabel::linkActivated, this, [this] { OpenWebPage(qel::ManualPageAddress()); });
+    connect(m_blogLink, &QLabel::linkActivated, this, [this] { OpenWebPage(qel::kDeveloperBlogAddress); });
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("updateProgress"));
+    m_progress->hide();
+    m_donateButton = MakeImageButton(this, u"DonateCoffee_Halvard.png", kImageOnlyStyle,
+                                     QStringLiteral("donateButton"), QStringLiteral("Buy the developer a coffee"));
+    connect(m_donateButton, &QPushButton::clicked, this, [this] { OpenWebPage(qel::kDonationAddress); });
+    linkRow->addWidget(m_manualLink);
+    linkRow->addWidget(m_blogLink);
+    linkRow->addWidget(m_versionLink);
+    linkRow->addWidget(m_progress, 1);
+    linkRow->addStretch();
+    linkRow->addWidget(m_donateButton);
+    grid->addLayout(linkRow, 4, 0, 1, 5);
+
+    auto* searchRow = new QHBoxLayout();
+    m_searchButton = MakeImageButton(this, u"FindStart.png", kImageOnlyStyle, QStringLiteral("searchButton"),
+                                     QStringLiteral("Search"));
+    m_searchButton->setAccessibleName(QStringLiteral("Search"));
+    connect(m_searchButton, &QPushButton::clicked, this, &CTessaryDlgDlg::OnSearch);
+    m_status = new CQelLabel(this);
+    m_status->Create(this, QRect(0, 0, 200, 26), 1048);
+    m_status->setObjectName(QStringLiteral("statusLabel"));
+    m_status->setMinimumHeight(26);
+    m_exitButton = new QPushButton(QStringLiteral("Exit"), this);
+    m_exitButton->setObjectName(QStringLiteral("exitButton"));
+    m_exitButton->setAutoDefault(false);
+    connect(m_exitButton, &QPushButton::clicked, this, &CTessaryDlgDlg::OnExit);
+    // The template's default button stays hidden: Enter neither searches nor closes.
+    m_okButton = new QPushButton(QStringLiteral("OK"), this);
+    m_okButton->setObjectName(QStringLiteral("okButton"));
+    m_okButton->setAutoDefault(false);
+    m_okButton->hide();
+    searchRow->addWidget(m_searchButton);
+    searchRow->addWidget(m_status, 1);
+    searchRow->addWidget(m_exitButton);
+    grid->addLayout(searchRow, 5, 0, 1, 5);
+    grid->setColumnStretch(1, 1);
+}
+
+void CTessaryDlgDlg::SetUpStatusLabel() {
+    _tag_borderInfo border;
+    border.draw = true;
+    border.reserved = 0;
+    border.corner = 0.0f;
+    border.width = 1;
+    border.color = QelRGB(0x2f, 0x4f, 0x4f);
+    m_status->SetPropBorder(u"border", border);
+    m_status->SetPropColor(u"bgcolor", kStatusBackground);
+    m_status->SetPropColor(u"fgcolor", QelRGB(0x4b, 0x9c, 0xd6));
+    m_status->SetPropString(u"font", u"맑은 고딕,-12,700,0,0,0,129");
+    m_status->SetPropBool(u"elispisis", true);
+    m_status->SetPropString(u"caption", u"Welcome Corvane Tessary");
+}
+
+void CTessaryDlgDlg::LoadEnvironment() {
+    m_env = qel::LoadEnvironment(m_settings);
+    qel::BuildNameList(*m_env.filters, m_filterNames, m_filterIndexes);
+    qel::BuildNameList(*m_env.jobs, m_jobNames, m_jobIndexes);
+}
+
+void CTessaryDlgDlg::RestoreWindowPosition() {
+    qel::QelWindowRect saved;
+    if (!qel::ReadLastPosition(m_settings, saved)) return;
+    const QRect rect(saved.left, saved.top, saved.right - saved.left, saved.bottom - saved.top);
+    // A rectangle on no screen (a monitor removed since) would open the window
+    // out of sight: keep the default position then.
+    bool onScreen = false;
+    for (const QScreen* screen : QGuiApplication::screens()) onScreen = onScreen || screen->geometry().intersects(rect);
+    if (!onScreen) return;
+    move(rect.topLeft());
+    resize(rect.size());
+}
+
+void CTessaryDlgDlg::FillFilterCombo() { FillCombo(m_filterCombo, m_filterNames); }
+
+void CTessaryDlgDlg::FillJobCombo() { FillCombo(m_jobCombo, m_jobNames); }
+
+void CTessaryDlgDlg::OnAfterSearchToggled(bool checked) {
+    for (QWidget* widget : {static_cast<QWidget*>(m_jobCombo), static_cast<QWidget*>(m_jobNewButton),
+                            static_cast<QWidget*>(m_jobModifyButton), static_cast<QWidget*>(m_jobDeleteButton)}) {
+        widget->setEnabled(checked);
+    }
+}
+
+void CTessaryDlgDlg::OpenWebPage(const QelString& address) {
+    CQelWinUtilFunc* util = CQelWinUtilFunc::GetInstance();
+    char16_t program[4096] = {};
+    std::uint32_t length = sizeof(program) / sizeof(program[0]);
+    if (util->_AssocQueryString(u".html", program, &length) != CQelWinUtilFunc::kStatusOk || program[0] == 0) {
+        CQelMessageBox::Show(this, QStringLiteral("No registered programs found."));
+        return;
+    }
+    if (!util->RunProcess(QelString::Formatted(u"%s \"%s\"", program, address))) {
+        CQelMessageBox::Show(this, QStringLiteral("\".html\" Failed to run the registered program."),
+                             CQelMessageBox::Kind::Error);
+    }
+}
+
+void CTessaryDlgDlg::OnSearch() {
+    const QelString path = FromQString(m_pathEdit->text());
+    if (path.IsEmpty()) {
+        CQelMessageBox::Show(this, QStringLiteral("The path is empty!!"), CQelMessageBox::Kind::Warning);
+        return;
+    }
+    CQelFileMng* files = CQelFileMng::GetInstance();
+    if (!qel::PathExists(path)) {
+        CQelMessageBox::Show(this, QStringLiteral("The search path is invalid!!"), CQelMessageBox::Kind::Warning);
+        return;
+    }
+    if (m_filterCombo->count() == 0) {
+        CQelMessageBox::Show(this, QStringLiteral("There are no search filters."), CQelMessageBox::Kind::Warning);
+        return;
+    }
+    bool runJob = m_afterSearch->isChecked();
+    if (runJob && m_jobCombo->count() == 0) {
+        if (!CQelMessageBox::Ask(this, QString::fromLatin1(kNoJobQuestion))) return;
+        runJob = false;
+    }
+    QelStringArray names, extensions, folders;
+    if (!CopyCriteria(names, extensions, folders)) {
+        CQelLogMng::GetInstance()->Write(u"There are no search criteria!!");
+        CQelMessageBox::Show(this, QStringLiteral("There are no search criteria!!"), CQelMessageBox::Kind::Warning);
+        return;
+    }
+    const bool includeSub = m_includeSub->isChecked();
+    m_fileResults.RemoveAll();
+    m_folderResults.RemoveAll();
+
+    files->SetEventDelegate(this);
+    const auto start = std::chrono::steady_clock::now();
+    m_lastProgressRefresh = start;
+    m_searching = true;
+    BeginSearchFrame();
+
+    CQelLogMng::GetInstance()->Write(u"Run Search!");
+    SetStatus(u"Run Search!", kStatusRunText);
+    files->SearchFiles(path, m_fileResults, m_folderResults, names, extensions, folders, includeSub);
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
+
+    CQelLogMng::GetInstance()->Write(u"Finish Search!");
+    SetStatus(u"Finish Search!", kStatusRunText);
+    const QelString summary = QelString::Formatted(u"Find File:%d, Folder:%d, search took %d seconds",
+                                                   m_fileResults.GetCount(), m_folderResults.GetCount(),
+                                                   static_cast<long long>(seconds.count()));
+    CQelLogMng::GetInstance()->Write(u"%s", summary);
+    SetStatus(summary, kStatusCountText);
+    CQelWinUtilFunc::GetInstance()->PumpMessages();
+
+    // Handing the results to an after-search job comes with the job runner;
+    // until then the results are shown either way.
+    if (runJob) CQelLogMng::GetInstance()->Write(u"After-search job runner not available: showing the results");
+    ShowResultSubWnd(m_resultWnd != nullptr);
+    EndSearchFrame();
+    AddToHistory(path, includeSub);
+}
+
+bool CTessaryDlgDlg::CopyCriteria(QelStringArray& names, QelStringArray& extensions, QelStringArray& folders) const {
+    names.RemoveAll();
+    extensions.RemoveAll();
+    folders.RemoveAll();
+    const int entry = m_filterCombo->currentIndex();
+    if (entry < 0 || entry >= m_filterIndexes.GetCount()) return false;
+    const Json::Value& filters = *m_env.filters;
+    const auto index = static_cast<Json::ArrayIndex>(m_filterIndexes[static_cast<std::size_t>(entry)]);
+    if (index >= filters.size()) return false;
+    const Json::Value& record = filters[index];
+    CopyStrings(record, "filterfilename", names);
+    CopyStrings(record, "filterfileext", extensions);
+    CopyStrings(record, "filterdirname", folders);
+    return !names.empty() || !extensions.empty() || !folders.empty();
+}
+
+void CTessaryDlgDlg::SetStatus(const QelString& text, std::uint32_t fgcolor) {
+    m_status->SetPropColor(u"fgcolor", fgcolor);
+    m_status->SetPropColor(u"bgcolor", kStatusBackground);
+    m_status->SetPropString(u"caption", text);
+}
+
+void CTessaryDlgDlg::BeginSearchFrame() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    setEnabled(false);
+    if (m_resultWnd) m_resultWnd->BeginBusy();
+}
+
+void CTessaryDlgDlg::EndSearchFrame() {
+    setEnabled(true);
+    QApplication::restoreOverrideCursor();
+    m_searching = false;
+}
+
+void CTessaryDlgDlg::OnSearchProgress(std::int32_t fileCount, std::int32_t folderCount) {
+    CQelLogMng::GetInstance()->Write(u"Find File:%d, Folder:%d", fileCount, folderCount);
+    // Refreshing and pumping on every hit would dominate a large search; the
+    // summary at the end always carries the final counts.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_lastProgressRefresh < kProgressRefreshInterval) return;
+    m_lastProgressRefresh = now;
+    SetStatus(QelString::Formatted(u"Find File:%d, Folder:%d", fileCount, folderCount), kStatusCountText);
+    CQelWinUtilFunc::GetInstance()->PumpMessages();
+}
+
+void CTessaryDlgDlg::ShowResultSubWnd(bool alreadyExists) {
+    CQelLogMng* log = CQelLogMng::GetInstance();
+    if (!alreadyExists) {
+        m_resultWnd = std::make_unique<CQelResultSubWnd>();
+        m_resultWnd->SetDelegate(this);
+        log->Write(u"SubWindow[Hwnd=%s]", u"NULL");
+        const QRect frame = frameGeometry();
+        const qel::QelSubWndSize size{frame.width(), kResultSubWndHeight};
+        std::string text = qel::WriteHandOffRecord(qel::MakeHandOffRecord(m_fileResults, m_folderResults, &size));
+        m_resultWnd->CreateSubWnd(this, text, frame.left(), frame.bottom() + 1);
+        log->Write(u"Create SubWindow!!");
+        activateWindow();
+        setFocus();
+        return;
+    }
+    std::string text = qel::WriteHandOffRecord(qel::MakeHandOffRecord(m_fileResults, m_folderResults, nullptr));
+    m_resultWnd->UpdateResult(text);
+    setEnabled(true);
+    m_resultWnd->EndBusy();
+}
+
+void CTessaryDlgDlg::AddToHistory(const QelString& path, bool includeSub) {
+    qel::AddHistoryEntry(*m_env.history, path, includeSub, qel::TodayHistoryDate());
+    m_env.history = qel::WriteBackArray(m_settings, qel::kEnvHistoryKey, *m_env.history);
+    qel::BuildHistoryDisplayLines(*m_env.history, m_historyLines);
+}
+
+void CTessaryDlgDlg::onNotifyEvent(const QelString& szEventName, const QelString& szParam1, const QelString& szParam2) {
+    CQelLogMng::GetInstance()->Write(u"onNotifyEvent:[szEventName:%s, szParam1:%s, szParam2:%s]", szEventName,
+                                     szParam1, szParam2);
+}
+
+void CTessaryDlgDlg::OnExit() {
+    if (m_searching || !isEnabled()) return;
+    const QPoint position = pos();
+    qel::StoreLastPosition(m_settings, qel::QelWindowRect{position.x(), position.y(), position.x() + width(),
+                                                          position.y() + height()});
+    if (!qel::SaveEnvironment(m_settings)) {
+        const QelString file = CQelDirMng::GetInstance()->GetSubPath(u"user", qel::kEnvFileName, false);
+        const QString question =
+            QStringLiteral("The settings file \"%1\" could not be written!!\n"
+                           "If you exit now, the filters, jobs and search path history of this run are lost.\n"
+                           "Would you like to exit anyway?")
+                .arg(ToQString(file));
+        if (!CQelMessageBox::Ask(this, question)) return;
+    }
+    QDialog::done(QDialog::Accepted);
+}
+
+void CTessaryDlgDlg::BringToFront() {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void CTessaryDlgDlg::reject() { OnExit(); }
+
+void CTessaryDlgDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();  // Enter does nothing in this window
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CTessaryDlgDlg::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    DockSubWindows();
+}
+
+void CTessaryDlgDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    DockSubWindows();
+}
+
+void CTessaryDlgDlg::DockSubWindows() {
+    if (!m_resultWnd || !m_resultWnd->isVisible()) return;
+    const QRect frame = frameGeometry();
+    m_resultWnd->move(frame.left(), frame.bottom() + 1);
+    m_resultWnd->resize(frame.width(), kResultSubWndHeight);
+}

@@ -1,0 +1,67 @@
+#include "CQelResultListModel.h"
+
+#include <QBrush>
+#include <QColor>
+
+namespace {
+
+const QColor kTextColor(81, 156, 214);
+const QColor kEvenRowColor(43, 43, 43);
+const QColor kOddRowColor(63, 63, 63);
+
+QString ToQString(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+Qt::Alignment ColumnAlignment(int column) {
+    const bool centred = column == CQelResultListModel::kName || column == CQelResultListModel::kType;
+    return (centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter;
+}
+
+}  // namespace
+
+void CQelResultListModel::SetRows(QelResultRows rows) {
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+int CQelResultListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int CQelResultListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant CQelResultListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= static_cast<int>(m_rows.size())) return {};
+    const QelResultRow& row = m_rows[static_cast<std::size_t>(index.row())];
+    switch (role) {
+        case Qt::DisplayRole:
+            switch (index.column()) {
+                case kName: return ToQString(row.Name());
+                case kType: return ToQString(row.Type());
+                case kPath: return ToQString(row.Path());
+                case kFullPath: return ToQString(row.fullPath);
+                default: return {};
+            }
+        case Qt::TextAlignmentRole: return static_cast<int>(ColumnAlignment(index.column()));
+        case Qt::ForegroundRole: return QBrush(kTextColor);
+        case Qt::BackgroundRole: return QBrush(index.row() % 2 ? kOddRowColor : kEvenRowColor);
+        default: return {};
+    }
+}
+
+QVariant CQelResultListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal) return {};
+    if (role == Qt::TextAlignmentRole) return static_cast<int>(ColumnAlignment(section));
+    if (role != Qt::DisplayRole) return {};
+    switch (section) {
+        case kName: return QStringLiteral("Name");
+        case kType: return QStringLiteral("Type");
+        case kPath: return QStringLiteral("Path");
+        case kFullPath: return QStringLiteral("FullPath");
+        default: return {};
+    }
+}

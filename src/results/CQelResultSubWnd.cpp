@@ -1,0 +1,252 @@
+#include "CQelResultSubWnd.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QPalette>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+#include <QWindow>
+
+#include "CCaption.h"
+#include "CQelImgMngr.h"
+#include "CQelLogMng.h"
+#include "CQelResultListModel.h"
+#include "IQelResultSubWndDelegate.h"
+
+namespace {
+
+constexpr int kCaptionHeight = 18;
+constexpr int kOperationWidth = 100;
+constexpr int kOperationCaptionHeight = 40;
+constexpr int kButtonTop = 42;
+constexpr int kButtonHeight = 30;
+constexpr int kButtonStep = 32;
+constexpr int kRowHeight = 16;
+
+struct CommandButtonSpec {
+    int id;
+    const char* text;
+    const char16_t* image;
+};
+
+constexpr CommandButtonSpec kCommandButtons[CQelResultSubWnd::kCommandCount] = {
+    {CQelResultSubWnd::kCopy, "Copy", u"RCopy.png"},
+    {CQelResultSubWnd::kMove, "Move", u"RMove.png"},
+    {CQelResultSubWnd::kDelete, "Delete", u"RDelete.png"},
+    {CQelResultSubWnd::kRename, "Rename", u"RRename.png"},
+    {CQelResultSubWnd::kSaveExcel, "Save Excel", u"RSaveExcel.png"},
+    {CQelResultSubWnd::kSaveTxt, "Save TXT", u"RSaveTxt.png"},
+};
+
+const QColor kListBackground(43, 43, 43);
+const QColor kListText(81, 156, 214);
+
+// Only an object is a result record; anything else counts as unreadable.
+bool ParseJson(const std::string& text, Json::Value& out) {
+    Json::Reader reader;
+    return reader.parse(text, out) && out.isObject();
+}
+
+int IntMember(const Json::Value& object, const char* key) {
+    const Json::Value& value = object[key];
+    return value.isInt() ? value.asInt() : 0;
+}
+
+// The screen rectangle a window placed at (x, y) must fit in: the monitor
+// under the point or the nearest one; with a single monitor the primary screen.
+QRect MonitorRect(int x, int y) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() < 2) {
+        const QScreen* primary = QGuiApplication::primaryScreen();
+        return primary ? QRect(QPoint(0, 0), primary->geometry().size()) : QRect();
+    }
+    const QPoint point(x, y);
+    const QScreen* best = nullptr;
+    long long bestDistance = 0;
+    for (const QScreen* screen : screens) {
+        const QRect geometry = screen->geometry();
+        const long long dx = std::max({geometry.left() - x, 0, x - geometry.right()});
+        const long long dy = std::max({geometry.top() - y, 0, y - geometry.bottom()});
+        const long long distance = dx * dx + dy * dy;
+        if (!best || distance < bestDistance) {
+            best = screen;
+            bestDistance = distance;
+        }
+    }
+    return best->geometry();
+}
+
+}  // namespace
+
+CQelResultSubWnd::CQelResultSubWnd() : QWidget(nullptr, Qt::Tool) {
+    // A window of its own, not a child widget of the main window: disabling
+    // the main window during a search or an operation must leave this one
+    // enabled and painting.
+    resize(10, 10);
+}
+
+CQelResultSubWnd::~CQelResultSubWnd() = default;
+
+bool CQelResultSubWnd::CreateSubWnd(QWidget* parent, const std::string& jsonText, int x, int y) {
+    m_owner = parent;
+    if (!ParseJson(jsonText, m_model)) {
+        m_model = Json::Value();
+        CQelLogMng::GetInstance()->Write(u"CreateSubWnd Json Read Failed");
+        return false;
+    }
+    const int width = IntMember(m_model, "width");
+    const int height = IntMember(m_model, "height");
+
+    const QRect monitor = MonitorRect(x, y);
+    if (x + width > monitor.left() + monitor.width()) x = monitor.left() + monitor.width() - width;
+    if (y + height > monitor.top() + monitor.height()) y = monitor.top() + monitor.height() - height;
+
+    move(x, y);
+    resize(width, height);
+    BuildContents();
+    FillList();
+    if (parent) {
+        // Stays above its owner, as an owned pop-up does.
+        winId();
+        parent->window()->winId();
+        windowHandle()->setTransientParent(parent->window()->windowHandle());
+    }
+    show();
+    return true;
+}
+
+bool CQelResultSubWnd::UpdateResult(const std::string& jsonText) {
+    Json::Value update;
+    if (!ParseJson(jsonText, update)) {
+        CQelLogMng::GetInstance()->Write(u"Update Json Read Failed");
+        return false;
+    }
+    // A missing key gives a null list, that is, no rows of that kind.
+    m_model["fileresultlist"].swap(update["fileresultlist"]);
+    m_model["dirresultlist"].swap(update["dirresultlist"]);
+    FillList();
+    return true;
+}
+
+void CQelResultSubWnd::BeginBusy() {
+    if (m_busy) return;
+    m_busy = true;
+    setCursor(Qt::WaitCursor);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (m_owner) m_owner->setEnabled(false);
+}
+
+void CQelResultSubWnd::EndBusy() {
+    if (!m_busy) return;
+    if (m_owner) m_owner->setEnabled(true);
+    QApplication::restoreOverrideCursor();
+    unsetCursor();
+    m_busy = false;
+}
+
+void CQelResultSubWnd::RunOperation(const std::function<QelString()>& work) {
+    BeginBusy();
+    const QelString completion = work();
+    if (m_delegate) m_delegate->onNotifyEvent(u"MSG", completion, QelString(u""));
+    EndBusy();
+}
+
+QPushButton* CQelResultSubWnd::GetCommandButton(int id) const {
+    for (int i = 0; i < kCommandCount; ++i) {
+        if (kCommandButtons[i].id == id) return m_buttons[static_cast<std::size_t>(i)];
+    }
+    return nullptr;
+}
+
+void CQelResultSubWnd::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    LayOut();
+}
+
+void CQelResultSubWnd::BuildContents() {
+    if (m_list) return;  // built once; later creations only refill
+
+    m_caption = new CCaption(this);
+    m_caption->Create(CCaption::kStyleVisible | CCaption::kStyleToolTip, QRect(0, 0, width(), kCaptionHeight), this,
+                      5001);
+    m_caption->SetCaption(u"Search result window");
+    m_caption->SetTipText(u"This window is used to search results.");
+
+    m_listModel = new CQelResultListModel(this);
+    m_list = new QTableView(this);
+    m_list->setObjectName(QStringLiteral("resultList"));
+    m_list->setModel(m_listModel);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setShowGrid(false);
+    m_list->setWordWrap(false);
+    m_list->verticalHeader()->hide();
+    // Fixed row heights keep scrolling through hundreds of thousands of rows cheap.
+    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_list->verticalHeader()->setDefaultSectionSize(kRowHeight);
+    m_list->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    m_list->horizontalHeader()->setStretchLastSection(true);
+    m_list->setColumnWidth(CQelResultListModel::kName, 160);
+    m_list->setColumnWidth(CQelResultListModel::kType, 60);
+    m_list->setColumnWidth(CQelResultListModel::kPath, 348);
+    QFont font(QStringLiteral("MS Shell Dlg"));
+    font.setPixelSize(12);
+    m_list->setFont(font);
+    QPalette palette = m_list->palette();
+    palette.setColor(QPalette::Base, kListBackground);
+    palette.setColor(QPalette::Window, kListBackground);
+    palette.setColor(QPalette::Text, kListText);
+    m_list->setPalette(palette);
+
+    m_operationCaption = new CCaption(this);
+    m_operationCaption->Create(CCaption::kStyleVisible | CCaption::kStyleToolTip,
+                               QRect(width() - kOperationWidth, kCaptionHeight, kOperationWidth, kOperationCaptionHeight),
+                               this, 5002);
+    m_operationCaption->SetCaption(u"Operation");
+    m_operationCaption->SetTipText(u"Work on the results.");
+
+    CQelImgMngr* images = CQelImgMngr::GetInstance();
+    for (int i = 0; i < kCommandCount; ++i) {
+        const CommandButtonSpec& spec = kCommandButtons[i];
+        auto* button = new QPushButton(QString::fromLatin1(spec.text), this);
+        button->setObjectName(QStringLiteral("command%1").arg(spec.id));
+        button->setAutoDefault(false);
+        const QImage* image = images->GetImage(spec.image);
+        if (image && !image->isNull()) {
+            button->setIcon(QPixmap::fromImage(*image));
+            button->setIconSize(image->size().boundedTo(QSize(24, 24)));
+        }
+        m_buttons[static_cast<std::size_t>(i)] = button;
+    }
+    LayOut();
+    for (QWidget* child : {static_cast<QWidget*>(m_list), static_cast<QWidget*>(m_caption),
+                           static_cast<QWidget*>(m_operationCaption)}) {
+        child->show();
+    }
+    for (QPushButton* button : m_buttons) button->show();
+}
+
+void CQelResultSubWnd::LayOut() {
+    if (!m_list) return;
+    const int w = width();
+    const int h = height();
+    m_caption->setGeometry(0, 0, w, kCaptionHeight);
+    m_list->setGeometry(0, kCaptionHeight, w - kOperationWidth, h - kCaptionHeight);
+    m_operationCaption->setGeometry(w - kOperationWidth, kCaptionHeight, kOperationWidth, kOperationCaptionHeight);
+    // The command column keeps to the right edge so the list never covers it.
+    for (int i = 0; i < kCommandCount; ++i) {
+        m_buttons[static_cast<std::size_t>(i)]->setGeometry(w - kOperationWidth, kButtonTop + i * kButtonStep,
+                                                             kOperationWidth, kButtonHeight);
+    }
+}
+
+void CQelResultSubWnd::FillList() {
+    QelResultRows rows;
+    qel::BuildResultRows(m_model, rows);
+    m_listModel->SetRows(std::move(rows));
+}
