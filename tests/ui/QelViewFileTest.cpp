@@ -1,0 +1,42 @@
+// View files: where they live, reading, patching at JSON Pointer paths, compact text.
+#include <gtest/gtest.h>
+
+#include "QelUiTestDir.h"
+#include "QelViewFile.h"
+
+TEST(QelViewFile, PathLiesInResViewBesideTheProgram) {
+    QelUiTestDir dir;
+    EXPECT_EQ(QelViewFile::GetViewFilePath(u"pathhistory-tippopup.json").ToStdString(),
+              dir.Path() + "/res/view/pathhistory-tippopup.json");
+}
+
+TEST(QelViewFile, LoadRefusesMissingEmptyAndBrokenFiles) {
+    QelUiTestDir dir;
+    rapidjson::Document doc;
+    EXPECT_FALSE(QelViewFile::Load(QelViewFile::GetViewFilePath(u"none.json"), doc));
+    dir.Write("res/view/empty.json", "");
+    EXPECT_FALSE(QelViewFile::Load(QelViewFile::GetViewFilePath(u"empty.json"), doc));
+    dir.Write("res/view/broken.json", "{\"width\":");
+    EXPECT_FALSE(QelViewFile::Load(QelViewFile::GetViewFilePath(u"broken.json"), doc));
+    dir.Write("res/view/good.json", "{ \"width\" : 5 }");
+    ASSERT_TRUE(QelViewFile::Load(QelViewFile::GetViewFilePath(u"good.json"), doc));
+    EXPECT_EQ(doc["width"].GetInt(), 5);
+}
+
+TEST(QelViewFile, PatchingCreatesMissingObjectsAndReplacesValues) {
+    rapidjson::Document doc;
+    doc.Parse(R"({"width":1,"height":2,"disptype":"cmblist"})");
+    QelStringArray values;
+    values.Add(u"[2024/01/31] /work(sub check)");
+    values.Add(u"두 번째");
+    ASSERT_TRUE(QelViewFile::SetStringArray(doc, "/listopt/values", values));
+    ASSERT_TRUE(QelViewFile::SetIntArray(doc, "/listopt/colitemwidths", {290}));
+    ASSERT_TRUE(QelViewFile::SetInt(doc, "/width", 300));
+    EXPECT_EQ(QelViewFile::ToText(doc),
+              R"js({"width":300,"height":2,"disptype":"cmblist","listopt":{"values":["[2024/01/31] /work(sub check)","두 번째"],"colitemwidths":[290]}})js");
+    EXPECT_FALSE(QelViewFile::SetInt(doc, "width", 1));  // not a pointer
+    // A member in the way that is not an object becomes one.
+    ASSERT_TRUE(QelViewFile::SetInt(doc, "/height/inner", 4));
+    EXPECT_TRUE(doc["height"].IsObject());
+    EXPECT_EQ(doc["height"]["inner"].GetInt(), 4);
+}
