@@ -6,6 +6,7 @@
 #include "CQelFile.h"
 #include "CQelLogMng.h"
 #include "QelAtomicFile.h"
+#include "QelJsonText.h"
 
 namespace {
 
@@ -102,8 +103,7 @@ bool CQelJSONFileMng::Load(const QelString& name) {
 bool CQelJSONFileMng::Save(const QelString& name, bool styled) {
     const QelString path = CQelDirMng::GetInstance()->GetSubPath(u"user", name, true);
     if (path.IsEmpty()) return false;
-    const std::string text = styled ? Json::StyledWriter().write(m_user) : Json::FastWriter().write(m_user);
-    if (qel::WriteFileAtomically(path, WithCrLf(text))) return true;
+    if (qel::WriteFileAtomically(path, WithCrLf(qel::WriteJsonText(m_user, styled)))) return true;
     CQelLogMng::GetInstance()->Write(u"\"%s\" Json Write Failed", path);
     return false;
 }

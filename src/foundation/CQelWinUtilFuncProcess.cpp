@@ -35,10 +35,9 @@ bool CQelWinUtilFunc::RunProcess(const QelString& commandLine) {
 QelString CQelWinUtilFunc::FindDefaultProgram(const QelString& association) {
     const QelString fileName = QelString(association.GetLength() > 0 && association[0] == u'.' ? u"file" : u"file.") +
                                association;
-    gboolean uncertain = FALSE;
-    GCharPtr type(g_content_type_guess(fileName.ToUtf8(), nullptr, 0, &uncertain));
+    GCharPtr type(g_content_type_guess(fileName.ToUtf8(), nullptr, 0, nullptr));
     // An extension the type database does not know has no registered program.
-    if (!type || uncertain) return QelString(u"");
+    if (!type || g_content_type_is_unknown(type.get())) return QelString(u"");
     GAppInfo* app = g_app_info_get_default_for_type(type.get(), FALSE);
     if (!app) return QelString(u"");
     QelString result(u"");

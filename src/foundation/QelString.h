@@ -95,6 +95,7 @@ public:
     QelString& Append(char16_t c);
     QelString& Append(const QelString& text);
     QelString& Append(std::u16string_view text);
+    QelString& Append(const char16_t* text) { return Append(std::u16string_view(text ? text : u"")); }
     QelString& operator+=(char16_t c) { return Append(c); }
     QelString& operator+=(const QelString& text) { return Append(text); }
     QelString& operator+=(const char16_t* text) { return Append(std::u16string_view(text)); }

@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "CQelDirMng.h"
+#include "CQelJSONFileMng.h"
+#include "QelTestDir.h"
+
+namespace {
+// A program folder with config/ and user/ for one test.
+class CQelJSONFileMngTest : public testing::Test {
+protected:
+    void SetUp() override {
+        CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(m_dir.path()));
+        std::filesystem::create_directories(m_dir / "config");
+        std::filesystem::create_directories(m_dir / "user");
+    }
+    void WriteConfig(const std::string& text) { WriteBytes(m_dir / "config/env.json", text); }
+    void WriteUser(const std::string& text) { WriteBytes(m_dir / "user/env.json", text); }
+    std::string UserFile() { return ReadBytes(m_dir / "user/env.json"); }
+    int TempFilesInUser() {
+        int n = 0;
+        for (const auto& e : std::filesystem::directory_iterator(m_dir / "user"))
+            n += e.path().filename().string() != "env.json";
+        return n;
+    }
+
+    QelTestDir m_dir;
+    CQelJSONFileMng m_json;
+};
+}  // namespace
+
+TEST_F(CQelJSONFileMngTest, LoadWithoutFilesKeepsNullTrees) {
+    EXPECT_TRUE(m_json.Load(u"env.json"));
+    EXPECT_TRUE(m_json.ConfigTree().isNull());
+    EXPECT_TRUE(m_json.UserTree().isNull());
+    int out = 7;
+    EXPECT_FALSE(m_json.GetIntValue(u"x", 0, out));
+    EXPECT_EQ(out, 0);
+}
+
+TEST_F(CQelJSONFileMngTest, LoadReadsCrLfFilesAndReportsParseErrors) {
+    WriteConfig("{\r\n   \"x\" : 5,\r\n   \"name\" : \"caf\xC3\xA9\"\r\n}\r\n");
+    WriteUser("");
+    EXPECT_TRUE(m_json.Load(u"env.json"));
+    EXPECT_EQ(m_json.ConfigTree()["name"].asString(), "caf\xC3\xA9");
+    EXPECT_TRUE(m_json.UserTree().isNull());  // an empty file leaves the tree alone
+
+    WriteUser("{ \"broken\": ");
+    EXPECT_FALSE(m_json.Load(u"env.json"));
+    EXPECT_EQ(m_json.ConfigTree()["x"].asInt(), 5);  // the other file still loads
+}
+
+TEST_F(CQelJSONFileMngTest, IntLookupFallsBackFromUserToConfig) {
+    WriteConfig(R"({"x": 5, "real": 5, "text": "5", "big": 5, "flag": true})");
+    WriteUser(R"({"x": null, "real": 5.0, "text": "5", "big": 9000000000, "flag": 1})");
+    ASSERT_TRUE(m_json.Load(u"env.json"));
+    int out = -1;
+    EXPECT_TRUE(m_json.GetIntValue(u"x", 0, out));
+    EXPECT_EQ(out, 5);
+    EXPECT_FALSE(m_json.GetIntValue(u"x", 2, out));
+    EXPECT_EQ(out, 0);
+    // Found in the user tree but not a signed integer that fits: no value, no fallback.
+    for (const char16_t* path : {u"real", u"text", u"big"}) {
+        out = -1;
+        EXPECT_FALSE(m_json.GetIntValue(path, 0, out)) << QelString(path).ToStdString();
+        EXPECT_EQ(out, 0);
+    }
+    EXPECT_TRUE(m_json.GetIntValue(u"flag", 2, out));
+    EXPECT_EQ(out, 1);
+    EXPECT_FALSE(m_json.GetIntValue(u"flag", 1, out));  // a boolean is no integer
+    EXPECT_FALSE(m_json.GetIntValue(u"x", 3, out));     // no such tree
+}
+
+TEST_F(CQelJSONFileMngTest, DottedPathsWithIndexes) {
+    WriteUser(R"({"list": [{"name": "a"}, {"name": "b"}, {"name": "c", "n": 3}], "o": {"p": {"q": 4}}})");
+    ASSERT_TRUE(m_json.Load(u"env.json"));
+    Json::Value* v = m_json.FindValue(u"list[2].name", 2);
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->asString(), "c");
+    int out = 0;
+    EXPECT_TRUE(m_json.GetIntValue(u"o.p.q", 2, out));
+    EXPECT_EQ(out, 4);
+    EXPECT_TRUE(m_json.GetIntValue(u"list[ 2 ].n", 2, out));
+    EXPECT_EQ(out, 3);
+    EXPECT_EQ(m_json.FindValue(u"list", 2), &m_json.UserTree()["list"]);
+    EXPECT_EQ(m_json.FindValue(u"", 2), &m_json.UserTree());  // the tree itself
+    EXPECT_EQ(m_json.FindValue(u"", 1), &m_json.ConfigTree());  // also when null
+    EXPECT_EQ(m_json.FindValue(u"list", 0), nullptr);           // only GetIntValue takes 0
+    EXPECT_EQ(m_json.MakeValue(u"list", 0), nullptr);
+    EXPECT_EQ(m_json.MakeValue(u"list", 9), nullptr);
+}
+
+TEST_F(CQelJSONFileMngTest, LookupsOfTheWrongShapeMissWithoutHarm) {
+    WriteUser(R"({"n": 5, "arr": [1, 2], "s": "text"})");
+    ASSERT_TRUE(m_json.Load(u"env.json"));
+    EXPECT_EQ(m_json.FindValue(u"n.deeper", 2), nullptr);
+    EXPECT_EQ(m_json.FindValue(u"n[0]", 2), nullptr);
+    EXPECT_EQ(m_json.FindValue(u"arr.member", 2), nullptr);
+    EXPECT_EQ(m_json.FindValue(u"arr[-1]", 2), nullptr);
+    EXPECT_EQ(m_json.FindValue(u"s[0]", 2), nullptr);
+    EXPECT_EQ(m_json.UserTree()["n"].asInt(), 5);
+    EXPECT_EQ(m_json.UserTree()["arr"].size(), 2u);
+    // Making a value through a scalar replaces the scalar by the container it needs.
+    Json::Value* made = m_json.MakeValue(u"n.deeper", 2);
+    ASSERT_NE(made, nullptr);
+    *made = 1;
+    EXPECT_EQ(m_json.UserTree()["n"]["deeper"].asInt(), 1);
+}
+
+TEST_F(CQelJSONFileMngTest, MakeValueBuildsTheWayAndSetIntStores) {
+    Json::Value* v = m_json.MakeValue(u"a.list[1].b", 2);
+    ASSERT_NE(v, nullptr);
+    EXPECT_TRUE(v->isNull());
+    *v = "made";
+    const Json::Value& tree = m_json.UserTree();
+    ASSERT_TRUE(tree["a"]["list"].isArray());
+    EXPECT_EQ(tree["a"]["list"].size(), 2u);
+    EXPECT_TRUE(tree["a"]["list"][0].isNull());
+    EXPECT_EQ(tree["a"]["list"][1]["b"].asString(), "made");
+
+    m_json.SetIntValue(u"pos.left", 10, 0);  // selector 0 writes the user tree
+    m_json.SetIntValue(u"pos.left", 11, 2);
+    m_json.SetIntValue(u"c", 3, 1);
+    int out = 0;
+    EXPECT_TRUE(m_json.GetIntValue(u"pos.left", 2, out));
+    EXPECT_EQ(out, 11);
+    EXPECT_TRUE(m_json.GetIntValue(u"c", 1, out));
+    EXPECT_EQ(out, 3);
+    EXPECT_FALSE(m_json.GetIntValue(u"c", 2, out));
+}
+
+TEST_F(CQelJSONFileMngTest, MissedLookupLeavesNullMembersThatSaveWrites) {
+    EXPECT_EQ(m_json.FindValue(u"a.b", 2), nullptr);
+    ASSERT_TRUE(m_json.Save(u"env.json", true));
+    EXPECT_EQ(UserFile(), "{\r\n   \"a\" : null\r\n}\r\n");
+    ASSERT_TRUE(m_json.Save(u"env.json", false));
+    EXPECT_EQ(UserFile(), "{\"a\":null}\r\n");
+}
+
+TEST_F(CQelJSONFileMngTest, SaveWritesOnlyTheUserTreeWithCrLfAndNoBom) {
+    WriteConfig(R"({"config": 1})");
+    WriteUser("// kept comment\n{\"list\": [1, 2], \"name\": \"\xE4\xB8\xAD\", \"path\": \"/d/x\xFF\"}\n");
+    ASSERT_TRUE(m_json.Load(u"env.json"));
+    m_json.SetIntValue(u"added", 4, 2);
+    std::filesystem::remove_all(m_dir / "user");  // Save makes the folder again
+    ASSERT_TRUE(m_json.Save(u"env.json", true));
+    const std::string text = UserFile();
+    EXPECT_NE(text.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_NE(text.find("// kept comment"), std::string::npos);
+    EXPECT_NE(text.find("\"name\" : \"\xE4\xB8\xAD\""), std::string::npos);
+    EXPECT_NE(text.find("\"path\" : \"/d/x\xFF\""), std::string::npos);  // a file name that is not UTF-8 survives
+    EXPECT_EQ(text.find("config"), std::string::npos);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            EXPECT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF at " << i;
+        }
+    }
+    EXPECT_EQ(ReadBytes(m_dir / "config/env.json"), R"({"config": 1})");
+
+    CQelJSONFileMng again;
+    ASSERT_TRUE(again.Load(u"env.json"));
+    EXPECT_EQ(again.UserTree(), m_json.UserTree());
+}
+
+TEST_F(CQelJSONFileMngTest, SaveKeepsTheOldFileWhenWritingFails) {
+    WriteUser(R"({"old": true})");
+    ::chmod((m_dir / "user/env.json").c_str(), 0640);
+    ASSERT_TRUE(m_json.Load(u"env.json"));
+    m_json.UserTree()["big"] = std::string(64 * 1024, 'x');
+
+    // The disk fills up while the new content is written.
+    struct rlimit saved;
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    struct rlimit small = saved;
+    small.rlim_cur = 4096;
+    auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved_ok = m_json.Save(u"env.json", true);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_FALSE(saved_ok);
+    EXPECT_EQ(UserFile(), R"({"old": true})");
+    EXPECT_EQ(TempFilesInUser(), 0);
+
+    ASSERT_TRUE(m_json.Save(u"env.json", false));
+    EXPECT_NE(UserFile().find("\"big\""), std::string::npos);
+    struct stat st;
+    ASSERT_EQ(::stat((m_dir / "user/env.json").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);  // the replaced file keeps its permissions
+}
+
+TEST_F(CQelJSONFileMngTest, SaveReportsWhenNothingCanBeWritten) {
+    m_json.UserTree()["a"] = 1;
+    std::filesystem::create_directories(m_dir / "user/env.json/inside");  // a folder where the file belongs
+    EXPECT_FALSE(m_json.Save(u"env.json", true));
+    EXPECT_TRUE(Exists(m_dir / "user/env.json/inside"));
+    EXPECT_EQ(TempFilesInUser(), 0);
+
+    std::filesystem::remove_all(m_dir / "user");
+    WriteBytes(m_dir / "user", "a file where the folder belongs");
+    EXPECT_FALSE(m_json.Save(u"env.json", true));
+    EXPECT_EQ(ReadBytes(m_dir / "user"), "a file where the folder belongs");
+}

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "CQelLogMng.h"
+#include "QelTestDir.h"
+
+namespace {
+// A fresh log service, as made at program start with the given environment.
+CQelLogMng* FreshLog(const char* envValue) {
+    if (envValue) ::setenv("QELTESSARY_LOG", envValue, 1);
+    else ::unsetenv("QELTESSARY_LOG");
+    CQelLogMng::DeleteInstance();
+    return CQelLogMng::GetInstance();
+}
+}  // namespace
+
+TEST(CQelLogMng, OffUnlessSwitchedOn) {
+    QelTestDir dir;
+    CQelLogMng* log = FreshLog(nullptr);
+    EXPECT_FALSE(log->IsEnabled());
+    testing::internal::CaptureStderr();
+    log->Write(u"hidden %d", 1);
+    log->WriteFile(QelString::FromFileName(dir / "off.log"), u"hidden");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_FALSE(Exists(dir / "off.log"));
+
+    EXPECT_FALSE(FreshLog("0")->IsEnabled());
+    EXPECT_TRUE(FreshLog("1")->IsEnabled());
+
+    log = FreshLog(nullptr);
+    const char* const args[] = {"qeltessary", "--other", "--log"};
+    log->ApplyCommandLine(3, args);
+    EXPECT_TRUE(log->IsEnabled());
+}
+
+TEST(CQelLogMng, DebugLineFormatAndCut) {
+    CQelLogMng* log = FreshLog("1");
+    testing::internal::CaptureStderr();
+    log->Write(u"Run Search! %s=%d", QelString(u"files"), 12);
+    log->Write(u"%s", std::u16string_view(std::u16string(1500, u'z')));
+    const std::string out = testing::internal::GetCapturedStderr();
+    std::istringstream lines(out);
+    std::string first, second;
+    std::getline(lines, first);
+    std::getline(lines, second);
+    EXPECT_TRUE(std::regex_match(first, std::regex(R"(\[\d\d:\d\d:\d\d:\d\d\d\]:Run Search! files=12)"))) << first;
+    EXPECT_TRUE(std::regex_match(second, std::regex(R"(\[\d\d:\d\d:\d\d:\d\d\d\]:z{1024})"))) << second.size();
+}
+
+TEST(CQelLogMng, FileLinesAppendWithCrLf) {
+    QelTestDir dir;
+    CQelLogMng* log = FreshLog("1");
+    const QelString path = QelString::FromFileName(dir / "day.log");
+    log->WriteFile(path, u"%s HTTP Request(url:%s)", u"[QelCliComm] ", u"http://x");
+    log->WriteFile(path, u"second");
+    const std::string text = ReadBytes(dir / "day.log");
+    EXPECT_TRUE(std::regex_match(text, std::regex(R"(\[\d{4}/\d\d/\d\d\]\[\d\d:\d\d:\d\d:\d\d\d\] \[QelCliComm\]  HTTP Request\(url:http://x\)\r\n)"
+                                                  R"(\[\d{4}/\d\d/\d\d\]\[\d\d:\d\d:\d\d:\d\d\d\] second\r\n)")))
+        << text;
+    // A file that cannot be opened drops the line without a trace.
+    log->WriteFile(QelString::FromFileName(dir / "no/such/folder.log"), u"lost");
+    EXPECT_FALSE(Exists(dir / "no"));
+}
+
+TEST(CQelLogMng, LinesFromManyThreadsStayWhole) {
+    QelTestDir dir;
+    const QelString path = QelString::FromFileName(dir / "threads.log");
+    FreshLog("1");
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([t, &path] {
+            // Every thread reaches the service through the accessor, as HTTP workers do.
+            for (int i = 0; i < 200; ++i) CQelLogMng::GetInstance()->WriteFile(path, u"thread %d line %03d", t, i);
+        });
+    }
+    for (auto& th : threads) th.join();
+    std::istringstream lines(ReadBytes(dir / "threads.log"));
+    std::string line;
+    int count = 0;
+    const std::regex shape(R"(\[\d{4}/\d\d/\d\d\]\[\d\d:\d\d:\d\d:\d\d\d\] thread [0-7] line \d{3}\r)");
+    while (std::getline(lines, line)) {
+        EXPECT_TRUE(std::regex_match(line, shape)) << line;
+        ++count;
+    }
+    EXPECT_EQ(count, 1600);
+}

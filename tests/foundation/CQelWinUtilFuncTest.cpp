@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <regex>
+#include <thread>
+
+#include "CQelLogMng.h"
+#include "CQelWinUtilFunc.h"
+#include "QelTestDir.h"
+#include "QelVersion.h"
+
+namespace {
+CQelWinUtilFunc* Util() { return CQelWinUtilFunc::GetInstance(); }
+
+bool WaitForFile(const std::string& path) {
+    for (int i = 0; i < 500 && !Exists(path); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return Exists(path);
+}
+
+std::string CaptureLog(const std::function<void()>& action) {
+    ::setenv("QELTESSARY_LOG", "1", 1);
+    CQelLogMng::DeleteInstance();
+    testing::internal::CaptureStderr();
+    action();
+    return testing::internal::GetCapturedStderr();
+}
+}  // namespace
+
+TEST(CQelWinUtilFunc, GuidTextDropsLeadingZerosOfEachByte) {
+    const std::uint8_t bytes[16] = {0x0A, 0x0B, 0x00, 0xFF, 0x10, 1, 2, 3, 4, 5, 6, 7, 8, 0xEE, 0xEE, 0xEE};
+    EXPECT_EQ(CQelWinUtilFunc::FormatGuidBytes(bytes).ToStdString(), "AB0FF1012345678");
+}
+
+TEST(CQelWinUtilFunc, GuidStringsAreFreshUpperCaseHex) {
+    const std::regex shape("[0-9A-F]{13,26}");
+    std::set<std::string> seen;
+    for (int i = 0; i < 50; ++i) {
+        const std::string guid = Util()->MakeGuidString().ToStdString();
+        EXPECT_TRUE(std::regex_match(guid, shape)) << guid;
+        seen.insert(guid);
+    }
+    EXPECT_EQ(seen.size(), 50u);
+}
+
+TEST(CQelWinUtilFunc, VersionIsTheCompiledInProjectVersion) {
+    const std::string expected = std::to_string(QEL_VERSION_MAJOR) + "." + std::to_string(QEL_VERSION_MINOR) + "." +
+                                 std::to_string(QEL_VERSION_PATCH) + "." + std::to_string(QEL_VERSION_TWEAK);
+    EXPECT_EQ(Util()->GetAppVersion().ToStdString(), expected);
+    EXPECT_TRUE(std::regex_match(expected, std::regex(R"(\d+\.\d+\.\d+\.\d+)")));
+}
+
+TEST(CQelWinUtilFunc, RunProcessSplitsLikeAShellAndStartsDetached) {
+    QelTestDir dir;
+    const std::string out = dir / "out file.txt";
+    const QelString command = QelString::FromFileName("sh -c 'printf \"%s|%s\" \"$0\" \"$1\" > \"$2\"' 'two words' x\\ y '" + out + "'");
+    ASSERT_TRUE(Util()->RunProcess(command));
+    ASSERT_TRUE(WaitForFile(out));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(ReadBytes(out), "two words|x y");
+}
+
+TEST(CQelWinUtilFunc, RunProcessLeavesNoZombies) {
+    QelTestDir dir;
+    ASSERT_TRUE(Util()->RunProcess(QelString::FromFileName("touch '" + (dir / "done") + "'")));
+    ASSERT_TRUE(WaitForFile(dir / "done"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    int status = 0;
+    errno = 0;
+    // Nothing is left to wait for: the started program is no child of ours.
+    EXPECT_EQ(::waitpid(-1, &status, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+}
+
+TEST(CQelWinUtilFunc, RunProcessFailures) {
+    std::string log = CaptureLog([] { EXPECT_FALSE(Util()->RunProcess(QelString(u""))); });
+    EXPECT_EQ(log, "");  // an empty command starts and logs nothing
+    log = CaptureLog([] { EXPECT_FALSE(Util()->RunProcess(u"/no/such/program-qel --flag")); });
+    EXPECT_NE(log.find("CreateProcess returned 0 for </no/such/program-qel --flag>"), std::string::npos) << log;
+    EXPECT_FALSE(Util()->RunProcess(u"echo 'unbalanced"));
+}
+
+TEST(CQelWinUtilFunc, AssocQueryStringRejectsBadParameters) {
+    char16_t buffer[16] = {u'x'};
+    std::uint32_t length = 0;
+    std::uint32_t status = 0;
+    const std::string log = CaptureLog([&] { status = Util()->_AssocQueryString(u".txt", buffer, &length); });
+    EXPECT_EQ(status, 0x80070002u);
+    EXPECT_NE(log.find("ERROR: _AssocQueryString: bad parameters"), std::string::npos);
+    length = 16;
+    EXPECT_EQ(Util()->_AssocQueryString(u"", buffer, &length), 0x80070002u);
+    EXPECT_EQ(Util()->_AssocQueryString(nullptr, buffer, &length), 0x80070002u);
+    EXPECT_EQ(Util()->_AssocQueryString(u".txt", nullptr, &length), 0x80070002u);
+    EXPECT_EQ(Util()->_AssocQueryString(u".txt", buffer, nullptr), 0x80070002u);
+}
+
+TEST(CQelWinUtilFunc, PumpRunsTheInstalledHookOnly) {
+    Util()->PumpMessages();  // no hook: nothing happens
+    int calls = 0;
+    CQelWinUtilFunc::SetPumpHook([&calls] { ++calls; });
+    Util()->PumpMessages();
+    CQelWinUtilFunc::RunPumpHook();
+    EXPECT_EQ(calls, 2);
+    CQelWinUtilFunc::SetPumpHook(nullptr);
+    Util()->PumpMessages();
+    EXPECT_EQ(calls, 2);
+}

@@ -1,0 +1,95 @@
+// The program registered for a file type, looked up in a desktop set up by the
+// test alone: its own XDG folders with one .desktop file and a mimeapps.list,
+// and the system's MIME type database.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "CQelWinUtilFunc.h"
+#include "QelTestDir.h"
+
+namespace {
+class AssocDesktop : public testing::Environment {
+public:
+    void SetUp() override {
+        namespace fs = std::filesystem;
+        const std::string data = m_dir / "data";
+        fs::create_directories(data + "/applications");
+        fs::create_directories(m_dir / "system");
+        fs::create_directories(m_dir / "config");
+        fs::create_directories(m_dir / "bin");
+        // The type database only; no system programs can answer.
+        fs::create_directory_symlink("/usr/share/mime", m_dir / "system/mime");
+
+        viewer = m_dir / "bin/qel-viewer";
+        WriteBytes(viewer, "#!/bin/sh\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/opened\"\n");
+        ::chmod(viewer.c_str(), 0755);
+        WriteBytes(data + "/applications/qel-viewer.desktop",
+                   "[Desktop Entry]\nType=Application\nName=Qel Viewer\nExec=" + viewer +
+                       " %f\nMimeType=text/plain;text/html;\n");
+        WriteBytes(data + "/applications/mimeapps.list",
+                   "[Default Applications]\ntext/plain=qel-viewer.desktop\ntext/html=qel-viewer.desktop\n");
+
+        ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+        ::setenv("XDG_DATA_DIRS", (m_dir / "system").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (m_dir / "config").c_str(), 1);
+        ::setenv("XDG_CONFIG_DIRS", (m_dir / "config").c_str(), 1);
+    }
+
+    static inline std::string viewer;
+
+private:
+    QelTestDir m_dir;
+};
+
+const auto* const g_desktop = testing::AddGlobalTestEnvironment(new AssocDesktop);
+
+std::uint32_t Query(const char16_t* association, std::u16string& text, std::uint32_t& length) {
+    std::u16string buffer(length ? length : 1, u'#');
+    const std::uint32_t status = CQelWinUtilFunc::GetInstance()->_AssocQueryString(association, buffer.data(), &length);
+    text = buffer.c_str();
+    return status;
+}
+}  // namespace
+
+TEST(AssocQueryString, FindsTheDefaultProgramForTheExtensionsType) {
+    for (const char16_t* association : {u".txt", u".html"}) {
+        std::u16string text;
+        std::uint32_t length = 776;
+        EXPECT_EQ(Query(association, text, length), 0u);
+        EXPECT_EQ(QelString(text).ToStdString(), AssocDesktop::viewer);
+        EXPECT_EQ(length, text.size() + 1);
+    }
+}
+
+TEST(AssocQueryString, TooSmallABufferTellsTheSizeNeeded) {
+    std::u16string text;
+    std::uint32_t length = 4;
+    EXPECT_EQ(Query(u".txt", text, length), 0x80004003u);
+    EXPECT_EQ(length, AssocDesktop::viewer.size() + 1);
+    EXPECT_EQ(text, u"");  // cleared, never a cut path
+}
+
+TEST(AssocQueryString, NoProgramForATypeNobodyHandles) {
+    for (const char16_t* association : {u".xlsx", u".qelnoprogram"}) {
+        std::u16string text;
+        std::uint32_t length = 776;
+        EXPECT_EQ(Query(association, text, length), 0x80070483u) << QelString(association).ToStdString();
+        EXPECT_EQ(text, u"");
+    }
+}
+
+TEST(AssocQueryString, TheFoundProgramOpensAFile) {
+    std::u16string program;
+    std::uint32_t length = 776;
+    ASSERT_EQ(Query(u".txt", program, length), 0u);
+    const QelString command = QelString::Formatted(u"%s \"%s\"", program, u"/tmp/some result.txt");
+    ASSERT_TRUE(CQelWinUtilFunc::GetInstance()->RunProcess(command));
+    const std::string opened = std::filesystem::path(AssocDesktop::viewer).parent_path() / "opened";
+    for (int i = 0; i < 500 && !Exists(opened); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(ReadBytes(opened), "/tmp/some result.txt");
+}

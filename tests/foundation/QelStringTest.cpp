@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include "QelString.h"
+
+namespace {
+std::string Utf8(const QelString& s) { return s.ToStdString(); }
+}  // namespace
+
+TEST(QelStringFormat, PrintfConversionsTheProgramUses) {
+    EXPECT_EQ(Utf8(QelString::Formatted(u"[%02u:%02u:%02u:%03u]", 7u, 5u, 59u, 9u)), "[07:05:59:009]");
+    EXPECT_EQ(Utf8(QelString::Formatted(u"%04u%02u%02u", 2024u, 1u, 31u)), "20240131");
+    EXPECT_EQ(Utf8(QelString::Formatted(u"%X|%X|%X", 10, 255, 0)), "A|FF|0");
+    EXPECT_EQ(Utf8(QelString::Formatted(u"%d %d %u", -42, 0, 4000000000u)), "-42 0 4000000000");
+    EXPECT_EQ(Utf8(QelString::Formatted(u"%c%c", u'o', u'k')), "ok");
+    EXPECT_EQ(Utf8(QelString::Formatted(u"%.2f|%f", 3.14159, 0.5)), "3.14|0.500000");
+    EXPECT_EQ(Utf8(QelString::Formatted(u"100%% of %s", QelString(u"files"))), "100% of files");
+    EXPECT_EQ(Utf8(QelString::Formatted(u"%s\\%s", u"C:", u"dir")), "C:\\dir");
+    EXPECT_EQ(Utf8(QelString::Formatted(u"%5d|%-5d|%05d", 42, 42, -42)), "   42|42   |-0042");
+    EXPECT_EQ(Utf8(QelString::Formatted(u"%u", -1)), "4294967295");
+}
+
+TEST(QelStringFormat, PrecisionThroughATwoStepFormat) {
+    // A format is built first ("[%.3d]") and then filled, as numbered names are.
+    const QelString built = QelString::Formatted(u"[%%.%dd]", 3);
+    EXPECT_EQ(Utf8(built), "[%.3d]");
+    EXPECT_EQ(Utf8(QelString::Formatted(built.c_str(), 7)), "[007]");
+    EXPECT_EQ(Utf8(QelString::Formatted(built.c_str(), 12345)), "[12345]");
+    EXPECT_EQ(Utf8(QelString::Formatted(u"%.*d", 4, 42)), "0042");
+}
+
+TEST(QelStringFormat, OutputIsCutAt4096Characters) {
+    const std::u16string long5000(5000, u'x');
+    QelString s;
+    s.Format(u"%s", std::u16string_view(long5000));
+    EXPECT_EQ(s.GetLength(), 4096);
+    // Literal text past the limit is cut as well, also after a conversion.
+    std::u16string format(4090, u'a');
+    format += u"%d-tail";
+    s.Format(format.c_str(), 123456);
+    EXPECT_EQ(s.GetLength(), 4096);
+    EXPECT_EQ(s.view().substr(4090), u"123456");
+    EXPECT_EQ(QelString::Formatted(u"%-9000d", 1).GetLength(), 4096);
+}
+
+TEST(QelStringFormat, WideCharactersPassUnchanged) {
+    const QelString s = QelString::Formatted(u"%s/%s", u"\u4E2D\u6587", u"\U0001F600");
+    EXPECT_EQ(s.view(), u"\u4E2D\u6587/\U0001F600");
+}
+
+TEST(QelStringCompare, OrdersByUtf16CodeUnit) {
+    EXPECT_EQ(QelString(u"a").Compare(u"b"), -1);
+    EXPECT_EQ(QelString(u"b").Compare(u"a"), 1);
+    EXPECT_EQ(QelString(u"abc").Compare(u"abc"), 0);
+    EXPECT_EQ(QelString(u"ab").Compare(u"abc"), -1);
+    EXPECT_EQ(QelString(u"B").Compare(u"a"), -1);  // no case folding
+    // U+FF5E sorts after a surrogate (U+D83D), unlike by code point.
+    EXPECT_EQ(QelString(u"\uFF5E").Compare(u"\U0001F600"), 1);
+    EXPECT_EQ(QelString(u"a").Compare(static_cast<const char16_t*>(nullptr)), -1);
+    EXPECT_EQ(QelString(u"a").Compare(QelString()), -1);
+}
+
+TEST(QelStringCompare, EqualsIsExactAndFalseForUnsetStrings) {
+    EXPECT_TRUE(QelString(u"Readme").Equals(u"Readme"));
+    EXPECT_FALSE(QelString(u"Readme").Equals(u"readme"));
+    EXPECT_FALSE(QelString().Equals(u""));
+    EXPECT_FALSE(QelString(u"").Equals(QelString()));
+    EXPECT_TRUE(QelString(u"").Equals(u""));
+    EXPECT_FALSE(QelString(u"x").Equals(static_cast<const char16_t*>(nullptr)));
+}
+
+TEST(QelStringSplit, PiecesBetweenSeparators) {
+    const struct {
+        const char16_t* text;
+        std::vector<std::u16string> pieces;
+    } cases[] = {
+        {u"a@@b", {u"a", u"b"}},          {u"a@@", {u"a", u""}},   {u"@@a", {u"", u"a"}},
+        {u"a@@@@b", {u"a", u"", u"b"}},   {u"a", {u"a"}},          {u"", {}},
+        {u"@@", {u"", u""}},              {u"a@b@@c@", {u"a@b", u"c@"}},
+    };
+    QelStringArray out;
+    out.Add(QelString(u"left over"));
+    for (const auto& c : cases) {
+        const int n = QelString::Split(QelString(c.text), QelString(u"@@"), out);
+        ASSERT_EQ(n, static_cast<int>(c.pieces.size())) << std::string(Utf8(QelString(c.text)));
+        for (int i = 0; i < n; ++i) EXPECT_EQ(out[static_cast<std::size_t>(i)].str(), c.pieces[static_cast<std::size_t>(i)]);
+    }
+}
+
+TEST(QelStringConvert, FileNameBytesRoundTripExactly) {
+    const std::string names[] = {
+        "plain.txt",
+        "caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80",  // valid UTF-8 up to four bytes
+        "bad\xFF\xFE name",                         // bytes never valid in UTF-8
+        "latin1-\xE9t\xE9",                          // a Latin-1 name
+        "cut\xE4\xB8",                               // a truncated sequence at the end
+        "\xC0\xAF overlong",                         // an overlong '/'
+        "\xED\xA0\x80 surrogate",                    // an encoded surrogate
+        "\xED\xB2\x80 escape-looking",               // the UTF-8 form of U+DC80 itself
+        "\xF4\x90\x80\x80 beyond",                   // past U+10FFFF
+        std::string("\x80\x81\xBF", 3),
+    };
+    for (const std::string& bytes : names) {
+        const QelString s = QelString::FromFileName(bytes);
+        EXPECT_EQ(s.ToFileName(), bytes);
+        EXPECT_EQ(std::string(s.ToUtf8()), bytes);
+        EXPECT_EQ(s.Utf8Length(), bytes.size());
+    }
+    // Distinct byte names stay distinct strings.
+    EXPECT_FALSE(QelString::FromFileName("a\xFF").Equals(QelString::FromFileName("a\xFE")));
+}
+
+TEST(QelStringConvert, ValidTextConvertsToItsCharacters) {
+    const QelString s = QelString::FromUtf8("\xC3\xA9\xF0\x9F\x98\x80");
+    EXPECT_EQ(s.view(), u"\u00E9\U0001F600");
+    EXPECT_EQ(s.GetLength(), 3);  // a surrogate pair for the astral character
+    const QelString astral(u"x\U0001F600\U00010348y");
+    EXPECT_EQ(QelString::FromUtf8(astral.ToStdString()).view(), astral.view());
+    EXPECT_EQ(astral.ToStdString(), "x\xF0\x9F\x98\x80\xF0\x90\x8D\x88y");
+}
+
+TEST(QelStringConvert, Utf8BufferFollowsChanges) {
+    QelString s(u"abc");
+    EXPECT_STREQ(s.ToUtf8(), "abc");
+    s.Append(u'd');
+    EXPECT_STREQ(s.ToUtf8(), "abcd");
+    s.Format(u"%d", 5);
+    EXPECT_STREQ(s.ToUtf8(), "5");
+    QelString copy(u"zz");
+    copy.ToUtf8();
+    copy = s;
+    EXPECT_STREQ(copy.ToUtf8(), "5");
+}
+
+TEST(QelStringEdit, MidFindTrimAndCopies) {
+    const QelString s(u"hello world");
+    EXPECT_EQ(s.Mid(6).view(), u"world");
+    EXPECT_EQ(s.Mid(0, 5).view(), u"hello");
+    EXPECT_EQ(s.Mid(6, 100).view(), u"world");
+    EXPECT_EQ(s.Mid(20).view(), u"");
+    EXPECT_EQ(s.Find(u'o'), 4);
+    EXPECT_EQ(s.Find(u'o', 5), 7);
+    EXPECT_EQ(s.Find(QelString(u"wor")), 6);
+    EXPECT_EQ(s.Find(u'z'), -1);
+    EXPECT_EQ(s.ReverseFind(u'o'), 7);
+    QelString t(u"path   ");
+    EXPECT_EQ(t.TrimRightSpaces().view(), u"path");
+    QelString copy(s);
+    copy.Append(u"!");
+    EXPECT_EQ(s.view(), u"hello world");  // copies are independent
+    EXPECT_EQ(QelString(u"ab\0cd", 5).view(), u"ab");
+}
+
+TEST(QelContainers, FlexBufferGrowsByWhatDoesNotFit) {
+    QelFlexBuffer buffer;
+    buffer.Append("abcd", 4);
+    EXPECT_EQ(buffer.GetCapacity(), 4u);
+    buffer.Clear();
+    buffer.Append("xy", 2);
+    buffer.Append("12345", 5);
+    EXPECT_EQ(buffer.GetUsed(), 7u);
+    EXPECT_EQ(buffer.GetCapacity(), 7u);
+    const std::vector<char> data = buffer.Data();
+    EXPECT_EQ(std::string(data.begin(), data.end()), "xy12345");
+}
+
+TEST(QelContainers, MapOrdersStringKeysByCodeUnit) {
+    QelMap<QelString, int> map;
+    map[QelString(u"b")] = 2;
+    map[QelString(u"\uFF5E")] = 4;
+    map[QelString(u"B")] = 1;
+    map[QelString(u"\U0001F600")] = 3;
+    std::u16string order;
+    for (const auto& [key, value] : map) order += key.str();
+    EXPECT_EQ(order, u"Bb\U0001F600\uFF5E");
+}

@@ -1,0 +1,43 @@
+#pragma once
+// A fresh folder below /tmp for one test, removed with everything in it
+// afterwards (rm copes with trees deeper than PATH_MAX).
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+class QelTestDir {
+public:
+    QelTestDir() {
+        char name[] = "/tmp/qeltest-XXXXXX";
+        m_path = ::mkdtemp(name) ? name : "";
+    }
+    ~QelTestDir() {
+        if (!m_path.empty()) (void)std::system(("chmod -R u+w '" + m_path + "' 2>/dev/null; rm -rf '" + m_path + "'").c_str());
+    }
+    QelTestDir(const QelTestDir&) = delete;
+    QelTestDir& operator=(const QelTestDir&) = delete;
+
+    const std::string& path() const { return m_path; }
+    std::string operator/(const std::string& leaf) const { return m_path + "/" + leaf; }
+
+private:
+    std::string m_path;
+};
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
