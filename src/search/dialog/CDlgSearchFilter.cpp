@@ -2,19 +2,17 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "CQelImgMngr.h"
 #include "CQelMessageBox.h"
+#include "QelQtConvert.h"
 
 namespace {
-QString ToQString(const QelString& text) { return QString::fromStdU16String(text.str()); }
-QelString ToQelString(const QString& text) { return QelString(text.toStdU16String()); }
-
 // The dark look the program's lists share.
 void ApplyDarkListLook(QTreeWidget* list) {
     QPalette palette = list->palette();
@@ -37,6 +35,15 @@ QPushButton* MakeButton(const QString& text, const QString& name, QWidget* paren
     button->setObjectName(name);
     button->setAutoDefault(false);
     return button;
+}
+
+// Add and Del show their picture; without the image file they keep their text
+// rather than become blank buttons.
+void SetImageIfPresent(QPushButton* button, const char16_t* imageName) {
+    CQelImgMngr* images = CQelImgMngr::GetInstance();
+    if (images->GetImage(imageName)->isNull()) return;
+    button->setToolTip(button->text());
+    images->SetButtonImage(button, imageName, 2);
 }
 }  // namespace
 
@@ -74,6 +81,8 @@ void CDlgSearchFilter::BuildControls() {
     m_typeSelector->setCurrentIndex(kSelectFullFileName);
     m_addButton = MakeButton(QStringLiteral("Add"), QStringLiteral("addButton"), this);
     m_delButton = MakeButton(QStringLiteral("Del"), QStringLiteral("delButton"), this);
+    SetImageIfPresent(m_addButton, u"Add.png");
+    SetImageIfPresent(m_delButton, u"Del.png");
     auto* searchRow = new QHBoxLayout;
     searchRow->addWidget(m_searchEdit, 1);
     searchRow->addWidget(m_typeSelector);
@@ -113,7 +122,7 @@ void CDlgSearchFilter::BuildControls() {
 }
 
 void CDlgSearchFilter::OnAdd() {
-    const QelFilterRowArray rows = MakeFilterRows(m_typeSelector->currentIndex(), ToQelString(m_searchEdit->text()));
+    const QelFilterRowArray rows = MakeFilterRows(m_typeSelector->currentIndex(), FromQString(m_searchEdit->text()));
     if (rows.empty()) return;
     for (const auto& row : rows) AppendRow(row);
     m_searchEdit->clear();
@@ -143,13 +152,13 @@ QelFilterRowArray CDlgSearchFilter::ReadRows() const {
         const QTreeWidgetItem* item = m_list->topLevelItem(i);
         bool ok = false;
         const int code = item->text(kColTypeDef).toInt(&ok, 10);
-        rows.Add({ToQelString(item->text(kColSearchString)), ok ? code : 0});
+        rows.Add({FromQString(item->text(kColSearchString)), ok ? code : 0});
     }
     return rows;
 }
 
 void CDlgSearchFilter::accept() {
-    const QelString name = ToQelString(m_nameEdit->text());
+    const QelString name = FromQString(m_nameEdit->text());
     if (name.IsEmpty()) {
         // Closing here would drop the rows the user typed; ask for the name instead.
         CQelMessageBox::Show(this, QStringLiteral("The filter name is empty!!"), CQelMessageBox::Kind::Warning);

@@ -8,7 +8,8 @@
 //   if (dlg.exec() == QDialog::Accepted) use(dlg.GetFilterRecord());
 // After Save the record always holds a non-empty "name" and the three arrays
 // "filterfilename", "filterfileext" and "filterdirname" (each possibly empty).
-// Save with an empty name does not close the dialog; Cancel hands back nothing.
+// Save with an empty name does not close the dialog. After Cancel the getter
+// holds only what was handed in (nothing for New).
 
 #include <QDialog>
 #include <json/value.h>

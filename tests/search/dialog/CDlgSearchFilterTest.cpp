@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "CDlgSearchFilter.h"
+#include "CQelDirMng.h"
 #include "CQelMessageBox.h"
 
 namespace {
@@ -219,6 +221,24 @@ TEST_F(FilterEditorTest, StringsKeepTheirExactBytesThroughTheList) {
     EXPECT_EQ(saved["name"].asString(), "caf\xc3\xa9");
     EXPECT_EQ(saved["filterfilename"][0].asString(), std::string("bad\xff\xfe name", 11));
     EXPECT_EQ(saved["filterdirname"][0].asString(), "\xed\x95\x9c\xea\xb8\x80");
+}
+
+TEST_F(FilterEditorTest, AddAndDelShowTheirPicturesOrKeepTheirTexts) {
+    QTemporaryDir home;
+    ASSERT_TRUE(QDir(home.path()).mkpath("res/img"));
+    QImage picture(16, 16, QImage::Format_ARGB32);
+    picture.fill(Qt::green);
+    ASSERT_TRUE(picture.save(home.filePath("res/img/Add.png"), "PNG"));  // no Del.png
+    CQelDirMng* dirs = CQelDirMng::GetInstance();
+    const QelString previous = dirs->GetModuleDir();
+    dirs->SetModuleDir(QelString(home.path().toStdU16String()));
+    Open(CDlgSearchFilter::Mode::New);
+    dirs->SetModuleDir(previous);
+    auto* add = Child<QPushButton>("addButton");
+    EXPECT_FALSE(add->icon().isNull());
+    EXPECT_TRUE(add->text().isEmpty());
+    EXPECT_EQ(add->toolTip(), "Add");
+    EXPECT_EQ(Child<QPushButton>("delButton")->text(), "Del");
 }
 
 TEST_F(FilterEditorTest, ListDrawsTheDarkLook) {
