@@ -1,0 +1,208 @@
+// qeltessary-cli as a process: output forms, exit codes and messages, and
+// saved filters read from env.json below QELTESSARY_HOME.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "QelTestTree.h"
+
+extern char** environ;
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the real binary with args; home, when given, becomes QELTESSARY_HOME.
+CliRun RunCli(const std::vector<std::string>& args, const std::string& home = "") {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e)
+        if (std::string(*e).rfind("QELTESSARY_HOME=", 0) != 0) env.push_back(*e);
+    if (!home.empty()) env.push_back("QELTESSARY_HOME=" + home);
+    std::vector<char*> argv{const_cast<char*>(QEL_CLI_PATH)}, envp;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    int out[2], err[2];
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return {};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    pid_t pid = 0;
+    CliRun run;
+    const bool started = posix_spawn(&pid, QEL_CLI_PATH, &actions, nullptr, argv.data(), envp.data()) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    close(err[1]);
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    std::string* sinks[2] = {&run.out, &run.err};
+    int open = 2;
+    while (started && open > 0 && poll(fds, 2, -1) > 0) {
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || !fds[i].revents) continue;
+            char buf[65536];
+            const ssize_t n = read(fds[i].fd, buf, sizeof buf);
+            if (n > 0) {
+                sinks[i]->append(buf, static_cast<std::size_t>(n));
+            } else {
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+    close(out[0]);
+    close(err[0]);
+    int status = 0;
+    if (started && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.status = WEXITSTATUS(status);
+    return run;
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t at; (at = text.find(separator, start)) != std::string::npos; start = at + 1)
+        parts.push_back(text.substr(start, at - start));
+    EXPECT_EQ(start, text.size()) << "output does not end with its separator";
+    return parts;
+}
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        t.Dir("src");
+        t.File("src/main.cpp");
+        t.File("src/notes.txt");
+        t.Dir("src/src");
+        t.File("src/src/deep.txt");
+        t.File("top.txt");
+    }
+    CTestTree t;
+};
+
+TEST_F(Cli, PrintsFileHitsThenFolderHitsWithExitZero) {
+    const CliRun run = RunCli({"search", t.Root(), "--ext", "txt", "--folder", "src"});
+    EXPECT_EQ(run.status, 0);
+    const std::vector<std::string> lines = Split(run.out, '\n');
+    ASSERT_EQ(lines.size(), 5u);
+    std::vector<std::string> files(lines.begin(), lines.begin() + 3);
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{t.Path("src/notes.txt"), t.Path("src/src/deep.txt"), t.Path("top.txt")}));
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.end()),
+              (std::vector<std::string>{t.Path("src"), t.Path("src/src")}));
+    EXPECT_EQ(run.err, "");
+
+    const CliRun flat = RunCli({"search", t.Root(), "--ext=txt", "--no-sub"});
+    EXPECT_EQ(flat.out, t.Path("top.txt") + "\n");
+}
+
+TEST_F(Cli, ExitCodesAndMessages) {
+    EXPECT_EQ(RunCli({"search", t.Root(), "--name", "nothing-like-this"}).status, 1);
+    const CliRun onFile = RunCli({"search", t.Path("top.txt"), "--name", ""});
+    EXPECT_EQ(onFile.status, 1);  // a file exists, so the path is valid, but holds nothing
+    EXPECT_EQ(onFile.out, "");
+
+    const CliRun missing = RunCli({"search", t.Path("missing"), "--name", "x"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, "The search path is invalid!!\n");
+    const CliRun empty = RunCli({"search", "", "--name", "x"});
+    EXPECT_EQ(empty.status, 2);
+    EXPECT_EQ(empty.err, "The path is empty!!\n");
+    const CliRun noCriteria = RunCli({"search", t.Root()});
+    EXPECT_EQ(noCriteria.status, 2);
+    EXPECT_EQ(noCriteria.err, "There are no search criteria!!\n");
+    for (const auto& bad : std::vector<std::vector<std::string>>{
+             {}, {"find", t.Root()}, {"search", t.Root(), "--name"}, {"search", t.Root(), "--bogus"},
+             {"search", t.Root(), t.Root(), "--name", "x"}, {"search", t.Root(), "--json", "--print0", "--name", "x"}}) {
+        const CliRun run = RunCli(bad);
+        EXPECT_EQ(run.status, 2) << bad.size();
+        EXPECT_NE(run.err.find("--help"), std::string::npos);
+        EXPECT_EQ(run.out, "");
+    }
+    const CliRun help = RunCli({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--filter NAME"), std::string::npos);
+}
+
+TEST_F(Cli, Print0KeepsNamesWithLineFeedsWhole) {
+    t.File("two\nlines.txt");
+    t.File("raw\xff.txt");
+    const CliRun run = RunCli({"search", t.Root(), "--name", "two", "--name", "raw", "--print0"});
+    EXPECT_EQ(run.status, 0);
+    std::vector<std::string> paths = Split(run.out, '\0');
+    std::sort(paths.begin(), paths.end());
+    EXPECT_EQ(paths, (std::vector<std::string>{t.Path("raw\xff.txt"), t.Path("two\nlines.txt")}));
+}
+
+TEST_F(Cli, JsonEscapesTextAndRawBytes) {
+    t.File("q\"b\\s\x01\xC3\xA9\xff.bin");
+    const CliRun run = RunCli({"search", t.Root(), "--ext", "bin", "--folder", "src", "--json"});
+    EXPECT_EQ(run.status, 0);
+    std::string root = t.Root();
+    EXPECT_EQ(run.out, "{\"fileresultlist\":[\"" + root + "/q\\\"b\\\\s\\u0001\xC3\xA9\\udcff.bin\"],"
+                       "\"dirresultlist\":[\"" + root + "/src\",\"" + root + "/src/src\"]}\n");
+    const CliRun none = RunCli({"search", t.Root(), "--name", "zzz", "--json"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out, "{\"fileresultlist\":[],\"dirresultlist\":[]}\n");
+}
+
+class CliFilter : public Cli {
+protected:
+    void WriteEnv(const std::string& tree, const std::string& json) {
+        if (access(home.Path(tree).c_str(), F_OK) != 0) home.Dir(tree);
+        home.File(tree + "/env.json", json);
+    }
+    CTestTree home;
+};
+
+TEST_F(CliFilter, UserFiltersComeBeforeTheShippedOnes) {
+    WriteEnv("config", R"({"searchfilter":[{"name":"Docs","filterfilename":[],"filterfileext":["txt"],"filterdirname":[]},
+                                             {"name":"Code","filterfileext":["cpp"]}]})");
+    // Shipped filters only: a record without some arrays counts them as empty.
+    CliRun run = RunCli({"search", t.Root(), "--filter", "Code"}, home.Root());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, t.Path("src/main.cpp") + "\n");
+
+    WriteEnv("user", "// the user's own\r\n{\"searchfilter\":[{\"name\":\"Docs\",\"filterfilename\":[\"deep\"],"
+                     "\"filterfileext\":[\"txt\"],\"filterdirname\":[\"src\"]}]}\r\n");
+    run = RunCli({"search", t.Root(), "--filter", "Docs", "--name", "top"}, home.Root());
+    EXPECT_EQ(run.status, 0);
+    std::vector<std::string> lines = Split(run.out, '\n');
+    ASSERT_EQ(lines.size(), 4u);
+    std::sort(lines.begin(), lines.begin() + 2);  // the two files in walk order, which the file system picks
+    EXPECT_EQ(lines, (std::vector<std::string>{t.Path("src/src/deep.txt"), t.Path("top.txt"), t.Path("src"),
+                                                t.Path("src/src")}));
+    // The user's array is the one in use: "Code" is no longer there.
+    run = RunCli({"search", t.Root(), "--filter", "Code"}, home.Root());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "There is no search filter named \"Code\".\n");
+}
+
+TEST_F(CliFilter, MissingOrBrokenSettings) {
+    CliRun run = RunCli({"search", t.Root(), "--filter", "Docs"}, home.Root());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "There are no search filters.\n");
+    WriteEnv("config", R"({"searchfilter":[{"name":"Empty","filterfilename":[],"filterfileext":[],"filterdirname":[]}]})");
+    run = RunCli({"search", t.Root(), "--filter", "Empty"}, home.Root());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "There are no search criteria!!\n");
+    WriteEnv("user", "{ not json");
+    run = RunCli({"search", t.Root(), "--filter", "Empty"}, home.Root());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("env.json"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,219 @@
+// The walker under pressure: deep trees and long paths, a small descriptor
+// budget or a low descriptor limit, unreadable folders, and folders that
+// vanish while the walk is under way.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "CQelSearchCriteria.h"
+#include "CQelSearchResults.h"
+#include "CQelTreeWalker.h"
+#include "QelTestTree.h"
+
+namespace {
+
+int OpenDescriptors() {
+    int count = 0;
+    if (DIR* d = opendir("/proc/self/fd")) {
+        while (readdir(d)) ++count;
+        closedir(d);
+    }
+    return count;
+}
+
+class CallbackDelegate : public IQelFileMngEventDelegate {
+public:
+    explicit CallbackDelegate(std::function<void()> f) : m_f(std::move(f)) {}
+    void OnSearchProgress(std::int32_t, std::int32_t) override { m_f(); }
+
+private:
+    std::function<void()> m_f;
+};
+
+SearchOutcome WalkWithBudget(const QelString& root, const QelStringArray& names, const QelStringArray& exts,
+                             const QelStringArray& folders, int budget, IQelFileMngEventDelegate* delegate = nullptr) {
+    SearchOutcome out;
+    const CQelSearchCriteria criteria(names, exts, folders);
+    CQelSearchResults results(root, out.files, out.folders, delegate);
+    CQelTreeWalker walker(criteria, results, budget);
+    walker.Walk(root, true);
+    return out;
+}
+
+TEST(WalkDeep, TenThousandFoldersDeepUnderALowDescriptorLimit) {
+    CTestTree t;
+    t.Dir("top");
+    t.DeepChain("top", "d", 10000, "leaf.txt");
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
+    rlimit low = old;
+    low.rlim_cur = static_cast<rlim_t>(OpenDescriptors() + 12);  // far below the walker's own budget
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    const SearchOutcome got = Search(t.RootString(), Strings({u"leaf"}), {}, Strings({u"top"}));
+    setrlimit(RLIMIT_NOFILE, &old);
+
+    std::string expected = t.Path("top");
+    for (int i = 0; i < 10000; ++i) expected += "/d";
+    expected += "/leaf.txt";
+    EXPECT_EQ(Bytes(got.folders), std::vector<std::string>{t.Path("top")});
+    ASSERT_EQ(got.files.size(), 1u);
+    EXPECT_GT(expected.size(), 4096u * 4);
+    EXPECT_EQ(got.files[0].ToFileName(), expected);
+}
+
+TEST(WalkDeep, DeepPreOrderKeepsEveryLevel) {
+    CTestTree t;
+    t.DeepChain(".", "d", 300, "leaf");
+    const SearchOutcome got = Search(t.RootString(), {}, {}, Strings({u"d"}));
+    ASSERT_EQ(got.folders.size(), 300u);
+    std::string path = t.Root();
+    for (std::size_t i = 0; i < 300; ++i) {
+        path += "/d";
+        ASSERT_EQ(got.folders[i].ToFileName(), path);
+    }
+}
+
+// A bushy tree deeper than a tiny budget, with links whose ".." is elsewhere,
+// so closed folders must be reopened both through ".." and from the root.
+void MakeBushy(const CTestTree& t, const std::string& rel, int depth) {
+    t.File(rel + "/f" + std::to_string(depth) + ".txt");
+    if (depth == 0) return;
+    for (const char* sub : {"x", "y"}) {
+        t.Dir(rel + "/" + sub);
+        MakeBushy(t, rel + "/" + sub, depth - 1);
+    }
+    if (depth % 2 == 0) t.Link(t.Path("elsewhere"), rel + "/jump");
+    t.File(rel + "/z" + std::to_string(depth) + ".txt");
+}
+
+TEST(WalkBudget, SmallBudgetsGiveTheSameResultsAndStayBounded) {
+    CTestTree t;
+    t.Dir("elsewhere");
+    t.Dir("elsewhere/e1");
+    t.Dir("elsewhere/e1/e2");
+    t.File("elsewhere/e1/e2/deep.txt");
+    t.Dir("tree");
+    MakeBushy(t, "tree", 6);
+    const QelString root = QelString::FromFileName(t.Path("tree"));
+    const QelStringArray exts = Strings({u"txt"}), folders = Strings({u"y", u"e2", u"jump"});
+    const SearchOutcome reference = WalkWithBudget(root, {}, exts, folders, 64);
+    ASSERT_EQ(reference.files.size(), 211u);  // 190 in the tree, 21 through the links
+    const int before = OpenDescriptors();
+    for (const int budget : {1, 2, 3, 5}) {
+        int most = 0;
+        CallbackDelegate d([&] { most = std::max(most, OpenDescriptors()); });
+        const SearchOutcome got = WalkWithBudget(root, {}, exts, folders, budget, &d);
+        EXPECT_EQ(got.files, reference.files) << "budget " << budget;
+        EXPECT_EQ(got.folders, reference.folders) << "budget " << budget;
+        // the budget, plus the one being opened or reopened and the listing of /proc/self/fd
+        EXPECT_LE(most - before, budget + 2) << "budget " << budget;
+    }
+}
+
+// Runs f in a child process as an unprivileged user when this process is
+// root (root reads any folder); the child's exit status is f's result.
+bool RunUnprivileged(const std::function<bool()>& f, std::string& skipReason) {
+    if (geteuid() != 0) return f();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
+        _exit(f() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 3) {
+        skipReason = "cannot drop root privileges here";
+        return false;
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(WalkUnreadable, UnreadableFoldersAreSkippedSilently) {
+    CTestTree t;
+    t.Dir("open");
+    t.File("open/a.txt");
+    t.Dir("locked");
+    t.File("locked/b.txt");
+    t.Dir("listless");  // may be entered but not listed
+    t.File("listless/c.txt");
+    t.Dir("open/z");
+    t.File("open/z/d.txt");
+    chmod(t.Path("locked").c_str(), 0);
+    chmod(t.Path("listless").c_str(), 0111);
+    std::string reason;
+    const bool ok = RunUnprivileged(
+        [&] {
+            const SearchOutcome got =
+                Search(t.RootString(), {}, Strings({u"txt"}), Strings({u"locked", u"listless"}));
+            std::vector<std::string> files = Bytes(got.files), dirs = Bytes(got.folders);
+            std::sort(files.begin(), files.end());
+            std::sort(dirs.begin(), dirs.end());
+            const bool filesOk = files == std::vector<std::string>{t.Path("open/a.txt"), t.Path("open/z/d.txt")};
+            const bool dirsOk = dirs == std::vector<std::string>{t.Path("listless"), t.Path("locked")};
+            // An unreadable root gives nothing at all.
+            const SearchOutcome none = Search(QelString::FromFileName(t.Path("locked")), Strings({u""}), {}, {});
+            return filesOk && dirsOk && none.files.empty() && none.folders.empty();
+        },
+        reason);
+    if (!reason.empty()) GTEST_SKIP() << reason;
+    EXPECT_TRUE(ok);
+}
+
+TEST(WalkVanishing, FoldersRemovedDuringTheWalkAreSkipped) {
+    CTestTree t;
+    for (const char* top : {"a", "b", "c", "d"}) {
+        t.Dir(top);
+        t.File(std::string(top) + "/hit1");
+        t.Dir(std::string(top) + "/sub");
+        t.File(std::string(top) + "/sub/hit2");
+    }
+    QelStringArray seenAtFirstHit;
+    bool removed = false;
+    SearchOutcome got;
+    CallbackDelegate d([&] {
+        if (removed) return;
+        removed = true;
+        seenAtFirstHit = got.files;
+        const std::string command = "rm -rf '" + t.Root() + "'/*";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+    });
+    CTestFileMng mng;
+    mng.SetEventDelegate(&d);
+    mng.SearchFiles(t.RootString(), got.files, got.folders, Strings({u"hit"}), {}, {}, true);
+    ASSERT_TRUE(removed);
+    ASSERT_EQ(seenAtFirstHit.size(), 1u);
+    EXPECT_EQ(got.files[0], seenAtFirstHit[0]);  // what was found stays found
+    // Only entries already listed can follow: the rest of one folder.
+    EXPECT_LE(got.files.size(), 2u);
+}
+
+TEST(WalkVanishing, ClosedAncestorThatVanishedIsAbandoned) {
+    // With a budget of one descriptor every ancestor is closed; removing the
+    // tree makes reopening fail, and the walk ends cleanly with what it has.
+    CTestTree t;
+    t.Dir("tree");
+    MakeBushy(t, "tree", 4);
+    const QelString root = QelString::FromFileName(t.Path("tree"));
+    int hits = 0;
+    CallbackDelegate d([&] {
+        if (++hits == 3) {
+            const std::string command = "rm -rf '" + t.Path("tree") + "'";
+            ASSERT_EQ(std::system(command.c_str()), 0);
+        }
+    });
+    const SearchOutcome got = WalkWithBudget(root, {}, Strings({u"txt"}), {}, 1, &d);
+    EXPECT_GE(got.files.size(), 3u);
+    EXPECT_LT(got.files.size(), 20u);
+}
+
+}  // namespace
