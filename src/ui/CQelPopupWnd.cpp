@@ -116,6 +116,12 @@ void CQelPopupWnd::BuildContent() {
     palette.setColor(QPalette::Window, ToQColor(m_desc.bgColor));
     palette.setColor(QPalette::Text, ToQColor(m_desc.txtColor));
     m_list->setPalette(palette);
+    // The header takes the popup's colours too, so a dark popup has no light strip on top.
+    QPalette headerPalette = m_list->horizontalHeader()->palette();
+    headerPalette.setColor(QPalette::Button, ToQColor(m_desc.bgColor));
+    headerPalette.setColor(QPalette::Window, ToQColor(m_desc.bgColor));
+    headerPalette.setColor(QPalette::ButtonText, ToQColor(m_desc.txtColor));
+    m_list->horizontalHeader()->setPalette(headerPalette);
 
     QelLogFont listFont;
     listFont.lfFaceName = FromQString(m_listFontFace);

@@ -19,7 +19,8 @@ int StartY(const QRect& area, int valign, int blockHeight) {
 
 bool RowFits(const QRect& area, int y, int rowHeight) { return y + rowHeight <= area.bottom() + 1; }
 
-// One word in its font and colours; the background colour fills its text cell.
+// One word in its font and colours; the background colour fills its text cell
+// (what an opaque text background does), the text is drawn over it.
 void DrawWord(QPainter& painter, const _tag_MetaWordINfo& word, int x, int y, int rowHeight, const QRect& area,
               bool ellipsis) {
     const QFont font = ToQFont(word.font);
@@ -96,7 +97,6 @@ void DrawSingleLine(QPainter& painter, const QRect& area, const CQelCtlBase& pro
     const int y = StartY(area, props.GetPropInt(u"valign"), tallest);
 
     painter.save();
-    painter.setBackgroundMode(Qt::OpaqueMode);
     int x = area.left();
     for (const _tag_MetaLineInfo& line : lines) {
         for (int r = 0; r < line.rows.GetCount(); ++r) {
@@ -116,7 +116,6 @@ void DrawMultiLine(QPainter& painter, const QRect& area, const CQelCtlBase& prop
     int y = StartY(area, props.GetPropInt(u"valign"), total);
 
     painter.save();
-    painter.setBackgroundMode(Qt::OpaqueMode);
     int x = area.left();
     int previousHeight = -1;
     for (const _tag_MetaLineInfo& line : lines) {

@@ -1,0 +1,68 @@
+// The caption strip: colours, frame, text margin and the optional tooltip.
+#include <gtest/gtest.h>
+
+#include <QHelpEvent>
+#include <QTest>
+#include <QToolTip>
+
+#include "CCaption.h"
+#include "QelPixels.h"
+
+namespace {
+const QelColorRef kFill = QelRGB(0x3C, 0x3F, 0x41);
+const QelColorRef kLight = QelRGB(0x55, 0x55, 0x55);
+const QelColorRef kDark = QelRGB(0x30, 0x33, 0x34);
+const QelColorRef kText = QelRGB(0x71, 0xA7, 0xC7);
+
+void AskForTip(CCaption& caption) {
+    QHelpEvent help(QEvent::ToolTip, QPoint(20, 9), caption.mapToGlobal(QPoint(20, 9)));
+    QApplication::sendEvent(&caption, &help);
+}
+}  // namespace
+
+TEST(CCaption, DarkStripWithThreeDFrameAndMarginedText) {
+    CCaption caption;
+    caption.Create(CCaption::kStyleVisible | CCaption::kStyleToolTip, QRect(0, 0, 300, 18), nullptr, 5001);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&caption));
+    EXPECT_EQ(caption.GetCtrlId(), 5001u);
+    QImage img = Grab(caption);
+    EXPECT_EQ(PixelAt(img, 0, 0), kLight);
+    EXPECT_EQ(PixelAt(img, 150, 0), kLight);
+    EXPECT_EQ(PixelAt(img, 0, 10), kLight);
+    EXPECT_EQ(PixelAt(img, 299, 0), kDark);
+    EXPECT_EQ(PixelAt(img, 299, 10), kDark);
+    EXPECT_EQ(PixelAt(img, 150, 17), kDark);
+    EXPECT_EQ(PixelAt(img, 0, 17), kDark);
+    EXPECT_EQ(PixelAt(img, 150, 9), kFill);
+    EXPECT_EQ(CountColor(img, kText), 0);
+
+    caption.SetCaption(Blocks(3));
+    img = Grab(caption);
+    const QRect text = ColorBox(img, kText);
+    ASSERT_FALSE(text.isEmpty());
+    EXPECT_GE(text.left(), 10);
+    EXPECT_LE(text.left(), 12);
+    EXPECT_NEAR(text.center().y(), 9, 2);
+}
+
+TEST(CCaption, TooltipOnlyWithTheTooltipStyle) {
+    CCaption with;
+    with.Create(CCaption::kStyleVisible | CCaption::kStyleToolTip, QRect(0, 0, 200, 18), nullptr, 5001);
+    with.SetTipText(u"Result of\nthe search");
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&with));
+    EXPECT_TRUE(with.HasToolTip());
+    AskForTip(with);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("the search")));
+    QToolTip::hideText();
+    QTest::qWait(50);
+
+    CCaption without;
+    without.Create(CCaption::kStyleVisible, QRect(0, 40, 200, 18), nullptr, 5001);
+    without.SetTipText(u"never shown");
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&without));
+    EXPECT_FALSE(without.HasToolTip());
+    QTest::mouseMove(&without, QPoint(20, 9));
+    AskForTip(without);
+    EXPECT_FALSE(QToolTip::isVisible() && QToolTip::text().contains(QStringLiteral("never shown")));
+}

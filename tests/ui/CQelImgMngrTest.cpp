@@ -1,0 +1,95 @@
+// The image cache and putting images on buttons; the shipped images.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "CQelImgMngr.h"
+#include "QelUiTestDir.h"
+
+namespace {
+
+void WritePng(const QelUiTestDir& dir, const std::string& name, QColor color) {
+    QImage image(16, 12, QImage::Format_ARGB32);
+    image.fill(color);
+    const std::string path = dir.Write("res/img/" + name, "");
+    ASSERT_TRUE(image.save(QString::fromStdString(path), "PNG"));
+}
+
+struct ImgFixture : ::testing::Test {
+    QelUiTestDir dir;
+    void TearDown() override { CQelImgMngr::DeleteInstance(); }
+};
+
+}  // namespace
+
+TEST_F(ImgFixture, ImagesComeFromResImgAndAreLoadedOnce) {
+    WritePng(dir, "a.png", Qt::red);
+    CQelImgMngr* mngr = CQelImgMngr::GetInstance();
+    EXPECT_EQ(mngr, CQelImgMngr::GetInstance());
+    EXPECT_EQ(CQelImgMngr::GetImagePath(u"a.png").ToStdString(), dir.Path() + "/res/img/a.png");
+    const QImage* first = mngr->GetImage(u"a.png");
+    ASSERT_NE(first, nullptr);
+    ASSERT_FALSE(first->isNull());
+    EXPECT_EQ(first->size(), QSize(16, 12));
+    EXPECT_EQ(mngr->GetImage(u"a.png"), first);
+    EXPECT_EQ(mngr->GetCachedCount(), 1);
+}
+
+TEST_F(ImgFixture, AMissingFileIsTriedOncePerManager) {
+    CQelImgMngr* mngr = CQelImgMngr::GetInstance();
+    const QImage* missing = mngr->GetImage(u"late.png");
+    ASSERT_NE(missing, nullptr);
+    EXPECT_TRUE(missing->isNull());
+    WritePng(dir, "late.png", Qt::blue);
+    EXPECT_TRUE(mngr->GetImage(u"late.png")->isNull());
+    EXPECT_EQ(mngr->GetCachedCount(), 1);
+    // A new manager tries again.
+    CQelImgMngr::DeleteInstance();
+    EXPECT_FALSE(CQelImgMngr::GetInstance()->GetImage(u"late.png")->isNull());
+}
+
+TEST_F(ImgFixture, SetButtonImagePutsThePictureAndEmptiesTheText) {
+    WritePng(dir, "b.png", Qt::green);
+    CQelImgMngr* mngr = CQelImgMngr::GetInstance();
+    QPushButton push(QStringLiteral("Search"));
+    EXPECT_EQ(mngr->SetButtonImage(&push, u"b.png", 3), 1);
+    EXPECT_TRUE(push.text().isEmpty());
+    EXPECT_FALSE(push.icon().isNull());
+    EXPECT_EQ(push.iconSize(), QSize(16, 12));
+    EXPECT_TRUE(push.isFlat());
+    EXPECT_EQ(push.property("qelButtonStyle").toInt(), 3);
+
+    QToolButton tool;
+    tool.setText(QStringLiteral("x"));
+    EXPECT_EQ(mngr->SetButtonImage(&tool, u"b.png", 2), 1);
+    EXPECT_TRUE(tool.autoRaise());
+    EXPECT_TRUE(tool.text().isEmpty());
+
+    // A missing image still counts: the button keeps no picture and loses its text.
+    QPushButton other(QStringLiteral("Go"));
+    other.setIcon(push.icon());
+    EXPECT_EQ(mngr->SetButtonImage(&other, u"none.png", 2), 1);
+    EXPECT_TRUE(other.icon().isNull());
+    EXPECT_TRUE(other.text().isEmpty());
+
+    EXPECT_EQ(mngr->SetButtonImage(nullptr, u"b.png", 2), 0);
+}
+
+TEST(CQelImgMngrShipped, EveryImageTheProgramNamesIsAPng) {
+    const char* names[] = {"ArrowDown.png", "RDelete.png",   "PenAdd.png",     "PenEdit.png",
+                           "PenDel.png",    "FindStart.png", "DonateCoffee_Halvard.png",
+                           "Add.png",       "Del.png",       "RCopy.png",      "RMove.png",
+                           "RRename.png",   "RSaveExcel.png", "RSaveTxt.png",  "arrow_down.png",
+                           "arrow_up.png"};
+    CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(QEL_SOURCE_DIR));
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        const QImage* image = CQelImgMngr::GetInstance()->GetImage(QelString::FromUtf8(name));
+        ASSERT_FALSE(image->isNull());
+        EXPECT_GE(image->width(), 12);
+        EXPECT_TRUE(image->hasAlphaChannel());
+    }
+    CQelImgMngr::DeleteInstance();
+}

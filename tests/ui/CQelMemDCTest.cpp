@@ -1,0 +1,68 @@
+// Off-screen painting: copied once at the end for screen-like targets, direct on images.
+#include <gtest/gtest.h>
+
+#include <QPainter>
+#include <QPixmap>
+#include <type_traits>
+
+#include "CQelMemDC.h"
+#include "QelPixels.h"
+
+namespace {
+
+// Draws red through the memory painter, then blue straight onto the target in
+// the same spot before the memory painter ends; returns the target's pixels.
+template <typename Target>
+QImage DrawThroughMemDC(Target& target, bool& memoryMode) {
+    target.fill(Qt::white);
+    QPainter painter(&target);
+    painter.setBackground(QColor(0, 255, 0));
+    {
+        CQelMemDC memDC(&painter, QRect(10, 10, 20, 20));
+        memoryMode = memDC.IsMemoryMode();
+        memDC->fillRect(QRect(15, 15, 5, 5), Qt::red);
+        painter.fillRect(QRect(15, 15, 5, 5), Qt::blue);
+    }
+    painter.end();
+    if constexpr (std::is_same_v<Target, QImage>)
+        return target.convertToFormat(QImage::Format_RGB32);
+    else
+        return target.toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+}  // namespace
+
+TEST(CQelMemDC, ScreenLikeTargetsGetOneCopyAtTheEnd) {
+    QPixmap pixmap(40, 40);
+    bool memoryMode = false;
+    const QImage img = DrawThroughMemDC(pixmap, memoryMode);
+    EXPECT_TRUE(memoryMode);
+    EXPECT_EQ(PixelAt(img, 16, 16), QelRGB(255, 0, 0));  // the copy covers what was drawn directly
+    EXPECT_EQ(PixelAt(img, 11, 11), QelRGB(0, 255, 0));  // the area starts in the background colour
+    EXPECT_EQ(PixelAt(img, 5, 5), QelRGB(255, 255, 255));  // outside the area nothing changes
+    EXPECT_EQ(PixelAt(img, 31, 31), QelRGB(255, 255, 255));
+}
+
+TEST(CQelMemDC, ImagesAreDrawnOnDirectly) {
+    QImage image(40, 40, QImage::Format_RGB32);
+    bool memoryMode = true;
+    const QImage img = DrawThroughMemDC(image, memoryMode);
+    EXPECT_FALSE(memoryMode);
+    EXPECT_EQ(PixelAt(img, 16, 16), QelRGB(0, 0, 255));  // nothing copied over at the end
+    EXPECT_EQ(PixelAt(img, 11, 11), QelRGB(0, 255, 0));
+    EXPECT_EQ(PixelAt(img, 5, 5), QelRGB(255, 255, 255));
+}
+
+TEST(CQelMemDC, WithoutAnAreaCoversTheClipBoxOrTheDevice) {
+    QPixmap pixmap(30, 20);
+    QPainter painter(&pixmap);
+    {
+        CQelMemDC whole(&painter);
+        EXPECT_EQ(whole.GetArea(), QRect(0, 0, 30, 20));
+    }
+    painter.setClipRect(QRect(3, 4, 5, 6));
+    {
+        CQelMemDC clipped(&painter);
+        EXPECT_EQ(clipped.GetArea(), QRect(3, 4, 5, 6));
+    }
+}

@@ -1,0 +1,206 @@
+// Writes a picture of each control in its typical looks to PNG files, so a
+// reviewer can see them:  qel_ui_gallery <output folder>
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+#include <QStyleFactory>
+#include <QTest>
+#include <cstdio>
+
+#include "CCaption.h"
+#include "CQelButton.h"
+#include "CQelImgMngr.h"
+#include "CQelDirMng.h"
+#include "CQelLabel.h"
+#include "CQelPopupWnd.h"
+#include "QelViewPopup.h"
+
+namespace {
+
+QString g_dir;
+bool g_ok = true;
+
+void Save(QWidget& widget, const char* name) {
+    const bool ok = widget.grab().save(g_dir + QLatin1Char('/') + QLatin1String(name), "PNG");
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", name);
+    g_ok &= ok;
+}
+
+// The main window's status label as it is set up at start and during a search.
+void StatusLabels() {
+    CQelLabel label;
+    label.Create(nullptr, QRect(0, 0, 360, 24), 1048);
+    _tag_borderInfo border;
+    border.draw = true;
+    border.color = QelRGB(0x2f, 0x4f, 0x4f);
+    label.SetPropBorder(u"border", border);
+    label.SetPropColor(u"bgcolor", QelRGB(0x34, 0x3d, 0x45));
+    label.SetPropColor(u"fgcolor", QelRGB(0x4b, 0x9c, 0xd6));
+    label.SetPropString(u"font", u"맑은 고딕,-12,700,0,0,0,129");
+    label.SetPropBool(u"elispisis", true);
+    label.SetPropString(u"caption", u"Welcome Corvane Tessary");
+    Save(label, "label_status_welcome.png");
+    label.SetPropColor(u"fgcolor", QelRGB(0xee, 0xe8, 0xaa));
+    label.SetPropString(u"caption", u"Find File:1289, Folder:77, search took 3 seconds");
+    Save(label, "label_status_progress.png");
+    label.resize(160, 24);
+    Save(label, "label_status_ellipsis.png");
+    label.SetPropBool(u"enable", false);
+    Save(label, "label_status_disabled.png");
+}
+
+void OtherLabels() {
+    CQelLabel rule;
+    rule.Create(nullptr, QRect(0, 0, 260, 24), 1046);
+    rule.SetPropString(u"border", u"true,0,0,1,#2f4f4f");
+    rule.SetPropColor(u"bgcolor", QelRGB(32, 178, 170));
+    rule.SetPropColor(u"fgcolor", QelRGB(224, 255, 255));
+    rule.SetPropBool(u"elispisis", true);
+    rule.SetPropString(u"caption", u"No Rename Rule");
+    Save(rule, "label_rename_rule.png");
+
+    CQelLabel multi;
+    multi.Create(nullptr, QRect(0, 0, 220, 90), 1);
+    multi.SetPropString(u"border", u"true,0,6,1,#555555");
+    multi.SetPropColor(u"bgcolor", QelRGB(43, 43, 43));
+    multi.SetPropColor(u"fgcolor", QelRGB(212, 212, 212));
+    multi.SetPropBool(u"singleline", false);
+    multi.SetPropIntArray(u"padding", {6, 4, 6, 4});
+    multi.SetPropString(u"caption", u"A caption on several lines,\nwrapped at characters when a paragraph is wider "
+                                    u"than the label.\nLast line.");
+    Save(multi, "label_multiline.png");
+
+    CQelLabel meta;
+    meta.Create(nullptr, QRect(0, 0, 300, 60), 2);
+    meta.SetPropColor(u"bgcolor", QelRGB(43, 43, 43));
+    meta.SetPropColor(u"fgcolor", QelRGB(212, 212, 212));
+    meta.SetPropBool(u"singleline", false);
+    meta.SetPropString(u"metacaption", QelString::FromUtf8(
+        R"([[{"txt":"Hello ","bold":true},{"txt":"world","color":"FF6060"},{"txt":" in ","size":"3"},)"
+        R"({"txt":"styled","italic":true,"line":true,"color":"4B9CD6"},{"txt":" words","strikeout":true}],)"
+        R"([{"txt":"Second paragraph ","size":"12pt"},{"txt":"with background","bgcolor":"2F4F4F","color":"EEE8AA"}]])"));
+    Save(meta, "label_meta.png");
+}
+
+void Buttons() {
+    QWidget window;
+    window.resize(120, 120);
+    auto* button = new CQelButton(&window);
+    button->Create(&window, QRect(0, 0, 100, 28), 3000);
+    button->SetPropString(u"caption", u"Button");
+    window.show();
+    (void)QTest::qWaitForWindowExposed(&window);
+    Save(*button, "button_normal.png");
+    QTest::mouseMove(button, QPoint(10, 10));
+    Save(*button, "button_hover.png");
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(10, 10));
+    Save(*button, "button_pressed.png");
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(10, 10));
+    button->SetPropBool(u"enable", false);
+    Save(*button, "button_disabled.png");
+    button->SetPropBool(u"enable", true);
+    button->SetPropString(u"border", u"true,0,8,2,#007ACC");
+    Save(*button, "button_rounded.png");
+
+    button->setGeometry(0, 0, 24, 100);
+    button->SetPropString(u"border", u"true,0,0,1,#CCCEDB");
+    button->SetPropBool(u"verttext", true);
+    button->SetPropString(u"caption", u"Vertical");
+    Save(*button, "button_vertical.png");
+}
+
+void Caption() {
+    CCaption caption;
+    caption.Create(CCaption::kStyleVisible | CCaption::kStyleToolTip, QRect(0, 0, 400, 18), nullptr, 5001);
+    caption.SetCaption(u"Search Result - Files 1289, Folders 77");
+    Save(caption, "caption.png");
+}
+
+void Popups() {
+    QWidget owner;
+    owner.resize(200, 100);
+    owner.show();
+    CQelPopupWnd options;
+    const std::string description =
+        R"({"width":260,"height":150,"bgcolor":"43:43:43","linecolor":"85:85:85","txtcolor":"81:156:214",)"
+        R"("disptype":"optlist","listopt":{"toolbar":{)"
+        R"("add":{"type":"button","act":"func|add","bgcolor":"60:63:65","fgcolor":"212:212:212","clrfocus":"75:156:214"},)"
+        R"("del":{"type":"button","act":"func|del","bgcolor":"60:63:65","fgcolor":"212:212:212","clrfocus":"75:156:214"},)"
+        R"("up":{"type":"button","act":"func|up","bgcolor":"60:63:65","fgcolor":"212:212:212","clrfocus":"75:156:214"},)"
+        R"("down":{"type":"button","act":"func|down","bgcolor":"60:63:65","fgcolor":"212:212:212","clrfocus":"75:156:214"}},)"
+        R"("showhead":true,"blockcolor":2,"blockcolorlist":["43:43:43","63:63:63"],)"
+        R"("colitems":["Option"],"colitemwidths":[250],"values":["alpha","beta","gamma","delta"]}})";
+    options.CreatePopup(&owner, description, 10, 10);
+    (void)QTest::qWaitForWindowExposed(&options);
+    Save(options, "popup_optlist.png");
+
+    CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(QEL_SOURCE_DIR));
+    rapidjson::Document doc;
+    if (!QelViewFile::Load(QelViewFile::GetViewFilePath(u"pathhistory-tippopup.json"), doc)) {
+        std::printf("FAILED history view file\n");
+        g_ok = false;
+        return;
+    }
+    QelViewFile::SetInt(doc, "/width", 320);
+    QelViewFile::SetInt(doc, "/height", 22 * 3);
+    QelViewFile::SetIntArray(doc, "/listopt/colitemwidths", {310});
+    QelStringArray lines;
+    lines.Add(u"[2024/01/31] /home/user/Work(sub check)");
+    lines.Add(u"[2024/02/02] /srv/share/photos(sub not check)");
+    lines.Add(u"[2024/02/03] /tmp(sub check)");
+    QelViewFile::SetStringArray(doc, "/listopt/values", lines);
+    CQelPopupWnd history;
+    history.CreatePopup(&owner, QelViewFile::ToText(doc), 10, 200);
+    (void)QTest::qWaitForWindowExposed(&history);
+    Save(history, "popup_history.png");
+}
+
+// The program's images, four times their size on the dark list background.
+void ImageSheet() {
+    CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(QEL_SOURCE_DIR));
+    const char16_t* names[] = {u"ArrowDown.png", u"RDelete.png",   u"PenAdd.png",     u"PenEdit.png",
+                               u"PenDel.png",    u"Add.png",       u"Del.png",        u"arrow_down.png",
+                               u"arrow_up.png",  u"RCopy.png",     u"RMove.png",      u"RRename.png",
+                               u"RSaveExcel.png", u"RSaveTxt.png", u"FindStart.png",  u"DonateCoffee_Halvard.png"};
+    QImage sheet(1400, 400, QImage::Format_RGB32);
+    sheet.fill(QColor(43, 43, 43));
+    QPainter p(&sheet);
+    int x = 8, y = 8, rowHeight = 0;
+    for (const char16_t* name : names) {
+        const QImage* image = CQelImgMngr::GetInstance()->GetImage(name);
+        const QSize size = image->size() * 4;
+        if (x + size.width() > sheet.width()) {
+            x = 8;
+            y += rowHeight + 8;
+            rowHeight = 0;
+        }
+        p.drawImage(QRect(QPoint(x, y), size), *image);
+        x += size.width() + 8;
+        rowHeight = std::max(rowHeight, size.height());
+    }
+    p.end();
+    const bool ok = sheet.save(g_dir + QStringLiteral("/images_sheet.png"), "PNG");
+    std::printf("%s images_sheet.png\n", ok ? "wrote" : "FAILED");
+    g_ok &= ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+        return 2;
+    }
+    g_dir = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(g_dir);
+    StatusLabels();
+    OtherLabels();
+    Buttons();
+    Caption();
+    Popups();
+    ImageSheet();
+    return g_ok ? 0 : 1;
+}
