@@ -1,0 +1,53 @@
+#pragma once
+// A program folder of its own for one test: config/ and user/ below a fresh
+// folder in /tmp, set as the program folder and removed afterwards.
+
+#include <json/json.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "CQelDirMng.h"
+
+class QelAppTestHome {
+public:
+    QelAppTestHome() {
+        char name[] = "/tmp/qelapptest-XXXXXX";
+        m_path = ::mkdtemp(name) ? name : "";
+        CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(m_path));
+    }
+    ~QelAppTestHome() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    QelAppTestHome(const QelAppTestHome&) = delete;
+    QelAppTestHome& operator=(const QelAppTestHome&) = delete;
+
+    const std::string& path() const { return m_path; }
+    std::string operator/(const std::string& leaf) const { return m_path + "/" + leaf; }
+
+    void WriteFile(const std::string& leaf, const std::string& text) const {
+        const std::filesystem::path file = *this / leaf;
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << text;
+    }
+    void WriteConfigEnv(const std::string& json) const { WriteFile("config/env.json", json); }
+    void WriteUserEnv(const std::string& json) const { WriteFile("user/env.json", json); }
+
+    bool UserEnvExists() const { return std::filesystem::exists(*this / "user/env.json"); }
+    // The user's env.json as written by the program; null when missing or unreadable.
+    Json::Value ReadUserEnv() const {
+        std::ifstream in(*this / "user/env.json", std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        Json::Value value;
+        if (!Json::Reader().parse(text.str(), value)) return Json::Value();
+        return value;
+    }
+
+private:
+    std::string m_path;
+};
