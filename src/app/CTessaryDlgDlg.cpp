@@ -33,6 +33,7 @@
 namespace {
 
 constexpr char16_t kTemplateTitle[] = u"QelTessary.Windows.Client";
+constexpr int kDefaultWidth = 600;
 constexpr auto kProgressRefreshInterval = std::chrono::milliseconds(30);
 
 constexpr QelColorRef kStatusBackground = QelRGB(0x34, 0x3d, 0x45);
@@ -85,6 +86,7 @@ void CopyStrings(const Json::Value& record, const char* key, QelStringArray& out
 
 CTessaryDlgDlg::CTessaryDlgDlg(QWidget* parent) : QDialog(parent) {
     BuildControls();
+    resize(kDefaultWidth, sizeHint().height());  // room for the summary on the status label
     setWindowIcon(QIcon(QStringLiteral(":/qeltessary.svg")));
     setWindowTitle(ToQString(
         QelString::Formatted(u"%s (%s)", kTemplateTitle, CQelWinUtilFunc::GetInstance()->GetAppVersion())));

@@ -4,10 +4,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <fstream>
 #include <set>
 
 #include "CQelResultListModel.h"
 #include "CQelResultSubWnd.h"
+#include "CQelWinUtilFunc.h"
 #include "CTessaryDlgDlg.h"
 #include "QelMainWindowFixture.h"
 #include "QelPathHistory.h"
@@ -220,4 +222,26 @@ TEST_F(SearchSession, SearchIsRecordedInTheHistoryOfTheUserTree) {
     EXPECT_TRUE(history[0]["includesub"].asBool());
     EXPECT_EQ(history[1]["path"].asString(), tree + "/sub");
     EXPECT_EQ(dialog.GetHistoryLines().GetCount(), 2);
+}
+
+TEST_F(SearchSession, ProgressPumpsEventsOnlyEveryFewMilliseconds) {
+    home.WriteConfigEnv(R"({"searchfilter": [{"name": "All", "filterfilename": [""]}]})");
+    const std::string tree = home / "many";
+    std::filesystem::create_directories(tree);
+    constexpr int kFiles = 3000;
+    for (int i = 0; i < kFiles; ++i) std::ofstream(tree + "/f" + std::to_string(i));
+    int pumps = 0;
+    CQelWinUtilFunc::SetPumpHook([&pumps] {
+        ++pumps;
+        QCoreApplication::processEvents();
+    });
+    CTessaryDlgDlg dialog;
+    dialog.show();
+    Search(dialog, tree);
+    CQelWinUtilFunc::SetPumpHook([] { QCoreApplication::processEvents(); });
+    EXPECT_EQ(dialog.GetFileResults().GetCount(), kFiles);
+    EXPECT_EQ(Caption(dialog.GetStatusLabel()).rfind("Find File:3000, Folder:0, search took ", 0), 0u);
+    // One pump after the walk plus one per refresh interval, never one per hit.
+    EXPECT_GE(pumps, 1);
+    EXPECT_LT(pumps, kFiles / 10);
 }
