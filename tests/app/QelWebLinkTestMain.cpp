@@ -1,0 +1,141 @@
+// The main window's web links against a desktop of the test's own making: the
+// freedesktop folders point into a fresh folder whose only program for ".html"
+// (with --registered) is a script that writes down the address it was given.
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "CQelDirMng.h"
+#include "CQelMessageBox.h"
+#include "CTessaryDlgApp.h"
+#include "CTessaryDlgDlg.h"
+#include "QelWebPages.h"
+
+namespace {
+
+std::string g_desktop;  // the fake desktop's folder
+
+std::string OpenedFile() { return g_desktop + "/opened.txt"; }
+std::string BrowserScript() { return g_desktop + "/browser.sh"; }
+
+void Write(const std::string& path, const std::string& text) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path) << text;
+}
+
+void MakeDesktop(bool registered) {
+    char name[] = "/tmp/qelweblink-XXXXXX";
+    g_desktop = ::mkdtemp(name);
+    // The type database stays the system's; programs come only from here.
+    std::filesystem::create_directories(g_desktop + "/sysdata");
+    std::filesystem::create_symlink("/usr/share/mime", g_desktop + "/sysdata/mime");
+    std::filesystem::create_directories(g_desktop + "/sysconfig");
+    ::setenv("XDG_DATA_DIRS", (g_desktop + "/sysdata").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (g_desktop + "/data").c_str(), 1);
+    ::setenv("XDG_CONFIG_DIRS", (g_desktop + "/sysconfig").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (g_desktop + "/config").c_str(), 1);
+    std::filesystem::create_directories(g_desktop + "/data/applications");
+    std::filesystem::create_directories(g_desktop + "/config");
+    if (!registered) return;
+    Write(BrowserScript(), "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + OpenedFile() + ".part' && mv '" + OpenedFile() +
+                               ".part' '" + OpenedFile() + "'\n");
+    std::filesystem::permissions(BrowserScript(), std::filesystem::perms::owner_all);
+    Write(g_desktop + "/data/applications/qeltest-browser.desktop",
+          "[Desktop Entry]\nType=Application\nName=Test Browser\nExec=" + BrowserScript() +
+              " %u\nMimeType=text/html;\n");
+    Write(g_desktop + "/config/mimeapps.list", "[Default Applications]\ntext/html=qeltest-browser.desktop\n");
+}
+
+// What the script was started with, waiting for it to run; empty after the timeout.
+std::string WaitForOpenedAddress() {
+    QElapsedTimer timer;
+    timer.start();
+    while (!std::filesystem::exists(OpenedFile()) && timer.elapsed() < 15000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    std::ifstream in(OpenedFile());
+    std::string line;
+    std::getline(in, line);
+    std::filesystem::remove(OpenedFile());
+    return line;
+}
+
+class WebLinks : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(QEL_RUNTIME_DIR));
+        CQelMessageBox::SetHandler([this](CQelMessageBox::Kind, const QString& text) {
+            messages.push_back(text.toStdString());
+            return CQelMessageBox::Answer::Ok;
+        });
+    }
+    void TearDown() override { CQelMessageBox::SetHandler({}); }
+
+    static void Activate(CTessaryDlgDlg& dialog, const char* link) {
+        emit dialog.findChild<QLabel*>(link)->linkActivated(QStringLiteral("#"));
+    }
+
+    std::vector<std::string> messages;
+};
+
+using WebLinksRegistered = WebLinks;
+using WebLinksNone = WebLinks;
+
+}  // namespace
+
+TEST_F(WebLinksRegistered, LinksOpenTheirPagesInTheRegisteredProgram) {
+    CTessaryDlgDlg dialog;
+    Activate(dialog, "manualLink");
+    const std::string manual = WaitForOpenedAddress();
+    const std::string manualFile = std::string(QEL_RUNTIME_DIR) + "/res/manual/index.html";
+    EXPECT_EQ(manual, "file://" + manualFile);
+    EXPECT_TRUE(std::filesystem::exists(manualFile));
+    EXPECT_EQ(manual, qel::ManualPageAddress().ToStdString());
+
+    Activate(dialog, "blogLink");
+    EXPECT_EQ(WaitForOpenedAddress(), QelString(qel::kDeveloperBlogAddress).ToStdString());
+    dialog.findChild<QPushButton*>("donateButton")->click();
+    EXPECT_EQ(WaitForOpenedAddress(), QelString(qel::kDonationAddress).ToStdString());
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(WebLinksRegistered, ProgramThatCannotStartIsReported) {
+    // Registered and executable, but its interpreter is missing, so starting it fails.
+    Write(BrowserScript(), "#!/nonexistent/interpreter\n");
+    std::filesystem::permissions(BrowserScript(), std::filesystem::perms::owner_all);
+    CTessaryDlgDlg dialog;
+    Activate(dialog, "manualLink");
+    EXPECT_EQ(messages, std::vector<std::string>{"\".html\" Failed to run the registered program."});
+    EXPECT_FALSE(std::filesystem::exists(OpenedFile()));
+}
+
+TEST_F(WebLinksNone, NoRegisteredProgramIsReported) {
+    CTessaryDlgDlg dialog;
+    Activate(dialog, "manualLink");
+    Activate(dialog, "blogLink");
+    dialog.findChild<QPushButton*>("donateButton")->click();
+    EXPECT_EQ(messages, std::vector<std::string>(3, "No registered programs found."));
+}
+
+int main(int argc, char** argv) {
+    bool registered = false;
+    for (int i = 1; i < argc; ++i) registered = registered || std::strcmp(argv[i], "--registered") == 0;
+    MakeDesktop(registered);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    CTessaryDlgApp app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
+    std::error_code ignored;
+    std::filesystem::remove_all(g_desktop, ignored);
+    return result;
+}
