@@ -69,6 +69,7 @@ CQelDirMng::CQelDirMng() {
     QelString dir = slash >= 1 ? m_modulePath.Left(slash) : QelString(u"");
     if (const char* home = std::getenv("QELTESSARY_HOME"); home && *home) dir = QelString::FromFileName(home);
     SetModuleDir(dir);
+    LogFolders();
 }
 
 void CQelDirMng::SetModuleDir(const QelString& dir) {

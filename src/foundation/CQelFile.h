@@ -1,7 +1,9 @@
 #pragma once
 // A thin wrapper of one buffered stdio stream. Text mode (selector 0) keeps
 // the stored format of the original platform: every LF is written as CR LF
-// and CR LF is read back as LF. Binary mode passes bytes untouched.
+// and CR LF is read back as LF. Binary mode passes bytes untouched. The
+// conversion happens in Write and ReadAll; bytes put on m_stream directly
+// are stored as they are.
 
 #include <cstdint>
 #include <cstdio>
