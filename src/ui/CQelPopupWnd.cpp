@@ -46,7 +46,10 @@ bool IsInside(const QObject* object, const QWidget* window) {
 
 }  // namespace
 
-CQelPopupWnd::CQelPopupWnd() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) {
+// A Qt popup window: placed where asked also on Wayland, keyboard and mouse
+// go to it while it is open, and a click outside closes it, which is how it
+// loses the user's attention.
+CQelPopupWnd::CQelPopupWnd() : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -79,10 +82,8 @@ int CQelPopupWnd::CreatePopup(QWidget* parent, const std::string& descriptionUtf
 
     BuildContent();
     qApp->installEventFilter(this);
-    show();
-    raise();
-    activateWindow();
     m_list->setFocus();
+    show();
     log->Write(u"CreatePopup End");
     return 1;
 }
@@ -234,6 +235,7 @@ bool CQelPopupWnd::event(QEvent* event) {
     return QWidget::event(event);
 }
 
+
 bool CQelPopupWnd::eventFilter(QObject* watched, QEvent* event) {
     // Escape closes the popup from anywhere inside it, the row editor included.
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && m_list &&
@@ -260,6 +262,8 @@ void CQelPopupWnd::resizeEvent(QResizeEvent* event) {
 
 void CQelPopupWnd::closeEvent(QCloseEvent* event) {
     if (!m_closed && m_list) {
+        // Not closed by its own Escape or double-click: Qt closed it for a click outside.
+        if (!m_closePosted) CQelLogMng::GetInstance()->Write(u"OnNcActivate WM_CLOSE");
         m_closed = true;
         qApp->removeEventFilter(this);
         if (m_desc.dispType != QelPopupDispNone) {

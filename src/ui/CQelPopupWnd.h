@@ -1,8 +1,9 @@
 #pragma once
 // A borderless popup list built from a JSON description: an editable option
 // list with a toolbar (add, delete, up, down) or a pick list that closes on
-// double-click. It closes on Escape and when it loses activation, and hands
-// its result to the delegate once, as JSON.
+// double-click. It closes on Escape and when it loses the user's attention (a
+// click outside or deactivation), and hands its result to the delegate once,
+// as JSON.
 
 #include <QWidget>
 #include <string>
