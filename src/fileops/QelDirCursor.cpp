@@ -121,13 +121,13 @@ bool QelDirCursor::Next(Entry& out) {
 }
 
 void QelDirCursor::Park() {
-    Entry e;
-    std::vector<Entry> rest;
-    while (m_stream && Next(e)) rest.push_back(std::move(e));
-    rest.insert(rest.end(), std::make_move_iterator(m_pending.begin() + static_cast<std::ptrdiff_t>(m_next)),
-                std::make_move_iterator(m_pending.end()));
-    m_pending = std::move(rest);
-    m_next = 0;
+    if (m_stream) {  // the first descent reads the rest; later ones find it read
+        std::vector<Entry> rest;
+        Entry e;
+        while (Next(e)) rest.push_back(std::move(e));
+        m_pending = std::move(rest);
+        m_next = 0;
+    }
     m_handle.Close();
 }
 

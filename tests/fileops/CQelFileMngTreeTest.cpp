@@ -190,3 +190,17 @@ TEST(CQelFileMng, SingleInstanceAndDirectoryChain) {
     CQelFileMng::DeleteInstance();
     EXPECT_NE(CQelFileMng::GetInstance(), nullptr);
 }
+
+TEST(CQelFileMngTree, WideFolderOfSubfoldersIsWalkedOnce) {
+    QelTestDir dir;
+    for (int i = 0; i < 300; ++i) MakeFile(dir / ("src/d" + std::to_string(i) + "/f.txt"), std::to_string(i));
+    ASSERT_TRUE(Mng()->doCopyFolderContents(Q(dir / "src"), Q(dir / "dst")));
+    int copied = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir / "dst")) {
+        EXPECT_EQ(ReadBytes(e.path() / "f.txt"), e.path().filename().string().substr(1));
+        ++copied;
+    }
+    EXPECT_EQ(copied, 300);
+    EXPECT_TRUE(Mng()->doDeleteFolderContents(Q(dir / "dst")));
+    EXPECT_FALSE(Exists(dir / "dst"));
+}
