@@ -13,9 +13,10 @@
 namespace {
 CQelWinUtilFunc* Util() { return CQelWinUtilFunc::GetInstance(); }
 
-bool WaitForFile(const std::string& path) {
-    for (int i = 0; i < 500 && !Exists(path); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return Exists(path);
+// The started program writes path on its own time; wait until it holds something.
+std::string WaitForContent(const std::string& path) {
+    for (int i = 0; i < 1000 && ReadBytes(path).empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return ReadBytes(path);
 }
 
 std::string CaptureLog(const std::function<void()>& action) {
@@ -55,15 +56,13 @@ TEST(CQelWinUtilFunc, RunProcessSplitsLikeAShellAndStartsDetached) {
     const std::string out = dir / "out file.txt";
     const QelString command = QelString::FromFileName("sh -c 'printf \"%s|%s\" \"$0\" \"$1\" > \"$2\"' 'two words' x\\ y '" + out + "'");
     ASSERT_TRUE(Util()->RunProcess(command));
-    ASSERT_TRUE(WaitForFile(out));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(ReadBytes(out), "two words|x y");
+    EXPECT_EQ(WaitForContent(out), "two words|x y");
 }
 
 TEST(CQelWinUtilFunc, RunProcessLeavesNoZombies) {
     QelTestDir dir;
-    ASSERT_TRUE(Util()->RunProcess(QelString::FromFileName("touch '" + (dir / "done") + "'")));
-    ASSERT_TRUE(WaitForFile(dir / "done"));
+    ASSERT_TRUE(Util()->RunProcess(QelString::FromFileName("sh -c 'echo done > \"$0\"' '" + (dir / "done") + "'")));
+    ASSERT_EQ(WaitForContent(dir / "done"), "done\n");
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     int status = 0;
     errno = 0;

@@ -89,7 +89,7 @@ TEST(AssocQueryString, TheFoundProgramOpensAFile) {
     const QelString command = QelString::Formatted(u"%s \"%s\"", program, u"/tmp/some result.txt");
     ASSERT_TRUE(CQelWinUtilFunc::GetInstance()->RunProcess(command));
     const std::string opened = std::filesystem::path(AssocDesktop::viewer).parent_path() / "opened";
-    for (int i = 0; i < 500 && !Exists(opened); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (int i = 0; i < 1000 && ReadBytes(opened).empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(ReadBytes(opened), "/tmp/some result.txt");
 }
