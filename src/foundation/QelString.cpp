@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <locale.h>
 
 namespace qel {
 
@@ -345,7 +346,12 @@ std::u16string FormatDouble(const QelFormatArg& a, char conv, const Spec& spec) 
     fmt[k] = 0;
     char buf[512];  // enough for %f of the largest double at the capped precision
     const int precision = spec.precision < 0 ? 6 : std::min(spec.precision, 100);
+    // Always a '.' decimal point: QApplication adopts the user's numeric
+    // locale, and stored texts (borders, JSON) must not depend on it.
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    const locale_t previous = uselocale(cLocale);
     std::snprintf(buf, sizeof buf, fmt, precision, v);
+    uselocale(previous);
     return Widen(buf);
 }
 
