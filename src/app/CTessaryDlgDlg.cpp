@@ -384,15 +384,14 @@ void CTessaryDlgDlg::ShowResultSubWnd(bool alreadyExists) {
         log->Write(u"SubWindow[Hwnd=%s]", u"NULL");
         const QRect frame = frameGeometry();
         const qel::QelSubWndSize size{frame.width(), kResultSubWndHeight};
-        std::string text = qel::WriteHandOffRecord(qel::MakeHandOffRecord(m_fileResults, m_folderResults, &size));
-        m_resultWnd->CreateSubWnd(this, text, frame.left(), frame.bottom() + 1);
+        m_resultWnd->CreateSubWnd(this, qel::WriteHandOffRecord(m_fileResults, m_folderResults, &size), frame.left(),
+                                  frame.bottom() + 1);
         log->Write(u"Create SubWindow!!");
         activateWindow();
         setFocus();
         return;
     }
-    std::string text = qel::WriteHandOffRecord(qel::MakeHandOffRecord(m_fileResults, m_folderResults, nullptr));
-    m_resultWnd->UpdateResult(text);
+    m_resultWnd->UpdateResult(qel::WriteHandOffRecord(m_fileResults, m_folderResults, nullptr));
     setEnabled(true);
     m_resultWnd->EndBusy();
 }

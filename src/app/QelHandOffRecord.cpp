@@ -1,42 +1,69 @@
 #include "QelHandOffRecord.h"
 
-#include <memory>
-#include <sstream>
-
 namespace qel {
 
 namespace {
 
-Json::Value MakeList(const QelStringArray& paths) {
-    Json::Value list(Json::arrayValue);
-    if (paths.empty()) return list;
-    list.resize(static_cast<Json::ArrayIndex>(paths.size()));
-    Json::ArrayIndex i = 0;
-    for (const QelString& path : paths) list[i++] = Utf16ToUtf8(path.view());
-    return list;
+void AppendEscaped(std::string& out, const std::string& text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\b': out += "\\b"; break;
+            case '\f': out += "\\f"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (byte < 0x20) {
+                    out += "\\u00";
+                    out += kHex[byte >> 4];
+                    out += kHex[byte & 0xF];
+                } else {
+                    out += c;
+                }
+        }
+    }
+}
+
+void AppendList(std::string& out, const char* key, const QelStringArray& paths) {
+    out += '"';
+    out += key;
+    out += "\":[";
+    bool first = true;
+    for (const QelString& path : paths) {
+        if (!first) out += ',';
+        first = false;
+        out += '"';
+        AppendEscaped(out, Utf16ToUtf8(path.view()));
+        out += '"';
+    }
+    out += ']';
+}
+
+std::size_t EstimatedSize(const QelStringArray& paths) {
+    std::size_t size = 0;
+    for (const QelString& path : paths) size += static_cast<std::size_t>(path.GetLength()) + 3;
+    return size;
 }
 
 }  // namespace
 
-Json::Value MakeHandOffRecord(const QelStringArray& files, const QelStringArray& folders, const QelSubWndSize* size) {
-    Json::Value record(Json::objectValue);
+std::string WriteHandOffRecord(const QelStringArray& files, const QelStringArray& folders, const QelSubWndSize* size) {
+    std::string out;
+    out.reserve(EstimatedSize(files) + EstimatedSize(folders) + 96);
+    out += '{';
+    AppendList(out, "dirresultlist", folders);
+    out += ',';
+    AppendList(out, "fileresultlist", files);
     if (size) {
-        record["width"] = size->width;
-        record["height"] = size->height;
+        out += ",\"height\":" + std::to_string(size->height);
+        out += ",\"width\":" + std::to_string(size->width);
     }
-    record["fileresultlist"] = MakeList(files);
-    record["dirresultlist"] = MakeList(folders);
-    return record;
-}
-
-std::string WriteHandOffRecord(const Json::Value& record) {
-    Json::StreamWriterBuilder builder;
-    builder["indentation"] = "";
-    builder["emitUTF8"] = true;
-    std::ostringstream out;
-    std::unique_ptr<Json::StreamWriter>(builder.newStreamWriter())->write(record, &out);
-    out << '\n';
-    return std::move(out).str();
+    out += "}\n";
+    return out;
 }
 
 }  // namespace qel

@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include <json/json.h>
-
 #include "QelString.h"
 
 namespace qel {
@@ -16,13 +14,13 @@ struct QelSubWndSize {
     int height = 0;
 };
 
-// The result lists as "fileresultlist" and "dirresultlist" (UTF-8, walk order),
-// plus "width" and "height" when size is given.
-Json::Value MakeHandOffRecord(const QelStringArray& files, const QelStringArray& folders, const QelSubWndSize* size);
-
-// One line of JSON ending in a line feed. Strings are written as their raw
-// UTF-8 bytes, so a file name that is not valid UTF-8 reaches the sub-window
-// unchanged instead of being replaced by U+FFFD.
-std::string WriteHandOffRecord(const Json::Value& record);
+// {"dirresultlist":[...],"fileresultlist":[...],"height":H,"width":W} and a
+// line feed: members in key order, compact, as JsonCpp's FastWriter lays it
+// out; "height" and "width" only when size is given. Written straight from
+// the lists, since a search may hand over hundreds of thousands of paths.
+// Strings keep their raw UTF-8 bytes (only '"', '\' and control characters
+// are escaped), so a file name that is not valid UTF-8 reaches the
+// sub-window unchanged instead of being replaced by U+FFFD.
+std::string WriteHandOffRecord(const QelStringArray& files, const QelStringArray& folders, const QelSubWndSize* size);
 
 }  // namespace qel

@@ -46,9 +46,12 @@ const QColor kListBackground(43, 43, 43);
 const QColor kListText(81, 156, 214);
 
 // Only an object is a result record; anything else counts as unreadable.
-bool ParseJson(const std::string& text, Json::Value& out) {
+// The text is released once parsed.
+bool ParseJson(std::string& text, Json::Value& out) {
     Json::Reader reader;
-    return reader.parse(text, out) && out.isObject();
+    const bool parsed = reader.parse(text.data(), text.data() + text.size(), out, false);
+    std::string().swap(text);
+    return parsed && out.isObject();
 }
 
 int IntMember(const Json::Value& object, const char* key) {
@@ -91,7 +94,7 @@ CQelResultSubWnd::CQelResultSubWnd() : QWidget(nullptr, Qt::Tool) {
 
 CQelResultSubWnd::~CQelResultSubWnd() = default;
 
-bool CQelResultSubWnd::CreateSubWnd(QWidget* parent, const std::string& jsonText, int x, int y) {
+bool CQelResultSubWnd::CreateSubWnd(QWidget* parent, std::string jsonText, int x, int y) {
     m_owner = parent;
     if (!ParseJson(jsonText, m_model)) {
         m_model = Json::Value();
@@ -119,12 +122,13 @@ bool CQelResultSubWnd::CreateSubWnd(QWidget* parent, const std::string& jsonText
     return true;
 }
 
-bool CQelResultSubWnd::UpdateResult(const std::string& jsonText) {
+bool CQelResultSubWnd::UpdateResult(std::string jsonText) {
     Json::Value update;
     if (!ParseJson(jsonText, update)) {
         CQelLogMng::GetInstance()->Write(u"Update Json Read Failed");
         return false;
     }
+    m_listModel->SetRows({});  // the old rows go before the new ones are built
     // A missing key gives a null list, that is, no rows of that kind.
     m_model["fileresultlist"].swap(update["fileresultlist"]);
     m_model["dirresultlist"].swap(update["dirresultlist"]);
@@ -248,5 +252,7 @@ void CQelResultSubWnd::LayOut() {
 void CQelResultSubWnd::FillList() {
     QelResultRows rows;
     qel::BuildResultRows(m_model, rows);
+    m_model.removeMember("fileresultlist");
+    m_model.removeMember("dirresultlist");
     m_listModel->SetRows(std::move(rows));
 }

@@ -35,11 +35,12 @@ public:
     // Builds the window from a JSON object holding "width", "height" and the two
     // result arrays, placed at screen x, y (moved left or up to fit its
     // monitor), owned by parent, which the operation frame disables. False,
-    // window hidden, when the text does not parse.
-    bool CreateSubWnd(QWidget* parent, const std::string& jsonText, int x, int y);
+    // window hidden, when the text does not parse. The text is taken over and
+    // released once read: it may hold hundreds of thousands of paths.
+    bool CreateSubWnd(QWidget* parent, std::string jsonText, int x, int y);
     // Replaces both result arrays with those of the text and refills the list;
     // false, list unchanged, when the text does not parse.
-    bool UpdateResult(const std::string& jsonText);
+    bool UpdateResult(std::string jsonText);
 
     // Busy: the flag, the wait cursor and the owner window disabled. Begin and
     // End come in pairs; End without Begin does nothing.
@@ -51,6 +52,9 @@ public:
     // completion text), the completion notice "MSG" to the delegate, not busy.
     void RunOperation(const std::function<QelString()>& work);
 
+    // The result model: the size the window was created with. The two result
+    // arrays are read into the rows and not kept beside them, which would
+    // double the memory of a large search.
     const Json::Value& GetResultModel() const { return m_model; }
     CQelResultListModel* GetListModel() const { return m_listModel; }
     QTableView* GetListView() const { return m_list; }
@@ -65,6 +69,7 @@ protected:
 private:
     void BuildContents();
     void LayOut();
+    // Builds the rows from the model's two arrays, then drops the arrays.
     void FillList();
 
     Json::Value m_model;

@@ -1,0 +1,160 @@
+// Times a whole search in the real main window under the offscreen platform:
+// set the path, press Search, and stop when the result window's model holds
+// every row (and has been given the chance to paint). In the same run, and
+// alternating with it, times `qeltessary-cli search TREE --name ''`, the same
+// match-everything query. Prints the medians, their ratio and the peak memory
+// of this process, which is the program itself plus a small harness.
+//
+//   qel_bench_gui TREE CLI [ROUNDS]
+//
+// Exit status 1 when the GUI search takes more than 3 x the command-line
+// search or the peak memory reaches 500 MB; 2 on a usage or set-up error.
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "CQelDirMng.h"
+#include "CQelResultListModel.h"
+#include "CQelResultSubWnd.h"
+#include "CTessaryDlgApp.h"
+#include "CTessaryDlgDlg.h"
+
+namespace {
+
+constexpr double kMaxRatio = 3.0;
+constexpr long kMaxPeakMb = 500;
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Runs the command with its output thrown away; -1 when it fails to run.
+double TimeCommand(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const auto start = Clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) < 0) return -1;
+    const double ms = MsSince(start);
+    // Exit status 1 means "nothing found", still a complete search.
+    return WIFEXITED(status) && WEXITSTATUS(status) <= 1 ? ms : -1;
+}
+
+// Number of lines the command prints.
+long CountLines(const std::string& command) {
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return -1;
+    long lines = 0;
+    for (int c; (c = fgetc(pipe)) != EOF;) lines += c == '\n';
+    pclose(pipe);
+    return lines;
+}
+
+// A program folder whose only filter finds every file (an empty name string occurs in every name).
+std::string MakeProgramFolder() {
+    char name[] = "/tmp/qelbenchgui-XXXXXX";
+    if (!mkdtemp(name)) return {};
+    std::filesystem::create_directories(std::string(name) + "/config");
+    std::ofstream(std::string(name) + "/config/env.json")
+        << R"({"searchfilter": [{"name": "Every file", "filterfilename": [""], "filterfileext": [], "filterdirname": []}]})";
+    return name;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: qel_bench_gui TREE CLI [ROUNDS]\n");
+        return 2;
+    }
+    const std::string tree = argv[1];
+    const std::string cli = argv[2];
+    const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
+    const std::string home = MakeProgramFolder();
+    if (home.empty()) return 2;
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+
+    const long expected = CountLines("'" + cli + "' search '" + tree + "' --name ''");
+    if (expected <= 0) {
+        std::fprintf(stderr, "qeltessary-cli found nothing in %s\n", tree.c_str());
+        return 2;
+    }
+
+    int appArgc = 1;
+    CTessaryDlgApp app(appArgc, argv);
+    CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(home));
+    std::vector<double> gui, command;
+    bool rowsMatch = true;
+    {
+        CTessaryDlgDlg dialog;
+        dialog.show();
+        dialog.GetPathEdit()->setText(QString::fromStdString(tree));
+        for (int round = 0; round < rounds; ++round) {
+            const auto start = Clock::now();
+            dialog.GetSearchButton()->click();
+            const CQelResultSubWnd* results = dialog.GetResultSubWnd();
+            const long rows = results ? results->GetListModel()->rowCount() : 0;
+            QCoreApplication::processEvents();  // let the result window paint
+            gui.push_back(MsSince(start));
+            rowsMatch = rowsMatch && rows == expected;
+            command.push_back(TimeCommand({cli, "search", tree, "--name", ""}));
+            std::printf("round %d: GUI %.0f ms (%ld rows), CLI %.0f ms\n", round + 1, gui.back(), rows,
+                        command.back());
+            std::fflush(stdout);
+        }
+        dialog.OnExit();
+    }
+    std::filesystem::remove_all(home);
+
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const long peakMb = usage.ru_maxrss / 1024;
+    const double guiMs = Median(gui);
+    const double cliMs = Median(command);
+    const double ratio = cliMs > 0 ? guiMs / cliMs : 0;
+    std::printf("\nTree: %s, %ld files found by the match-everything query\n", tree.c_str(), expected);
+    std::printf("GUI search (Search pressed until the result model holds every row): median %.0f ms, best %.0f ms\n",
+                guiMs, *std::min_element(gui.begin(), gui.end()));
+    std::printf("qeltessary-cli search: median %.0f ms, best %.0f ms\n", cliMs,
+                *std::min_element(command.begin(), command.end()));
+    std::printf("GUI / CLI: %.2f x (target at most %.1f x)\n", ratio, kMaxRatio);
+    std::printf("Peak memory of the program: %ld MB (target below %ld MB)\n", peakMb, kMaxPeakMb);
+
+    bool ok = true;
+    if (!rowsMatch) {
+        std::printf("The result window did not list every file the command line found.\n");
+        ok = false;
+    }
+    if (cliMs <= 0 || ratio > kMaxRatio) ok = false;
+    if (peakMb >= kMaxPeakMb) ok = false;
+    std::printf("%s\n", ok ? "All targets met." : "Some targets were missed.");
+    return ok ? 0 : 1;
+}
