@@ -133,6 +133,8 @@ bool CQelResultSubWnd::UpdateResult(std::string jsonText) {
     m_model["fileresultlist"].swap(update["fileresultlist"]);
     m_model["dirresultlist"].swap(update["dirresultlist"]);
     FillList();
+    // Closed by the user since the last search: the new results bring it back where it was.
+    if (m_list && !isVisible()) show();
     return true;
 }
 

@@ -38,8 +38,9 @@ public:
     // window hidden, when the text does not parse. The text is taken over and
     // released once read: it may hold hundreds of thousands of paths.
     bool CreateSubWnd(QWidget* parent, std::string jsonText, int x, int y);
-    // Replaces both result arrays with those of the text and refills the list;
-    // false, list unchanged, when the text does not parse.
+    // Replaces both result arrays with those of the text, refills the list and
+    // shows the window again if the user closed it; false, list unchanged,
+    // when the text does not parse.
     bool UpdateResult(std::string jsonText);
 
     // Busy: the flag, the wait cursor and the owner window disabled. Begin and

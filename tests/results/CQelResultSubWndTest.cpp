@@ -145,6 +145,14 @@ TEST(CQelResultSubWnd, UpdateReplacesBothListsAndKeepsTheSize) {
     EXPECT_EQ(Cell(window, 1, 0), "d2");
     EXPECT_EQ(window.GetResultModel()["width"].asInt(), 500);
 
+    // A window the user closed comes back with the next results, where it was.
+    window.move(30, 40);
+    window.close();
+    ASSERT_FALSE(window.isVisible());
+    ASSERT_TRUE(window.UpdateResult(Record(0, 0, {"/t/again.txt"}, {})));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.pos(), QPoint(30, 40));
+
     // A missing key empties that kind of row.
     ASSERT_TRUE(window.UpdateResult("{\"fileresultlist\": [\"/t/only.txt\"]}"));
     ASSERT_EQ(window.GetListModel()->rowCount(), 1);
