@@ -2,44 +2,54 @@
 
 namespace {
 
-bool IsAscii(std::string_view bytes) {
-    for (const char c : bytes)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
-}
-
-// Names are decoded with the file-name mapping of QelString; plain ASCII,
-// the usual case, is widened directly.
+// Names are decoded with the file-name mapping of QelString. ASCII bytes
+// stand for themselves in that mapping and no multi-byte sequence spans
+// one, so ASCII runs are widened directly and only the rest is decoded.
 void AppendName(std::u16string& out, std::string_view name) {
-    if (IsAscii(name)) {
-        const std::size_t at = out.size();
-        out.resize(at + name.size());
-        for (std::size_t i = 0; i < name.size(); ++i) out[at + i] = static_cast<unsigned char>(name[i]);
-    } else {
-        out.append(QelString::FromFileName(name).view());
+    std::size_t i = 0;
+    while (i < name.size()) {
+        std::size_t end = i;
+        while (end < name.size() && static_cast<unsigned char>(name[end]) < 0x80) ++end;
+        out.append(name.begin() + static_cast<std::ptrdiff_t>(i), name.begin() + static_cast<std::ptrdiff_t>(end));
+        i = end;
+        while (end < name.size() && static_cast<unsigned char>(name[end]) >= 0x80) ++end;
+        if (end > i) out += qel::Utf8ToUtf16(name.substr(i, end - i));
+        i = end;
     }
 }
 
 }  // namespace
 
-CQelSearchResults::CQelSearchResults(const QelString& root, QelStringArray& fileResults,
-                                     QelStringArray& folderResults, IQelFileMngEventDelegate* delegate)
-    : m_files(fileResults), m_folders(folderResults), m_delegate(delegate), m_prefix(root.view()) {
+CQelSearchResults::CQelSearchResults(const CQelSearchCriteria& criteria, const QelString& root,
+                                     QelStringArray& fileResults, QelStringArray& folderResults,
+                                     IQelFileMngEventDelegate* delegate)
+    : m_criteria(criteria), m_files(fileResults), m_folders(folderResults), m_delegate(delegate), m_prefix(root.view()) {
     m_prefix.push_back(u'/');
-    m_rootPrefix = m_prefix.size();
 }
 
-std::size_t CQelSearchResults::EnterFolder(std::size_t prefixLength, std::string_view name) {
-    m_prefix.resize(prefixLength);
+void CQelSearchResults::OnFile(std::string_view name) {
+    if (m_criteria.FileHits(name)) Add(m_files, name);
+}
+
+void CQelSearchResults::OnFolder(std::string_view name) {
+    if (m_criteria.FolderHits(name)) Add(m_folders, name);
+}
+
+void CQelSearchResults::OnEnter(std::string_view name) {
+    m_lengths.push_back(m_prefix.size());
     AppendName(m_prefix, name);
     m_prefix.push_back(u'/');
-    return m_prefix.size();
 }
 
-void CQelSearchResults::Add(QelStringArray& list, std::size_t prefixLength, std::string_view name) {
+void CQelSearchResults::OnLeave() {
+    m_prefix.resize(m_lengths.back());
+    m_lengths.pop_back();
+}
+
+void CQelSearchResults::Add(QelStringArray& list, std::string_view name) {
     std::u16string path;
-    path.reserve(prefixLength + name.size());
-    path.append(m_prefix, 0, prefixLength);
+    path.reserve(m_prefix.size() + name.size());
+    path.append(m_prefix);
     AppendName(path, name);
     list.emplace_back(std::move(path));
     if (m_delegate)

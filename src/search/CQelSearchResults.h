@@ -1,5 +1,6 @@
 #pragma once
-// Turns hits into result paths and appends them to the caller's lists.
+// The walk visitor of a search: matches each entry and appends the hits to
+// the caller's lists.
 //
 // A result path is the root exactly as passed, "/", then the names on the way
 // joined by "/". The UTF-16 form of the current folder's path is kept in one
@@ -9,29 +10,29 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "CQelFileMng.h"
+#include "CQelSearchCriteria.h"
+#include "IQelWalkVisitor.h"
 
-class CQelSearchResults {
+class CQelSearchResults : public IQelWalkVisitor {
 public:
-    CQelSearchResults(const QelString& root, QelStringArray& fileResults, QelStringArray& folderResults,
-                      IQelFileMngEventDelegate* delegate);
+    CQelSearchResults(const CQelSearchCriteria& criteria, const QelString& root, QelStringArray& fileResults,
+                      QelStringArray& folderResults, IQelFileMngEventDelegate* delegate);
 
-    // Length of the prefix for the root's own entries (root + "/").
-    std::size_t RootPrefix() const { return m_rootPrefix; }
-    // Sets the prefix to the first prefixLength units, appends name and "/";
-    // returns the new prefix length.
-    std::size_t EnterFolder(std::size_t prefixLength, std::string_view name);
-
-    void AddFile(std::size_t prefixLength, std::string_view name) { Add(m_files, prefixLength, name); }
-    void AddFolder(std::size_t prefixLength, std::string_view name) { Add(m_folders, prefixLength, name); }
+    void OnFile(std::string_view name) override;
+    void OnFolder(std::string_view name) override;
+    void OnEnter(std::string_view name) override;
+    void OnLeave() override;
 
 private:
-    void Add(QelStringArray& list, std::size_t prefixLength, std::string_view name);
+    void Add(QelStringArray& list, std::string_view name);
 
+    const CQelSearchCriteria& m_criteria;
     QelStringArray& m_files;
     QelStringArray& m_folders;
     IQelFileMngEventDelegate* m_delegate;
-    std::u16string m_prefix;
-    std::size_t m_rootPrefix;
+    std::u16string m_prefix;             // path of the current folder, ending in "/"
+    std::vector<std::size_t> m_lengths;  // prefix lengths of the folders entered
 };

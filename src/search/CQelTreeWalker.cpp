@@ -7,6 +7,8 @@
 
 #include <cerrno>
 
+#include "CQelReadAhead.h"
+
 namespace {
 
 constexpr int kDirFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY;
@@ -15,36 +17,65 @@ bool IsDotOrDotDot(std::string_view name) {
     return name[0] == '.' && (name.size() == 1 || (name.size() == 2 && name[1] == '.'));
 }
 
-bool SameFolder(int fd, dev_t dev, ino_t ino) {
+bool IsSubFolder(const QelDirEntry& e) { return e.type == DT_DIR && !IsDotOrDotDot(e.name); }
+
+bool SameFolder(int fd, QelFolderId id) {
     struct stat st;
-    return fstat(fd, &st) == 0 && st.st_dev == dev && st.st_ino == ino;
+    return fstat(fd, &st) == 0 && st.st_dev == id.dev && st.st_ino == id.ino;
 }
 
 }  // namespace
 
-CQelTreeWalker::CQelTreeWalker(const CQelSearchCriteria& criteria, CQelSearchResults& results,
-                               int descriptorBudget)
-    : m_criteria(criteria), m_results(results), m_budget(descriptorBudget < 1 ? 1 : descriptorBudget) {}
+CQelTreeWalker::CQelTreeWalker(bool includeSubFolders, int descriptorBudget, CQelReadAhead* readAhead)
+    : m_includeSub(includeSubFolders), m_budget(descriptorBudget < 1 ? 1 : descriptorBudget), m_readAhead(readAhead) {}
 
-CQelTreeWalker::~CQelTreeWalker() {
+CQelTreeWalker::~CQelTreeWalker() { Reset(); }
+
+void CQelTreeWalker::Reset() {
     for (Frame& f : m_frames) CloseFrame(f);
+    m_frames.clear();
+    m_listing.Truncate(0);
+    if (m_anchorFd >= 0) close(m_anchorFd);
+    m_anchorFd = -1;
+    m_lowestOpen = 0;
+    m_donateFloor = 0;
 }
 
-void CQelTreeWalker::Walk(const QelString& root, bool includeSubFolders) {
-    m_includeSub = includeSubFolders;
-    m_rootBytes = root.ToFileName();
-    const int fd = open(m_rootBytes.c_str(), kDirFlags);
-    if (fd < 0) return;
+void CQelTreeWalker::Walk(const std::string& root, IQelWalkVisitor& visitor) {
+    const int fd = open(root.c_str(), kDirFlags);
     struct stat st;
-    if (fstat(fd, &st) != 0) {
-        close(fd);
+    if (fd < 0 || fstat(fd, &st) != 0) {
+        if (fd >= 0) close(fd);
         return;
     }
-    if (!PushFrame(fd, Target{0, m_results.RootPrefix(), true, st.st_dev, st.st_ino}, true)) return;
+    m_visitor = &visitor;
+    m_outer.clear();
+    m_anchorFd = dup(fd);
+    if (PushFrame(fd, 0, QelFolderId{st.st_dev, st.st_ino}, true, true)) Run();
+    Reset();
+}
+
+void CQelTreeWalker::WalkChild(int parentFd, const char* name, QelFolderId expected,
+                               const std::vector<QelFolderId>& outer, IQelWalkVisitor& visitor) {
+    const int fd = OpenChild(parentFd, name, false);
+    if (fd < 0) return;
+    m_visitor = &visitor;
+    m_outer = outer;
+    m_anchorFd = dup(fd);
+    if (PushFrame(fd, 0, expected, false, false)) {
+        visitor.OnEnter(name);
+        Run();
+        visitor.OnLeave();
+    }
+    Reset();
+}
+
+void CQelTreeWalker::Run() {
     while (!m_frames.empty()) Step();
 }
 
 void CQelTreeWalker::Step() {
+    if (m_readAhead && m_includeSub && m_readAhead->WantsWork()) Donate();
     const std::size_t index = m_frames.size() - 1;
     Frame& frame = m_frames[index];
     if (frame.next >= frame.listEnd) {
@@ -55,8 +86,9 @@ void CQelTreeWalker::Step() {
     const QelDirEntry entry = m_listing.EntryAt(at, &frame.next);
     if (IsDotOrDotDot(entry.name)) return;
 
-    Target target{at, frame.prefix, false, frame.dev, entry.ino};
+    QelFolderId target{frame.id.dev, entry.ino};
     bool isFolder = entry.type == DT_DIR;
+    bool viaLink = false;
     if (entry.type == DT_LNK || entry.type == DT_UNKNOWN) {
         // Only these need a stat: a link counts as what it points to, a
         // dangling one as a file.
@@ -64,49 +96,53 @@ void CQelTreeWalker::Step() {
         struct stat st;
         if (fstatat(frame.fd, entry.name.data(), &st, 0) == 0 && S_ISDIR(st.st_mode)) {
             isFolder = true;
-            target = Target{at, frame.prefix, true, st.st_dev, st.st_ino};
+            viaLink = true;
+            target = QelFolderId{st.st_dev, st.st_ino};
         }
     }
     if (!isFolder) {
-        if (m_criteria.FileHits(entry.name)) m_results.AddFile(frame.prefix, entry.name);
+        m_visitor->OnFile(entry.name);
         return;
     }
-    if (m_criteria.FolderHits(entry.name)) m_results.AddFolder(frame.prefix, entry.name);
-    // A link back to a folder on the current path is matched but never entered again.
-    if (m_includeSub && !(target.viaLink && IsOnPath(target.dev, target.ino))) Descend(entry, target);
+    m_visitor->OnFolder(entry.name);
+    if (!m_includeSub) return;
+    // A link back to a folder on the current path is reported but never entered again.
+    if (viaLink && IsOnPath(target)) return;
+    if (!viaLink && at >= frame.donatedFrom && m_readAhead->Replay(index, at, *m_visitor)) return;
+    Descend(entry, at, target, viaLink);
 }
 
-void CQelTreeWalker::Descend(const QelDirEntry& entry, const Target& target) {
+void CQelTreeWalker::Descend(const QelDirEntry& entry, std::size_t at, QelFolderId expected, bool viaLink) {
     const std::size_t index = m_frames.size() - 1;
     if (!EnsureDescriptor(index, -1)) return;
-    const int fd = OpenChild(m_frames[index].fd, entry.name.data(), target.viaLink);
+    const int fd = OpenChild(m_frames[index].fd, entry.name.data(), viaLink);
     if (fd < 0) return;  // vanished or unreadable: skipped
-    Target child = target;
-    child.prefix = m_results.EnterFolder(target.prefix, entry.name);
-    PushFrame(fd, child, false);
+    if (!PushFrame(fd, at, expected, viaLink, false)) return;
+    // Reading the listing may have moved the arena: take the name afresh.
+    std::size_t unused = 0;
+    m_visitor->OnEnter(m_listing.EntryAt(at, &unused).name);
 }
 
 // Reads the folder's listing and puts it on the stack; false when it cannot
 // be read or is a folder already on the path.
-bool CQelTreeWalker::PushFrame(int fd, const Target& target, bool identityChecked) {
+bool CQelTreeWalker::PushFrame(int fd, std::size_t nameAt, QelFolderId expected, bool viaLink, bool identityChecked) {
     const std::size_t begin = m_listing.Level();
     if (!m_listing.ReadAll(fd)) {
         close(fd);
         return false;
     }
     const std::size_t end = m_listing.Level();
-    Frame frame{begin, end, begin, target.prefix, target.nameAt, fd, target.viaLink, target.dev, target.ino};
-    if (!identityChecked && m_listing.SelfInode(begin, end) != target.ino) {
+    Frame frame{begin, end, begin, end, nameAt, fd, viaLink, expected};
+    if (!identityChecked && m_listing.SelfInode(begin, end) != expected.ino) {
         // A mount point, a folder replaced meanwhile, or a file system whose
         // "." differs: ask the folder itself who it is.
         struct stat st;
-        if (fstat(fd, &st) != 0 || IsOnPath(st.st_dev, st.st_ino)) {
+        if (fstat(fd, &st) != 0 || IsOnPath(QelFolderId{st.st_dev, st.st_ino})) {
             close(fd);
             m_listing.Truncate(begin);
             return false;
         }
-        frame.dev = st.st_dev;
-        frame.ino = st.st_ino;
+        frame.id = QelFolderId{st.st_dev, st.st_ino};
     }
     m_frames.push_back(frame);
     ++m_open;
@@ -119,9 +155,39 @@ void CQelTreeWalker::PopFrame() {
     Frame done = m_frames.back();
     m_frames.pop_back();
     m_listing.Truncate(done.listBegin);
-    if (!m_frames.empty() && m_frames.back().fd < 0 && NeedsDescriptor(m_frames.back()))
-        EnsureDescriptor(m_frames.size() - 1, done.fd);
+    if (m_readAhead) m_readAhead->DropFrame(m_frames.size());
+    if (m_donateFloor > m_frames.size()) m_donateFloor = m_frames.size();
+    if (!m_frames.empty()) {
+        m_visitor->OnLeave();
+        if (m_frames.back().fd < 0 && NeedsDescriptor(m_frames.back())) EnsureDescriptor(m_frames.size() - 1, done.fd);
+    }
     CloseFrame(done);
+}
+
+// Gives the helper the later half of the sub-folders not yet handed out in
+// the shallowest folder that has any: the part of the tree this walk reaches
+// last. A folder found with none left is passed over from then on.
+void CQelTreeWalker::Donate() {
+    for (std::size_t i = m_donateFloor; i < m_frames.size(); ++i) {
+        Frame& f = m_frames[i];
+        std::vector<QelDonatedFolder> folders;
+        std::size_t next = 0;
+        for (std::size_t at = f.next; f.fd >= 0 && at < f.donatedFrom; at = next) {
+            const QelDirEntry e = m_listing.EntryAt(at, &next);
+            if (IsSubFolder(e)) folders.push_back(QelDonatedFolder{at, e.name, QelFolderId{f.id.dev, e.ino}});
+        }
+        if (folders.empty()) {
+            f.donatedFrom = f.next;
+            if (m_donateFloor == i) ++m_donateFloor;
+            continue;
+        }
+        folders.erase(folders.begin(), folders.begin() + static_cast<std::ptrdiff_t>(folders.size() / 2));
+        f.donatedFrom = folders.front().offset;
+        std::vector<QelFolderId> path;
+        for (std::size_t k = 0; k <= i; ++k) path.push_back(m_frames[k].id);
+        m_readAhead->Post(i, f.fd, path, folders);
+        return;
+    }
 }
 
 int CQelTreeWalker::OpenChild(int parentFd, const char* name, bool followLinks) {
@@ -130,7 +196,7 @@ int CQelTreeWalker::OpenChild(int parentFd, const char* name, bool followLinks) 
         const int fd = openat(parentFd, name, flags);
         if (fd >= 0 || (errno != EMFILE && errno != ENFILE)) return fd;
         // The process is short of descriptors: give up shallower folders first.
-        if (!EvictShallowest(m_frames.size() - 1)) return -1;
+        if (m_frames.empty() || !EvictShallowest(m_frames.size() - 1)) return -1;
     }
 }
 
@@ -154,8 +220,7 @@ bool CQelTreeWalker::NeedsDescriptor(const Frame& frame) const {
     std::size_t next = 0;
     for (std::size_t at = frame.next; at < frame.listEnd; at = next) {
         const QelDirEntry e = m_listing.EntryAt(at, &next);
-        if (e.type == DT_LNK || e.type == DT_UNKNOWN || (e.type == DT_DIR && m_includeSub && !IsDotOrDotDot(e.name)))
-            return true;
+        if (e.type == DT_LNK || e.type == DT_UNKNOWN || (m_includeSub && IsSubFolder(e))) return true;
     }
     return false;
 }
@@ -182,7 +247,7 @@ bool CQelTreeWalker::EnsureDescriptor(std::size_t index, int childFd) {
 
 int CQelTreeWalker::ReopenThroughParent(int childFd, const Frame& frame) const {
     const int fd = openat(childFd, "..", kDirFlags);
-    if (fd >= 0 && !SameFolder(fd, frame.dev, frame.ino)) {
+    if (fd >= 0 && !SameFolder(fd, frame.id)) {
         close(fd);  // the child was reached through a link: ".." is elsewhere
         return -1;
     }
@@ -190,7 +255,7 @@ int CQelTreeWalker::ReopenThroughParent(int childFd, const Frame& frame) const {
 }
 
 int CQelTreeWalker::ReopenFromRoot(std::size_t index) const {
-    int fd = open(m_rootBytes.c_str(), kDirFlags);
+    int fd = dup(m_anchorFd);
     for (std::size_t i = 1; i <= index && fd >= 0; ++i) {
         std::size_t unused = 0;
         const QelDirEntry e = m_listing.EntryAt(m_frames[i].nameAt, &unused);
@@ -198,15 +263,17 @@ int CQelTreeWalker::ReopenFromRoot(std::size_t index) const {
         close(fd);
         fd = child;
     }
-    if (fd >= 0 && !SameFolder(fd, m_frames[index].dev, m_frames[index].ino)) {
+    if (fd >= 0 && !SameFolder(fd, m_frames[index].id)) {
         close(fd);
         return -1;
     }
     return fd;
 }
 
-bool CQelTreeWalker::IsOnPath(dev_t dev, ino_t ino) const {
+bool CQelTreeWalker::IsOnPath(QelFolderId id) const {
     for (const Frame& f : m_frames)
-        if (f.ino == ino && f.dev == dev) return true;
+        if (f.id == id) return true;
+    for (const QelFolderId& o : m_outer)
+        if (o == id) return true;
     return false;
 }

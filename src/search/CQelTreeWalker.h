@@ -2,10 +2,10 @@
 // Depth-first, pre-order walk of one folder tree with an explicit stack.
 //
 // Each folder's listing is read whole (getdents64) when the walk enters it;
-// its entries are then matched in the order the kernel gave them, and a
-// sub-folder is entered the moment it is met, so a folder's own hit always
-// precedes everything found inside it. Entry types come from d_type; only
-// links and entries of unknown type cost a stat.
+// its entries are then reported in the order the kernel gave them, and a
+// sub-folder is entered the moment it is met, so a folder is always reported
+// before anything inside it. Entry types come from d_type; only links and
+// entries of unknown type cost a stat.
 //
 // Descriptors: at most `descriptorBudget` folders stay open; deeper walks
 // close the shallowest ones. A closed folder is reopened only when it still
@@ -15,6 +15,10 @@
 //
 // Links to folders are followed, but never into a folder that is already on
 // the current path (device and inode), so link cycles end at once.
+//
+// With a read-ahead helper, the walk hands whole sub-trees that it will only
+// reach later to the helper thread, and replays what the helper recorded
+// when it gets there, so the order of the reports does not change.
 
 #include <sys/types.h>
 
@@ -23,46 +27,54 @@
 #include <vector>
 
 #include "CQelDirListing.h"
-#include "CQelSearchCriteria.h"
-#include "CQelSearchResults.h"
+#include "IQelWalkVisitor.h"
+
+class CQelReadAhead;
+
+struct QelFolderId {
+    dev_t dev;
+    ino_t ino;
+    bool operator==(const QelFolderId&) const = default;
+};
 
 class CQelTreeWalker {
 public:
     static constexpr int kDefaultDescriptorBudget = 64;
 
-    CQelTreeWalker(const CQelSearchCriteria& criteria, CQelSearchResults& results,
-                   int descriptorBudget = kDefaultDescriptorBudget);
+    CQelTreeWalker(bool includeSubFolders, int descriptorBudget = kDefaultDescriptorBudget,
+                   CQelReadAhead* readAhead = nullptr);
     ~CQelTreeWalker();
     CQelTreeWalker(const CQelTreeWalker&) = delete;
     CQelTreeWalker& operator=(const CQelTreeWalker&) = delete;
 
-    void Walk(const QelString& root, bool includeSubFolders);
+    // Walks the folder at root (file-name bytes); nothing when it cannot be read.
+    void Walk(const std::string& root, IQelWalkVisitor& visitor);
+    // Walks the folder name inside parentFd as a sub-folder of a walk going
+    // on elsewhere: OnEnter(name), its contents, OnLeave(); nothing when it
+    // cannot be read or lies on that walk's path. expected is the folder as
+    // the parent's listing names it; outer lists the folders on the path
+    // down to the parent.
+    void WalkChild(int parentFd, const char* name, QelFolderId expected, const std::vector<QelFolderId>& outer,
+                   IQelWalkVisitor& visitor);
 
 private:
     struct Frame {
-        std::size_t listBegin;  // this folder's listing in m_listing
+        std::size_t listBegin;    // this folder's listing in m_listing
         std::size_t listEnd;
-        std::size_t next;       // offset of the next entry to look at
-        std::size_t prefix;     // result-path prefix length for its entries
-        std::size_t nameAt;     // the record naming this folder in the parent's listing
-        int fd;                 // -1 while closed for the descriptor budget, or lost
-        bool viaLink;           // entered through a link: reopen following links
-        dev_t dev;
-        ino_t ino;
-    };
-    // Where a sub-folder is expected to be, from its parent's record or a stat.
-    struct Target {
-        std::size_t nameAt;
-        std::size_t prefix;
-        bool viaLink;
-        dev_t dev;
-        ino_t ino;
+        std::size_t next;         // offset of the next entry to look at
+        std::size_t donatedFrom;  // sub-folders from here on belong to the read-ahead
+        std::size_t nameAt;       // the record naming this folder in the parent's listing
+        int fd;                   // -1 while closed for the descriptor budget, or lost
+        bool viaLink;             // entered through a link: reopen following links
+        QelFolderId id;
     };
 
+    void Run();
     void Step();
-    void Descend(const QelDirEntry& entry, const Target& target);
-    bool PushFrame(int fd, const Target& target, bool identityChecked);
+    void Descend(const QelDirEntry& entry, std::size_t at, QelFolderId expected, bool viaLink);
+    bool PushFrame(int fd, std::size_t nameAt, QelFolderId expected, bool viaLink, bool identityChecked);
     void PopFrame();
+    void Donate();
 
     int OpenChild(int parentFd, const char* name, bool followLinks);
     bool EvictShallowest(std::size_t keep);
@@ -71,15 +83,18 @@ private:
     bool EnsureDescriptor(std::size_t index, int childFd);
     int ReopenThroughParent(int childFd, const Frame& frame) const;
     int ReopenFromRoot(std::size_t index) const;
-    bool IsOnPath(dev_t dev, ino_t ino) const;
+    bool IsOnPath(QelFolderId id) const;
+    void Reset();
 
-    const CQelSearchCriteria& m_criteria;
-    CQelSearchResults& m_results;
+    const bool m_includeSub;
     const int m_budget;
-    bool m_includeSub = true;
-    std::string m_rootBytes;
+    CQelReadAhead* const m_readAhead;
+    IQelWalkVisitor* m_visitor = nullptr;
+    int m_anchorFd = -1;              // the walk's root, kept open for reopening by names
+    std::vector<QelFolderId> m_outer;  // folders above the root, for the cycle check
     CQelDirListing m_listing;
     std::vector<Frame> m_frames;
-    int m_open = 0;              // descriptors held by frames
+    int m_open = 0;                // descriptors held by frames
     std::size_t m_lowestOpen = 0;  // no frame below this index holds a descriptor
+    std::size_t m_donateFloor = 0;  // frames below this one have nothing left to hand over
 };

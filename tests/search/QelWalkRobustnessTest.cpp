@@ -12,9 +12,11 @@
 
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "CQelReadAhead.h"
 #include "CQelSearchCriteria.h"
 #include "CQelSearchResults.h"
 #include "CQelTreeWalker.h"
@@ -40,13 +42,17 @@ private:
     std::function<void()> m_f;
 };
 
+// A walk with a chosen descriptor budget, with or without the read-ahead helper.
 SearchOutcome WalkWithBudget(const QelString& root, const QelStringArray& names, const QelStringArray& exts,
-                             const QelStringArray& folders, int budget, IQelFileMngEventDelegate* delegate = nullptr) {
+                             const QelStringArray& folders, int budget, IQelFileMngEventDelegate* delegate = nullptr,
+                             bool readAhead = false) {
     SearchOutcome out;
     const CQelSearchCriteria criteria(names, exts, folders);
-    CQelSearchResults results(root, out.files, out.folders, delegate);
-    CQelTreeWalker walker(criteria, results, budget);
-    walker.Walk(root, true);
+    CQelSearchResults results(criteria, root, out.files, out.folders, delegate);
+    std::unique_ptr<CQelReadAhead> helper;
+    if (readAhead) helper = std::make_unique<CQelReadAhead>(true);
+    CQelTreeWalker walker(true, budget, helper.get());
+    walker.Walk(root.ToFileName(), results);
     return out;
 }
 
@@ -120,6 +126,37 @@ TEST(WalkBudget, SmallBudgetsGiveTheSameResultsAndStayBounded) {
     }
 }
 
+TEST(WalkReadAhead, ReplayedSubTreesKeepTheExactOrder) {
+    // The helper's part must come back exactly where the walk alone would
+    // report it, whether the main walk catches up with the helper, waits for
+    // it, or finds its work done (a slow visitor lets the helper run ahead).
+    CTestTree t;
+    t.Dir("elsewhere");
+    t.Dir("elsewhere/e1");
+    t.Dir("elsewhere/e1/e2");
+    t.File("elsewhere/e1/e2/deep.txt");
+    t.Dir("tree");
+    MakeBushy(t, "tree", 7);
+    t.Link("..", "tree/x/x/up");
+    t.Dir("tree/y/locked");
+    t.File("tree/y/locked/hidden.txt");
+    chmod(t.Path("tree/y/locked").c_str(), 0);
+    const QelString root = QelString::FromFileName(t.Path("tree"));
+    const QelStringArray exts = Strings({u"txt"}), folders = Strings({u"y", u"e2", u"jump", u"up"});
+    const SearchOutcome alone = WalkWithBudget(root, {}, exts, folders, 64);
+    for (const int pauseEvery : {0, 7, 1}) {
+        int hits = 0;
+        CallbackDelegate slow([&] {
+            if (pauseEvery && ++hits % pauseEvery == 0) usleep(200);
+        });
+        for (const int budget : {64, 2}) {
+            const SearchOutcome helped = WalkWithBudget(root, {}, exts, folders, budget, &slow, true);
+            EXPECT_EQ(helped.files, alone.files) << "pause every " << pauseEvery << ", budget " << budget;
+            EXPECT_EQ(helped.folders, alone.folders) << "pause every " << pauseEvery << ", budget " << budget;
+        }
+    }
+}
+
 // Runs f in a child process as an unprivileged user when this process is
 // root (root reads any folder); the child's exit status is f's result.
 bool RunUnprivileged(const std::function<bool()>& f, std::string& skipReason) {
@@ -170,31 +207,45 @@ TEST(WalkUnreadable, UnreadableFoldersAreSkippedSilently) {
 }
 
 TEST(WalkVanishing, FoldersRemovedDuringTheWalkAreSkipped) {
-    CTestTree t;
-    for (const char* top : {"a", "b", "c", "d"}) {
-        t.Dir(top);
-        t.File(std::string(top) + "/hit1");
-        t.Dir(std::string(top) + "/sub");
-        t.File(std::string(top) + "/sub/hit2");
+    for (const bool readAhead : {false, true}) {
+        CTestTree t;
+        std::vector<std::string> all;
+        for (const char* top : {"a", "b", "c", "d"}) {
+            t.Dir(top);
+            t.File(std::string(top) + "/hit1");
+            t.Dir(std::string(top) + "/sub");
+            t.File(std::string(top) + "/sub/hit2");
+            all.push_back(t.Path(std::string(top) + "/hit1"));
+            all.push_back(t.Path(std::string(top) + "/sub/hit2"));
+        }
+        QelStringArray seenAtFirstHit;
+        bool removed = false;
+        SearchOutcome got;
+        CallbackDelegate d([&] {
+            if (removed) return;
+            removed = true;
+            seenAtFirstHit = got.files;
+            const std::string command = "rm -rf '" + t.Root() + "'/*";
+            ASSERT_EQ(std::system(command.c_str()), 0);
+        });
+        const CQelSearchCriteria criteria(Strings({u"hit"}), {}, {});
+        CQelSearchResults results(criteria, t.RootString(), got.files, got.folders, &d);
+        std::unique_ptr<CQelReadAhead> helper;
+        if (readAhead) helper = std::make_unique<CQelReadAhead>(true);
+        CQelTreeWalker walker(true, CQelTreeWalker::kDefaultDescriptorBudget, helper.get());
+        walker.Walk(t.Root(), results);
+
+        ASSERT_TRUE(removed);
+        ASSERT_EQ(seenAtFirstHit.size(), 1u);
+        EXPECT_EQ(got.files[0], seenAtFirstHit[0]);  // what was found stays found
+        // Only what was listed before the removal can follow: without read-ahead
+        // the rest of one folder, with it whatever the helper had read by then.
+        for (const std::string& path : Bytes(got.files))
+            EXPECT_NE(std::find(all.begin(), all.end(), path), all.end()) << path;
+        if (!readAhead) {
+            EXPECT_LE(got.files.size(), 2u);
+        }
     }
-    QelStringArray seenAtFirstHit;
-    bool removed = false;
-    SearchOutcome got;
-    CallbackDelegate d([&] {
-        if (removed) return;
-        removed = true;
-        seenAtFirstHit = got.files;
-        const std::string command = "rm -rf '" + t.Root() + "'/*";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-    });
-    CTestFileMng mng;
-    mng.SetEventDelegate(&d);
-    mng.SearchFiles(t.RootString(), got.files, got.folders, Strings({u"hit"}), {}, {}, true);
-    ASSERT_TRUE(removed);
-    ASSERT_EQ(seenAtFirstHit.size(), 1u);
-    EXPECT_EQ(got.files[0], seenAtFirstHit[0]);  // what was found stays found
-    // Only entries already listed can follow: the rest of one folder.
-    EXPECT_LE(got.files.size(), 2u);
 }
 
 TEST(WalkVanishing, ClosedAncestorThatVanishedIsAbandoned) {

@@ -35,17 +35,20 @@ private:
     std::string m_buffer;
 };
 
-bool IsAscii(std::u16string_view text) {
-    for (const char16_t c : text)
-        if (c >= 0x80) return false;
-    return true;
-}
-
-// The file-name bytes of a path.
+// The file-name bytes of a path. ASCII stands for itself; only the runs of
+// other characters go through the lossless conversion.
 void AppendBytes(std::string& out, const QelString& path) {
     const std::u16string_view text = path.view();
-    if (IsAscii(text)) out.append(text.begin(), text.end());
-    else out += qel::Utf16ToUtf8(text);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t end = i;
+        while (end < text.size() && text[end] < 0x80) ++end;
+        out.append(text.begin() + static_cast<std::ptrdiff_t>(i), text.begin() + static_cast<std::ptrdiff_t>(end));
+        i = end;
+        while (end < text.size() && text[end] >= 0x80) ++end;
+        if (end > i) out += qel::Utf16ToUtf8(text.substr(i, end - i));
+        i = end;
+    }
 }
 
 void AppendHex4(std::string& out, unsigned value) {

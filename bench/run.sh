@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Times qeltessary-cli against GNU find, bfs and fd (fdfind -u, default
+# threads and -j1) on a generated tree of about 400 000 files in 17 000
+# folders, for four equivalent queries, on a warm cache. Every tool must
+# find the same set of paths before anything is timed.
+#
+#   bench/run.sh
+#
+# QEL_BENCH_TREE (default /tmp/qeltessary-bench/tree) is where the tree is
+# made once and kept; QEL_BENCH_ROUNDS (default 11) is the number of timed
+# rounds. Exit status 1 when a target is missed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+BUILD=build/release
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQEL_BUILD_TESTS=OFF -DQEL_BUILD_BENCH=ON >/dev/null
+cmake --build "$BUILD" --target qel_bench_tools >/dev/null
+BIN=$BUILD/bin
+CLI=$BIN/qeltessary-cli
+TREE=${QEL_BENCH_TREE:-/tmp/qeltessary-bench/tree}
+ROUNDS=${QEL_BENCH_ROUNDS:-11}
+
+# The tree is rebuilt only when the generator changed.
+STAMP="$TREE.stamp"
+WANT=$(sha256sum bench/qel_bench_gen_tree.cpp | cut -d' ' -f1)
+if [ "$(cat "$STAMP" 2>/dev/null)" != "$WANT" ]; then
+  echo "Generating the tree in $TREE ..."
+  rm -rf "$TREE" "$STAMP"
+  mkdir -p "$(dirname "$TREE")"
+  "$BIN/qel_bench_gen_tree" "$TREE"
+  echo "$WANT" > "$STAMP"
+fi
+
+echo "Machine: $(nproc) cores; $(find --version | head -1); $(bfs --version | head -1); $(fdfind --version)"
+echo "Tree: $TREE, $("$BIN/qel_bench_getdents_floor" "$TREE") entries"
+find "$TREE" >/dev/null  # warm the cache
+
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+status=0
+
+# query NAME OUR-ARGS -- FIND-ARGS -- FD-ARGS
+query() {
+  local name=$1; shift
+  local ours=() findq=() fdq=()
+  while [ "$1" != "--" ]; do ours+=("$1"); shift; done; shift
+  while [ "$1" != "--" ]; do findq+=("$1"); shift; done; shift
+  fdq=("$@")
+
+  echo
+  echo "== $name"
+  # Same set of paths from every tool (fd marks folders with a trailing "/").
+  "$CLI" search "$TREE" "${ours[@]}" | LC_ALL=C sort > "$WORK/ours" || true
+  find "$TREE" "${findq[@]}" | LC_ALL=C sort > "$WORK/find"
+  bfs "$TREE" "${findq[@]}" | LC_ALL=C sort > "$WORK/bfs"
+  fdfind -u "${fdq[@]}" "$TREE" | sed 's#/$##' | LC_ALL=C sort > "$WORK/fd"
+  fdfind -u -j1 "${fdq[@]}" "$TREE" | sed 's#/$##' | LC_ALL=C sort > "$WORK/fd1"
+  for peer in find bfs fd fd1; do
+    if ! cmp -s "$WORK/ours" "$WORK/$peer"; then
+      echo "  DIFFERENT RESULTS: qeltessary-cli $(wc -l < "$WORK/ours") paths, $peer $(wc -l < "$WORK/$peer") paths"
+      diff "$WORK/ours" "$WORK/$peer" | head -5
+      status=1
+      return
+    fi
+  done
+  echo "  all tools found the same $(wc -l < "$WORK/ours") paths"
+  "$BIN/qel_bench_time" "$ROUNDS" \
+    "qeltessary-cli" - "$CLI" search "$TREE" "${ours[@]}" ::: \
+    "GNU find" 0.7 find "$TREE" "${findq[@]}" ::: \
+    "bfs" 0.9 bfs "$TREE" "${findq[@]}" ::: \
+    "fdfind -u" 1.0 fdfind -u "${fdq[@]}" "$TREE" ::: \
+    "fdfind -u -j1" - fdfind -u -j1 "${fdq[@]}" "$TREE" ::: \
+    "getdents floor" - "$BIN/qel_bench_getdents_floor" "$TREE" || status=1
+}
+
+query "name string \"report\"" --name report -- ! -type d -name '*report*' -- -s -t f -F report
+query "extension \"txt\"" --ext txt -- ! -type d -name '?*.txt' -- -s -t f '^.+\.txt$'
+query "folder name \"src\"" --folder src -- -type d -name src -- -s -t d '^src$'
+query "every file" --name '' -- ! -type d -- -t f ''
+
+peak=$( { /usr/bin/time -f %M "$CLI" search "$TREE" --name '' >/dev/null; } 2>&1 )
+echo
+echo "Peak memory of qeltessary-cli with every file as a result: $((peak / 1024)) MB (limit 200 MB)"
+[ "$peak" -lt $((200 * 1024)) ] || status=1
+
+echo
+if [ $status -eq 0 ]; then echo "All targets met."; else echo "Some targets were missed (see above)."; fi
+exit $status

@@ -1,0 +1,133 @@
+#include "CQelReadAhead.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+// A folder of the main walk whose sub-folders were handed over; closed when
+// the last of its tasks is done with it.
+struct CQelReadAhead::Parent {
+    explicit Parent(int f) : fd(f) {}
+    ~Parent() {
+        if (fd >= 0) close(fd);
+    }
+    int fd;
+    std::vector<QelFolderId> path;
+};
+
+struct CQelReadAhead::Task {
+    enum State { kQueued, kRunning, kDone, kAbandoned };
+    std::shared_ptr<Parent> parent;
+    std::size_t offset;
+    std::string name;
+    QelFolderId id;
+    State state = kQueued;  // guarded by m_mutex
+    CQelWalkRecording recording;
+};
+
+CQelReadAhead::CQelReadAhead(bool includeSubFolders) : m_includeSub(includeSubFolders) {
+    m_thread = std::thread([this] { Run(); });
+}
+
+CQelReadAhead::~CQelReadAhead() {
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
+        m_queue.clear();
+    }
+    m_wake.notify_all();
+    m_thread.join();
+}
+
+void CQelReadAhead::UpdateIdle() { m_idle.store(m_queue.empty() && !m_stop, std::memory_order_relaxed); }
+
+void CQelReadAhead::Post(std::size_t frameIndex, int parentFd, const std::vector<QelFolderId>& path,
+                         const std::vector<QelDonatedFolder>& folders) {
+    const int fd = fcntl(parentFd, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) return;  // nothing handed over: the main walk does it all
+    auto parent = std::make_shared<Parent>(fd);
+    parent->path = path;
+    if (m_byFrame.size() <= frameIndex) m_byFrame.resize(frameIndex + 1);
+    auto& mine = m_byFrame[frameIndex];
+    // Earlier hand-overs of this frame lie further on in its listing.
+    std::vector<std::unique_ptr<Task>> made;
+    for (const QelDonatedFolder& f : folders) {
+        auto task = std::make_unique<Task>();
+        task->parent = parent;
+        task->offset = f.offset;
+        task->name = std::string(f.name);
+        task->id = f.id;
+        made.push_back(std::move(task));
+    }
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        for (auto& t : made) m_queue.push_back(t.get());
+        UpdateIdle();
+    }
+    mine.insert(mine.begin(), std::make_move_iterator(made.begin()), std::make_move_iterator(made.end()));
+    m_wake.notify_one();
+}
+
+bool CQelReadAhead::Replay(std::size_t frameIndex, std::size_t offset, IQelWalkVisitor& visitor) {
+    if (frameIndex >= m_byFrame.size() || m_byFrame[frameIndex].empty()) return false;
+    auto& mine = m_byFrame[frameIndex];
+    if (mine.front()->offset != offset) return false;
+    const std::unique_ptr<Task> task = std::move(mine.front());
+    mine.pop_front();
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (task->state == Task::kQueued) {
+            // Not started: quicker to walk it here than to wait for it.
+            m_queue.erase(std::find(m_queue.begin(), m_queue.end(), task.get()));
+            UpdateIdle();
+            return false;
+        }
+    }
+    task->recording.Replay(visitor);  // returns once the helper has finished it
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_buffered -= task->recording.Size();
+    }
+    m_wake.notify_one();
+    return true;
+}
+
+void CQelReadAhead::DropFrame(std::size_t frameIndex) {
+    if (frameIndex >= m_byFrame.size() || m_byFrame[frameIndex].empty()) return;
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    for (auto& task : m_byFrame[frameIndex]) {
+        if (task->state == Task::kQueued) {
+            m_queue.erase(std::find(m_queue.begin(), m_queue.end(), task.get()));
+            continue;
+        }
+        // The helper took it: it may still be writing, so it lives to the end.
+        if (task->state == Task::kDone) m_buffered -= task->recording.Size();
+        task->state = Task::kAbandoned;
+        m_abandoned.push_back(std::move(task));
+    }
+    m_byFrame[frameIndex].clear();
+    UpdateIdle();
+}
+
+void CQelReadAhead::Run() {
+    CQelTreeWalker walker(m_includeSub, kHelperDescriptorBudget);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [&] { return m_stop || (!m_queue.empty() && m_buffered < kMaxBuffered); });
+        if (m_stop) return;
+        Task* task = m_queue.front();
+        m_queue.pop_front();
+        task->state = Task::kRunning;
+        UpdateIdle();
+        lock.unlock();
+        walker.WalkChild(task->parent->fd, task->name.c_str(), task->id, task->parent->path, task->recording);
+        task->parent.reset();
+        lock.lock();
+        if (task->state == Task::kRunning) {
+            task->state = Task::kDone;
+            m_buffered += task->recording.Size();
+        }
+        task->recording.Finish();
+    }
+}

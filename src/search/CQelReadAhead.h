@@ -1,0 +1,77 @@
+#pragma once
+// A second thread that walks sub-trees ahead of the main walk.
+//
+// The main walk hands over sub-folders it will reach only later (Post); the
+// helper walks each of them in turn and records its reports. When the main
+// walk arrives at a handed-over folder it replays the recording in place
+// (Replay), following the helper if it is still at work there; a folder the
+// helper has not started yet is taken back and walked by the main walk
+// itself. Either way the reports arrive in the same order as without help.
+
+#include <sys/types.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "CQelTreeWalker.h"
+#include "CQelWalkRecording.h"
+
+struct QelDonatedFolder {
+    std::size_t offset;  // its record in the main walk's listing
+    std::string_view name;
+    QelFolderId id;
+};
+
+class CQelReadAhead {
+public:
+    // Recordings not yet replayed may hold at most this many bytes; the
+    // helper waits beyond that.
+    static constexpr std::size_t kMaxBuffered = 64u << 20;
+    static constexpr int kHelperDescriptorBudget = 16;
+
+    explicit CQelReadAhead(bool includeSubFolders);
+    ~CQelReadAhead();
+    CQelReadAhead(const CQelReadAhead&) = delete;
+    CQelReadAhead& operator=(const CQelReadAhead&) = delete;
+
+    // True when the helper has nothing queued: time to hand over more.
+    bool WantsWork() const { return m_idle.load(std::memory_order_relaxed); }
+    // Hands over folders of the main walk's frame frameIndex, open as parentFd
+    // (duplicated here), with path the folders from the root to that frame.
+    void Post(std::size_t frameIndex, int parentFd, const std::vector<QelFolderId>& path,
+              const std::vector<QelDonatedFolder>& folders);
+    // Replays the walk of the folder at offset of frame frameIndex into
+    // visitor (OnEnter, its contents, OnLeave; nothing when it could not be
+    // entered). False when the folder was not handed over or the helper had
+    // not started it: then the caller walks it itself.
+    bool Replay(std::size_t frameIndex, std::size_t offset, IQelWalkVisitor& visitor);
+    // The main walk left frame frameIndex: what it still held is void.
+    void DropFrame(std::size_t frameIndex);
+
+private:
+    struct Parent;
+    struct Task;
+
+    void Run();
+    void UpdateIdle();
+
+    const bool m_includeSub;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<Task*> m_queue;                           // guarded: not started, oldest first
+    std::vector<std::deque<std::unique_ptr<Task>>> m_byFrame;  // main thread: per frame, in listing order
+    std::vector<std::unique_ptr<Task>> m_abandoned;      // main thread: dropped after the helper took them
+    std::size_t m_buffered = 0;                          // guarded
+    bool m_stop = false;                                 // guarded
+    bool m_running = false;                              // guarded: the helper is inside a task
+    std::atomic<bool> m_idle{true};
+    std::thread m_thread;
+};
