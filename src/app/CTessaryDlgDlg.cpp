@@ -66,12 +66,6 @@ QLabel* MakeLink(QWidget* parent, const QString& text, const QString& name) {
     return link;
 }
 
-void FillCombo(QComboBox* combo, const QelStringArray& names) {
-    combo->clear();
-    for (const QelString& name : names) combo->addItem(ToQString(name));
-    if (combo->count() > 0) combo->setCurrentIndex(0);
-}
-
 // The strings of one member of a filter record, those that are strings.
 void CopyStrings(const Json::Value& record, const char* key, QelStringArray& out) {
     out.RemoveAll();
@@ -97,12 +91,17 @@ CTessaryDlgDlg::CTessaryDlgDlg(QWidget* parent) : QDialog(parent) {
     m_afterSearch->setChecked(false);
     OnAfterSearchToggled(false);
     SetUpStatusLabel();
-    FillFilterCombo();
-    FillJobCombo();
+    m_filterList.Fill();
+    m_jobList.Fill();
     qel::BuildHistoryDisplayLines(*m_env.history, m_historyLines);
 }
 
 CTessaryDlgDlg::~CTessaryDlgDlg() {
+    // A popup still open must not report to a window that is going away.
+    if (m_historyPopup) {
+        m_historyPopup->SetDelegate(nullptr);
+        delete m_historyPopup;
+    }
     CQelFileMng* files = CQelFileMng::GetInstance();
     if (files->GetEventDelegate() == this) files->SetEventDelegate(nullptr);
 }
@@ -131,6 +130,8 @@ void CTessaryDlgDlg::BuildControls() {
     m_historyDeleteButton = MakeImageButton(this, u"RDelete.png", kEditButtonStyle,
                                             QStringLiteral("historyDeleteButton"),
                                             QStringLiteral("Delete the chosen history entry"));
+    connect(m_historyButton, &QPushButton::clicked, this, &CTessaryDlgDlg::OnHistoryPopup);
+    connect(m_historyDeleteButton, &QPushButton::clicked, this, &CTessaryDlgDlg::OnHistoryDelete);
     grid->addWidget(m_historyButton, 0, 2);
     grid->addWidget(m_historyDeleteButton, 0, 3);
 
@@ -148,6 +149,10 @@ void CTessaryDlgDlg::BuildControls() {
                                            QStringLiteral("filterModifyButton"), QStringLiteral("Modify filter"));
     m_filterDeleteButton = MakeImageButton(this, u"PenDel.png", kEditButtonStyle,
                                            QStringLiteral("filterDeleteButton"), QStringLiteral("Delete filter"));
+    m_filterList.SetComboBox(m_filterCombo);
+    connect(m_filterNewButton, &QPushButton::clicked, this, &CTessaryDlgDlg::OnFilterNew);
+    connect(m_filterModifyButton, &QPushButton::clicked, this, &CTessaryDlgDlg::OnFilterModify);
+    connect(m_filterDeleteButton, &QPushButton::clicked, this, &CTessaryDlgDlg::OnFilterDelete);
     grid->addWidget(m_filterNewButton, 2, 2);
     grid->addWidget(m_filterModifyButton, 2, 3);
     grid->addWidget(m_filterDeleteButton, 2, 4);
@@ -165,6 +170,10 @@ void CTessaryDlgDlg::BuildControls() {
                                         QStringLiteral("Modify job"));
     m_jobDeleteButton = MakeImageButton(this, u"PenDel.png", kEditButtonStyle, QStringLiteral("jobDeleteButton"),
                                         QStringLiteral("Delete job"));
+    m_jobList.SetComboBox(m_jobCombo);
+    connect(m_jobNewButton, &QPushButton::clicked, this, &CTessaryDlgDlg::OnJobNew);
+    connect(m_jobModifyButton, &QPushButton::clicked, this, &CTessaryDlgDlg::OnJobModify);
+    connect(m_jobDeleteButton, &QPushButton::clicked, this, &CTessaryDlgDlg::OnJobDelete);
     grid->addWidget(m_jobNewButton, 3, 2);
     grid->addWidget(m_jobModifyButton, 3, 3);
     grid->addWidget(m_jobDeleteButton, 3, 4);
@@ -231,8 +240,6 @@ void CTessaryDlgDlg::SetUpStatusLabel() {
 
 void CTessaryDlgDlg::LoadEnvironment() {
     m_env = qel::LoadEnvironment(m_settings);
-    qel::BuildNameList(*m_env.filters, m_filterNames, m_filterIndexes);
-    qel::BuildNameList(*m_env.jobs, m_jobNames, m_jobIndexes);
 }
 
 void CTessaryDlgDlg::RestoreWindowPosition() {
@@ -247,10 +254,6 @@ void CTessaryDlgDlg::RestoreWindowPosition() {
     move(rect.topLeft());
     resize(rect.size());
 }
-
-void CTessaryDlgDlg::FillFilterCombo() { FillCombo(m_filterCombo, m_filterNames); }
-
-void CTessaryDlgDlg::FillJobCombo() { FillCombo(m_jobCombo, m_jobNames); }
 
 void CTessaryDlgDlg::OnAfterSearchToggled(bool checked) {
     for (QWidget* widget : {static_cast<QWidget*>(m_jobCombo), static_cast<QWidget*>(m_jobNewButton),
@@ -335,12 +338,9 @@ bool CTessaryDlgDlg::CopyCriteria(QelStringArray& names, QelStringArray& extensi
     names.RemoveAll();
     extensions.RemoveAll();
     folders.RemoveAll();
-    const int entry = m_filterCombo->currentIndex();
-    if (entry < 0 || entry >= m_filterIndexes.GetCount()) return false;
-    const Json::Value& filters = *m_env.filters;
-    const auto index = static_cast<Json::ArrayIndex>(m_filterIndexes[static_cast<std::size_t>(entry)]);
-    if (index >= filters.size()) return false;
-    const Json::Value& record = filters[index];
+    const Json::Value* selected = m_filterList.Record(m_filterList.SelectedIndex());
+    if (!selected) return false;
+    const Json::Value& record = *selected;
     CopyStrings(record, "filterfilename", names);
     CopyStrings(record, "filterfileext", extensions);
     CopyStrings(record, "filterdirname", folders);
@@ -394,12 +394,6 @@ void CTessaryDlgDlg::ShowResultSubWnd(bool alreadyExists) {
     m_resultWnd->UpdateResult(qel::WriteHandOffRecord(m_fileResults, m_folderResults, nullptr));
     setEnabled(true);
     m_resultWnd->EndBusy();
-}
-
-void CTessaryDlgDlg::AddToHistory(const QelString& path, bool includeSub) {
-    qel::AddHistoryEntry(*m_env.history, path, includeSub, qel::TodayHistoryDate());
-    m_env.history = qel::WriteBackArray(m_settings, qel::kEnvHistoryKey, *m_env.history);
-    qel::BuildHistoryDisplayLines(*m_env.history, m_historyLines);
 }
 
 void CTessaryDlgDlg::onNotifyEvent(const QelString& szEventName, const QelString& szParam1, const QelString& szParam2) {

@@ -4,11 +4,15 @@
 // the UI thread and hands the results to the result window docked under it.
 
 #include <QDialog>
+#include <QPointer>
 #include <chrono>
 #include <memory>
 
+#include "CQelEnvRecordList.h"
 #include "CQelFileMng.h"
 #include "CQelJSONFileMng.h"
+#include "CQelPopupWnd.h"
+#include "IQelPopupWndDelegate.h"
 #include "IQelResultSubWndDelegate.h"
 #include "QelEnvFile.h"
 #include "QelString.h"
@@ -24,7 +28,10 @@ class QProgressBar;
 class QPushButton;
 class QToolButton;
 
-class CTessaryDlgDlg : public QDialog, private IQelFileMngEventDelegate, private IQelResultSubWndDelegate {
+class CTessaryDlgDlg : public QDialog,
+                       private IQelFileMngEventDelegate,
+                       private IQelResultSubWndDelegate,
+                       private IQelPopupWndDelegate {
     Q_OBJECT
 public:
     static constexpr int kResultSubWndHeight = 400;
@@ -40,12 +47,25 @@ public:
     // Restores a minimised window and brings it to the front (a second start).
     void BringToFront();
 
+    // The arrow beside the path box: the history popup under the path box.
+    void OnHistoryPopup();
+    // The delete button beside it: removes the entry last chosen in the popup.
+    void OnHistoryDelete();
+    // New, Modify and Delete of the filter list and of the job list.
+    void OnFilterNew();
+    void OnFilterModify();
+    void OnFilterDelete();
+    void OnJobNew();
+    void OnJobModify();
+    void OnJobDelete();
+
     // State for the next features and for tests.
     CQelJSONFileMng& GetSettings() { return m_settings; }
     const qel::QelEnvArrays& GetEnvArrays() const { return m_env; }
     const QelStringArray& GetHistoryLines() const { return m_historyLines; }
     const QelStringArray& GetFileResults() const { return m_fileResults; }
     const QelStringArray& GetFolderResults() const { return m_folderResults; }
+    int GetSelectedHistoryIndex() const { return m_selectedHistory; }
     bool IsSearching() const { return m_searching; }
     CQelResultSubWnd* GetResultSubWnd() const { return m_resultWnd.get(); }
 
@@ -69,13 +89,13 @@ private:
     void OnSearchProgress(std::int32_t fileCount, std::int32_t folderCount) override;
     // IQelResultSubWndDelegate
     void onNotifyEvent(const QelString& szEventName, const QelString& szParam1, const QelString& szParam2) override;
+    // IQelPopupWndDelegate: the history popup's choice.
+    void OnPopupResult(const char* resultJson) override;
 
     void BuildControls();
     void SetUpStatusLabel();
     void LoadEnvironment();
     void RestoreWindowPosition();
-    void FillFilterCombo();
-    void FillJobCombo();
     void OnAfterSearchToggled(bool checked);
     void OpenWebPage(const QelString& address);
 
@@ -85,15 +105,19 @@ private:
     void EndSearchFrame();
     void ShowResultSubWnd(bool alreadyExists);
     void AddToHistory(const QelString& path, bool includeSub);
+    // Puts the entry's path and sub-folder setting into the window; with no
+    // such entry the path box is emptied and the check box cleared.
+    void LoadHistoryEntry(int index);
     void DockSubWindows();
 
     CQelJSONFileMng m_settings;
     qel::QelEnvArrays m_env;
     QelStringArray m_historyLines;
-    QelStringArray m_filterNames;
-    QelStringArray m_jobNames;
-    QelArray<int> m_filterIndexes;  // array index of each filter name
-    QelArray<int> m_jobIndexes;     // array index of each job name
+    int m_selectedHistory = -1;                   // entry last chosen in the popup; -1 for none
+    const QObject* m_popupOwner = nullptr;        // the control that opened the last popup
+    QPointer<CQelPopupWnd> m_historyPopup;        // open until it has delivered its result
+    CQelEnvRecordList m_filterList{m_settings, qel::kEnvFilterKey, m_env.filters};
+    CQelEnvRecordList m_jobList{m_settings, qel::kEnvJobKey, m_env.jobs};
     QelStringArray m_fileResults;
     QelStringArray m_folderResults;
     bool m_searching = false;
