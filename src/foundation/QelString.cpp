@@ -251,20 +251,20 @@ int QelString::Split(const QelString& text, const QelString& separator, QelStrin
 
 namespace {
 
-struct Spec {
+struct Directive {
     bool left = false, plus = false, space = false, zero = false, alt = false;
     int width = -1;
     int precision = -1;
 };
 
-void Pad(std::u16string& out, std::u16string_view body, const Spec& spec, bool numericZeroPad) {
+void Pad(std::u16string& out, std::u16string_view body, const Directive& directive, bool numericZeroPad) {
     const int len = static_cast<int>(body.size());
-    if (spec.width <= len) {
+    if (directive.width <= len) {
         out.append(body);
         return;
     }
-    const std::size_t fill = static_cast<std::size_t>(spec.width - len);
-    if (spec.left) {
+    const std::size_t fill = static_cast<std::size_t>(directive.width - len);
+    if (directive.left) {
         out.append(body);
         out.append(fill, u' ');
     } else if (numericZeroPad) {
@@ -288,7 +288,7 @@ std::u16string Widen(const char* s) {
     return r;
 }
 
-std::u16string FormatInteger(const QelFormatArg& a, char conv, const Spec& spec) {
+std::u16string FormatInteger(const QelFormatArg& a, char conv, const Directive& directive) {
     const bool isSigned = (conv == 'd' || conv == 'i');
     std::uint64_t magnitude;
     bool negative = false;
@@ -314,38 +314,38 @@ std::u16string FormatInteger(const QelFormatArg& a, char conv, const Spec& spec)
         body.push_back(static_cast<char16_t>(digits[magnitude % static_cast<unsigned>(base)]));
         magnitude /= static_cast<unsigned>(base);
     }
-    if (spec.precision >= 0) {
-        while (static_cast<int>(body.size()) < spec.precision) body.push_back(u'0');
+    if (directive.precision >= 0) {
+        while (static_cast<int>(body.size()) < directive.precision) body.push_back(u'0');
     } else if (body.empty()) {
         body.push_back(u'0');
     }
-    if (spec.alt && base == 16 && !body.empty()) {
+    if (directive.alt && base == 16 && !body.empty()) {
         body.push_back(conv == 'X' ? u'X' : u'x');
         body.push_back(u'0');
     }
     if (negative) body.push_back(u'-');
-    else if (isSigned && spec.plus) body.push_back(u'+');
-    else if (isSigned && spec.space) body.push_back(u' ');
+    else if (isSigned && directive.plus) body.push_back(u'+');
+    else if (isSigned && directive.space) body.push_back(u' ');
     std::reverse(body.begin(), body.end());
     return body;
 }
 
-std::u16string FormatDouble(const QelFormatArg& a, char conv, const Spec& spec) {
+std::u16string FormatDouble(const QelFormatArg& a, char conv, const Directive& directive) {
     const double v = a.kind == QelFormatArg::Kind::Double ? a.d
                : a.kind == QelFormatArg::Kind::Int  ? static_cast<double>(a.i)
                                                     : static_cast<double>(a.u);
     char fmt[16];
     int k = 0;
     fmt[k++] = '%';
-    if (spec.plus) fmt[k++] = '+';
-    if (spec.space) fmt[k++] = ' ';
-    if (spec.alt) fmt[k++] = '#';
+    if (directive.plus) fmt[k++] = '+';
+    if (directive.space) fmt[k++] = ' ';
+    if (directive.alt) fmt[k++] = '#';
     fmt[k++] = '.';
     fmt[k++] = '*';
     fmt[k++] = conv;
     fmt[k] = 0;
     char buf[512];  // enough for %f of the largest double at the capped precision
-    const int precision = spec.precision < 0 ? 6 : std::min(spec.precision, 100);
+    const int precision = directive.precision < 0 ? 6 : std::min(directive.precision, 100);
     // Always a '.' decimal point: QApplication adopts the user's numeric
     // locale, and stored texts (borders, JSON) must not depend on it.
     static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
@@ -372,37 +372,37 @@ QelString& QelString::FormatArgs(const char16_t* format, const QelFormatArg* arg
             out.push_back(u'%');
             continue;
         }
-        Spec spec;
+        Directive directive;
         for (;; ++p) {
-            if (*p == u'-') spec.left = true;
-            else if (*p == u'+') spec.plus = true;
-            else if (*p == u' ') spec.space = true;
-            else if (*p == u'0') spec.zero = true;
-            else if (*p == u'#') spec.alt = true;
+            if (*p == u'-') directive.left = true;
+            else if (*p == u'+') directive.plus = true;
+            else if (*p == u' ') directive.space = true;
+            else if (*p == u'0') directive.zero = true;
+            else if (*p == u'#') directive.alt = true;
             else break;
         }
         if (*p == u'*') {
             const QelFormatArg* a = take();
-            spec.width = a ? static_cast<int>(a->i) : 0;
-            if (spec.width < 0) spec.left = true, spec.width = -spec.width;
+            directive.width = a ? static_cast<int>(a->i) : 0;
+            if (directive.width < 0) directive.left = true, directive.width = -directive.width;
             ++p;
         } else {
-            while (*p >= u'0' && *p <= u'9') spec.width = std::max(spec.width, 0) * 10 + (*p++ - u'0');
+            while (*p >= u'0' && *p <= u'9') directive.width = std::max(directive.width, 0) * 10 + (*p++ - u'0');
         }
         if (*p == u'.') {
             ++p;
-            spec.precision = 0;
+            directive.precision = 0;
             if (*p == u'*') {
                 const QelFormatArg* a = take();
-                spec.precision = a ? static_cast<int>(a->i) : 0;
-                if (spec.precision < 0) spec.precision = -1;
+                directive.precision = a ? static_cast<int>(a->i) : 0;
+                if (directive.precision < 0) directive.precision = -1;
                 ++p;
             } else {
-                while (*p >= u'0' && *p <= u'9') spec.precision = spec.precision * 10 + (*p++ - u'0');
+                while (*p >= u'0' && *p <= u'9') directive.precision = directive.precision * 10 + (*p++ - u'0');
             }
         }
-        spec.width = std::min(spec.width, kFormatLimit);
-        spec.precision = std::min(spec.precision, kFormatLimit);
+        directive.width = std::min(directive.width, kFormatLimit);
+        directive.precision = std::min(directive.precision, kFormatLimit);
         while (*p == u'l' || *p == u'h' || *p == u'z' || *p == u'j' || *p == u't' || *p == u'L' || *p == u'I' ||
                *p == u'6' || *p == u'4' || *p == u'3' || *p == u'2')
             ++p;  // length modifiers carry no meaning with typed arguments
@@ -415,15 +415,15 @@ QelString& QelString::FormatArgs(const char16_t* format, const QelFormatArg* arg
             case 's':
             case 'S': {
                 std::u16string_view text = a->kind == QelFormatArg::Kind::Text ? a->text : std::u16string_view();
-                if (spec.precision >= 0 && static_cast<std::size_t>(spec.precision) < text.size())
-                    text = text.substr(0, static_cast<std::size_t>(spec.precision));
-                Pad(out, text, spec, false);
+                if (directive.precision >= 0 && static_cast<std::size_t>(directive.precision) < text.size())
+                    text = text.substr(0, static_cast<std::size_t>(directive.precision));
+                Pad(out, text, directive, false);
                 break;
             }
             case 'c':
             case 'C': {
                 const char16_t c = static_cast<char16_t>(a->kind == QelFormatArg::Kind::Char ? a->u : a->u);
-                Pad(out, std::u16string_view(&c, 1), spec, false);
+                Pad(out, std::u16string_view(&c, 1), directive, false);
                 break;
             }
             case 'd':
@@ -432,7 +432,7 @@ QelString& QelString::FormatArgs(const char16_t* format, const QelFormatArg* arg
             case 'x':
             case 'X':
             case 'o':
-                Pad(out, FormatInteger(*a, conv, spec), spec, spec.zero && !spec.left && spec.precision < 0);
+                Pad(out, FormatInteger(*a, conv, directive), directive, directive.zero && !directive.left && directive.precision < 0);
                 break;
             case 'f':
             case 'F':
@@ -440,7 +440,7 @@ QelString& QelString::FormatArgs(const char16_t* format, const QelFormatArg* arg
             case 'E':
             case 'g':
             case 'G':
-                Pad(out, FormatDouble(*a, conv, spec), spec, spec.zero && !spec.left);
+                Pad(out, FormatDouble(*a, conv, directive), directive, directive.zero && !directive.left);
                 break;
             default:  // unknown conversion: keep it as written
                 out.push_back(u'%');
