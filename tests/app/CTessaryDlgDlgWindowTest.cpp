@@ -14,12 +14,6 @@ namespace {
 
 using MainWindow = QelMainWindowFixture;
 
-std::vector<std::string> ComboTexts(const QComboBox* combo) {
-    std::vector<std::string> out;
-    for (int i = 0; i < combo->count(); ++i) out.push_back(combo->itemText(i).toStdString());
-    return out;
-}
-
 std::string LastPos(int left, int top, int right, int bottom) {
     return "{\"applastpos\": {\"left\": " + std::to_string(left) + ", \"top\": " + std::to_string(top) +
            ", \"right\": " + std::to_string(right) + ", \"bottom\": " + std::to_string(bottom) + "}}";

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QString>
 #include <deque>
 #include <filesystem>
@@ -49,6 +50,16 @@ protected:
     }
 
     static std::string Caption(const CQelLabel* label) { return label->GetPropString(u"caption").ToStdString(); }
+    static std::vector<std::string> ComboTexts(const QComboBox* combo) {
+        std::vector<std::string> out;
+        for (int i = 0; i < combo->count(); ++i) out.push_back(combo->itemText(i).toStdString());
+        return out;
+    }
+    static Json::Value ParseJson(const std::string& text) {
+        Json::Value value;
+        EXPECT_TRUE(Json::Reader().parse(text, value)) << text;
+        return value;
+    }
 
     QelAppTestHome home;
     std::vector<Box> boxes;
