@@ -50,8 +50,8 @@ void CTessaryDlgDlg::OnHistoryDelete() {
         CQelMessageBox::Show(this, QStringLiteral("No items selected."));
         return;
     }
-    m_env.history = qel::WriteBackArray(m_settings, qel::kEnvHistoryKey,
-                                        qel::ArrayWithout(*m_env.history, static_cast<Json::ArrayIndex>(m_selectedHistory)));
+    const auto chosen = static_cast<Json::ArrayIndex>(m_selectedHistory);
+    m_env.history = qel::WriteBackArray(m_settings, qel::kEnvHistoryKey, qel::ArrayWithout(*m_env.history, chosen));
     m_historyLines.erase(m_historyLines.begin() + m_selectedHistory);
     m_selectedHistory = 0;
     LoadHistoryEntry(0);
