@@ -30,14 +30,21 @@ CQelReadAhead::CQelReadAhead(bool includeSubFolders) : m_includeSub(includeSubFo
     m_thread = std::thread([this] { Run(); });
 }
 
-CQelReadAhead::~CQelReadAhead() {
+CQelReadAhead::~CQelReadAhead() { ReleaseDescriptors(); }
+
+bool CQelReadAhead::ReleaseDescriptors() {
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_stop) return false;
         m_stop = true;
+        m_abort = true;
+        for (Task* task : m_queue) task->parent.reset();
         m_queue.clear();
+        UpdateIdle();
     }
     m_wake.notify_all();
     m_thread.join();
+    return true;
 }
 
 void CQelReadAhead::UpdateIdle() { m_idle.store(m_queue.empty() && !m_stop, std::memory_order_relaxed); }
@@ -69,28 +76,32 @@ void CQelReadAhead::Post(std::size_t frameIndex, int parentFd, const std::vector
     m_wake.notify_one();
 }
 
-bool CQelReadAhead::Replay(std::size_t frameIndex, std::size_t offset, IQelWalkVisitor& visitor) {
-    if (frameIndex >= m_byFrame.size() || m_byFrame[frameIndex].empty()) return false;
+QelReplay CQelReadAhead::Replay(std::size_t frameIndex, std::size_t offset, IQelWalkVisitor& visitor,
+                                std::size_t& replayed) {
+    replayed = 0;
+    if (frameIndex >= m_byFrame.size() || m_byFrame[frameIndex].empty()) return QelReplay::kNotHandedOver;
     auto& mine = m_byFrame[frameIndex];
-    if (mine.front()->offset != offset) return false;
+    if (mine.front()->offset != offset) return QelReplay::kNotHandedOver;
     const std::unique_ptr<Task> task = std::move(mine.front());
     mine.pop_front();
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         if (task->state == Task::kQueued) {
             // Not started: quicker to walk it here than to wait for it.
-            m_queue.erase(std::find(m_queue.begin(), m_queue.end(), task.get()));
+            const auto queued = std::find(m_queue.begin(), m_queue.end(), task.get());
+            if (queued != m_queue.end()) m_queue.erase(queued);
             UpdateIdle();
-            return false;
+            return QelReplay::kNotHandedOver;
         }
     }
-    task->recording.Replay(visitor);  // returns once the helper has finished it
+    const bool complete = task->recording.Replay(visitor, replayed);  // returns once the helper has finished
+
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_buffered -= task->recording.Size();
     }
     m_wake.notify_one();
-    return true;
+    return complete ? QelReplay::kReplayed : QelReplay::kCutShort;
 }
 
 void CQelReadAhead::DropFrame(std::size_t frameIndex) {
@@ -98,7 +109,8 @@ void CQelReadAhead::DropFrame(std::size_t frameIndex) {
     const std::lock_guard<std::mutex> lock(m_mutex);
     for (auto& task : m_byFrame[frameIndex]) {
         if (task->state == Task::kQueued) {
-            m_queue.erase(std::find(m_queue.begin(), m_queue.end(), task.get()));
+            const auto queued = std::find(m_queue.begin(), m_queue.end(), task.get());
+            if (queued != m_queue.end()) m_queue.erase(queued);
             continue;
         }
         // The helper took it: it may still be writing, so it lives to the end.
@@ -112,6 +124,8 @@ void CQelReadAhead::DropFrame(std::size_t frameIndex) {
 
 void CQelReadAhead::Run() {
     CQelTreeWalker walker(m_includeSub, kHelperDescriptorBudget);
+    walker.StopOnDescriptorShortage();
+    walker.AbortWhen(&m_abort);
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [&] { return m_stop || (!m_queue.empty() && m_buffered < kMaxBuffered); });
@@ -121,13 +135,14 @@ void CQelReadAhead::Run() {
         task->state = Task::kRunning;
         UpdateIdle();
         lock.unlock();
-        walker.WalkChild(task->parent->fd, task->name.c_str(), task->id, task->parent->path, task->recording);
+        const bool complete =
+            walker.WalkChild(task->parent->fd, task->name.c_str(), task->id, task->parent->path, task->recording);
         task->parent.reset();
         lock.lock();
         if (task->state == Task::kRunning) {
             task->state = Task::kDone;
             m_buffered += task->recording.Size();
         }
-        task->recording.Finish();
+        task->recording.Finish(complete);
     }
 }

@@ -24,6 +24,12 @@
 #include "CQelTreeWalker.h"
 #include "CQelWalkRecording.h"
 
+enum class QelReplay {
+    kNotHandedOver,  // walk it yourself
+    kReplayed,       // all of it went to the visitor
+    kCutShort,       // the helper ran out of descriptors: only the first reports went to the visitor
+};
+
 struct QelDonatedFolder {
     std::size_t offset;  // its record in the main walk's listing
     std::string_view name;
@@ -50,11 +56,14 @@ public:
               const std::vector<QelDonatedFolder>& folders);
     // Replays the walk of the folder at offset of frame frameIndex into
     // visitor (OnEnter, its contents, OnLeave; nothing when it could not be
-    // entered). False when the folder was not handed over or the helper had
-    // not started it: then the caller walks it itself.
-    bool Replay(std::size_t frameIndex, std::size_t offset, IQelWalkVisitor& visitor);
+    // entered). replayed receives the number of reports passed on.
+    QelReplay Replay(std::size_t frameIndex, std::size_t offset, IQelWalkVisitor& visitor, std::size_t& replayed);
     // The main walk left frame frameIndex: what it still held is void.
     void DropFrame(std::size_t frameIndex);
+    // Stops the helper for good and closes every descriptor it holds; what
+    // it had not started falls back to the main walk, what it was walking is
+    // cut short. False when it had already stopped.
+    bool ReleaseDescriptors();
 
 private:
     struct Parent;
@@ -71,6 +80,7 @@ private:
     std::vector<std::unique_ptr<Task>> m_abandoned;      // main thread: dropped after the helper took them
     std::size_t m_buffered = 0;                          // guarded
     bool m_stop = false;                                 // guarded
+    std::atomic<bool> m_abort{false};                    // makes the helper's current walk stop short
     bool m_running = false;                              // guarded: the helper is inside a task
     std::atomic<bool> m_idle{true};
     std::thread m_thread;

@@ -10,7 +10,9 @@ void AppendName(std::u16string& out, std::string_view name) {
     while (i < name.size()) {
         std::size_t end = i;
         while (end < name.size() && static_cast<unsigned char>(name[end]) < 0x80) ++end;
-        out.append(name.begin() + static_cast<std::ptrdiff_t>(i), name.begin() + static_cast<std::ptrdiff_t>(end));
+        const std::size_t at = out.size();
+        out.resize(at + (end - i));
+        for (std::size_t k = i; k < end; ++k) out[at + k - i] = static_cast<char16_t>(name[k]);
         i = end;
         while (end < name.size() && static_cast<unsigned char>(name[end]) >= 0x80) ++end;
         if (end > i) out += qel::Utf8ToUtf16(name.substr(i, end - i));

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "CQelReadAhead.h"
@@ -39,6 +40,8 @@ void CQelTreeWalker::Reset() {
     m_anchorFd = -1;
     m_lowestOpen = 0;
     m_donateFloor = 0;
+    m_shortage = false;
+    m_resumedFrame = kNoFrame;
 }
 
 void CQelTreeWalker::Walk(const std::string& root, IQelWalkVisitor& visitor) {
@@ -50,28 +53,37 @@ void CQelTreeWalker::Walk(const std::string& root, IQelWalkVisitor& visitor) {
     }
     m_visitor = &visitor;
     m_outer.clear();
-    m_anchorFd = dup(fd);
+    m_anchorFd = OpenDir(fd, ".", kDirFlags, 0);
     if (PushFrame(fd, 0, QelFolderId{st.st_dev, st.st_ino}, true, true)) Run();
     Reset();
 }
 
-void CQelTreeWalker::WalkChild(int parentFd, const char* name, QelFolderId expected,
+bool CQelTreeWalker::WalkChild(int parentFd, const char* name, QelFolderId expected,
                                const std::vector<QelFolderId>& outer, IQelWalkVisitor& visitor) {
-    const int fd = OpenChild(parentFd, name, false);
-    if (fd < 0) return;
     m_visitor = &visitor;
     m_outer = outer;
-    m_anchorFd = dup(fd);
-    if (PushFrame(fd, 0, expected, false, false)) {
-        visitor.OnEnter(name);
-        Run();
-        visitor.OnLeave();
+    const int fd = OpenDir(parentFd, name, kDirFlags | O_NOFOLLOW, 0);
+    if (fd >= 0) {
+        m_anchorFd = OpenDir(fd, ".", kDirFlags, 0);
+        if (m_anchorFd < 0) {
+            close(fd);
+        } else if (PushFrame(fd, 0, expected, false, false)) {
+            visitor.OnEnter(name);
+            Run();
+            if (!m_shortage) visitor.OnLeave();
+        }
     }
+    const bool complete = !m_shortage;
     Reset();
+    return complete;
 }
 
 void CQelTreeWalker::Run() {
-    while (!m_frames.empty()) Step();
+    while (!m_frames.empty() && !m_shortage) {
+        // Told to stop from outside: the same as running out of descriptors.
+        if (m_abort && m_abort->load(std::memory_order_relaxed)) m_shortage = true;
+        else Step();
+    }
 }
 
 void CQelTreeWalker::Step() {
@@ -108,14 +120,43 @@ void CQelTreeWalker::Step() {
     if (!m_includeSub) return;
     // A link back to a folder on the current path is reported but never entered again.
     if (viaLink && IsOnPath(target)) return;
-    if (!viaLink && at >= frame.donatedFrom && m_readAhead->Replay(index, at, *m_visitor)) return;
+    if (!viaLink && at >= frame.donatedFrom) {
+        std::size_t replayed = 0;
+        const QelReplay replay = m_readAhead->Replay(index, at, *m_visitor, replayed);
+        if (replay == QelReplay::kReplayed) return;
+        if (replay == QelReplay::kCutShort) {
+            ResumeLive(entry, at, target, replayed);
+            return;
+        }
+    }
     Descend(entry, at, target, viaLink);
+}
+
+// Walks a handed-over folder here after the helper gave up on it part way
+// (short of descriptors): the same walk again, passing on only what the
+// helper had not delivered. The helper is stopped first, as descriptors are
+// scarce.
+void CQelTreeWalker::ResumeLive(const QelDirEntry& entry, std::size_t at, QelFolderId expected,
+                                std::size_t alreadyReported) {
+    m_readAhead->ReleaseDescriptors();
+    m_skipper.Skip(*m_visitor, alreadyReported);
+    m_visitor = &m_skipper;
+    const std::size_t depth = m_frames.size();
+    Descend(entry, at, expected, false);
+    // The skipping ends with the sub-tree, even when it turned out smaller.
+    if (m_frames.size() > depth) {
+        m_resumedFrame = depth;
+        return;
+    }
+    m_skipper.Skip(*m_visitor, 0);
+    // Gone meanwhile: close what the helper had opened.
+    if (alreadyReported > 0) m_visitor->OnLeave();
 }
 
 void CQelTreeWalker::Descend(const QelDirEntry& entry, std::size_t at, QelFolderId expected, bool viaLink) {
     const std::size_t index = m_frames.size() - 1;
     if (!EnsureDescriptor(index, -1)) return;
-    const int fd = OpenChild(m_frames[index].fd, entry.name.data(), viaLink);
+    const int fd = OpenDir(m_frames[index].fd, entry.name.data(), kDirFlags | (viaLink ? 0 : O_NOFOLLOW), index);
     if (fd < 0) return;  // vanished or unreadable: skipped
     if (!PushFrame(fd, at, expected, viaLink, false)) return;
     // Reading the listing may have moved the arena: take the name afresh.
@@ -157,6 +198,10 @@ void CQelTreeWalker::PopFrame() {
     m_listing.Truncate(done.listBegin);
     if (m_readAhead) m_readAhead->DropFrame(m_frames.size());
     if (m_donateFloor > m_frames.size()) m_donateFloor = m_frames.size();
+    if (m_frames.size() == m_resumedFrame) {
+        m_skipper.Skip(*m_visitor, 0);
+        m_resumedFrame = kNoFrame;
+    }
     if (!m_frames.empty()) {
         m_visitor->OnLeave();
         if (m_frames.back().fd < 0 && NeedsDescriptor(m_frames.back())) EnsureDescriptor(m_frames.size() - 1, done.fd);
@@ -190,13 +235,17 @@ void CQelTreeWalker::Donate() {
     }
 }
 
-int CQelTreeWalker::OpenChild(int parentFd, const char* name, bool followLinks) {
-    const int flags = kDirFlags | (followLinks ? 0 : O_NOFOLLOW);
+// openat, giving up the descriptors of folders below keep while the process
+// is short of them. -1 when it still fails.
+int CQelTreeWalker::OpenDir(int dirFd, const char* name, int flags, std::size_t keep) {
     for (;;) {
-        const int fd = openat(parentFd, name, flags);
+        const int fd = openat(dirFd, name, flags);
         if (fd >= 0 || (errno != EMFILE && errno != ENFILE)) return fd;
-        // The process is short of descriptors: give up shallower folders first.
-        if (m_frames.empty() || !EvictShallowest(m_frames.size() - 1)) return -1;
+        if (EvictShallowest(std::min(keep, m_frames.size()))) continue;
+        // The helper gives its descriptors back before the walk skips anything.
+        if (m_readAhead && m_readAhead->ReleaseDescriptors()) continue;
+        m_shortage = m_stopOnShortage;
+        return -1;
     }
 }
 
@@ -231,7 +280,7 @@ bool CQelTreeWalker::NeedsDescriptor(const Frame& frame) const {
 bool CQelTreeWalker::EnsureDescriptor(std::size_t index, int childFd) {
     Frame& frame = m_frames[index];
     if (frame.fd >= 0) return true;
-    int fd = childFd >= 0 ? ReopenThroughParent(childFd, frame) : -1;
+    int fd = childFd >= 0 ? ReopenThroughParent(childFd, index) : -1;
     if (fd < 0) fd = ReopenFromRoot(index);
     if (fd < 0) {
         frame.next = frame.listEnd;
@@ -245,21 +294,21 @@ bool CQelTreeWalker::EnsureDescriptor(std::size_t index, int childFd) {
     return true;
 }
 
-int CQelTreeWalker::ReopenThroughParent(int childFd, const Frame& frame) const {
-    const int fd = openat(childFd, "..", kDirFlags);
-    if (fd >= 0 && !SameFolder(fd, frame.id)) {
+int CQelTreeWalker::ReopenThroughParent(int childFd, std::size_t index) {
+    const int fd = OpenDir(childFd, "..", kDirFlags, index);
+    if (fd >= 0 && !SameFolder(fd, m_frames[index].id)) {
         close(fd);  // the child was reached through a link: ".." is elsewhere
         return -1;
     }
     return fd;
 }
 
-int CQelTreeWalker::ReopenFromRoot(std::size_t index) const {
-    int fd = dup(m_anchorFd);
+int CQelTreeWalker::ReopenFromRoot(std::size_t index) {
+    int fd = OpenDir(m_anchorFd, ".", kDirFlags, index);
     for (std::size_t i = 1; i <= index && fd >= 0; ++i) {
         std::size_t unused = 0;
         const QelDirEntry e = m_listing.EntryAt(m_frames[i].nameAt, &unused);
-        const int child = openat(fd, e.name.data(), kDirFlags | (m_frames[i].viaLink ? 0 : O_NOFOLLOW));
+        const int child = OpenDir(fd, e.name.data(), kDirFlags | (m_frames[i].viaLink ? 0 : O_NOFOLLOW), index);
         close(fd);
         fd = child;
     }

@@ -22,11 +22,13 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <cstddef>
 #include <string>
 #include <vector>
 
 #include "CQelDirListing.h"
+#include "CQelSkippingVisitor.h"
 #include "IQelWalkVisitor.h"
 
 class CQelReadAhead;
@@ -53,9 +55,15 @@ public:
     // on elsewhere: OnEnter(name), its contents, OnLeave(); nothing when it
     // cannot be read or lies on that walk's path. expected is the folder as
     // the parent's listing names it; outer lists the folders on the path
-    // down to the parent.
-    void WalkChild(int parentFd, const char* name, QelFolderId expected, const std::vector<QelFolderId>& outer,
+    // down to the parent. False when it stopped short for lack of descriptors.
+    bool WalkChild(int parentFd, const char* name, QelFolderId expected, const std::vector<QelFolderId>& outer,
                    IQelWalkVisitor& visitor);
+    // When the process runs out of descriptors, stop the walk (and let
+    // WalkChild say so) instead of skipping what cannot be opened. For a
+    // helper whose work someone else can finish.
+    void StopOnDescriptorShortage() { m_stopOnShortage = true; }
+    // Makes the walk stop short, as for lack of descriptors, once *flag is set.
+    void AbortWhen(const std::atomic<bool>* flag) { m_abort = flag; }
 
 private:
     struct Frame {
@@ -76,20 +84,27 @@ private:
     void PopFrame();
     void Donate();
 
-    int OpenChild(int parentFd, const char* name, bool followLinks);
+    void ResumeLive(const QelDirEntry& entry, std::size_t at, QelFolderId expected, std::size_t alreadyReported);
+    int OpenDir(int dirFd, const char* name, int flags, std::size_t keep);
     bool EvictShallowest(std::size_t keep);
     void CloseFrame(Frame& frame);
     bool NeedsDescriptor(const Frame& frame) const;
     bool EnsureDescriptor(std::size_t index, int childFd);
-    int ReopenThroughParent(int childFd, const Frame& frame) const;
-    int ReopenFromRoot(std::size_t index) const;
+    int ReopenThroughParent(int childFd, std::size_t index);
+    int ReopenFromRoot(std::size_t index);
     bool IsOnPath(QelFolderId id) const;
     void Reset();
 
     const bool m_includeSub;
+    bool m_stopOnShortage = false;
+    bool m_shortage = false;  // stopped for lack of descriptors
+    const std::atomic<bool>* m_abort = nullptr;
     const int m_budget;
     CQelReadAhead* const m_readAhead;
     IQelWalkVisitor* m_visitor = nullptr;
+    CQelSkippingVisitor m_skipper;  // in front of the visitor once a sub-tree had to be walked again
+    static constexpr std::size_t kNoFrame = ~std::size_t(0);
+    std::size_t m_resumedFrame = kNoFrame;  // the frame of that sub-tree while it is walked
     int m_anchorFd = -1;              // the walk's root, kept open for reopening by names
     std::vector<QelFolderId> m_outer;  // folders above the root, for the cycle check
     CQelDirListing m_listing;

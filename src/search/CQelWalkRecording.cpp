@@ -39,16 +39,18 @@ void CQelWalkRecording::Publish() {
     m_changed.notify_one();
 }
 
-void CQelWalkRecording::Finish() {
+void CQelWalkRecording::Finish(bool complete) {
     // Notified under the lock: once the replay sees the end it may destroy
     // this object, so nothing here may touch it after the unlock.
     const std::lock_guard<std::mutex> lock(m_mutex);
     m_published = m_written;
     m_finished = true;
+    m_complete = complete;
     m_changed.notify_one();
 }
 
-void CQelWalkRecording::Replay(IQelWalkVisitor& visitor) {
+bool CQelWalkRecording::Replay(IQelWalkVisitor& visitor, std::size_t& replayed) {
+    replayed = 0;
     std::size_t chunkIndex = 0, offset = 0, consumed = 0;
     const char* chunk = nullptr;
     for (;;) {
@@ -57,7 +59,7 @@ void CQelWalkRecording::Replay(IQelWalkVisitor& visitor) {
             std::unique_lock<std::mutex> lock(m_mutex);
             m_changed.wait(lock, [&] { return m_published > consumed || m_finished; });
             available = m_published;
-            if (consumed == available && m_finished) return;
+            if (consumed == available && m_finished) return m_complete;
             if (!chunk) chunk = m_chunks[0].get();
         }
         while (consumed < available) {
@@ -82,6 +84,7 @@ void CQelWalkRecording::Replay(IQelWalkVisitor& visitor) {
             }
             offset += 3 + length;
             consumed += 3 + length;
+            ++replayed;
         }
     }
 }

@@ -25,14 +25,15 @@ public:
     void OnFolder(std::string_view name) override { Append(kFolder, name); }
     void OnEnter(std::string_view name) override { Append(kEnter, name); }
     void OnLeave() override { Append(kLeave, {}); }
-    // Ends the recording.
-    void Finish();
+    // Ends the recording; complete is false when the walk stopped short.
+    void Finish(bool complete);
     // Bytes recorded so far.
     std::size_t Size() const { return m_written; }
 
     // Replaying side: passes every report on as it arrives, until the end
-    // of the recording.
-    void Replay(IQelWalkVisitor& visitor);
+    // of the recording. Returns whether the recording is complete;
+    // replayed receives the number of reports passed on.
+    bool Replay(IQelWalkVisitor& visitor, std::size_t& replayed);
 
 private:
     enum Kind : std::uint8_t { kFile, kFolder, kEnter, kLeave, kNextChunk };
@@ -53,4 +54,5 @@ private:
     std::vector<std::unique_ptr<char[]>> m_chunks;  // guarded
     std::size_t m_published = 0;                    // guarded: bytes the replay may read
     bool m_finished = false;                        // guarded
+    bool m_complete = false;                        // guarded
 };

@@ -119,8 +119,8 @@ TEST(WalkBudget, SmallBudgetsGiveTheSameResultsAndStayBounded) {
         int most = 0;
         CallbackDelegate d([&] { most = std::max(most, OpenDescriptors()); });
         const SearchOutcome got = WalkWithBudget(root, {}, exts, folders, budget, &d);
-        EXPECT_EQ(got.files, reference.files) << "budget " << budget;
-        EXPECT_EQ(got.folders, reference.folders) << "budget " << budget;
+        EXPECT_EQ(Bytes(got.files), Bytes(reference.files)) << "budget " << budget;
+        EXPECT_EQ(Bytes(got.folders), Bytes(reference.folders)) << "budget " << budget;
         // the budget, plus the one being opened or reopened and the listing of /proc/self/fd
         EXPECT_LE(most - before, budget + 2) << "budget " << budget;
     }
@@ -151,9 +151,35 @@ TEST(WalkReadAhead, ReplayedSubTreesKeepTheExactOrder) {
         });
         for (const int budget : {64, 2}) {
             const SearchOutcome helped = WalkWithBudget(root, {}, exts, folders, budget, &slow, true);
-            EXPECT_EQ(helped.files, alone.files) << "pause every " << pauseEvery << ", budget " << budget;
-            EXPECT_EQ(helped.folders, alone.folders) << "pause every " << pauseEvery << ", budget " << budget;
+            EXPECT_EQ(Bytes(helped.files), Bytes(alone.files)) << "pause every " << pauseEvery << ", budget " << budget;
+            EXPECT_EQ(Bytes(helped.folders), Bytes(alone.folders)) << "pause every " << pauseEvery << ", budget " << budget;
         }
+    }
+}
+
+TEST(WalkReadAhead, HelperShortOfDescriptorsLosesNothing) {
+    // With almost no descriptors to spare the helper stops part way; the main
+    // walk then finishes those sub-trees itself without repeating a report.
+    CTestTree t;
+    t.Dir("tree");
+    MakeBushy(t, "tree", 7);
+    const QelString root = QelString::FromFileName(t.Path("tree"));
+    const QelStringArray exts = Strings({u"txt"}), folders = Strings({u"x", u"y"});
+    const SearchOutcome alone = WalkWithBudget(root, {}, exts, folders, 64);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
+    for (const int spare : {4, 6, 9}) {
+        int hits = 0;
+        CallbackDelegate slow([&] {
+            if (++hits % 16 == 0) usleep(100);  // lets the helper run ahead into the limit
+        });
+        rlimit low = old;
+        low.rlim_cur = static_cast<rlim_t>(OpenDescriptors() + spare);
+        ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+        const SearchOutcome helped = WalkWithBudget(root, {}, exts, folders, 64, &slow, true);
+        setrlimit(RLIMIT_NOFILE, &old);
+        EXPECT_EQ(Bytes(helped.files), Bytes(alone.files)) << spare << " spare descriptors";
+        EXPECT_EQ(Bytes(helped.folders), Bytes(alone.folders)) << spare << " spare descriptors";
     }
 }
 

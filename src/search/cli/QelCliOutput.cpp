@@ -43,7 +43,9 @@ void AppendBytes(std::string& out, const QelString& path) {
     while (i < text.size()) {
         std::size_t end = i;
         while (end < text.size() && text[end] < 0x80) ++end;
-        out.append(text.begin() + static_cast<std::ptrdiff_t>(i), text.begin() + static_cast<std::ptrdiff_t>(end));
+        const std::size_t at = out.size();
+        out.resize(at + (end - i));
+        for (std::size_t k = i; k < end; ++k) out[at + k - i] = static_cast<char>(text[k]);
         i = end;
         while (end < text.size() && text[end] >= 0x80) ++end;
         if (end > i) out += qel::Utf16ToUtf8(text.substr(i, end - i));
