@@ -116,6 +116,7 @@ void CQelTreeWalker::Step() {
         m_visitor->OnFile(entry.name);
         return;
     }
+    if (entry.type == DT_DIR && at < frame.donatedFrom && frame.undonated > 0) --frame.undonated;
     m_visitor->OnFolder(entry.name);
     if (!m_includeSub) return;
     // A link back to a folder on the current path is reported but never entered again.
@@ -173,7 +174,8 @@ bool CQelTreeWalker::PushFrame(int fd, std::size_t nameAt, QelFolderId expected,
         return false;
     }
     const std::size_t end = m_listing.Level();
-    Frame frame{begin, end, begin, end, nameAt, fd, viaLink, expected};
+    Frame frame{begin, end, begin, end, 0, nameAt, fd, viaLink, expected};
+    if (m_readAhead) frame.undonated = CountSubFolders(begin, end);
     if (!identityChecked && m_listing.SelfInode(begin, end) != expected.ino) {
         // A mount point, a folder replaced meanwhile, or a file system whose
         // "." differs: ask the folder itself who it is.
@@ -209,30 +211,43 @@ void CQelTreeWalker::PopFrame() {
     CloseFrame(done);
 }
 
-// Gives the helper the later half of the sub-folders not yet handed out in
-// the shallowest folder that has any: the part of the tree this walk reaches
-// last. A folder found with none left is passed over from then on.
+// Hands the helper every sub-folder not yet handed out in the shallowest
+// folder that has any, but for the next one when that folder is the one being
+// walked: the helper takes the parts of the tree this walk reaches later.
 void CQelTreeWalker::Donate() {
     for (std::size_t i = m_donateFloor; i < m_frames.size(); ++i) {
         Frame& f = m_frames[i];
-        std::vector<QelDonatedFolder> folders;
-        std::size_t next = 0;
-        for (std::size_t at = f.next; f.fd >= 0 && at < f.donatedFrom; at = next) {
-            const QelDirEntry e = m_listing.EntryAt(at, &next);
-            if (IsSubFolder(e)) folders.push_back(QelDonatedFolder{at, e.name, QelFolderId{f.id.dev, e.ino}});
-        }
-        if (folders.empty()) {
-            f.donatedFrom = f.next;
+        if (f.undonated == 0) {
             if (m_donateFloor == i) ++m_donateFloor;
             continue;
         }
-        folders.erase(folders.begin(), folders.begin() + static_cast<std::ptrdiff_t>(folders.size() / 2));
+        const std::size_t keep = f.undonated / 2;
+        if (f.fd < 0) continue;
+        std::vector<QelDonatedFolder> folders;
+        std::size_t next = 0;
+        for (std::size_t at = f.next; at < f.donatedFrom; at = next) {
+            const QelDirEntry e = m_listing.EntryAt(at, &next);
+            if (IsSubFolder(e)) folders.push_back(QelDonatedFolder{at, e.name, QelFolderId{f.id.dev, e.ino}});
+        }
+        folders.erase(folders.begin(), folders.begin() + static_cast<std::ptrdiff_t>(std::min(keep, folders.size())));
+        if (folders.empty()) {
+            f.undonated = 0;
+            continue;
+        }
         f.donatedFrom = folders.front().offset;
+        f.undonated = keep;
         std::vector<QelFolderId> path;
         for (std::size_t k = 0; k <= i; ++k) path.push_back(m_frames[k].id);
         m_readAhead->Post(i, f.fd, path, folders);
         return;
     }
+}
+
+std::size_t CQelTreeWalker::CountSubFolders(std::size_t begin, std::size_t end) const {
+    std::size_t count = 0, next = 0;
+    for (std::size_t at = begin; at < end; at = next)
+        if (IsSubFolder(m_listing.EntryAt(at, &next))) ++count;
+    return count;
 }
 
 // openat, giving up the descriptors of folders below keep while the process

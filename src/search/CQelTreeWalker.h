@@ -71,6 +71,7 @@ private:
         std::size_t listEnd;
         std::size_t next;         // offset of the next entry to look at
         std::size_t donatedFrom;  // sub-folders from here on belong to the read-ahead
+        std::size_t undonated;    // sub-folders before donatedFrom not yet reached
         std::size_t nameAt;       // the record naming this folder in the parent's listing
         int fd;                   // -1 while closed for the descriptor budget, or lost
         bool viaLink;             // entered through a link: reopen following links
@@ -83,6 +84,7 @@ private:
     bool PushFrame(int fd, std::size_t nameAt, QelFolderId expected, bool viaLink, bool identityChecked);
     void PopFrame();
     void Donate();
+    std::size_t CountSubFolders(std::size_t begin, std::size_t end) const;
 
     void ResumeLive(const QelDirEntry& entry, std::size_t at, QelFolderId expected, std::size_t alreadyReported);
     int OpenDir(int dirFd, const char* name, int flags, std::size_t keep);

@@ -10,6 +10,7 @@
 #include "QelCliFilter.h"
 #include "QelCliOptions.h"
 #include "QelCliOutput.h"
+#include "QelHugePageHeap.h"
 
 namespace {
 
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
     Append(folders, options.folders);
     if (names.empty() && exts.empty() && folders.empty()) return Fail(QelString(u"There are no search criteria!!"));
 
+    UseHugePagesForTheHeap();
     // Static, so the lists die with the process instead of being freed one
     // string at a time after the output is written.
     static QelStringArray* fileResults = new QelStringArray;
