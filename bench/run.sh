@@ -11,26 +11,9 @@
 # rounds. Exit status 1 when a target is missed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-
-BUILD=build/release
-cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQEL_BUILD_TESTS=OFF -DQEL_BUILD_BENCH=ON >/dev/null
-cmake --build "$BUILD" --target qel_bench_tools >/dev/null
-BIN=$BUILD/bin
+. bench/prepare.sh qel_bench_tools
 CLI=$BIN/qeltessary-cli
-TREE=${QEL_BENCH_TREE:-/tmp/qeltessary-bench/tree}
 ROUNDS=${QEL_BENCH_ROUNDS:-11}
-
-# The tree is rebuilt only when the generator changed.
-STAMP="$TREE.stamp"
-WANT=$(sha256sum bench/qel_bench_gen_tree.cpp | cut -d' ' -f1)
-if [ "$(cat "$STAMP" 2>/dev/null)" != "$WANT" ]; then
-  echo "Generating the tree in $TREE ..."
-  rm -rf "$TREE" "$STAMP"
-  mkdir -p "$(dirname "$TREE")"
-  "$BIN/qel_bench_gen_tree" "$TREE"
-  echo "$WANT" > "$STAMP"
-fi
 
 echo "Machine: $(nproc) cores; $(find --version | head -1); $(bfs --version | head -1); $(fdfind --version)"
 echo "Tree: $TREE, $("$BIN/qel_bench_getdents_floor" "$TREE") entries"
