@@ -58,40 +58,38 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }
 }  // namespace
 
-std::u16string Utf8ToUtf16(std::string_view bytes) {
-    std::u16string out;
-    out.reserve(bytes.size());
+void AppendUtf8AsUtf16(std::u16string& out, std::string_view bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    std::size_t i = 0;
     const std::size_t n = bytes.size();
+    std::size_t at = out.size();
+    out.resize(at + n);  // never more units than bytes
+    std::size_t i = 0;
     while (i < n) {
-        if (p[i] < 0x80) {  // fast path for ASCII runs
-            out.push_back(p[i++]);
+        if (p[i] < 0x80) {
+            out[at++] = p[i++];
             continue;
         }
         char32_t cp;
         const std::size_t len = ValidSequence(p + i, n - i, cp);
         if (len == 0) {
-            out.push_back(static_cast<char16_t>(kEscapeBase + p[i]));
+            out[at++] = static_cast<char16_t>(kEscapeBase + p[i]);
             ++i;
-            continue;
-        }
-        if (cp >= 0x10000) {
+        } else if (cp >= 0x10000) {
             cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+            out[at++] = static_cast<char16_t>(0xD800 + (cp >> 10));
+            out[at++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+            i += len;
         } else {
-            out.push_back(static_cast<char16_t>(cp));
+            out[at++] = static_cast<char16_t>(cp);
+            i += len;
         }
-        i += len;
     }
-    return out;
+    out.resize(at);
 }
 
-std::string Utf16ToUtf8(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
+void AppendUtf16AsUtf8(std::string& out, std::u16string_view text) {
     const std::size_t n = text.size();
+    out.reserve(out.size() + n);
     for (std::size_t i = 0; i < n; ++i) {
         const char16_t c = text[i];
         if (c < 0x80) {
@@ -105,6 +103,17 @@ std::string Utf16ToUtf8(std::u16string_view text) {
             AppendUtf8(out, c);  // other lone surrogates are kept as 3-byte forms
         }
     }
+}
+
+std::u16string Utf8ToUtf16(std::string_view bytes) {
+    std::u16string out;
+    AppendUtf8AsUtf16(out, bytes);
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    AppendUtf16AsUtf8(out, text);
     return out;
 }
 

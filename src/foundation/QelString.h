@@ -151,6 +151,9 @@ inline QelFormatArg::QelFormatArg(const QelString& s) : kind(Kind::Text), text(s
 namespace qel {
 std::u16string Utf8ToUtf16(std::string_view bytes);
 std::string Utf16ToUtf8(std::u16string_view text);
+// Append forms for hot loops (paths built piece by piece); ASCII runs are copied directly.
+void AppendUtf8AsUtf16(std::u16string& out, std::string_view bytes);
+void AppendUtf16AsUtf8(std::string& out, std::u16string_view text);
 }  // namespace qel
 
 #include "QelContainers.h"

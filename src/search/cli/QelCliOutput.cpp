@@ -35,24 +35,6 @@ private:
     std::string m_buffer;
 };
 
-// The file-name bytes of a path. ASCII stands for itself; only the runs of
-// other characters go through the lossless conversion.
-void AppendBytes(std::string& out, const QelString& path) {
-    const std::u16string_view text = path.view();
-    std::size_t i = 0;
-    while (i < text.size()) {
-        std::size_t end = i;
-        while (end < text.size() && text[end] < 0x80) ++end;
-        const std::size_t at = out.size();
-        out.resize(at + (end - i));
-        for (std::size_t k = i; k < end; ++k) out[at + k - i] = static_cast<char>(text[k]);
-        i = end;
-        while (end < text.size() && text[end] >= 0x80) ++end;
-        if (end > i) out += qel::Utf16ToUtf8(text.substr(i, end - i));
-        i = end;
-    }
-}
-
 void AppendHex4(std::string& out, unsigned value) {
     static const char digits[] = "0123456789abcdef";
     out += "\\u";
@@ -116,7 +98,7 @@ bool WriteResults(int fd, const QelStringArray& files, const QelStringArray& fol
     const char end = mode == QelCliOutputMode::kNulSeparated ? '\0' : '\n';
     for (const QelStringArray* list : {&files, &folders}) {
         for (const QelString& path : *list) {
-            AppendBytes(writer.Buffer(), path);
+            qel::AppendUtf16AsUtf8(writer.Buffer(), path.view());
             writer.Buffer() += end;
             writer.MaybeFlush();
         }
