@@ -118,6 +118,19 @@ TEST(QelStringConvert, ValidTextConvertsToItsCharacters) {
     EXPECT_EQ(astral.ToStdString(), "x\xF0\x9F\x98\x80\xF0\x90\x8D\x88y");
 }
 
+TEST(QelStringConvert, AppendFormsBuildPathsPieceByPiece) {
+    // A path is built from a prefix and raw name bytes; the pieces must join
+    // exactly as the whole would convert, whatever the prefix holds.
+    std::u16string path = u"/r\u00E9/";
+    qel::AppendUtf8AsUtf16(path, "a\xFF\xC3\xA9");
+    qel::AppendUtf8AsUtf16(path, "");
+    qel::AppendUtf8AsUtf16(path, "/b\xF0\x9F\x98\x80");
+    EXPECT_EQ(path, qel::Utf8ToUtf16("/r\xC3\xA9/a\xFF\xC3\xA9/b\xF0\x9F\x98\x80"));
+    std::string bytes = "x";
+    qel::AppendUtf16AsUtf8(bytes, path);
+    EXPECT_EQ(bytes, "x/r\xC3\xA9/a\xFF\xC3\xA9/b\xF0\x9F\x98\x80");
+}
+
 TEST(QelStringConvert, Utf8BufferFollowsChanges) {
     QelString s(u"abc");
     EXPECT_STREQ(s.ToUtf8(), "abc");
