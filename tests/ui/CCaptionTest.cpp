@@ -4,6 +4,7 @@
 #include <QHelpEvent>
 #include <QTest>
 #include <QToolTip>
+#include <tuple>
 
 #include "CCaption.h"
 #include "QelPixels.h"
@@ -24,16 +25,12 @@ TEST(CCaption, DarkStripWithThreeDFrameAndMarginedText) {
     CCaption caption;
     caption.Create(CCaption::kStyleVisible | CCaption::kStyleToolTip, QRect(0, 0, 300, 18), nullptr, 5001);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&caption));
-    EXPECT_EQ(caption.GetCtrlId(), 5001u);
     QImage img = Grab(caption);
-    EXPECT_EQ(PixelAt(img, 0, 0), kLight);
-    EXPECT_EQ(PixelAt(img, 150, 0), kLight);
-    EXPECT_EQ(PixelAt(img, 0, 10), kLight);
-    EXPECT_EQ(PixelAt(img, 299, 0), kDark);
-    EXPECT_EQ(PixelAt(img, 299, 10), kDark);
-    EXPECT_EQ(PixelAt(img, 150, 17), kDark);
-    EXPECT_EQ(PixelAt(img, 0, 17), kDark);
-    EXPECT_EQ(PixelAt(img, 150, 9), kFill);
+    const std::tuple<int, int, QelColorRef> pixels[] = {
+        {0, 0, kLight},  {150, 0, kLight}, {0, 10, kLight}, {299, 0, kDark},
+        {299, 10, kDark}, {150, 17, kDark}, {0, 17, kDark},  {150, 9, kFill},
+    };
+    for (const auto& [x, y, color] : pixels) EXPECT_EQ(PixelAt(img, x, y), color) << x << "," << y;
     EXPECT_EQ(CountColor(img, kText), 0);
 
     caption.SetCaption(Blocks(3));
@@ -46,23 +43,16 @@ TEST(CCaption, DarkStripWithThreeDFrameAndMarginedText) {
 }
 
 TEST(CCaption, TooltipOnlyWithTheTooltipStyle) {
-    CCaption with;
+    CCaption with, without;
     with.Create(CCaption::kStyleVisible | CCaption::kStyleToolTip, QRect(0, 0, 200, 18), nullptr, 5001);
+    without.Create(CCaption::kStyleVisible, QRect(0, 40, 200, 18), nullptr, 5002);
     with.SetTipText(u"Result of\nthe search");
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&with));
-    EXPECT_TRUE(with.HasToolTip());
+    without.SetTipText(u"never shown");
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&with) && QTest::qWaitForWindowExposed(&without));
+    AskForTip(without);
+    EXPECT_FALSE(QToolTip::isVisible() && QToolTip::text().contains(QStringLiteral("never shown")));
     AskForTip(with);
     EXPECT_TRUE(QToolTip::isVisible());
     EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("the search")));
     QToolTip::hideText();
-    QTest::qWait(50);
-
-    CCaption without;
-    without.Create(CCaption::kStyleVisible, QRect(0, 40, 200, 18), nullptr, 5001);
-    without.SetTipText(u"never shown");
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&without));
-    EXPECT_FALSE(without.HasToolTip());
-    QTest::mouseMove(&without, QPoint(20, 9));
-    AskForTip(without);
-    EXPECT_FALSE(QToolTip::isVisible() && QToolTip::text().contains(QStringLiteral("never shown")));
 }

@@ -6,6 +6,7 @@
 #include <QToolButton>
 
 #include "CQelImgMngr.h"
+#include "QelProgramImages.h"
 #include "QelUiTestDir.h"
 
 namespace {
@@ -24,27 +25,19 @@ struct ImgFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(ImgFixture, ImagesComeFromResImgAndAreLoadedOnce) {
+TEST_F(ImgFixture, ImagesComeFromResImgAreLoadedOnceAndAMissingFileIsTriedOnce) {
     WritePng(dir, "a.png", Qt::red);
     CQelImgMngr* mngr = CQelImgMngr::GetInstance();
-    EXPECT_EQ(mngr, CQelImgMngr::GetInstance());
     EXPECT_EQ(CQelImgMngr::GetImagePath(u"a.png").ToStdString(), dir.Path() + "/res/img/a.png");
     const QImage* first = mngr->GetImage(u"a.png");
-    ASSERT_NE(first, nullptr);
-    ASSERT_FALSE(first->isNull());
+    ASSERT_TRUE(first && !first->isNull());
     EXPECT_EQ(first->size(), QSize(16, 12));
     EXPECT_EQ(mngr->GetImage(u"a.png"), first);
-    EXPECT_EQ(mngr->GetCachedCount(), 1);
-}
 
-TEST_F(ImgFixture, AMissingFileIsTriedOncePerManager) {
-    CQelImgMngr* mngr = CQelImgMngr::GetInstance();
-    const QImage* missing = mngr->GetImage(u"late.png");
-    ASSERT_NE(missing, nullptr);
-    EXPECT_TRUE(missing->isNull());
+    EXPECT_TRUE(mngr->GetImage(u"late.png")->isNull());
     WritePng(dir, "late.png", Qt::blue);
     EXPECT_TRUE(mngr->GetImage(u"late.png")->isNull());
-    EXPECT_EQ(mngr->GetCachedCount(), 1);
+    EXPECT_EQ(mngr->GetCachedCount(), 2);
     // A new manager tries again.
     CQelImgMngr::DeleteInstance();
     EXPECT_FALSE(CQelImgMngr::GetInstance()->GetImage(u"late.png")->isNull());
@@ -59,13 +52,11 @@ TEST_F(ImgFixture, SetButtonImagePutsThePictureAndEmptiesTheText) {
     EXPECT_FALSE(push.icon().isNull());
     EXPECT_EQ(push.iconSize(), QSize(16, 12));
     EXPECT_TRUE(push.isFlat());
-    EXPECT_EQ(push.property("qelButtonStyle").toInt(), 3);
 
     QToolButton tool;
     tool.setText(QStringLiteral("x"));
     EXPECT_EQ(mngr->SetButtonImage(&tool, u"b.png", 2), 1);
-    EXPECT_TRUE(tool.autoRaise());
-    EXPECT_TRUE(tool.text().isEmpty());
+    EXPECT_TRUE(tool.autoRaise() && tool.text().isEmpty());
 
     // A missing image still counts: the button keeps no picture and loses its text.
     QPushButton other(QStringLiteral("Go"));
@@ -78,15 +69,10 @@ TEST_F(ImgFixture, SetButtonImagePutsThePictureAndEmptiesTheText) {
 }
 
 TEST(CQelImgMngrShipped, EveryImageTheProgramNamesIsAPng) {
-    const char* names[] = {"ArrowDown.png", "RDelete.png",   "PenAdd.png",     "PenEdit.png",
-                           "PenDel.png",    "FindStart.png", "DonateCoffee_Halvard.png",
-                           "Add.png",       "Del.png",       "RCopy.png",      "RMove.png",
-                           "RRename.png",   "RSaveExcel.png", "RSaveTxt.png",  "arrow_down.png",
-                           "arrow_up.png"};
     CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(QEL_SOURCE_DIR));
-    for (const char* name : names) {
-        SCOPED_TRACE(name);
-        const QImage* image = CQelImgMngr::GetInstance()->GetImage(QelString::FromUtf8(name));
+    for (const char16_t* name : kProgramImages) {
+        SCOPED_TRACE(QelString(name).ToStdString());
+        const QImage* image = CQelImgMngr::GetInstance()->GetImage(name);
         ASSERT_FALSE(image->isNull());
         EXPECT_GE(image->width(), 12);
         EXPECT_TRUE(image->hasAlphaChannel());

@@ -13,6 +13,7 @@
 #include "CQelDirMng.h"
 #include "CQelLabel.h"
 #include "CQelPopupWnd.h"
+#include "QelProgramImages.h"
 #include "QelViewPopup.h"
 
 namespace {
@@ -20,11 +21,13 @@ namespace {
 QString g_dir;
 bool g_ok = true;
 
-void Save(QWidget& widget, const char* name) {
-    const bool ok = widget.grab().save(g_dir + QLatin1Char('/') + QLatin1String(name), "PNG");
+void Save(const QImage& image, const char* name) {
+    const bool ok = image.save(g_dir + QLatin1Char('/') + QLatin1String(name), "PNG");
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", name);
     g_ok &= ok;
 }
+
+void Save(QWidget& widget, const char* name) { Save(widget.grab().toImage(), name); }
 
 // The main window's status label as it is set up at start and during a search.
 void StatusLabels() {
@@ -121,20 +124,19 @@ void Popups() {
     owner.resize(200, 100);
     owner.show();
     CQelPopupWnd options;
+    std::string tools;
+    for (const char* name : {"add", "del", "up", "down"})
+        tools += std::string(tools.empty() ? "" : ",") + "\"" + name + R"(":{"type":"button","act":"func|)" + name +
+                 R"(","bgcolor":"60:63:65","fgcolor":"212:212:212","clrfocus":"75:156:214"})";
     const std::string description =
         R"({"width":260,"height":150,"bgcolor":"43:43:43","linecolor":"85:85:85","txtcolor":"81:156:214",)"
-        R"("disptype":"optlist","listopt":{"toolbar":{)"
-        R"("add":{"type":"button","act":"func|add","bgcolor":"60:63:65","fgcolor":"212:212:212","clrfocus":"75:156:214"},)"
-        R"("del":{"type":"button","act":"func|del","bgcolor":"60:63:65","fgcolor":"212:212:212","clrfocus":"75:156:214"},)"
-        R"("up":{"type":"button","act":"func|up","bgcolor":"60:63:65","fgcolor":"212:212:212","clrfocus":"75:156:214"},)"
-        R"("down":{"type":"button","act":"func|down","bgcolor":"60:63:65","fgcolor":"212:212:212","clrfocus":"75:156:214"}},)"
+        R"("disptype":"optlist","listopt":{"toolbar":{)" + tools + "},"
         R"("showhead":true,"blockcolor":2,"blockcolorlist":["43:43:43","63:63:63"],)"
         R"("colitems":["Option"],"colitemwidths":[250],"values":["alpha","beta","gamma","delta"]}})";
     options.CreatePopup(&owner, description, 10, 10);
     (void)QTest::qWaitForWindowExposed(&options);
     Save(options, "popup_optlist.png");
 
-    CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(QEL_SOURCE_DIR));
     rapidjson::Document doc;
     if (!QelViewFile::Load(QelViewFile::GetViewFilePath(u"pathhistory-tippopup.json"), doc)) {
         std::printf("FAILED history view file\n");
@@ -157,16 +159,11 @@ void Popups() {
 
 // The program's images, four times their size on the dark list background.
 void ImageSheet() {
-    CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(QEL_SOURCE_DIR));
-    const char16_t* names[] = {u"ArrowDown.png", u"RDelete.png",   u"PenAdd.png",     u"PenEdit.png",
-                               u"PenDel.png",    u"Add.png",       u"Del.png",        u"arrow_down.png",
-                               u"arrow_up.png",  u"RCopy.png",     u"RMove.png",      u"RRename.png",
-                               u"RSaveExcel.png", u"RSaveTxt.png", u"FindStart.png",  u"DonateCoffee_Halvard.png"};
     QImage sheet(1400, 400, QImage::Format_RGB32);
     sheet.fill(QColor(43, 43, 43));
     QPainter p(&sheet);
     int x = 8, y = 8, rowHeight = 0;
-    for (const char16_t* name : names) {
+    for (const char16_t* name : kProgramImages) {
         const QImage* image = CQelImgMngr::GetInstance()->GetImage(name);
         const QSize size = image->size() * 4;
         if (x + size.width() > sheet.width()) {
@@ -179,9 +176,7 @@ void ImageSheet() {
         rowHeight = std::max(rowHeight, size.height());
     }
     p.end();
-    const bool ok = sheet.save(g_dir + QStringLiteral("/images_sheet.png"), "PNG");
-    std::printf("%s images_sheet.png\n", ok ? "wrote" : "FAILED");
-    g_ok &= ok;
+    Save(sheet, "images_sheet.png");
 }
 
 }  // namespace
@@ -196,6 +191,8 @@ int main(int argc, char** argv) {
     }
     g_dir = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(g_dir);
+    // The shipped view files and images.
+    CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(QEL_SOURCE_DIR));
     StatusLabels();
     OtherLabels();
     Buttons();
