@@ -1,18 +1,12 @@
 #include <QApplication>
 #include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 
 #include "CQelPopupWnd.h"
-#include "CTessaryDlgDlg.h"
 #include "QelMainWindowFixture.h"
-#include "QelPathHistory.h"
 
 namespace {
-
-using Texts = std::vector<std::string>;
 
 class PathHistory : public QelMainWindowFixture {
 protected:
@@ -22,14 +16,14 @@ protected:
         std::filesystem::copy_file(QEL_VIEW_DIR "/pathhistory-tippopup.json",
                                    home / "res/view/pathhistory-tippopup.json");
     }
-    // The first entry, then /p0 .. /p<count-1> of 2023-01-0<i>, odd ones without sub-folders.
-    void Open(int entries, std::string list = "") {
+    // The given entries, then /p0 .. /p<count-1> of 2023-01-0<i>, every third (i % 3 == 2) without sub-folders.
+    void OpenWithHistory(int entries, std::string list = "") {
         for (int i = 0; i < entries; ++i)
             list += std::string(list.empty() ? "" : ",") + R"({"date":"2023010)" + std::to_string(i) +
-                    R"(","includesub":)" + (i % 2 ? "false" : "true") + R"(,"path":"/p)" + std::to_string(i) + "\"}";
+                    R"(","includesub":)" + (i % 3 == 2 ? "false" : "true") + R"(,"path":"/p)" + std::to_string(i) +
+                    "\"}";
         home.WriteUserEnv(R"({"searchpathhistory":[)" + list + "]}");
-        dialog = std::make_unique<CTessaryDlgDlg>();
-        dialog->show();
+        Open();
     }
     CQelPopupWnd* OpenPopup() {
         dialog->findChild<QPushButton*>("historyButton")->click();
@@ -50,14 +44,12 @@ protected:
     void Delete() { dialog->findChild<QPushButton*>("historyDeleteButton")->click(); }
     std::string Path() const { return dialog->GetPathEdit()->text().toStdString(); }
     Texts PathsSavedOnExit() {
-        dialog->GetExitButton()->click();
-        const Json::Value saved = home.ReadUserEnv()["searchpathhistory"];
+        const Json::Value saved = SavedOnExit()["searchpathhistory"];
         EXPECT_TRUE(saved.isArray());
         Texts out;
         for (const Json::Value& entry : saved) out.push_back(entry["path"].asString());
         return out;
     }
-    std::unique_ptr<CTessaryDlgDlg> dialog;
 };
 
 }  // namespace
@@ -66,20 +58,17 @@ TEST_F(PathHistory, SearchUpdatesItsEntryInPlaceAndCaseMakesANewOne) {
     WriteTwoFilters();
     const std::string tree = MakeTree();
     std::filesystem::create_directories(home / "Tree");
-    Open(1, R"({"date":"20000101","includesub":true,"path":")" + tree + "\"}");
+    OpenWithHistory(1, R"({"date":"20000101","includesub":true,"path":")" + tree + "\"}");
     dialog->GetIncludeSubCheck()->setChecked(false);
-    for (const std::string& path : {tree, home / "Tree"}) {
-        dialog->GetPathEdit()->setText(QString::fromStdString(path));
-        dialog->GetSearchButton()->click();
-    }
+    for (const std::string& path : {tree, home / "Tree"}) Search(path);
     EXPECT_EQ(PathsSavedOnExit(), (Texts{tree, "/p0", home / "Tree"}));
     const Json::Value updated = home.ReadUserEnv()["searchpathhistory"][0];
-    EXPECT_EQ(updated["date"].asString(), qel::TodayHistoryDate().ToStdString());
+    EXPECT_EQ(updated["date"].asString(), Today());
     EXPECT_FALSE(updated["includesub"].asBool());
 }
 
 TEST_F(PathHistory, PopupListsEveryLineAndDeleteRemovesTheChosenThenTheFirstEntry) {
-    Open(8);
+    OpenWithHistory(8);
     Delete();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "No items selected.");
@@ -91,37 +80,35 @@ TEST_F(PathHistory, PopupListsEveryLineAndDeleteRemovesTheChosenThenTheFirstEntr
               QRect(box->mapToGlobal(QPoint(0, box->height())), QSize(box->width(), box->height() * 5)));
     EXPECT_EQ(popup->GetList()->columnWidth(0), box->width() - 10);
     ASSERT_EQ(popup->GetList()->model()->rowCount(), 8);
-    EXPECT_EQ(popup->GetList()->model()->index(7, 0).data().toString(), "[2023/01/07] /p7(sub not check)");
+    EXPECT_EQ(popup->GetList()->model()->index(2, 0).data().toString(), "[2023/01/02] /p2(sub not check)");
+    EXPECT_EQ(popup->GetList()->model()->index(7, 0).data().toString(), "[2023/01/07] /p7(sub check)");
     popup->close();
 
-    Pick(3);
-    EXPECT_EQ(Path(), "/p3");
+    Pick(2);
+    EXPECT_EQ(Path(), "/p2");
     EXPECT_FALSE(dialog->GetIncludeSubCheck()->isChecked());
     Delete();
     EXPECT_EQ(Path(), "/p0");
     EXPECT_TRUE(dialog->GetIncludeSubCheck()->isChecked());
     Delete();
     EXPECT_EQ(Path(), "/p1");
-    EXPECT_EQ(dialog->GetHistoryLines()[0].ToStdString(), "[2023/01/01] /p1(sub not check)");
     EXPECT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(PathsSavedOnExit(), (Texts{"/p1", "/p2", "/p4", "/p5", "/p6", "/p7"}));
+    EXPECT_EQ(PathsSavedOnExit(), (Texts{"/p1", "/p3", "/p4", "/p5", "/p6", "/p7"}));
 }
 
-TEST_F(PathHistory, DeletingTheLastEntryLeavesNothingToOpen) {
-    Open(1);
-    Pick(0);
-    Delete();
-    EXPECT_EQ(Path(), "");
-    EXPECT_FALSE(dialog->GetIncludeSubCheck()->isChecked());
-    EXPECT_EQ(OpenPopup(), nullptr);
-    EXPECT_EQ(PathsSavedOnExit(), Texts{});
-}
-
-TEST_F(PathHistory, MissingOrBrokenViewFileOpensNothing) {
-    Open(2);
+TEST_F(PathHistory, WithoutAViewFileOrAnEntryTheArrowOpensNothing) {
+    OpenWithHistory(1);
     for (const char* view : {"{\"width\": 300,", "[1, 2]", "{\"width\": 300}", ""}) {
         home.WriteFile("res/view/pathhistory-tippopup.json", view);
         if (!*view) std::filesystem::remove(home / "res/view/pathhistory-tippopup.json");
         EXPECT_EQ(OpenPopup(), nullptr) << view;
     }
+    std::filesystem::copy_file(QEL_VIEW_DIR "/pathhistory-tippopup.json", home / "res/view/pathhistory-tippopup.json");
+    Pick(0);
+    EXPECT_EQ(Path(), "/p0");
+    Delete();
+    EXPECT_EQ(Path(), "");
+    EXPECT_FALSE(dialog->GetIncludeSubCheck()->isChecked());
+    EXPECT_EQ(OpenPopup(), nullptr);
+    EXPECT_EQ(PathsSavedOnExit(), Texts{});
 }

@@ -1,16 +1,11 @@
 #include <QApplication>
 #include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
 #include <functional>
 
-#include "CTessaryDlgDlg.h"
 #include "QelMainWindowFixture.h"
 
 namespace {
-
-using Texts = std::vector<std::string>;
 
 class RecordLists : public QelMainWindowFixture {
 protected:
@@ -35,15 +30,6 @@ protected:
         editor->findChild<QPushButton*>("addButton")->click();
     }
     static void Save(QDialog* editor) { editor->findChild<QPushButton*>("saveButton")->click(); }
-    Json::Value SavedOnExit(const char* key) {
-        dialog->GetExitButton()->click();
-        return home.ReadUserEnv()[key];
-    }
-    void Open() {
-        dialog = std::make_unique<CTessaryDlgDlg>();
-        dialog->show();
-    }
-    std::unique_ptr<CTessaryDlgDlg> dialog;
 };
 
 }  // namespace
@@ -67,9 +53,8 @@ TEST_F(RecordLists, NewFilterNeedsANameIsSelectedAndUsedByTheNextSearch) {
     EXPECT_EQ(dialog->GetFilterCombo()->currentIndex(), 2);
     dialog->GetPathEdit()->setText(QString::fromStdString(tree));
     dialog->GetSearchButton()->click();
-    ASSERT_EQ(dialog->GetFileResults().GetCount(), 1);
-    EXPECT_EQ(dialog->GetFileResults()[0].ToStdString(), tree + "/b.md");
-    EXPECT_EQ(SavedOnExit("searchfilter")[2],
+    EXPECT_EQ(Strings(dialog->GetFileResults()), Texts{tree + "/b.md"});
+    EXPECT_EQ(SavedOnExit()["searchfilter"][2],
               ParseJson(R"({"name":"Markdown","filterfilename":[],"filterfileext":["md"],"filterdirname":[]})"));
 }
 
@@ -88,18 +73,22 @@ TEST_F(RecordLists, DeleteAsksWithTheShownNameSelectsTheFirstAndCanEmptyTheList)
     answers = {CQelMessageBox::Answer::Yes, CQelMessageBox::Answer::Yes};
     for (int i = 0; i < 2; ++i) Click("filterDeleteButton");
     EXPECT_EQ(dialog->GetFilterCombo()->currentIndex(), -1);
-    // On an empty list Modify and Delete do nothing at all.
+    // On an empty list Modify and Delete do nothing at all, and a search stops before walking.
     EXPECT_FALSE(Click("filterModifyButton"));
     EXPECT_FALSE(Click("filterDeleteButton"));
     ASSERT_EQ(boxes.size(), 4u);
     dialog->GetPathEdit()->setText(QString::fromStdString(MakeTree()));
     dialog->GetSearchButton()->click();
     EXPECT_EQ(boxes.back().text, "There are no search filters.");
-    EXPECT_EQ(SavedOnExit("searchfilter"), Json::Value(Json::arrayValue));
+    EXPECT_EQ(dialog->GetResultSubWnd(), nullptr);
+    EXPECT_EQ(Status(), "Welcome Corvane Tessary");
+    const Json::Value saved = SavedOnExit();
+    EXPECT_EQ(saved["searchfilter"], Json::Value(Json::arrayValue));
+    EXPECT_EQ(saved["searchpathhistory"], Json::Value(Json::arrayValue));
 }
 
 TEST_F(RecordLists, EntriesActOnTheirOwnRecordsWhenARecordHasNoName) {
-    home.WriteConfigEnv(R"({"searchfilter":[{"name":"A"},{"filterfileext":["x"]},
+    home.WriteConfigEnv(R"({"searchfilter":[{"name":"A"},{"filterfileext":["x"]},"junk",{"name":5},
         {"name":"C","filterfilename":[],"filterfileext":["txt"],"filterdirname":[]}]})");
     Open();
     EXPECT_EQ(ComboTexts(dialog->GetFilterCombo()), (Texts{"A", "C"}));
@@ -112,12 +101,12 @@ TEST_F(RecordLists, EntriesActOnTheirOwnRecordsWhenARecordHasNoName) {
     });
     EXPECT_EQ(shownName, "C");
     EXPECT_EQ(ComboTexts(dialog->GetFilterCombo()), (Texts{"A", "C"}));
-    EXPECT_EQ(dialog->GetSettings().UserTree()["searchfilter"][2],
+    EXPECT_EQ(dialog->GetSettings().UserTree()["searchfilter"][4],
               ParseJson(R"({"name":"C","filterfilename":["notes"],"filterfileext":["txt"],"filterdirname":[]})"));
     answers = {CQelMessageBox::Answer::Yes};
     Click("filterDeleteButton");
     EXPECT_EQ(boxes.back().text, "\"C\" Are you sure you want to delete the selection?");
-    EXPECT_EQ(SavedOnExit("searchfilter"), ParseJson(R"([{"name":"A"},{"filterfileext":["x"]}])"));
+    EXPECT_EQ(SavedOnExit()["searchfilter"], ParseJson(R"([{"name":"A"},{"filterfileext":["x"]},"junk",{"name":5}])"));
 }
 
 TEST_F(RecordLists, JobListDeletesNowAndOpensNoEditorYet) {
@@ -131,5 +120,5 @@ TEST_F(RecordLists, JobListDeletesNowAndOpensNoEditorYet) {
     Click("jobDeleteButton");
     EXPECT_EQ(boxes.back().text, "\"J2\" Are you sure you want to delete the selection?");
     EXPECT_EQ(ComboTexts(dialog->GetJobCombo()), (Texts{"J1"}));
-    EXPECT_EQ(SavedOnExit("aftersearchjob"), ParseJson(R"([{"name":"J1","list":[]}])"));
+    EXPECT_EQ(SavedOnExit()["aftersearchjob"], ParseJson(R"([{"name":"J1","list":[]}])"));
 }

@@ -1,66 +1,40 @@
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTableView>
-#include <fstream>
-#include <set>
+#include <algorithm>
+#include <tuple>
 
-#include "CQelResultListModel.h"
-#include "CQelResultSubWnd.h"
 #include "CQelWinUtilFunc.h"
-#include "CTessaryDlgDlg.h"
 #include "QelMainWindowFixture.h"
-#include "QelPathHistory.h"
 
-namespace {
+using SearchSession = QelMainWindowFixture;
 
-class SearchSession : public QelMainWindowFixture {
-protected:
-    // Runs a search of path with the given filter entry through the Search button.
-    void Search(CTessaryDlgDlg& dialog, const std::string& path, int filter = 0) {
-        dialog.GetPathEdit()->setText(QString::fromStdString(path));
-        dialog.GetFilterCombo()->setCurrentIndex(filter);
-        dialog.GetSearchButton()->click();
-    }
-
-    static std::vector<std::string> Strings(const QelStringArray& list) {
-        std::vector<std::string> out;
-        for (const QelString& s : list) out.push_back(s.ToStdString());
-        return out;
-    }
-    static std::vector<std::string> Rows(const CTessaryDlgDlg& dialog) {
-        std::vector<std::string> out;
-        const CQelResultListModel* model = dialog.GetResultSubWnd()->GetListModel();
-        for (int r = 0; r < model->rowCount(); ++r) out.push_back(model->data(model->index(r, 3)).toString().toStdString());
-        return out;
-    }
-};
-
-}  // namespace
-
-TEST_F(SearchSession, EveryFailedCheckShowsItsTextAndChangesNothing) {
+TEST_F(SearchSession, RowsOfTheTreeStayWhenALaterCheckFails) {
     WriteTwoFilters();
     const std::string tree = MakeTree();
-    CTessaryDlgDlg dialog;
-    dialog.show();
-    Search(dialog, tree);
-    ASSERT_NE(dialog.GetResultSubWnd(), nullptr);
-    const std::vector<std::string> files = Strings(dialog.GetFileResults());
-    const std::vector<std::string> rows = Rows(dialog);
-    const std::string summary = Caption(dialog.GetStatusLabel());
-    const Json::Value history = *dialog.GetEnvArrays().history;
-    ASSERT_EQ(history.size(), 1u);
-    ASSERT_TRUE(boxes.empty());
+    Open();
+    Search(tree);
+    EXPECT_EQ(Status(), "Find File:3, Folder:2, search took 0 seconds");
+    ASSERT_EQ(Rows().size(), 5u);
+    // "Type Path|Name" per row: files first (in walk order), then folders, a folder before what lies in it.
+    Texts rows;
+    for (int r = 0; r < 5; ++r) {
+        const QAbstractItemModel* model = dialog->GetResultSubWnd()->GetListModel();
+        auto cell = [&](int column) { return model->index(r, column).data().toString().toStdString(); };
+        EXPECT_EQ(cell(3), cell(2) + "/" + cell(0));
+        rows.push_back(cell(1) + " " + cell(2) + "|" + cell(0));
+    }
+    std::sort(rows.begin(), rows.begin() + 3);
+    EXPECT_EQ(rows, (Texts{"File " + tree + "/notes|d.txt", "File " + tree + "/sub|c.txt", "File " + tree + "|a.txt",
+                           "Folder " + tree + "|sub", "Folder " + tree + "/sub/deeper|sub"}));
 
-    struct Case {
-        std::string path;
-        int filter;
-        bool afterSearch;
-        const char* message;
+    auto state = [&] {
+        return std::make_tuple(Strings(dialog->GetFileResults()), Rows(), Status(), *dialog->GetEnvArrays().history,
+                               dialog->isEnabled(), dialog->IsSearching(), QApplication::overrideCursor());
     };
-    const std::vector<Case> cases = {
+    const auto before = state();
+    ASSERT_EQ(std::get<3>(before).size(), 1u);
+    ASSERT_TRUE(boxes.empty());
+    const std::vector<std::tuple<std::string, int, bool, const char*>> cases = {
         {"", 0, false, "The path is empty!!"},
         {tree + "/missing", 0, false, "The search path is invalid!!"},
         {tree, 1, false, "There are no search criteria!!"},
@@ -68,159 +42,63 @@ TEST_F(SearchSession, EveryFailedCheckShowsItsTextAndChangesNothing) {
          "No post-retrieval processing action was specified.\t\t\t\t\t\t\t\n"
          "If not specified, only results are output.\t\t\t\t\t\t\t\nWould you like to proceed?"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [path, filter, afterSearch, message] : cases) {
         boxes.clear();
         answers = {CQelMessageBox::Answer::No};
-        dialog.GetAfterSearchCheck()->setChecked(c.afterSearch);
-        Search(dialog, c.path.empty() ? std::string() : c.path, c.filter);
-        ASSERT_EQ(boxes.size(), 1u) << c.message;
-        EXPECT_EQ(boxes[0].text.toStdString(), c.message);
-        EXPECT_EQ(Strings(dialog.GetFileResults()), files) << c.message;
-        EXPECT_EQ(Rows(dialog), rows) << c.message;
-        EXPECT_EQ(Caption(dialog.GetStatusLabel()), summary) << c.message;
-        EXPECT_EQ(*dialog.GetEnvArrays().history, history) << c.message;
-        EXPECT_TRUE(dialog.isEnabled());
-        EXPECT_FALSE(dialog.IsSearching());
-        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        dialog->GetAfterSearchCheck()->setChecked(afterSearch);
+        Search(path, filter);
+        ASSERT_EQ(boxes.size(), 1u) << message;
+        EXPECT_EQ(boxes[0].text.toStdString(), message);
+        EXPECT_TRUE(state() == before) << message;
     }
     EXPECT_EQ(boxes[0].kind, CQelMessageBox::Kind::Question);
 }
 
-TEST_F(SearchSession, NoFilterAtAllStopsBeforeSearching) {
-    const std::string tree = MakeTree();
-    CTessaryDlgDlg dialog;
-    dialog.show();
-    Search(dialog, tree);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "There are no search filters.");
-    EXPECT_EQ(dialog.GetResultSubWnd(), nullptr);
-    EXPECT_EQ(dialog.GetEnvArrays().history->size(), 0u);
-    EXPECT_EQ(Caption(dialog.GetStatusLabel()), "Welcome Corvane Tessary");
-}
-
-TEST_F(SearchSession, AfterSearchWithoutJobAnsweredYesShowsTheResults) {
+TEST_F(SearchSession, ResultWindowDocksUnderTheMainWindowAndLaterSearchesUpdateItInPlace) {
     WriteTwoFilters();
     const std::string tree = MakeTree();
-    CTessaryDlgDlg dialog;
-    dialog.show();
-    dialog.GetAfterSearchCheck()->setChecked(true);
-    answers = {CQelMessageBox::Answer::Yes};
-    Search(dialog, tree);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].kind, CQelMessageBox::Kind::Question);
-    ASSERT_NE(dialog.GetResultSubWnd(), nullptr);
-    EXPECT_TRUE(dialog.GetResultSubWnd()->isVisible());
-    EXPECT_EQ(dialog.GetResultSubWnd()->GetListModel()->rowCount(), 5);
-}
-
-TEST_F(SearchSession, PathNamingAFileGivesNoResultsAndTheZeroSummary) {
-    WriteTwoFilters();
-    const std::string tree = MakeTree();
-    CTessaryDlgDlg dialog;
-    dialog.show();
-    Search(dialog, tree + "/a.txt");
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(dialog.GetFileResults().GetCount(), 0);
-    EXPECT_EQ(dialog.GetFolderResults().GetCount(), 0);
-    EXPECT_EQ(Caption(dialog.GetStatusLabel()), "Find File:0, Folder:0, search took 0 seconds");
-    ASSERT_NE(dialog.GetResultSubWnd(), nullptr);
-    EXPECT_EQ(dialog.GetResultSubWnd()->GetListModel()->rowCount(), 0);
-    EXPECT_EQ(dialog.GetEnvArrays().history->size(), 1u);
-}
-
-TEST_F(SearchSession, ResultRowsListFilesFirstThenFoldersSplitAtTheLastSlash) {
-    WriteTwoFilters();
-    const std::string tree = MakeTree();
-    CTessaryDlgDlg dialog;
-    dialog.show();
-    Search(dialog, tree);
-    EXPECT_EQ(Caption(dialog.GetStatusLabel()), "Find File:3, Folder:2, search took 0 seconds");
-
-    const CQelResultListModel* model = dialog.GetResultSubWnd()->GetListModel();
-    ASSERT_EQ(model->rowCount(), 5);
-    auto cell = [&](int r, int c) { return model->data(model->index(r, c)).toString().toStdString(); };
-    std::set<std::string> files, folders;
-    for (int r = 0; r < 5; ++r) {
-        const std::string full = cell(r, 3);
-        const std::size_t slash = full.rfind('/');
-        EXPECT_EQ(cell(r, 0), full.substr(slash + 1));
-        EXPECT_EQ(cell(r, 2), full.substr(0, slash));
-        (r < 3 ? files : folders).insert(full);
-        EXPECT_EQ(cell(r, 1), r < 3 ? "File" : "Folder");
-    }
-    EXPECT_EQ(files, (std::set<std::string>{tree + "/a.txt", tree + "/sub/c.txt", tree + "/notes/d.txt"}));
-    EXPECT_EQ(folders, (std::set<std::string>{tree + "/sub", tree + "/sub/deeper/sub"}));
-    // The walk goes depth first: a folder comes before what lies inside it.
-    EXPECT_EQ(cell(3, 3), tree + "/sub");
-
-    // The creation record carried the size, which the result window keeps; the lists became the rows.
-    const Json::Value& record = dialog.GetResultSubWnd()->GetResultModel();
-    EXPECT_EQ(record.getMemberNames(), (std::vector<std::string>{"height", "width"}));
-    EXPECT_EQ(record["width"].asInt(), dialog.frameGeometry().width());
-    EXPECT_EQ(record["height"].asInt(), 400);
-}
-
-TEST_F(SearchSession, WithoutSubFoldersOnlyTheTopLevelIsSearched) {
-    WriteTwoFilters();
-    const std::string tree = MakeTree();
-    CTessaryDlgDlg dialog;
-    dialog.show();
-    dialog.GetIncludeSubCheck()->setChecked(false);
-    Search(dialog, tree);
-    EXPECT_EQ(Strings(dialog.GetFileResults()), (std::vector<std::string>{tree + "/a.txt"}));
-    EXPECT_EQ(Strings(dialog.GetFolderResults()), (std::vector<std::string>{tree + "/sub"}));
-    EXPECT_EQ(dialog.GetHistoryLines()[0].ToStdString(),
-              "[" + qel::TodayHistoryDate().Mid(0, 4).ToStdString() + "/" +
-                  qel::TodayHistoryDate().Mid(4, 2).ToStdString() + "/" +
-                  qel::TodayHistoryDate().Mid(6, 2).ToStdString() + "] " + tree + "(sub not check)");
-}
-
-TEST_F(SearchSession, ResultWindowIsDockedThenUpdatedWithoutMoving) {
-    WriteTwoFilters();
-    const std::string tree = MakeTree();
-    CTessaryDlgDlg dialog;
-    dialog.move(60, 40);
-    dialog.show();
-    Search(dialog, tree);
-    CQelResultSubWnd* results = dialog.GetResultSubWnd();
+    Open();
+    dialog->move(60, 40);
+    Search(tree);
+    CQelResultSubWnd* results = dialog->GetResultSubWnd();
     ASSERT_NE(results, nullptr);
-    const QRect frame = dialog.frameGeometry();
-    EXPECT_EQ(results->pos(), QPoint(frame.left(), frame.bottom() + 1));
-    EXPECT_EQ(results->width(), frame.width());
-    EXPECT_EQ(results->height(), 400);
+    for (const QPoint to : {QPoint(60, 40), QPoint(90, 30)}) {  // moving the main window takes it along
+        dialog->move(to);
+        const QRect frame = dialog->frameGeometry();
+        EXPECT_EQ(QRect(results->pos(), results->size()), QRect(frame.left(), frame.bottom() + 1, frame.width(), 400));
+    }
 
-    // Moving the main window takes the result window along.
-    dialog.move(90, 30);
-    const QRect moved = dialog.frameGeometry();
-    EXPECT_EQ(results->pos(), QPoint(moved.left(), moved.bottom() + 1));
-
-    // A later search refreshes the rows where the window stands now.
+    // After Search without a job asks; Yes shows the new results in the same window, where it stands now.
     results->move(5, 7);
-    Search(dialog, tree + "/sub");
-    EXPECT_EQ(dialog.GetResultSubWnd(), results);
+    dialog->GetAfterSearchCheck()->setChecked(true);
+    dialog->GetIncludeSubCheck()->setChecked(false);
+    answers = {CQelMessageBox::Answer::Yes};
+    Search(tree + "/sub");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].kind, CQelMessageBox::Kind::Question);
+    EXPECT_EQ(dialog->GetResultSubWnd(), results);
     EXPECT_EQ(results->pos(), QPoint(5, 7));
-    EXPECT_EQ(Rows(dialog), (std::vector<std::string>{tree + "/sub/c.txt", tree + "/sub/deeper/sub"}));
-    EXPECT_TRUE(dialog.isEnabled());
+    EXPECT_TRUE(results->isVisible());
+    EXPECT_EQ(Rows(), Texts{tree + "/sub/c.txt"});  // sub/deeper/sub lies below the top level
+    EXPECT_TRUE(dialog->isEnabled());
     EXPECT_FALSE(results->IsBusy());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
 
-TEST_F(SearchSession, SearchIsRecordedInTheHistoryOfTheUserTree) {
-    WriteTwoFilters();
-    const std::string tree = MakeTree();
-    CTessaryDlgDlg dialog;
-    dialog.show();
-    Search(dialog, tree);
-    Search(dialog, tree + "/sub");
-    Search(dialog, tree);
-    const Json::Value& history = dialog.GetSettings().UserTree()["searchpathhistory"];
-    ASSERT_EQ(history.size(), 2u);
-    EXPECT_EQ(&history, dialog.GetEnvArrays().history);
-    EXPECT_EQ(history[0]["path"].asString(), tree);
-    EXPECT_EQ(history[0]["date"].asString(), qel::TodayHistoryDate().ToStdString());
+    // A path naming a file passes the checks and finds nothing.
+    dialog->GetAfterSearchCheck()->setChecked(false);
+    Search(tree + "/a.txt");
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(Status(), "Find File:0, Folder:0, search took 0 seconds");
+    EXPECT_EQ(Rows(), Texts{});
+
+    const Json::Value history = SavedOnExit()["searchpathhistory"];
+    ASSERT_EQ(history.size(), 3u);
+    EXPECT_EQ(history[0].getMemberNames(), (Texts{"date", "includesub", "path"}));
+    EXPECT_EQ(history[0]["date"].asString(), Today());
     EXPECT_TRUE(history[0]["includesub"].asBool());
+    EXPECT_FALSE(history[1]["includesub"].asBool());
     EXPECT_EQ(history[1]["path"].asString(), tree + "/sub");
-    EXPECT_EQ(dialog.GetHistoryLines().GetCount(), 2);
+    EXPECT_EQ(history[2]["path"].asString(), tree + "/a.txt");
 }
 
 TEST_F(SearchSession, ProgressPumpsEventsOnlyEveryFewMilliseconds) {
@@ -234,12 +112,10 @@ TEST_F(SearchSession, ProgressPumpsEventsOnlyEveryFewMilliseconds) {
         ++pumps;
         QCoreApplication::processEvents();
     });
-    CTessaryDlgDlg dialog;
-    dialog.show();
-    Search(dialog, tree);
+    Open();
+    Search(tree);
     CQelWinUtilFunc::SetPumpHook([] { QCoreApplication::processEvents(); });
-    EXPECT_EQ(dialog.GetFileResults().GetCount(), kFiles);
-    EXPECT_EQ(Caption(dialog.GetStatusLabel()).rfind("Find File:3000, Folder:0, search took ", 0), 0u);
+    EXPECT_EQ(Status().rfind("Find File:3000, Folder:0, search took ", 0), 0u);
     // One pump after the walk plus one per refresh interval, never one per hit.
     EXPECT_GE(pumps, 1);
     EXPECT_LT(pumps, kFiles / 10);

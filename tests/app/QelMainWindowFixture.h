@@ -5,15 +5,24 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDate>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QString>
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <vector>
 
 #include "CQelLabel.h"
 #include "CQelMessageBox.h"
+#include "CQelResultListModel.h"
+#include "CQelResultSubWnd.h"
+#include "CTessaryDlgDlg.h"
 #include "QelAppTestHome.h"
+
+using Texts = std::vector<std::string>;
 
 class QelMainWindowFixture : public ::testing::Test {
 protected:
@@ -49,9 +58,40 @@ protected:
         return root;
     }
 
-    static std::string Caption(const CQelLabel* label) { return label->GetPropString(u"caption").ToStdString(); }
-    static std::vector<std::string> ComboTexts(const QComboBox* combo) {
-        std::vector<std::string> out;
+    // A fresh main window, shown, in place of the previous one.
+    void Open() {
+        dialog = std::make_unique<CTessaryDlgDlg>();
+        dialog->show();
+    }
+    // Searches path with the given filter entry through the Search button.
+    void Search(const std::string& path, int filter = 0) {
+        dialog->GetPathEdit()->setText(QString::fromStdString(path));
+        dialog->GetFilterCombo()->setCurrentIndex(filter);
+        dialog->GetSearchButton()->click();
+    }
+    // The full paths of the result window's rows; none without a result window.
+    Texts Rows() const {
+        Texts out;
+        if (!dialog->GetResultSubWnd()) return out;
+        const CQelResultListModel* model = dialog->GetResultSubWnd()->GetListModel();
+        for (int r = 0; r < model->rowCount(); ++r) out.push_back(model->index(r, 3).data().toString().toStdString());
+        return out;
+    }
+    // Exits through the Exit button and returns the env.json it wrote.
+    Json::Value SavedOnExit() {
+        dialog->GetExitButton()->click();
+        return home.ReadUserEnv();
+    }
+
+    std::string Status() const { return dialog->GetStatusLabel()->GetPropString(u"caption").ToStdString(); }
+    static std::string Today() { return QDate::currentDate().toString("yyyyMMdd").toStdString(); }
+    static Texts Strings(const QelStringArray& list) {
+        Texts out;
+        for (const QelString& s : list) out.push_back(s.ToStdString());
+        return out;
+    }
+    static Texts ComboTexts(const QComboBox* combo) {
+        Texts out;
         for (int i = 0; i < combo->count(); ++i) out.push_back(combo->itemText(i).toStdString());
         return out;
     }
@@ -64,4 +104,5 @@ protected:
     QelAppTestHome home;
     std::vector<Box> boxes;
     std::deque<CQelMessageBox::Answer> answers;
+    std::unique_ptr<CTessaryDlgDlg> dialog;  // destroyed before the program folder goes
 };
