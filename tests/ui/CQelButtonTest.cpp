@@ -9,14 +9,14 @@
 
 namespace {
 
-using Calls = std::vector<std::string>;
-
 struct Recorder : IQelButtonDelegate {
-    Calls calls;
-    void OnButtonDown(unsigned id) override { calls.push_back("down:" + std::to_string(id)); }
-    void OnButtonUp(unsigned id) override { calls.push_back("up:" + std::to_string(id)); }
-    void OnButtonClick(unsigned id) override { calls.push_back("click:" + std::to_string(id)); }
+    std::string calls;
+    void OnButtonDown(unsigned id) override { calls += "down:" + std::to_string(id) + " "; }
+    void OnButtonUp(unsigned id) override { calls += "up:" + std::to_string(id) + " "; }
+    void OnButtonClick(unsigned id) override { calls += "click:" + std::to_string(id) + " "; }
 };
+
+enum Mouse { Move, MoveHeld, Press, Release, Leave };
 
 const QelColorRef kNormalFill = QelRGB(0xF5, 0xF5, 0xF5);
 const QelColorRef kNormalFrame = QelRGB(0xCC, 0xCE, 0xDB);
@@ -38,18 +38,19 @@ struct ButtonFixture : ::testing::Test {
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
-    // A move as the window system delivers it: to the button, even off it while a button is held.
-    void Move(QPoint p, Qt::MouseButtons held = Qt::NoButton) {
-        QMouseEvent move(QEvent::MouseMove, QPointF(p), QPointF(button->mapToGlobal(p)), Qt::NoButton, held,
-                         Qt::NoModifier);
+    // Mouse input as the window system delivers it: moves off the button reach it while a button is held.
+    void Send(Mouse what, QPoint p = QPoint(5, 5)) {
+        if (what == Press) return QTest::mousePress(button, Qt::LeftButton, {}, p);
+        if (what == Release) return QTest::mouseRelease(button, Qt::LeftButton, {}, p);
+        if (what == Leave) {
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(button, &leave);
+            return;
+        }
+        QMouseEvent move(QEvent::MouseMove, QPointF(p), QPointF(button->mapToGlobal(p)), Qt::NoButton,
+                         what == MoveHeld ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(button, &move);
     }
-    void Leave() {
-        QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(button, &leave);
-    }
-    void Press(QPoint p = QPoint(5, 5)) { QTest::mousePress(button, Qt::LeftButton, {}, p); }
-    void Release(QPoint p = QPoint(5, 5)) { QTest::mouseRelease(button, Qt::LeftButton, {}, p); }
     void ExpectLook(const char* state, QelColorRef frame, QelColorRef fill) {
         SCOPED_TRACE(state);
         const QImage img = Grab(*button);
@@ -61,61 +62,51 @@ struct ButtonFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(ButtonFixture, ClickGivesDownUpClickInOrderAndLeavingReturnsToNormal) {
-    EXPECT_EQ(button->GetState(), CQelButton::StateNormal);
-    Move(QPoint(5, 5));
-    EXPECT_EQ(button->GetState(), CQelButton::StateHover);
-    Leave();
-    EXPECT_EQ(button->GetState(), CQelButton::StateNormal);
-    Press();
-    EXPECT_EQ(button->GetState(), CQelButton::StatePressed);
-    EXPECT_EQ(recorder.calls, (Calls{"down:3001"}));
-    Release(QPoint(6, 5));
-    EXPECT_EQ(recorder.calls, (Calls{"down:3001", "up:3001", "click:3001"}));
-    EXPECT_EQ(button->GetState(), CQelButton::StateNormal);  // until the next move
-    Move(QPoint(7, 5));
-    EXPECT_EQ(button->GetState(), CQelButton::StateHover);
-    Press();
-    Leave();
-    EXPECT_EQ(button->GetState(), CQelButton::StateNormal);
-
+TEST_F(ButtonFixture, StateMachineClicksOnlyOnAReleaseOverThePressedButton) {
+    const struct {
+        Mouse what;
+        QPoint at;
+        CQelButton::State state;
+        const char* calls;
+    } steps[] = {
+        {Move, {5, 5}, CQelButton::StateHover, ""},
+        {Leave, {}, CQelButton::StateNormal, ""},
+        {Press, {5, 5}, CQelButton::StatePressed, "down:3001 "},
+        {Release, {6, 5}, CQelButton::StateNormal, "up:3001 click:3001 "},  // normal until the next move
+        {Move, {7, 5}, CQelButton::StateHover, ""},
+        {Press, {5, 5}, CQelButton::StatePressed, "down:3001 "},
+        {Leave, {}, CQelButton::StateNormal, ""},
+        // A release elsewhere is no click: after moving off, without a move, or back over the button.
+        {Press, {5, 5}, CQelButton::StatePressed, "down:3001 "},
+        {MoveHeld, {100, 5}, CQelButton::StateNormal, ""},
+        {Release, {100, 5}, CQelButton::StateNormal, ""},
+        {Press, {5, 5}, CQelButton::StatePressed, "down:3001 "},
+        {Release, {-3, 5}, CQelButton::StateNormal, ""},
+        {Press, {5, 5}, CQelButton::StatePressed, "down:3001 "},
+        {Leave, {}, CQelButton::StateNormal, ""},
+        {MoveHeld, {5, 5}, CQelButton::StateHover, ""},
+        {Release, {5, 5}, CQelButton::StateHover, ""},
+    };
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        SCOPED_TRACE(i);
+        recorder.calls.clear();
+        Send(steps[i].what, steps[i].at);
+        EXPECT_EQ(button->GetState(), steps[i].state);
+        EXPECT_EQ(recorder.calls, steps[i].calls);
+    }
     // Without a delegate a click calls nothing and breaks nothing.
     button->SetDelegate(nullptr);
-    recorder.calls.clear();
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_TRUE(recorder.calls.empty());
 }
 
-TEST_F(ButtonFixture, ReleaseElsewhereIsNoClick) {
-    Press();
-    Move(QPoint(100, 5), Qt::LeftButton);  // off the button while held
-    EXPECT_EQ(button->GetState(), CQelButton::StateNormal);
-    Release(QPoint(100, 5));
-    EXPECT_EQ(recorder.calls, (Calls{"down:3001"}));
-
-    // Released outside without a move in between: still no click.
-    recorder.calls.clear();
-    Press();
-    Release(QPoint(-3, 5));
-    EXPECT_EQ(recorder.calls, (Calls{"down:3001"}));
-
-    // Back over the button while held: hover, and the release there clicks nothing either.
-    recorder.calls.clear();
-    Press();
-    Leave();
-    Move(QPoint(5, 5), Qt::LeftButton);
-    EXPECT_EQ(button->GetState(), CQelButton::StateHover);
-    Release();
-    EXPECT_EQ(recorder.calls, (Calls{"down:3001"}));
-}
-
 TEST_F(ButtonFixture, EachStatePaintsItsFillAndFrameAndDisabledIgnoresTheMouse) {
     ExpectLook("normal", kNormalFrame, kNormalFill);
-    Move(QPoint(5, 5));
+    Send(Move);
     ExpectLook("hover", kHover, kHover);
-    Press();
+    Send(Press);
     ExpectLook("pressed", kPressFrame, kNormalFill);
-    Release();
+    Send(Release);
 
     recorder.calls.clear();
     button->SetPropString(u"caption", Blocks(2));
@@ -123,10 +114,7 @@ TEST_F(ButtonFixture, EachStatePaintsItsFillAndFrameAndDisabledIgnoresTheMouse) 
     button->SetPropBool(u"enable", false);
     EXPECT_FALSE(button->isEnabled());
     EXPECT_EQ(button->GetState(), CQelButton::StateDisabled);
-    Press();
-    Move(QPoint(6, 6));
-    Release(QPoint(6, 6));
-    Leave();
+    for (const Mouse what : {Press, Move, Release, Leave}) Send(what);
     EXPECT_TRUE(recorder.calls.empty());
     EXPECT_EQ(button->GetState(), CQelButton::StateDisabled);
     ExpectLook("disabled", QelSysColor(QelColorInactiveBorder), QelRGB(7, 8, 9));

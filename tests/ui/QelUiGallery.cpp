@@ -29,44 +29,29 @@ void Save(const QImage& image, const char* name) {
 
 void Save(QWidget& widget, const char* name) { Save(widget.grab().toImage(), name); }
 
-// The main window's status label as it is set up at start and during a search.
-void StatusLabels() {
-    CQelLabel label;
-    label.Create(nullptr, QRect(0, 0, 360, 24), 1048);
-    _tag_borderInfo border;
-    border.draw = true;
-    border.color = QelRGB(0x2f, 0x4f, 0x4f);
-    label.SetPropBorder(u"border", border);
-    label.SetPropColor(u"bgcolor", QelRGB(0x34, 0x3d, 0x45));
-    label.SetPropColor(u"fgcolor", QelRGB(0x4b, 0x9c, 0xd6));
-    label.SetPropString(u"font", u"맑은 고딕,-12,700,0,0,0,129");
-    label.SetPropBool(u"elispisis", true);
-    label.SetPropString(u"caption", u"Welcome Corvane Tessary");
-    Save(label, "label_status_welcome.png");
-    label.SetPropColor(u"fgcolor", QelRGB(0xee, 0xe8, 0xaa));
-    label.SetPropString(u"caption", u"Find File:1289, Folder:77, search took 3 seconds");
-    Save(label, "label_status_progress.png");
-    label.resize(160, 24);
-    Save(label, "label_status_ellipsis.png");
-    label.SetPropBool(u"enable", false);
-    Save(label, "label_status_disabled.png");
+// A label placed at the origin with a frame, a background and a text colour.
+void Style(CQelLabel& label, QSize size, const char16_t* border, QelColorRef bg, QelColorRef fg) {
+    label.Create(nullptr, QRect(QPoint(0, 0), size), 1);
+    label.SetPropString(u"border", border);
+    label.SetPropColor(u"bgcolor", bg);
+    label.SetPropColor(u"fgcolor", fg);
 }
 
-void OtherLabels() {
-    CQelLabel rule;
-    rule.Create(nullptr, QRect(0, 0, 260, 24), 1046);
-    rule.SetPropString(u"border", u"true,0,0,1,#2f4f4f");
-    rule.SetPropColor(u"bgcolor", QelRGB(32, 178, 170));
-    rule.SetPropColor(u"fgcolor", QelRGB(224, 255, 255));
-    rule.SetPropBool(u"elispisis", true);
-    rule.SetPropString(u"caption", u"No Rename Rule");
-    Save(rule, "label_rename_rule.png");
+void Labels() {
+    // The main window's status label during a search, then too narrow, then disabled.
+    CQelLabel status;
+    Style(status, QSize(360, 24), u"true,0,0,1,#2f4f4f", QelRGB(0x34, 0x3d, 0x45), QelRGB(0xee, 0xe8, 0xaa));
+    status.SetPropString(u"font", u"맑은 고딕,-12,700,0,0,0,129");
+    status.SetPropBool(u"elispisis", true);
+    status.SetPropString(u"caption", u"Find File:1289, Folder:77, search took 3 seconds");
+    Save(status, "label_status_progress.png");
+    status.resize(160, 24);
+    Save(status, "label_status_ellipsis.png");
+    status.SetPropBool(u"enable", false);
+    Save(status, "label_status_disabled.png");
 
     CQelLabel multi;
-    multi.Create(nullptr, QRect(0, 0, 220, 90), 1);
-    multi.SetPropString(u"border", u"true,0,6,1,#555555");
-    multi.SetPropColor(u"bgcolor", QelRGB(43, 43, 43));
-    multi.SetPropColor(u"fgcolor", QelRGB(212, 212, 212));
+    Style(multi, QSize(220, 90), u"true,0,6,1,#555555", QelRGB(43, 43, 43), QelRGB(212, 212, 212));
     multi.SetPropBool(u"singleline", false);
     multi.SetPropIntArray(u"padding", {6, 4, 6, 4});
     multi.SetPropString(u"caption", u"A caption on several lines,\nwrapped at characters when a paragraph is wider "
@@ -74,9 +59,7 @@ void OtherLabels() {
     Save(multi, "label_multiline.png");
 
     CQelLabel meta;
-    meta.Create(nullptr, QRect(0, 0, 300, 60), 2);
-    meta.SetPropColor(u"bgcolor", QelRGB(43, 43, 43));
-    meta.SetPropColor(u"fgcolor", QelRGB(212, 212, 212));
+    Style(meta, QSize(300, 60), u"false,0,0,1,#000000", QelRGB(43, 43, 43), QelRGB(212, 212, 212));
     meta.SetPropBool(u"singleline", false);
     meta.SetPropString(u"metacaption", QelString::FromUtf8(
         R"([[{"txt":"Hello ","bold":true},{"txt":"world","color":"FF6060"},{"txt":" in ","size":"3"},)"
@@ -193,8 +176,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(g_dir);
     // The shipped view files and images.
     CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(QEL_SOURCE_DIR));
-    StatusLabels();
-    OtherLabels();
+    Labels();
     Buttons();
     Caption();
     Popups();
