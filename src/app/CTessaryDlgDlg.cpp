@@ -24,7 +24,9 @@
 #include "CQelResultSubWnd.h"
 #include "CQelWinUtilFunc.h"
 #include "QelCtlTypes.h"
+#include "QelFileOps.h"
 #include "QelHandOffRecord.h"
+#include "QelLocalTime.h"
 #include "QelPath.h"
 #include "QelPathHistory.h"
 #include "QelQtConvert.h"
@@ -240,6 +242,31 @@ void CTessaryDlgDlg::SetUpStatusLabel() {
 
 void CTessaryDlgDlg::LoadEnvironment() {
     m_env = qel::LoadEnvironment(m_settings);
+    if (m_settings.IsUserFileBroken()) KeepBrokenSettingsFile();
+}
+
+// The run goes on with what could be read, and Exit writes that back; the
+// user's broken file is moved aside first so that nothing in it is lost.
+void CTessaryDlgDlg::KeepBrokenSettingsFile() {
+    const QelString file = CQelDirMng::GetInstance()->GetSubPath(u"user", qel::kEnvFileName, false);
+    const qel::LocalTime now = qel::NowLocal();
+    QelString kept;
+    for (int attempt = 0; attempt < 100 && kept.IsEmpty(); ++attempt) {
+        QelString candidate = QelString::Formatted(u"%s.broken-%04u%02u%02u-%02u%02u%02u", file, now.year, now.month,
+                                                   now.day, now.hour, now.minute, now.second);
+        if (attempt > 0) candidate.Append(QelString::Formatted(u"-%d", attempt));
+        if (qel::MoveFile(file, candidate)) kept = candidate;
+    }
+    CQelLogMng::GetInstance()->Write(u"Broken settings file \"%s\" kept as \"%s\"", file, kept);
+    const QString text =
+        kept.IsEmpty()
+            ? QStringLiteral("The settings file \"%1\" could not be read!!\n"
+                             "The program goes on with what could be read from it.")
+                  .arg(ToQString(file))
+            : QStringLiteral("The settings file \"%1\" could not be read!!\n"
+                             "It was kept as \"%2\"; the program goes on with what could be read from it.")
+                  .arg(ToQString(file), ToQString(kept));
+    CQelMessageBox::Show(this, text, CQelMessageBox::Kind::Warning);
 }
 
 void CTessaryDlgDlg::RestoreWindowPosition() {

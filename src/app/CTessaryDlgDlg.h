@@ -95,6 +95,7 @@ private:
     void BuildControls();
     void SetUpStatusLabel();
     void LoadEnvironment();
+    void KeepBrokenSettingsFile();
     void RestoreWindowPosition();
     void OnAfterSearchToggled(bool checked);
     void OpenWebPage(const QelString& address);

@@ -97,6 +97,7 @@ bool CQelJSONFileMng::Load(const QelString& name) {
     const CQelDirMng* dirs = CQelDirMng::GetInstance();
     const bool configOk = ReadTree(dirs->GetSubPath(u"config", name, false), m_config);
     const bool userOk = ReadTree(dirs->GetSubPath(u"user", name, false), m_user);
+    m_userBroken = !userOk;
     return configOk && userOk;
 }
 

@@ -28,6 +28,9 @@ public:
     void SetIntValue(const QelString& path, int value, int tree);
     bool GetIntValue(const QelString& path, int tree, int& out);
 
+    // True when the last Load found a user file that exists but does not parse.
+    bool IsUserFileBroken() const { return m_userBroken; }
+
     Json::Value& ConfigTree() { return m_config; }
     Json::Value& UserTree() { return m_user; }
 
@@ -36,4 +39,5 @@ private:
 
     Json::Value m_config;
     Json::Value m_user;
+    bool m_userBroken = false;
 };

@@ -95,6 +95,36 @@ TEST_F(MainWindow, FailedSaveAsksBeforeExitingByButtonOrCloseBox) {
     EXPECT_FALSE(dialog->isVisible());
 }
 
+TEST_F(MainWindow, BrokenUserFileIsKeptAsideBeforeExitRewritesIt) {
+    WriteTwoFilters();
+    const std::string broken = R"({"searchfilter": [{"name": "Mine", "filterfileext": ["c")";
+    home.WriteUserEnv(broken);
+    Open();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].kind, CQelMessageBox::Kind::Warning);
+    EXPECT_TRUE(boxes[0].text.contains(QString::fromStdString(home / "user/env.json")));
+    EXPECT_TRUE(boxes[0].text.contains("could not be read!!"));
+
+    std::vector<std::filesystem::path> kept;
+    for (const auto& entry : std::filesystem::directory_iterator(home / "user"))
+        if (entry.path().filename().string().rfind("env.json.broken-", 0) == 0) kept.push_back(entry.path());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.contains(QString::fromStdString(kept[0].string())));
+    std::ifstream in(kept[0], std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), broken);
+
+    // Exit writes the run's state; the kept copy stays as it was.
+    EXPECT_TRUE(SavedOnExit().isObject());
+    EXPECT_TRUE(std::filesystem::exists(kept[0]));
+    EXPECT_EQ(std::filesystem::file_size(kept[0]), broken.size());
+
+    // A file that reads well is never moved.
+    boxes.clear();
+    Open();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(home.UserEnvExists());
+}
+
 TEST_F(MainWindow, EnterDoesNothingAndEscapeSavesAndExits) {
     WriteTwoFilters();
     Open();
