@@ -65,6 +65,7 @@ TEST(QelMetaCaption, OnlyJsonTrueSetsFlagsAndOnlyStringsSetTexts) {
 
 TEST(QelMetaCaption, BadJsonOrShapeFailsWithoutCrashingAndLeavesNoWords) {
     Paragraphs p;
+    EXPECT_TRUE(ParseWith("[]", p));
     // Paragraphs that are not arrays hold no words; words that are not objects are empty words.
     ASSERT_TRUE(ParseWith(R"([7, ["x"]])", p));
     ASSERT_EQ(p.GetCount(), 2);
