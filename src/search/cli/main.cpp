@@ -10,7 +10,6 @@
 #include "QelCliFilter.h"
 #include "QelCliOptions.h"
 #include "QelCliOutput.h"
-#include "QelHugePageHeap.h"
 
 namespace {
 
@@ -50,7 +49,6 @@ int main(int argc, char** argv) {
     Append(folders, options.folders);
     if (names.empty() && exts.empty() && folders.empty()) return Fail(QelString(u"There are no search criteria!!"));
 
-    UseHugePagesForTheHeap();
     // Static, so the lists die with the process instead of being freed one
     // string at a time after the output is written.
     static QelStringArray* fileResults = new QelStringArray;
