@@ -89,3 +89,12 @@ bool CQelFile::Sync() {
     if (!m_stream) return false;
     return std::fflush(m_stream) == 0 && ::fsync(::fileno(m_stream)) == 0;
 }
+
+bool CQelFile::ReadText(const QelString& path, unsigned selector, std::string& text) {
+    CQelFile file;
+    if (!file.Open(0, selector, path)) return false;
+    text = file.ReadAll();
+    const std::size_t nul = text.find('\0');
+    if (nul != std::string::npos) text.resize(nul);
+    return true;
+}

@@ -29,6 +29,9 @@ public:
     bool Write(std::string_view text) { return Write(text.data(), text.size()); }
     // Reads the rest of the file (CR LF becomes LF in text mode).
     std::string ReadAll();
+    // Opens path for reading with selector and reads it whole, up to the first
+    // NUL (settings and view files are text); false when it cannot be opened.
+    static bool ReadText(const QelString& path, unsigned selector, std::string& text);
     // Flushes the stream and forces the data to the disk.
     bool Sync();
 

@@ -61,13 +61,8 @@ Json::Value* Walk(Json::Value* node, const QelString& path, bool make) {
 
 // Reads one settings file into tree; false only when it exists, holds text and does not parse.
 bool ReadTree(const QelString& path, Json::Value& tree) {
-    CQelFile file;
-    if (!file.Open(0, 0, path)) return true;
-    std::string text = file.ReadAll();
-    file.Close();
-    const std::size_t nul = text.find('\0');
-    if (nul != std::string::npos) text.resize(nul);
-    if (text.empty()) return true;
+    std::string text;
+    if (!CQelFile::ReadText(path, 0, text) || text.empty()) return true;
     tree = Json::Value();
     Json::Reader reader;
     if (reader.parse(text, tree, true)) return true;

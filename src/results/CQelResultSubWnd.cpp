@@ -27,13 +27,13 @@ constexpr int kButtonHeight = 30;
 constexpr int kButtonStep = 32;
 constexpr int kRowHeight = 16;
 
-struct CommandButtonSpec {
+struct CommandButtonInfo {
     int id;
     const char* text;
     const char16_t* image;
 };
 
-constexpr CommandButtonSpec kCommandButtons[CQelResultSubWnd::kCommandCount] = {
+constexpr CommandButtonInfo kCommandButtons[CQelResultSubWnd::kCommandCount] = {
     {CQelResultSubWnd::kCopy, "Copy", u"RCopy.png"},
     {CQelResultSubWnd::kMove, "Move", u"RMove.png"},
     {CQelResultSubWnd::kDelete, "Delete", u"RDelete.png"},
@@ -218,11 +218,11 @@ void CQelResultSubWnd::BuildContents() {
 
     CQelImgMngr* images = CQelImgMngr::GetInstance();
     for (int i = 0; i < kCommandCount; ++i) {
-        const CommandButtonSpec& spec = kCommandButtons[i];
-        auto* button = new QPushButton(QString::fromLatin1(spec.text), this);
-        button->setObjectName(QStringLiteral("command%1").arg(spec.id));
+        const CommandButtonInfo& info = kCommandButtons[i];
+        auto* button = new QPushButton(QString::fromLatin1(info.text), this);
+        button->setObjectName(QStringLiteral("command%1").arg(info.id));
         button->setAutoDefault(false);
-        const QImage* image = images->GetImage(spec.image);
+        const QImage* image = images->GetImage(info.image);
         if (image && !image->isNull()) {
             button->setIcon(QPixmap::fromImage(*image));
             button->setIconSize(image->size().boundedTo(QSize(24, 24)));

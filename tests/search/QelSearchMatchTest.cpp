@@ -1,4 +1,4 @@
-// The matching rules: the combination table, the spec'd edge cases, and the
+// The matching rules: the combination table, the documented edge cases, and the
 // byte-level matching of the walker agreeing with the UTF-16 rules.
 
 #include <gtest/gtest.h>
