@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 namespace qel {
 
@@ -50,10 +51,22 @@ void SyncFolder(const std::string& folder) {
     ::fsync(fd);  // makes the rename itself durable; the data is already safe
     ::close(fd);
 }
+
+// A settings file kept elsewhere through a symbolic link (dotfile managers do
+// this) is replaced where it lies; the link stays a link.
+std::string ResolveLink(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real) return path;  // a dangling link is replaced by the file
+    std::string resolved(real);
+    std::free(real);
+    return resolved;
+}
 }  // namespace
 
 bool WriteFileAtomically(const QelString& path, std::string_view bytes) {
-    const std::string target = path.ToFileName();
+    const std::string target = ResolveLink(path.ToFileName());
     const std::size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
     const std::string leaf = slash == std::string::npos ? target : target.substr(slash + 1);

@@ -194,6 +194,19 @@ TEST_F(CQelJSONFileMngTest, SaveKeepsTheOldFileWhenWritingFails) {
     EXPECT_EQ(st.st_mode & 07777, 0640u);  // the replaced file keeps its permissions
 }
 
+TEST_F(CQelJSONFileMngTest, SaveThroughALinkReplacesTheLinkedFileAndKeepsTheLink) {
+    std::filesystem::create_directories(m_dir / "dotfiles");
+    WriteBytes(m_dir / "dotfiles/env.json", R"({"old": true})");
+    std::filesystem::create_symlink(m_dir / "dotfiles/env.json", m_dir / "user/env.json");
+    ASSERT_TRUE(m_json.Load(u"env.json"));
+    m_json.UserTree()["new"] = 1;
+    ASSERT_TRUE(m_json.Save(u"env.json", false));
+    EXPECT_TRUE(std::filesystem::is_symlink(m_dir / "user/env.json"));
+    const std::string text = ReadBytes(m_dir / "dotfiles/env.json");
+    EXPECT_NE(text.find("\"new\""), std::string::npos);
+    EXPECT_NE(text.find("\"old\""), std::string::npos);
+}
+
 TEST_F(CQelJSONFileMngTest, SaveReportsWhenNothingCanBeWritten) {
     m_json.UserTree()["a"] = 1;
     std::filesystem::create_directories(m_dir / "user/env.json/inside");  // a folder where the file belongs
