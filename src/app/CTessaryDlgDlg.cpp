@@ -61,6 +61,32 @@ QPushButton* MakeImageButton(QWidget* parent, const char16_t* image, int style, 
     return button;
 }
 
+// A named list in the main window: its combo box and the New, Modify and
+// Delete buttons beside it, in grid row row from column 1 on.
+struct ListRow {
+    QComboBox* combo;
+    QPushButton* newButton;
+    QPushButton* modifyButton;
+    QPushButton* deleteButton;
+};
+
+ListRow AddListRow(QWidget* parent, QGridLayout* grid, int row, const QString& noun) {
+    ListRow widgets{};
+    widgets.combo = new QComboBox(parent);
+    widgets.combo->setObjectName(noun + QStringLiteral("Combo"));
+    widgets.newButton = MakeImageButton(parent, u"PenAdd.png", kEditButtonStyle, noun + QStringLiteral("NewButton"),
+                                        QStringLiteral("New ") + noun);
+    widgets.modifyButton = MakeImageButton(parent, u"PenEdit.png", kEditButtonStyle,
+                                           noun + QStringLiteral("ModifyButton"), QStringLiteral("Modify ") + noun);
+    widgets.deleteButton = MakeImageButton(parent, u"PenDel.png", kEditButtonStyle,
+                                           noun + QStringLiteral("DeleteButton"), QStringLiteral("Delete ") + noun);
+    grid->addWidget(widgets.combo, row, 1);
+    grid->addWidget(widgets.newButton, row, 2);
+    grid->addWidget(widgets.modifyButton, row, 3);
+    grid->addWidget(widgets.deleteButton, row, 4);
+    return widgets;
+}
+
 QLabel* MakeLink(QWidget* parent, const QString& text, const QString& name) {
     auto* link = new QLabel(QStringLiteral("<a href=\"#\">%1</a>").arg(text.toHtmlEscaped()), parent);
     link->setObjectName(name);
@@ -142,43 +168,29 @@ void CTessaryDlgDlg::BuildControls() {
     grid->addWidget(m_includeSub, 1, 1);
 
     grid->addWidget(new QLabel(QStringLiteral("Search Filter"), this), 2, 0);
-    m_filterCombo = new QComboBox(this);
-    m_filterCombo->setObjectName(QStringLiteral("filterCombo"));
-    grid->addWidget(m_filterCombo, 2, 1);
-    m_filterNewButton = MakeImageButton(this, u"PenAdd.png", kEditButtonStyle, QStringLiteral("filterNewButton"),
-                                        QStringLiteral("New filter"));
-    m_filterModifyButton = MakeImageButton(this, u"PenEdit.png", kEditButtonStyle,
-                                           QStringLiteral("filterModifyButton"), QStringLiteral("Modify filter"));
-    m_filterDeleteButton = MakeImageButton(this, u"PenDel.png", kEditButtonStyle,
-                                           QStringLiteral("filterDeleteButton"), QStringLiteral("Delete filter"));
+    const ListRow filterRow = AddListRow(this, grid, 2, QStringLiteral("filter"));
+    m_filterCombo = filterRow.combo;
+    m_filterNewButton = filterRow.newButton;
+    m_filterModifyButton = filterRow.modifyButton;
+    m_filterDeleteButton = filterRow.deleteButton;
     m_filterList.SetComboBox(m_filterCombo);
     connect(m_filterNewButton, &QPushButton::clicked, this, &CTessaryDlgDlg::OnFilterNew);
     connect(m_filterModifyButton, &QPushButton::clicked, this, &CTessaryDlgDlg::OnFilterModify);
     connect(m_filterDeleteButton, &QPushButton::clicked, this, &CTessaryDlgDlg::OnFilterDelete);
-    grid->addWidget(m_filterNewButton, 2, 2);
-    grid->addWidget(m_filterModifyButton, 2, 3);
-    grid->addWidget(m_filterDeleteButton, 2, 4);
 
     m_afterSearch = new QCheckBox(QStringLiteral("After Search"), this);
     m_afterSearch->setObjectName(QStringLiteral("afterSearchCheck"));
     connect(m_afterSearch, &QCheckBox::toggled, this, &CTessaryDlgDlg::OnAfterSearchToggled);
     grid->addWidget(m_afterSearch, 3, 0);
-    m_jobCombo = new QComboBox(this);
-    m_jobCombo->setObjectName(QStringLiteral("jobCombo"));
-    grid->addWidget(m_jobCombo, 3, 1);
-    m_jobNewButton = MakeImageButton(this, u"PenAdd.png", kEditButtonStyle, QStringLiteral("jobNewButton"),
-                                     QStringLiteral("New job"));
-    m_jobModifyButton = MakeImageButton(this, u"PenEdit.png", kEditButtonStyle, QStringLiteral("jobModifyButton"),
-                                        QStringLiteral("Modify job"));
-    m_jobDeleteButton = MakeImageButton(this, u"PenDel.png", kEditButtonStyle, QStringLiteral("jobDeleteButton"),
-                                        QStringLiteral("Delete job"));
+    const ListRow jobRow = AddListRow(this, grid, 3, QStringLiteral("job"));
+    m_jobCombo = jobRow.combo;
+    m_jobNewButton = jobRow.newButton;
+    m_jobModifyButton = jobRow.modifyButton;
+    m_jobDeleteButton = jobRow.deleteButton;
     m_jobList.SetComboBox(m_jobCombo);
     connect(m_jobNewButton, &QPushButton::clicked, this, &CTessaryDlgDlg::OnJobNew);
     connect(m_jobModifyButton, &QPushButton::clicked, this, &CTessaryDlgDlg::OnJobModify);
     connect(m_jobDeleteButton, &QPushButton::clicked, this, &CTessaryDlgDlg::OnJobDelete);
-    grid->addWidget(m_jobNewButton, 3, 2);
-    grid->addWidget(m_jobModifyButton, 3, 3);
-    grid->addWidget(m_jobDeleteButton, 3, 4);
 
     auto* linkRow = new QHBoxLayout();
     m_manualLink = MakeLink(this, QStringLiteral("Go Manual"), QStringLiteral("manualLink"));

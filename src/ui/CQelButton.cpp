@@ -20,9 +20,7 @@ CQelButton::~CQelButton() = default;
 
 void CQelButton::Create(QWidget* parent, const QRect& rect, unsigned id) {
     m_ctrlId = id;
-    if (parent != parentWidget()) setParent(parent);
-    setGeometry(rect);
-    if (GetPropBool(u"visible")) show();
+    PlaceCtl(*this, parent, rect, *this);
 }
 
 void CQelButton::InitProperties() {

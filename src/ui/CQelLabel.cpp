@@ -16,9 +16,7 @@ CQelLabel::~CQelLabel() = default;
 
 void CQelLabel::Create(QWidget* parent, const QRect& rect, unsigned id) {
     m_ctrlId = id;
-    if (parent != parentWidget()) setParent(parent);
-    setGeometry(rect);
-    if (GetPropBool(u"visible")) show();
+    PlaceCtl(*this, parent, rect, *this);
 }
 
 void CQelLabel::InitProperties() {

@@ -1,5 +1,7 @@
 #include "QelCtlPaint.h"
 
+#include <QWidget>
+
 #include <QPainter>
 
 #include "QelQtConvert.h"
@@ -51,4 +53,10 @@ QRect ApplyPadding(const QRect& area, const CQelCtlBase& props) {
     const QelArray<int> padding = props.GetPropIntArray(u"padding");
     if (padding.GetCount() < 4) return area;
     return area.adjusted(padding[0], padding[1], -padding[2], -padding[3]);
+}
+
+void PlaceCtl(QWidget& control, QWidget* parent, const QRect& rect, const CQelCtlBase& props) {
+    if (parent != control.parentWidget()) control.setParent(parent);
+    control.setGeometry(rect);
+    if (props.GetPropBool(u"visible")) control.show();
 }

@@ -6,6 +6,7 @@
 #include "CQelCtlBase.h"
 
 class QPainter;
+class QWidget;
 
 // Fills the rounded rectangle (left, top) to (right, bottom), right and bottom
 // exclusive, with the frame colour and the same shape shrunk by frameWidth
@@ -21,3 +22,7 @@ QRect PaintCtlBackground(QPainter& painter, const QRect& rect, const CQelCtlBase
 // Moves the area's edges in by "padding" (left, top, right, bottom) when it
 // has at least four elements.
 QRect ApplyPadding(const QRect& area, const CQelCtlBase& props);
+
+// Creation step shared by the owner-drawn controls: parent, place, and show
+// when the control's "visible" property says so.
+void PlaceCtl(QWidget& control, QWidget* parent, const QRect& rect, const CQelCtlBase& props);

@@ -102,14 +102,19 @@ void MakeBushy(const CTestTree& t, const std::string& rel, int depth) {
     t.File(rel + "/z" + std::to_string(depth) + ".txt");
 }
 
-TEST(WalkBudget, SmallBudgetsGiveTheSameResultsAndStayBounded) {
-    CTestTree t;
+// "elsewhere" with a nested file, and "tree" as a bushy tree linking to it.
+void MakeLinkedBushyTree(const CTestTree& t, int depth) {
     t.Dir("elsewhere");
     t.Dir("elsewhere/e1");
     t.Dir("elsewhere/e1/e2");
     t.File("elsewhere/e1/e2/deep.txt");
     t.Dir("tree");
-    MakeBushy(t, "tree", 6);
+    MakeBushy(t, "tree", depth);
+}
+
+TEST(WalkBudget, SmallBudgetsGiveTheSameResultsAndStayBounded) {
+    CTestTree t;
+    MakeLinkedBushyTree(t, 6);
     const QelString root = QelString::FromFileName(t.Path("tree"));
     const QelStringArray exts = Strings({u"txt"}), folders = Strings({u"y", u"e2", u"jump"});
     const SearchOutcome reference = WalkWithBudget(root, {}, exts, folders, 64);
@@ -131,12 +136,7 @@ TEST(WalkReadAhead, ReplayedSubTreesKeepTheExactOrder) {
     // report it, whether the main walk catches up with the helper, waits for
     // it, or finds its work done (a slow visitor lets the helper run ahead).
     CTestTree t;
-    t.Dir("elsewhere");
-    t.Dir("elsewhere/e1");
-    t.Dir("elsewhere/e1/e2");
-    t.File("elsewhere/e1/e2/deep.txt");
-    t.Dir("tree");
-    MakeBushy(t, "tree", 7);
+    MakeLinkedBushyTree(t, 7);
     t.Link("..", "tree/x/x/up");
     t.Dir("tree/y/locked");
     t.File("tree/y/locked/hidden.txt");
