@@ -7,12 +7,19 @@
 
 #include "QelString.h"
 
-// Progress of a search. Only OnSearchProgress is ever raised; the other four
-// slots exist for compatibility and stay empty.
+// Progress of a search. OnSearchProgress is raised after every hit and
+// OnSearchTick on a clock; the other four slots exist for compatibility and
+// stay empty.
 class IQelFileMngEventDelegate {
 public:
     virtual ~IQelFileMngEventDelegate() = default;
     virtual void OnSearchProgress(std::int32_t fileCount, std::int32_t folderCount) = 0;
+    // Raised at least every ~30 ms of walking, hits or not, with the folder
+    // being read. Returning false stops the walk; the hits so far are kept.
+    virtual bool OnSearchTick(std::int32_t /*fileCount*/, std::int32_t /*folderCount*/,
+                              const QelString& /*currentFolder*/) {
+        return true;
+    }
     virtual void OnFileMngEvent2(std::int32_t, std::int32_t, std::int32_t) {}
     virtual void OnFileMngEvent3(std::int32_t, std::int32_t, std::int32_t) {}
     virtual void OnFileMngEvent4(std::int32_t, std::int32_t, std::int32_t) {}
