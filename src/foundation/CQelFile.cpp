@@ -90,11 +90,10 @@ bool CQelFile::Sync() {
     return std::fflush(m_stream) == 0 && ::fsync(::fileno(m_stream)) == 0;
 }
 
-bool CQelFile::ReadText(const QelString& path, unsigned selector, std::string& text) {
-    CQelFile file;
-    if (!file.Open(0, selector, path)) return false;
-    text = file.ReadAll();
+qel::QelFileReadResult CQelFile::ReadText(const QelString& path, unsigned selector, std::string& text) {
+    const qel::QelFileReadResult result = qel::ReadRegularFile(path, text);
     const std::size_t nul = text.find('\0');
     if (nul != std::string::npos) text.resize(nul);
-    return true;
+    if (selector == 0) CrLfToLf(text);
+    return result;
 }

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "QelFileRead.h"
 #include "QelString.h"
 
 class CQelFile {
@@ -29,9 +30,10 @@ public:
     bool Write(std::string_view text) { return Write(text.data(), text.size()); }
     // Reads the rest of the file (CR LF becomes LF in text mode).
     std::string ReadAll();
-    // Opens path for reading with selector and reads it whole, up to the first
-    // NUL (settings and view files are text); false when it cannot be opened.
-    static bool ReadText(const QelString& path, unsigned selector, std::string& text);
+    // Reads a settings or view file whole (a regular file within the size
+    // limit of qel::ReadRegularFile, never blocking), up to the first NUL as
+    // they are text; selector 0 turns CR LF into LF. On failure text is empty.
+    static qel::QelFileReadResult ReadText(const QelString& path, unsigned selector, std::string& text);
     // Flushes the stream and forces the data to the disk.
     bool Sync();
 

@@ -6,6 +6,7 @@
 #include "CQelFile.h"
 #include "CQelLogMng.h"
 #include "QelAtomicFile.h"
+#include "QelJsonParse.h"
 #include "QelJsonText.h"
 
 namespace {
@@ -59,15 +60,23 @@ Json::Value* Walk(Json::Value* node, const QelString& path, bool make) {
     return node;
 }
 
-// Reads one settings file into tree; false only when it exists, holds text and does not parse.
-bool ReadTree(const QelString& path, Json::Value& tree) {
+// Reads one settings file into tree. A file that cannot be read leaves the
+// tree as it was; one that does not parse leaves it null.
+CQelJSONFileMng::UserFile ReadTree(const QelString& path, Json::Value& tree, QelString& reason) {
+    reason = QelString(u"");
     std::string text;
-    if (!CQelFile::ReadText(path, 0, text) || text.empty()) return true;
-    tree = Json::Value();
-    Json::Reader reader;
-    if (reader.parse(text, tree, true)) return true;
+    const qel::QelFileReadResult read = CQelFile::ReadText(path, 0, text);
+    if (read.Unreadable()) {
+        reason = qel::DescribeFileRead(read);
+        CQelLogMng::GetInstance()->Write(u"\"%s\" Json Read Failed: %s", path, reason);
+        return CQelJSONFileMng::UserFile::kUnreadable;
+    }
+    if (text.empty()) return CQelJSONFileMng::UserFile::kAbsent;
+    std::string error;
+    if (qel::ParseJsonCpp(text, tree, true, &error)) return CQelJSONFileMng::UserFile::kRead;
+    reason = QelString::FromUtf8(error);
     CQelLogMng::GetInstance()->Write(u"\"%s\" Json Read Failed", path);
-    return false;
+    return CQelJSONFileMng::UserFile::kBroken;
 }
 
 std::string WithCrLf(const std::string& text) {
@@ -90,15 +99,20 @@ Json::Value* CQelJSONFileMng::SelectTree(int tree) {
 
 bool CQelJSONFileMng::Load(const QelString& name) {
     const CQelDirMng* dirs = CQelDirMng::GetInstance();
-    const bool configOk = ReadTree(dirs->GetSubPath(u"config", name, false), m_config);
-    const bool userOk = ReadTree(dirs->GetSubPath(u"user", name, false), m_user);
-    m_userBroken = !userOk;
-    return configOk && userOk;
+    QelString configReason;
+    const UserFile config = ReadTree(dirs->GetSubPath(u"config", name, false), m_config, configReason);
+    m_userState = ReadTree(dirs->GetSubPath(u"user", name, false), m_user, m_userReason);
+    const auto ok = [](UserFile state) { return state == UserFile::kAbsent || state == UserFile::kRead; };
+    return ok(config) && ok(m_userState);
 }
 
 bool CQelJSONFileMng::Save(const QelString& name, bool styled) {
     const QelString path = CQelDirMng::GetInstance()->GetSubPath(u"user", name, true);
     if (path.IsEmpty()) return false;
+    if (m_userState == UserFile::kBroken || m_userState == UserFile::kUnreadable) {
+        CQelLogMng::GetInstance()->Write(u"\"%s\" Json Write Refused: the file could not be read", path);
+        return false;
+    }
     if (qel::WriteFileAtomically(path, WithCrLf(qel::WriteJsonText(m_user, styled)))) return true;
     CQelLogMng::GetInstance()->Write(u"\"%s\" Json Write Failed", path);
     return false;

@@ -14,10 +14,21 @@ public:
 
     virtual ~CQelJSONFileMng() = default;
 
-    // False when an existing, non-empty file fails to parse; true otherwise.
+    // How the last Load found the user file.
+    enum class UserFile {
+        kAbsent,      // missing or empty
+        kRead,        // read and parsed
+        kBroken,      // read but does not parse (or nests too deep)
+        kUnreadable,  // there but not readable: permissions, not a regular file, too large
+    };
+
+    // False when an existing, non-empty file could not be read or does not
+    // parse; true otherwise. A file that could not be read leaves its tree unchanged.
     bool Load(const QelString& name);
     // Writes the user tree atomically (temporary file, fsync, rename); false
     // when the file could not be written completely, the old file then intact.
+    // A user file the last Load found broken or unreadable is never replaced:
+    // Save fails until ReleaseUserFile says the file has been dealt with.
     bool Save(const QelString& name, bool styled);
 
     // The value at path, or nullptr. The walk inserts null members, as JsonCpp's
@@ -28,8 +39,15 @@ public:
     void SetIntValue(const QelString& path, int value, int tree);
     bool GetIntValue(const QelString& path, int tree, int& out);
 
+    UserFile GetUserFileState() const { return m_userState; }
+    // Why the user file is broken or unreadable ("Permission denied", "not a
+    // regular file", the parser's message); empty otherwise.
+    const QelString& GetUserFileReason() const { return m_userReason; }
     // True when the last Load found a user file that exists but does not parse.
-    bool IsUserFileBroken() const { return m_userBroken; }
+    bool IsUserFileBroken() const { return m_userState == UserFile::kBroken; }
+    // The broken or unreadable user file is out of the way (moved aside):
+    // Save may write the user file again.
+    void ReleaseUserFile() { m_userState = UserFile::kAbsent; }
 
     Json::Value& ConfigTree() { return m_config; }
     Json::Value& UserTree() { return m_user; }
@@ -39,5 +57,6 @@ private:
 
     Json::Value m_config;
     Json::Value m_user;
-    bool m_userBroken = false;
+    UserFile m_userState = UserFile::kAbsent;
+    QelString m_userReason;
 };

@@ -53,20 +53,58 @@ void SyncFolder(const std::string& folder) {
 }
 
 // A settings file kept elsewhere through a symbolic link (dotfile managers do
-// this) is replaced where it lies; the link stays a link.
-std::string ResolveLink(const std::string& path) {
+// this) is replaced where it lies; the link stays a link. False for a
+// dangling link: there is no file to replace, and creating one where the
+// link points could land anywhere.
+bool ResolveLink(const std::string& path, std::string& target) {
+    target = path;
     struct stat st;
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
     char* real = ::realpath(path.c_str(), nullptr);
-    if (!real) return path;  // a dangling link is replaced by the file
-    std::string resolved(real);
+    if (!real) return false;
+    target = real;
     std::free(real);
-    return resolved;
+    return true;
+}
+
+// Whether target may be replaced: true with exists false when there is
+// nothing there; false (errno set) when it must be left alone.
+bool MayReplace(const std::string& target, bool& exists) {
+    struct stat st;
+    exists = ::stat(target.c_str(), &st) == 0;
+    if (!exists) return errno == ENOENT;
+    if (!S_ISREG(st.st_mode)) {
+        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    if ((st.st_mode & S_IWUSR) == 0 || ::access(target.c_str(), W_OK) != 0) {
+        errno = EACCES;
+        return false;
+    }
+    return true;
+}
+
+// Puts the finished temporary file in place. Where no file was, the name is
+// taken only if it is still free, so a file made meanwhile is not replaced.
+bool MoveIntoPlace(const std::string& tempPath, const std::string& target, bool exists) {
+    if (exists) return ::rename(tempPath.c_str(), target.c_str()) == 0;
+    if (::renameat2(AT_FDCWD, tempPath.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL) return false;
+    // A file system without RENAME_NOREPLACE: a hard link fails on an existing name too.
+    if (::link(tempPath.c_str(), target.c_str()) != 0) return false;
+    ::unlink(tempPath.c_str());
+    return true;
 }
 }  // namespace
 
 bool WriteFileAtomically(const QelString& path, std::string_view bytes) {
-    const std::string target = ResolveLink(path.ToFileName());
+    std::string target;
+    if (!ResolveLink(path.ToFileName(), target)) {
+        errno = EINVAL;
+        return false;
+    }
+    bool exists = false;
+    if (!MayReplace(target, exists)) return false;
     const std::size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
     const std::string leaf = slash == std::string::npos ? target : target.substr(slash + 1);
@@ -78,12 +116,14 @@ bool WriteFileAtomically(const QelString& path, std::string_view bytes) {
 
     struct stat old;
     bool ok = true;
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+    if (exists && ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
     ok = ok && WriteAll(fd, bytes) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(tempPath.c_str(), target.c_str()) == 0;
+    ok = ok && MoveIntoPlace(tempPath, target, exists);
     if (!ok) {
+        const int error = errno;
         ::unlink(tempPath.c_str());
+        errno = error;
         return false;
     }
     SyncFolder(folder);

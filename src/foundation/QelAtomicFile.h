@@ -8,6 +8,12 @@
 #include "QelString.h"
 
 namespace qel {
+// A symbolic link at path is followed: the file it finally leads to is
+// replaced and the link stays. Refused (false, errno set, nothing touched):
+// a final target that exists but is not a regular file (a device, a FIFO, a
+// folder) or a dangling link (EINVAL), and a file that is read-only (no owner
+// write permission, as a read-only attribute; honoured also for root) or that
+// this user may not write (EACCES).
 // True when bytes were written completely and the file at path now holds them.
 bool WriteFileAtomically(const QelString& path, std::string_view bytes);
 }  // namespace qel

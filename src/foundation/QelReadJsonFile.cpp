@@ -2,13 +2,15 @@
 
 #include "CQelFile.h"
 #include "CQelLogMng.h"
+#include "QelJsonParse.h"
 
 bool ReadJsonFile(const QelString& path, rapidjson::Document& document) {
     std::string text;
-    if (!CQelFile::ReadText(path, 1, text) || text.empty()) return false;
-    // Parsed as a copy: the document must not point into a buffer that goes away.
-    document.Parse(text.c_str());
-    if (document.HasParseError()) {
+    if (!CQelFile::ReadText(path, 1, text).Ok() || text.empty()) {
+        document.SetNull();
+        return false;
+    }
+    if (!qel::ParseRapidJson(text, document)) {
         CQelLogMng::GetInstance()->Write(u"JSON File Read Failed");
         return false;
     }

@@ -1,9 +1,13 @@
 #pragma once
 // Reads one JSON file whole into a RapidJSON document (view files, popups).
+// The file is read as qel::ReadRegularFile reads (regular files only, size
+// limit, never blocking) and parsed as qel::ParseRapidJson parses (no
+// recursion, nesting limit).
 
 #include <rapidjson/document.h>
 
 #include "QelString.h"
 
-// True on a successful parse; false when the file cannot be opened, is empty or does not parse.
+// True on a successful parse; false (document null) when the file is missing,
+// cannot be read, is empty or does not parse.
 bool ReadJsonFile(const QelString& path, rapidjson::Document& document);

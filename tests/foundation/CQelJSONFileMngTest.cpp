@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <csignal>
 #include <filesystem>
@@ -218,4 +219,88 @@ TEST_F(CQelJSONFileMngTest, SaveReportsWhenNothingCanBeWritten) {
     WriteBytes(m_dir / "user", "a file where the folder belongs");
     EXPECT_FALSE(m_json.Save(u"env.json", true));
     EXPECT_EQ(ReadBytes(m_dir / "user"), "a file where the folder belongs");
+}
+
+// Settings files the program cannot or must not read or replace.
+
+TEST_F(CQelJSONFileMngTest, DeepNestingIsABrokenFileNotACrash) {
+    WriteConfig(std::string(100000, '['));
+    WriteUser(std::string(1001, '[') + std::string(1001, ']'));
+    EXPECT_FALSE(m_json.Load(u"env.json"));
+    EXPECT_EQ(m_json.GetUserFileState(), CQelJSONFileMng::UserFile::kBroken);
+    EXPECT_FALSE(m_json.GetUserFileReason().IsEmpty());
+    EXPECT_TRUE(m_json.ConfigTree().isNull());
+    m_json.UserTree()["a"] = 1;
+    EXPECT_FALSE(m_json.Save(u"env.json", true));  // not before the broken file is out of the way
+    EXPECT_EQ(UserFile(), std::string(1001, '[') + std::string(1001, ']'));
+    m_json.ReleaseUserFile();
+    EXPECT_TRUE(m_json.Save(u"env.json", true));
+}
+
+TEST_F(CQelJSONFileMngTest, FilesThatAreNotFilesAreUnreadableAndNeverReplaced) {
+    ASSERT_EQ(::mkfifo((m_dir / "config/env.json").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", m_dir / "user/env.json");
+    EXPECT_FALSE(m_json.Load(u"env.json"));  // returns: neither blocks nor reads without end
+    EXPECT_EQ(m_json.GetUserFileState(), CQelJSONFileMng::UserFile::kUnreadable);
+    EXPECT_EQ(m_json.GetUserFileReason().ToStdString(), "not a regular file");
+    EXPECT_FALSE(m_json.Save(u"env.json", true));
+    EXPECT_EQ(std::filesystem::read_symlink(m_dir / "user/env.json"), "/dev/zero");
+}
+
+TEST_F(CQelJSONFileMngTest, AnUnreadableUserFileIsNeverReplaced) {
+    const std::string precious = R"({"searchfilter": [{"name": "Mine"}]})";
+    WriteUser(precious);
+    const std::string file = m_dir / "user/env.json";
+    ::chmod(m_dir.path().c_str(), 0755);
+    ::chmod((m_dir / "user").c_str(), 0777);
+    ::chmod(file.c_str(), 0);
+    ASSERT_EQ(::chown(file.c_str(), ::geteuid() == 0 ? kUnprivilegedId : ::geteuid(), -1), 0);
+    EXPECT_TRUE(RunUnprivileged([&] {
+        CQelJSONFileMng settings;
+        const bool loaded = settings.Load(u"env.json");
+        settings.UserTree()["searchfilter"] = Json::Value(Json::arrayValue);
+        return !loaded && settings.GetUserFileState() == CQelJSONFileMng::UserFile::kUnreadable &&
+               settings.GetUserFileReason().ToStdString() == "Permission denied" &&
+               !settings.Save(u"env.json", true);
+    }));
+    ::chmod(file.c_str(), 0600);
+    EXPECT_EQ(UserFile(), precious);
+    EXPECT_EQ(TempFilesInUser(), 0);
+}
+
+TEST_F(CQelJSONFileMngTest, AReadOnlyUserFileIsHonoured) {
+    WriteUser(R"({"old": true})");
+    ::chmod((m_dir / "user/env.json").c_str(), 0444);
+    ASSERT_TRUE(m_json.Load(u"env.json"));
+    m_json.UserTree()["new"] = 1;
+    EXPECT_FALSE(m_json.Save(u"env.json", true));  // also for root, who could write it
+    EXPECT_EQ(UserFile(), R"({"old": true})");
+    EXPECT_EQ(TempFilesInUser(), 0);
+}
+
+TEST_F(CQelJSONFileMngTest, ALinkToSomethingElseThanAFileIsNotReplaced) {
+    m_json.UserTree()["a"] = 1;
+    std::filesystem::create_directories(m_dir / "elsewhere");
+    std::filesystem::create_symlink(m_dir / "elsewhere", m_dir / "user/env.json");
+    EXPECT_FALSE(m_json.Save(u"env.json", true));
+    EXPECT_TRUE(std::filesystem::is_symlink(m_dir / "user/env.json"));
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir / "elsewhere"));
+
+    std::filesystem::remove(m_dir / "user/env.json");
+    std::filesystem::create_symlink(m_dir / "nowhere", m_dir / "user/env.json");
+    EXPECT_FALSE(m_json.Save(u"env.json", true));
+    EXPECT_FALSE(Exists(m_dir / "nowhere"));
+    EXPECT_TRUE(std::filesystem::is_symlink(m_dir / "user/env.json"));
+
+    if (::geteuid() != 0) GTEST_SKIP() << "making a character device needs root";
+    std::filesystem::remove(m_dir / "user/env.json");
+    const std::string device = m_dir / "null-device";
+    ASSERT_EQ(::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
+    std::filesystem::create_symlink(device, m_dir / "user/env.json");
+    EXPECT_FALSE(m_json.Save(u"env.json", true));
+    struct stat st;
+    ASSERT_EQ(::lstat(device.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+    EXPECT_TRUE(std::filesystem::is_symlink(m_dir / "user/env.json"));
+    EXPECT_EQ(TempFilesInUser(), 0);  // no temporary file left beside the link
 }

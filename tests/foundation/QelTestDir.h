@@ -3,10 +3,12 @@
 // afterwards (rm copes with trees deeper than PATH_MAX).
 
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -41,3 +43,21 @@ inline std::string ReadBytes(const std::string& path) {
 }
 
 inline bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+// The user id permission tests run as when the tests run as root, who would
+// pass every permission check.
+inline constexpr uid_t kUnprivilegedId = 65534;
+
+// Runs check as an ordinary user: as it is when not root; as root in a forked
+// child that drops to kUnprivilegedId first (files it must reach need
+// permissions for that user). True when check returned true.
+inline bool RunUnprivileged(const std::function<bool()>& check) {
+    if (::geteuid() != 0) return check();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool dropped = ::setgid(kUnprivilegedId) == 0 && ::setuid(kUnprivilegedId) == 0;
+        ::_exit(dropped && check() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}

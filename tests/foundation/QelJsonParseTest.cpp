@@ -1,0 +1,80 @@
+// JSON text that would crash or exhaust a parser: deep nesting in both
+// libraries, and what stays accepted.
+
+#include <gtest/gtest.h>
+
+#include "QelJsonParse.h"
+
+namespace {
+
+// depth arrays or objects, one inside the other, closed properly.
+std::string Nested(int depth, bool objects) {
+    std::string text;
+    for (int i = 0; i < depth; ++i) text += objects ? "{\"a\":" : "[";
+    text += "1";
+    for (int i = 0; i < depth; ++i) text += objects ? "}" : "]";
+    return text;
+}
+
+int DepthOf(const rapidjson::Value& value) {
+    int depth = 0;
+    const rapidjson::Value* node = &value;
+    while (node->IsArray() || node->IsObject()) {
+        ++depth;
+        node = node->IsArray() ? &(*node)[0] : &(*node)["a"];
+    }
+    return depth;
+}
+
+}  // namespace
+
+TEST(QelJsonParse, NestingUpToTheLimitParsesInBothLibraries) {
+    for (bool objects : {false, true}) {
+        const std::string text = Nested(qel::kMaxJsonNesting, objects);
+        rapidjson::Document doc;
+        ASSERT_TRUE(qel::ParseRapidJson(text, doc)) << objects;
+        EXPECT_EQ(DepthOf(doc), qel::kMaxJsonNesting);
+        Json::Value value;
+        EXPECT_TRUE(qel::ParseJsonCpp(Nested(qel::kMaxJsonNesting - 1, objects), value)) << objects;
+    }
+}
+
+TEST(QelJsonParse, DeeperNestingFailsCleanlyInBothLibraries) {
+    const std::vector<std::string> texts = {Nested(qel::kMaxJsonNesting + 1, false),
+                                            Nested(qel::kMaxJsonNesting + 1, true),
+                                            std::string(100000, '['),
+                                            [] {
+                                                std::string t;
+                                                for (int i = 0; i < 100000; ++i) t += "{\"a\":";
+                                                return t;
+                                            }()};
+    for (const std::string& text : texts) {
+        rapidjson::Document doc;
+        doc.Parse("[1]");
+        EXPECT_FALSE(qel::ParseRapidJson(text, doc)) << text.substr(0, 10);
+        EXPECT_TRUE(doc.IsNull());
+        Json::Value value(7);
+        std::string error;
+        EXPECT_FALSE(qel::ParseJsonCpp(text, value, true, &error)) << text.substr(0, 10);
+        EXPECT_TRUE(value.isNull());
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(QelJsonParse, OrdinaryTextAndErrors) {
+    rapidjson::Document doc;
+    std::string text = R"({"width": 5, "list": ["a", "b\u00e9"]})";
+    ASSERT_TRUE(qel::ParseRapidJson(text, doc));
+    text.assign(text.size(), 'x');  // the strings were copied
+    EXPECT_EQ(doc["width"].GetInt(), 5);
+    EXPECT_STREQ(doc["list"][1].GetString(), "b\xC3\xA9");
+    for (const char* bad : {"", "{", "[1,]", "{\"a\" 1}", "nul"}) {
+        EXPECT_FALSE(qel::ParseRapidJson(bad, doc)) << bad;
+        Json::Value value;
+        EXPECT_FALSE(qel::ParseJsonCpp(bad, value)) << bad;
+    }
+    Json::Value value;
+    ASSERT_TRUE(qel::ParseJsonCpp("// note\n{\"a\": [1, 2]}", value, true));
+    EXPECT_EQ(value["a"].size(), 2u);
+    EXPECT_TRUE(value.hasComment(Json::commentBefore));
+}
