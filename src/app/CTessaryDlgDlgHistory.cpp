@@ -10,6 +10,7 @@
 #include "CTessaryDlgDlg.h"
 #include "QelHistoryPopupView.h"
 #include "QelJsonArrays.h"
+#include "QelJsonParse.h"
 #include "QelPathHistory.h"
 #include "QelQtConvert.h"
 #include "QelViewPopup.h"
@@ -32,7 +33,7 @@ void CTessaryDlgDlg::OnHistoryPopup() {
 void CTessaryDlgDlg::OnPopupResult(const char* resultJson) {
     CQelLogMng* log = CQelLogMng::GetInstance();
     rapidjson::Document result;
-    if (!resultJson || result.Parse(resultJson).HasParseError()) {
+    if (!resultJson || !qel::ParseRapidJson(resultJson, result)) {
         log->Write(u"retJson Read Failed");
         return;
     }

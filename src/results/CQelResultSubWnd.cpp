@@ -16,6 +16,7 @@
 #include "CQelLogMng.h"
 #include "CQelResultListModel.h"
 #include "IQelResultSubWndDelegate.h"
+#include "QelJsonParse.h"
 
 namespace {
 
@@ -48,8 +49,7 @@ const QColor kListText(81, 156, 214);
 // Only an object is a result record; anything else counts as unreadable.
 // The text is released once parsed.
 bool ParseJson(std::string& text, Json::Value& out) {
-    Json::Reader reader;
-    const bool parsed = reader.parse(text.data(), text.data() + text.size(), out, false);
+    const bool parsed = qel::ParseJsonCpp(text, out);
     std::string().swap(text);
     return parsed && out.isObject();
 }

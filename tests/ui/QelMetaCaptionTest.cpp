@@ -72,8 +72,9 @@ TEST(QelMetaCaption, BadJsonOrShapeFailsWithoutCrashingAndLeavesNoWords) {
     EXPECT_TRUE(p[0].empty());
     ASSERT_EQ(p[1].GetCount(), 1);
     EXPECT_EQ(Describe(p[1][0]), "|Label Face|-15|400|000|030201|060504|0");
-    for (const char* bad : {"[[{\"txt\":", "{\"txt\":\"a\"}", ""}) {
-        EXPECT_FALSE(ParseWith(bad, p)) << bad;
-        EXPECT_TRUE(p.empty()) << bad;
+    for (const std::string& bad : {std::string("[[{\"txt\":"), std::string("{\"txt\":\"a\"}"), std::string(),
+                                   std::string(100000, '[')}) {
+        EXPECT_FALSE(ParseWith(bad.c_str(), p)) << bad.substr(0, 10);
+        EXPECT_TRUE(p.empty()) << bad.substr(0, 10);
     }
 }

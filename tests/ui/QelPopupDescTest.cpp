@@ -49,6 +49,9 @@ TEST(QelPopupDesc, RefusesDescriptionsAPopupCannotBeBuiltFrom) {
         R"({"width":1,"height":1,"disptype":"optlist","listopt":{"colitems":["a","b"],"colitemwidths":[5]}})",
         R"({"width":1,"height":1,"disptype":"optlist","listopt":{"values":"a"}})",
     };
+    std::string deep;
+    for (int i = 0; i < 100000; ++i) deep += "{\"width\":";
+    EXPECT_FALSE(Parse(deep, d));
     for (const char* text : bad) {
         QelString why;
         EXPECT_FALSE(Parse(text, d, &why)) << text;

@@ -1,5 +1,8 @@
 // View files: where they live, reading, patching at JSON Pointer paths, compact text.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "QelUiTestDir.h"
 #include "QelViewFile.h"
@@ -13,6 +16,23 @@ TEST(QelViewFile, LivesInResViewBesideTheProgramAndRefusesMissingEmptyAndBrokenF
     EXPECT_FALSE(QelViewFile::Load(QelViewFile::GetViewFilePath(u"empty.json"), doc));
     dir.Write("res/view/broken.json", "{\"width\":");
     EXPECT_FALSE(QelViewFile::Load(QelViewFile::GetViewFilePath(u"broken.json"), doc));
+}
+
+TEST(QelViewFile, HostileViewFilesAreRefusedWithoutCrashOrHang) {
+    QelUiTestDir dir;
+    std::string objects;
+    for (int i = 0; i < 100000; ++i) objects += "{\"a\":";
+    dir.Write("res/view/brackets.json", std::string(100000, '['));
+    dir.Write("res/view/objects.json", objects);
+    dir.Write("res/view/fine.json", "{}");
+    ASSERT_EQ(::mkfifo((dir.Path() + "/res/view/fifo.json").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", dir.Path() + "/res/view/zero.json");
+    rapidjson::Document doc;
+    for (const char16_t* name : {u"brackets.json", u"objects.json", u"fifo.json", u"zero.json"}) {
+        EXPECT_TRUE(QelViewFile::Load(QelViewFile::GetViewFilePath(u"fine.json"), doc));
+        EXPECT_FALSE(QelViewFile::Load(QelViewFile::GetViewFilePath(name), doc)) << QelString(name).ToStdString();
+        EXPECT_TRUE(doc.IsNull());
+    }
 }
 
 TEST(QelViewFile, PatchingCreatesMissingObjectsAndReplacesValues) {

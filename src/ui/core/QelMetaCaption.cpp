@@ -3,6 +3,7 @@
 #include <rapidjson/document.h>
 
 #include "CQelLogMng.h"
+#include "QelJsonParse.h"
 #include "QelPropGrammar.h"
 
 namespace QelMetaCaption {
@@ -77,9 +78,7 @@ bool Parse(const QelString& json, const QelLogFont& defaultFont, QelColorRef def
            QelColorRef defaultBgColor, QelArray<QelArray<_tag_MetaWordINfo>>& paragraphs) {
     paragraphs.RemoveAll();
     rapidjson::Document doc;
-    const std::string utf8 = json.ToStdString();
-    doc.Parse(utf8.c_str(), utf8.size());
-    if (doc.HasParseError() || !doc.IsArray()) {
+    if (!qel::ParseRapidJson(json.ToStdString(), doc) || !doc.IsArray()) {
         CQelLogMng::GetInstance()->Write(u"JSON Meta Parse Error!!");
         return false;
     }

@@ -4,6 +4,7 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include "QelJsonParse.h"
 #include "QelPropGrammar.h"
 
 namespace QelPopupDescParser {
@@ -72,8 +73,7 @@ QelString GlyphForToolItem(const QelString& name) {
 bool Parse(const std::string& utf8, QelPopupDesc& desc, QelString* error) {
     desc = QelPopupDesc{};
     rapidjson::Document doc;
-    doc.Parse(utf8.c_str(), utf8.size());
-    if (doc.HasParseError() || !doc.IsObject()) return Fail(error, u"not a JSON object");
+    if (!qel::ParseRapidJson(utf8, doc) || !doc.IsObject()) return Fail(error, u"not a JSON object");
 
     const rapidjson::Value* width = Member(doc, "width");
     const rapidjson::Value* height = Member(doc, "height");
