@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
@@ -13,7 +12,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QToolButton>
 
 #include "CQelDirMng.h"
@@ -26,7 +24,6 @@
 #include "QelCtlTypes.h"
 #include "QelFileOps.h"
 #include "QelHandOffRecord.h"
-#include "QelLocalTime.h"
 #include "QelPath.h"
 #include "QelPathHistory.h"
 #include "QelQtConvert.h"
@@ -252,48 +249,6 @@ void CTessaryDlgDlg::SetUpStatusLabel() {
     m_status->SetPropString(u"caption", u"Welcome Corvane Tessary");
 }
 
-void CTessaryDlgDlg::LoadEnvironment() {
-    m_env = qel::LoadEnvironment(m_settings);
-    if (m_settings.IsUserFileBroken()) KeepBrokenSettingsFile();
-}
-
-// The run goes on with what could be read, and Exit writes that back; the
-// user's broken file is moved aside first so that nothing in it is lost.
-void CTessaryDlgDlg::KeepBrokenSettingsFile() {
-    const QelString file = CQelDirMng::GetInstance()->GetSubPath(u"user", qel::kEnvFileName, false);
-    const qel::LocalTime now = qel::NowLocal();
-    QelString kept;
-    for (int attempt = 0; attempt < 100 && kept.IsEmpty(); ++attempt) {
-        QelString candidate = QelString::Formatted(u"%s.broken-%04u%02u%02u-%02u%02u%02u", file, now.year, now.month,
-                                                   now.day, now.hour, now.minute, now.second);
-        if (attempt > 0) candidate.Append(QelString::Formatted(u"-%d", attempt));
-        if (qel::MoveFile(file, candidate)) kept = candidate;
-    }
-    CQelLogMng::GetInstance()->Write(u"Broken settings file \"%s\" kept as \"%s\"", file, kept);
-    const QString text =
-        kept.IsEmpty()
-            ? QStringLiteral("The settings file \"%1\" could not be read!!\n"
-                             "The program goes on with what could be read from it.")
-                  .arg(ToQString(file))
-            : QStringLiteral("The settings file \"%1\" could not be read!!\n"
-                             "It was kept as \"%2\"; the program goes on with what could be read from it.")
-                  .arg(ToQString(file), ToQString(kept));
-    CQelMessageBox::Show(this, text, CQelMessageBox::Kind::Warning);
-}
-
-void CTessaryDlgDlg::RestoreWindowPosition() {
-    qel::QelWindowRect saved;
-    if (!qel::ReadLastPosition(m_settings, saved)) return;
-    const QRect rect(saved.left, saved.top, saved.right - saved.left, saved.bottom - saved.top);
-    // A rectangle on no screen (a monitor removed since) would open the window
-    // out of sight: keep the default position then.
-    bool onScreen = false;
-    for (const QScreen* screen : QGuiApplication::screens()) onScreen = onScreen || screen->geometry().intersects(rect);
-    if (!onScreen) return;
-    move(rect.topLeft());
-    resize(rect.size());
-}
-
 void CTessaryDlgDlg::OnAfterSearchToggled(bool checked) {
     for (QWidget* widget : {static_cast<QWidget*>(m_jobCombo), static_cast<QWidget*>(m_jobNewButton),
                             static_cast<QWidget*>(m_jobModifyButton), static_cast<QWidget*>(m_jobDeleteButton)}) {
@@ -442,10 +397,7 @@ void CTessaryDlgDlg::onNotifyEvent(const QelString& szEventName, const QelString
 
 void CTessaryDlgDlg::OnExit() {
     if (m_searching || !isEnabled()) return;
-    const QPoint position = pos();
-    qel::StoreLastPosition(m_settings, qel::QelWindowRect{position.x(), position.y(), position.x() + width(),
-                                                          position.y() + height()});
-    if (!qel::SaveEnvironment(m_settings)) {
+    if (!SaveSettings() && !m_sessionEnding) {
         const QelString file = CQelDirMng::GetInstance()->GetSubPath(u"user", qel::kEnvFileName, false);
         const QString question =
             QStringLiteral("The settings file \"%1\" could not be written!!\n"

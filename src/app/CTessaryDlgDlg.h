@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <chrono>
 #include <memory>
+#include <optional>
 
 #include "CQelEnvRecordList.h"
 #include "CQelFileMng.h"
@@ -46,6 +47,9 @@ public:
     void OnExit();
     // Restores a minimised window and brings it to the front (a second start).
     void BringToFront();
+    // The session is ending (logout, SIGTERM): writes env.json as Exit does,
+    // without asking anything; from now on a failed save no longer holds Exit.
+    void SaveForSessionEnd();
 
     // The arrow beside the path box: the history popup under the path box.
     void OnHistoryPopup();
@@ -82,6 +86,7 @@ protected:
     void reject() override;  // Escape and the close button
     void keyPressEvent(QKeyEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -96,7 +101,11 @@ private:
     void SetUpStatusLabel();
     void LoadEnvironment();
     void KeepBrokenSettingsFile();
+    void ReportUnreadableSettingsFile();
     void RestoreWindowPosition();
+    void ApplySavedFrame();
+    // Stores the outer rectangle and writes env.json; false when not written.
+    bool SaveSettings();
     void OnAfterSearchToggled(bool checked);
     void OpenWebPage(const QelString& address);
 
@@ -124,6 +133,8 @@ private:
     bool m_searching = false;
     std::chrono::steady_clock::time_point m_lastProgressRefresh;
     std::unique_ptr<CQelResultSubWnd> m_resultWnd;
+    std::optional<QRect> m_savedFrame;  // outer rectangle to restore; set again once the frame is known
+    bool m_sessionEnding = false;
 
     QLineEdit* m_pathEdit = nullptr;
     QToolButton* m_browseButton = nullptr;

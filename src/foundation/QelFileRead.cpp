@@ -27,9 +27,10 @@ private:
     int m_fd;
 };
 
+// No file there: the name is free, or a folder on the way is a file.
 QelFileReadResult Failed(int error) {
-    return {error == ENOENT ? QelFileReadStatus::kMissing : QelFileReadStatus::kFailed,
-            error == ENOENT ? 0 : error};
+    if (error == ENOENT || error == ENOTDIR) return {QelFileReadStatus::kMissing, 0};
+    return {QelFileReadStatus::kFailed, error};
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include <QCheckBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
+#include <sys/stat.h>
+#include <climits>
 #include <utility>
 
 #include "CQelWinUtilFunc.h"
@@ -45,13 +49,14 @@ TEST_F(MainWindow, FirstRunStartsEmptyAndExitWritesThreeEmptyArraysAndThePositio
     EXPECT_EQ(border.color, QelRGB(0x2f, 0x4f, 0x4f));
 
     EXPECT_EQ(dialog->GetFilterCombo()->count() + dialog->GetJobCombo()->count(), 0);
-    const QPoint at = dialog->pos();
-    const QSize size = dialog->size();
+    const QRect frame = dialog->frameGeometry();  // the outer rectangle, frame included
+    ASSERT_NE(frame.size(), dialog->size()) << "a platform without frames would not tell outer from inner";
     const Json::Value saved = SavedOnExit();
     EXPECT_FALSE(dialog->isVisible());
     for (const char* key : {"aftersearchjob", "searchfilter", "searchpathhistory"})
         EXPECT_EQ(saved[key], Json::Value(Json::arrayValue)) << key;
-    const std::string stored = LastPos(at.x(), at.y(), at.x() + size.width(), at.y() + size.height());
+    const std::string stored =
+        LastPos(frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height());
     EXPECT_EQ(saved["applastpos"], ParseJson(stored)["applastpos"]);
 }
 
@@ -65,18 +70,31 @@ TEST_F(MainWindow, ConfigFiltersStayListedAfterAnUnchangedExit) {
     }
 }
 
-TEST_F(MainWindow, SavedPositionIsAppliedOnlyWhenItLiesOnAScreen) {
+TEST_F(MainWindow, SavedOuterRectangleIsRestoredFittedToTheScreen) {
     Open();
-    const QRect standard(dialog->pos(), dialog->size());
-    const std::vector<std::pair<std::string, QRect>> cases = {{LastPos(100, 50, 600, 350), QRect(100, 50, 500, 300)},
-                                                               {LastPos(0, 0, 0, 0), standard},
-                                                               {LastPos(5000, 5000, 5500, 5300), standard},
-                                                               {LastPos(-900, 10, -400, 300), standard}};
+    QCoreApplication::processEvents();
+    const QRect standard = dialog->frameGeometry();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const std::vector<std::pair<std::string, QRect>> cases = {
+        {LastPos(100, 50, 600, 350), QRect(100, 50, 500, 300)},
+        {LastPos(0, 0, 0, 0), standard},
+        {LastPos(5000, 5000, 5500, 5300), standard},
+        {LastPos(-900, 10, -400, 300), standard},
+        {LastPos(300, 300, 100, 100), standard},
+        {LastPos(INT_MIN, INT_MIN, INT_MAX, INT_MAX), screen},
+        {LastPos(0, 0, INT_MAX, INT_MAX), screen},
+        {LastPos(screen.width() - 100, 10, screen.width() + 400, 310), QRect(screen.width() - 500, 10, 500, 300)}};
     for (const auto& [saved, place] : cases) {
         home.WriteUserEnv(saved);
         Open();
-        EXPECT_EQ(QRect(dialog->pos(), dialog->size()), place) << saved;
+        QCoreApplication::processEvents();  // the frame is known once shown
+        EXPECT_EQ(dialog->frameGeometry(), place) << saved;
     }
+    // Stored as restored: the outer rectangle survives a round trip unchanged.
+    home.WriteUserEnv(LastPos(100, 50, 600, 350));
+    Open();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(SavedOnExit()["applastpos"], ParseJson(LastPos(100, 50, 600, 350))["applastpos"]);
 }
 
 TEST_F(MainWindow, FailedSaveAsksBeforeExitingByButtonOrCloseBox) {
@@ -140,4 +158,57 @@ TEST_F(MainWindow, EnterDoesNothingAndEscapeSavesAndExits) {
     QTest::keyClick(dialog.get(), Qt::Key_Escape);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(home.ReadUserEnv()["applastpos"].isObject());
+}
+
+TEST_F(MainWindow, UnreadableUserFileIsReportedAtStartAndNeverReplaced) {
+    WriteTwoFilters();
+    std::filesystem::create_directories(home / "user");
+    ASSERT_EQ(::mkfifo((home / "user/env.json").c_str(), 0600), 0);  // would block a plain open for ever
+    Open();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].kind, CQelMessageBox::Kind::Warning);
+    EXPECT_TRUE(boxes[0].text.contains(QString::fromStdString(home / "user/env.json")));
+    EXPECT_TRUE(boxes[0].text.contains("not a regular file"));
+    EXPECT_EQ(ComboTexts(dialog->GetFilterCombo()), (Texts{"Text", "Empty"}));  // the defaults still serve
+
+    answers = {CQelMessageBox::Answer::No, CQelMessageBox::Answer::Yes};
+    dialog->GetExitButton()->click();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].kind, CQelMessageBox::Kind::Question);
+    EXPECT_TRUE(boxes[1].text.contains("could not be written"));
+    EXPECT_TRUE(dialog->isVisible());
+    dialog->GetExitButton()->click();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(std::filesystem::is_fifo(home / "user/env.json"));
+}
+
+TEST_F(MainWindow, ReadOnlyUserFileMakesExitAskAndStaysAsItIs) {
+    const std::string mine = R"({"searchfilter": [{"name": "Mine", "filterfileext": ["c"]}]})";
+    home.WriteUserEnv(mine);
+    std::filesystem::permissions(home / "user/env.json", std::filesystem::perms::owner_read);
+    Open();
+    EXPECT_TRUE(boxes.empty());
+    answers = {CQelMessageBox::Answer::Yes};
+    dialog->GetExitButton()->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.contains("could not be written"));
+    EXPECT_FALSE(dialog->isVisible());
+    std::ifstream in(home / "user/env.json", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), mine);
+}
+
+TEST_F(MainWindow, SessionEndSavesAsExitDoesAndAFailedSaveHoldsNothing) {
+    Open();
+    dialog->SaveForSessionEnd();
+    EXPECT_TRUE(home.ReadUserEnv()["applastpos"].isObject());
+    EXPECT_TRUE(home.ReadUserEnv()["searchfilter"].isArray());
+    EXPECT_TRUE(boxes.empty());
+
+    std::filesystem::remove_all(home / "user");
+    home.WriteFile("user", "a file where the user folder belongs");
+    Open();
+    dialog->SaveForSessionEnd();
+    dialog->close();  // the session manager closing the window after its request
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_FALSE(dialog->isVisible());
 }
