@@ -3,8 +3,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QThread>
+#include <QTimer>
 #include <filesystem>
+#include <fstream>
 #include <set>
 
 #include "CQelSingleInstance.h"
@@ -21,11 +22,11 @@ std::set<std::string> FilesBelow(const std::string& folder) {
 
 // Waits for the process while this one keeps answering its own events.
 bool WaitWhileServing(QProcess& process, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (process.state() != QProcess::NotRunning && timer.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
+    if (process.state() != QProcess::NotRunning) {
+        QEventLoop loop;
+        QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+        loop.exec();
     }
     QCoreApplication::processEvents();
     return process.state() == QProcess::NotRunning;
@@ -45,7 +46,7 @@ TEST(CTessaryDlgApp, SecondStartRaisesTheRunningWindowAndTouchesNoFile) {
     QelAppTestHome home;
     std::filesystem::create_directories(home / "config");
     qputenv("QELTESSARY_HOME", QByteArray::fromStdString(home.path()));
-    CQelSingleInstance first(CQelSingleInstance::DefaultName());
+    CQelSingleInstance first(CQelSingleInstance::DefaultPath());
     ASSERT_FALSE(first.ForwardToRunningInstance());
 
     CTessaryDlgDlg dialog;
@@ -70,18 +71,6 @@ TEST(CTessaryDlgApp, SecondStartRaisesTheRunningWindowAndTouchesNoFile) {
     qunsetenv("QELTESSARY_HOME");
 }
 
-TEST(CTessaryDlgApp, SingleInstanceNamesArePerUserAndPerProgramHome) {
-    qunsetenv("QELTESSARY_HOME");
-    const QString plain = CQelSingleInstance::DefaultName();
-    EXPECT_TRUE(plain.startsWith("CORVANE_CLIENT_WIN_TESSARY-"));
-    qputenv("QELTESSARY_HOME", "/tmp/one");
-    const QString one = CQelSingleInstance::DefaultName();
-    qputenv("QELTESSARY_HOME", "/tmp/two");
-    EXPECT_NE(CQelSingleInstance::DefaultName(), one);
-    qunsetenv("QELTESSARY_HOME");
-    EXPECT_NE(one, plain);
-}
-
 TEST(CTessaryDlgApp, WithoutADisplaySaysSoInOneLineAndFails) {
     QelAppTestHome home;
     QProcessEnvironment env = ProgramEnvironment(home.path());
@@ -98,4 +87,46 @@ TEST(CTessaryDlgApp, WithoutADisplaySaysSoInOneLineAndFails) {
     EXPECT_TRUE(error.contains("no display")) << error.toStdString();
     EXPECT_TRUE(program.readAllStandardOutput().isEmpty());
     EXPECT_FALSE(std::filesystem::exists(home / "user"));
+}
+
+namespace {
+
+// Starts the program with logging on and waits for its first own log line:
+// by then SIGTERM is watched. Then sends SIGTERM and waits for the end.
+void StartAndTerminate(QProcess& program, const std::string& home) {
+    program.setProcessEnvironment(ProgramEnvironment(home));
+    program.start(QStringLiteral(QEL_APP_BINARY), {QStringLiteral("--log")});
+    ASSERT_TRUE(program.waitForStarted(60000));
+    program.setReadChannel(QProcess::StandardError);
+    QByteArray log;
+    while (!log.contains("Program file:")) {  // Qt may warn before the program logs
+        ASSERT_TRUE(program.waitForReadyRead(60000)) << log.toStdString();
+        log += program.readAllStandardError();
+    }
+    program.terminate();  // SIGTERM
+    ASSERT_TRUE(program.waitForFinished(60000)) << "the program did not end on SIGTERM";
+}
+
+}  // namespace
+
+TEST(CTessaryDlgApp, SigtermSavesTheSettingsAsExitDoes) {
+    QelAppTestHome home;
+    home.WriteConfigEnv(R"({"searchfilter": [{"name": "Docs"}]})");
+    QProcess program;
+    StartAndTerminate(program, home.path());
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    const Json::Value saved = home.ReadUserEnv();
+    EXPECT_TRUE(saved["applastpos"].isObject());
+    for (const char* key : {"aftersearchjob", "searchpathhistory"}) EXPECT_TRUE(saved[key].isArray()) << key;
+}
+
+TEST(CTessaryDlgApp, SigtermWithAFailingSaveStillEndsTheProgram) {
+    QelAppTestHome home;
+    home.WriteFile("user", "a file where the user folder belongs");
+    QProcess program;
+    StartAndTerminate(program, home.path());  // a question box would hold it until the time limit
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    std::ifstream in(home / "user", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "a file where the user folder belongs");
 }

@@ -2,6 +2,8 @@
 // A program folder of its own for one test: config/ and user/ below a fresh
 // folder in /tmp, set as the program folder and removed afterwards.
 
+#include <QByteArray>
+#include <QtGlobal>
 #include <json/json.h>
 #include <stdlib.h>
 
@@ -50,4 +52,31 @@ public:
 
 private:
     std::string m_path;
+};
+
+// Sets an environment variable for one scope, then puts the old value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : m_name(name), m_had(qEnvironmentVariableIsSet(name)) {
+        m_old = qgetenv(name);
+        qputenv(name, QByteArray::fromStdString(value));
+    }
+    // Unsets the variable for the scope.
+    explicit ScopedEnv(const char* name) : m_name(name), m_had(qEnvironmentVariableIsSet(name)) {
+        m_old = qgetenv(name);
+        qunsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_old;
 };
