@@ -1,32 +1,10 @@
 #include "QelHandOffRecord.h"
 
+#include "QelJsonText.h"
+
 namespace qel {
 
 namespace {
-
-void AppendEscaped(std::string& out, const std::string& text) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\b': out += "\\b"; break;
-            case '\f': out += "\\f"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (byte < 0x20) {
-                    out += "\\u00";
-                    out += kHex[byte >> 4];
-                    out += kHex[byte & 0xF];
-                } else {
-                    out += c;
-                }
-        }
-    }
-}
 
 void AppendList(std::string& out, const char* key, const QelStringArray& paths) {
     out += '"';
@@ -37,7 +15,7 @@ void AppendList(std::string& out, const char* key, const QelStringArray& paths) 
         if (!first) out += ',';
         first = false;
         out += '"';
-        AppendEscaped(out, Utf16ToUtf8(path.view()));
+        AppendJsonEscaped(out, Utf16ToUtf8(path.view()));
         out += '"';
     }
     out += ']';

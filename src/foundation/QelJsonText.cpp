@@ -1,6 +1,5 @@
 #include "QelJsonText.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace qel {
@@ -9,26 +8,7 @@ namespace {
 
 void AppendQuoted(std::string& out, const char* text, std::size_t length) {
     out += '"';
-    for (std::size_t i = 0; i < length; ++i) {
-        const char c = text[i];
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-                out += escaped;
-            } else {
-                out += c;  // every other byte as it is, valid UTF-8 or not
-            }
-        }
-    }
+    AppendJsonEscaped(out, std::string_view(text, length));
     out += '"';
 }
 
@@ -204,6 +184,30 @@ private:
 };
 
 }  // namespace
+
+void AppendJsonEscaped(std::string& out, std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (byte < 0x20) {
+                out += "\\u00";
+                out += kHex[byte >> 4];
+                out += kHex[byte & 0xF];
+            } else {
+                out += c;  // every other byte as it is, valid UTF-8 or not
+            }
+        }
+    }
+}
 
 std::string WriteJsonText(const Json::Value& value, bool styled) {
     if (styled) return CStyledWriter().Write(value);

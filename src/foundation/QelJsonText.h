@@ -8,7 +8,14 @@
 
 #include <string>
 
+#include <string_view>
+
 namespace qel {
+// Appends bytes as the inside of a JSON string: the quote, the backslash and
+// control characters escaped (\n, \u001f...), every other byte as it is.
+// The one escaping of every JSON text the program writes by hand.
+void AppendJsonEscaped(std::string& out, std::string_view bytes);
+
 // styled: laid out exactly as Json::StyledWriter lays it out (three-space
 // indent, one member per line, "key" : value, short arrays of scalars on one
 // line as [ 1, 2 ], comments kept), the settings-file form; otherwise one
