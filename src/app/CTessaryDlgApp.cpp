@@ -27,19 +27,21 @@ CTessaryDlgApp::~CTessaryDlgApp() {
 int CTessaryDlgApp::Run() {
     CQelSingleInstance instance(CQelSingleInstance::DefaultPath());
     if (instance.ForwardToRunningInstance()) return 0;
-    // From here on a SIGTERM waits in the pipe until the window's loop runs.
+    // SIGTERM (logout, shutdown, kill) ends every event loop, a message
+    // box's included, also one shown while the window is being made; the
+    // settings are saved once the window's code has unwound, as Exit saves them.
+    bool terminated = false;
     CQelTerminationWatch termination;
+    connect(&termination, &CQelTerminationWatch::TerminationRequested, this, [&terminated] {
+        terminated = true;
+        QCoreApplication::exit(0);
+    });
 
     CQelDirMng::GetInstance()->LogFolders();
     CTessaryDlgDlg dialog;
     connect(&instance, &CQelSingleInstance::RaiseRequested, &dialog, &CTessaryDlgDlg::BringToFront);
-    // Logout or SIGTERM: save as Exit does, ask nothing, and end every event
-    // loop, a message box's included.
-    connect(&termination, &CQelTerminationWatch::TerminationRequested, &dialog, [&dialog] {
-        dialog.SaveForSessionEnd();
-        QCoreApplication::exit(0);
-    });
     connect(this, &QGuiApplication::commitDataRequest, &dialog, [&dialog] { dialog.SaveForSessionEnd(); });
-    dialog.exec();
+    if (!terminated) dialog.exec();
+    if (terminated) dialog.SaveForSessionEnd();
     return 0;
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <sys/stat.h>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTimer>
@@ -129,4 +130,15 @@ TEST(CTessaryDlgApp, SigtermWithAFailingSaveStillEndsTheProgram) {
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     std::ifstream in(home / "user", std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "a file where the user folder belongs");
+}
+
+TEST(CTessaryDlgApp, SigtermDuringTheStartUpWarningEndsTheProgramAndKeepsTheFile) {
+    QelAppTestHome home;
+    std::filesystem::create_directories(home / "user");
+    ASSERT_EQ(::mkfifo((home / "user/env.json").c_str(), 0600), 0);  // warned about, then left alone
+    QProcess program;
+    StartAndTerminate(program, home.path());
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_TRUE(std::filesystem::is_fifo(home / "user/env.json"));
 }
