@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QToolButton>
 
 #include "CQelDirMng.h"
@@ -24,6 +26,7 @@
 #include "QelCtlTypes.h"
 #include "QelFileOps.h"
 #include "QelHandOffRecord.h"
+#include "QelLocalTime.h"
 #include "QelPath.h"
 #include "QelPathHistory.h"
 #include "QelQtConvert.h"
