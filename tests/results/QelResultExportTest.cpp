@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <regex>
 #include <vector>
 
 #include "../fileops/QelTreeFixture.h"
 #include "QelExportFile.h"
 #include "QelListWorkbook.h"
 #include "QelResultListText.h"
+#include "QelXlsxReadBack.h"
 
 namespace {
 
@@ -22,26 +22,6 @@ std::vector<std::u16string> Paths(std::size_t count) {
 
 qel::QelPathAt At(const std::vector<std::u16string>& paths) {
     return [&paths](std::size_t i) { return std::u16string_view(paths[i]); };
-}
-
-// A member of a zip archive, as unzip prints it.
-std::string Unzipped(const std::string& archive, const std::string& member) {
-    std::string out;
-    FILE* pipe = ::popen(("unzip -p '" + archive + "' '" + member + "'").c_str(), "r");
-    if (!pipe) return out;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    ::pclose(pipe);
-    return out;
-}
-
-// Cell reference and text of every text cell of a sheet, in document order.
-std::vector<std::pair<std::string, std::string>> TextCells(const std::string& sheetXml) {
-    static const std::regex cell(R"re(<c r="([A-Z]+[0-9]+)" t="inlineStr"><is><t[^>]*>([^<]*)</t></is></c>)re");
-    std::vector<std::pair<std::string, std::string>> cells;
-    for (auto it = std::sregex_iterator(sheetXml.begin(), sheetXml.end(), cell); it != std::sregex_iterator(); ++it)
-        cells.emplace_back((*it)[1], (*it)[2]);
-    return cells;
 }
 
 }  // namespace
@@ -116,7 +96,7 @@ TEST(ListWorkbook, HoldsTheHeaderThenEveryPathAsEscapedText) {
     const std::string file = dir / "list.xlsx";
     std::string reason;
     ASSERT_TRUE(qel::WriteListWorkbook(Q(file), paths.size(), At(paths), {}, &reason)) << reason;
-    const std::vector<std::pair<std::string, std::string>> expected = {{"A1", "Result List"},
+    const QelSheetCells expected = {{"A1", "Result List"},
                                                                        {"A2", "/a/b&amp;c&lt;d&gt;.txt"},
                                                                        {"A3", "/x/\xC3\xA9\xE5\x86\x99.txt"},
                                                                        {"A4", "/bad\xEF\xBF\xBD"}};
@@ -132,17 +112,16 @@ TEST(ListWorkbook, ContinuesOnFurtherSheetsEachWithTheHeader) {
     layout.header = "Folders and files";
     layout.rowsPerSheet = 3;  // the header and two paths
     ASSERT_TRUE(qel::WriteListWorkbook(Q(file), paths.size(), At(paths), layout));
-    using Cells = std::vector<std::pair<std::string, std::string>>;
     EXPECT_EQ(TextCells(Unzipped(file, "xl/worksheets/sheet1.xml")),
-              (Cells{{"A1", "Folders and files"}, {"A2", "/r/f0"}, {"A3", "/r/f1"}}));
+              (QelSheetCells{{"A1", "Folders and files"}, {"A2", "/r/f0"}, {"A3", "/r/f1"}}));
     EXPECT_EQ(TextCells(Unzipped(file, "xl/worksheets/sheet2.xml")),
-              (Cells{{"A1", "Folders and files"}, {"A2", "/r/f2"}, {"A3", "/r/f3"}}));
-    EXPECT_EQ(TextCells(Unzipped(file, "xl/worksheets/sheet3.xml")), (Cells{{"A1", "Folders and files"}, {"A2", "/r/f4"}}));
+              (QelSheetCells{{"A1", "Folders and files"}, {"A2", "/r/f2"}, {"A3", "/r/f3"}}));
+    EXPECT_EQ(TextCells(Unzipped(file, "xl/worksheets/sheet3.xml")), (QelSheetCells{{"A1", "Folders and files"}, {"A2", "/r/f4"}}));
     EXPECT_EQ(Unzipped(file, "xl/worksheets/sheet4.xml"), "");
 
     // An empty list still gives a sheet with its header.
     ASSERT_TRUE(qel::WriteListWorkbook(Q(dir / "empty.xlsx"), 0, At(paths)));
-    EXPECT_EQ(TextCells(Unzipped(dir / "empty.xlsx", "xl/worksheets/sheet1.xml")), (Cells{{"A1", "Result List"}}));
+    EXPECT_EQ(TextCells(Unzipped(dir / "empty.xlsx", "xl/worksheets/sheet1.xml")), (QelSheetCells{{"A1", "Result List"}}));
 }
 
 TEST(ListWorkbook, AFolderThatCannotTakeTheFileFails) {
