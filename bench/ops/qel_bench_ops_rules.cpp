@@ -40,8 +40,9 @@ double MsSince(Clock::time_point start) {
 // Every file (and link) of the tree as a result row, in walk order.
 QelResultRows FileRows(const std::string& tree) {
     QelResultRows rows;
+    std::error_code error;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(tree)) {
-        if (!entry.is_directory(std::error_code()) || entry.is_symlink())
+        if (!entry.is_directory(error) || entry.is_symlink())
             qel::AppendResultRow(rows, qel::Utf8ToUtf16(entry.path().native()), false);
     }
     return rows;
