@@ -119,8 +119,10 @@ int BenchTxt(const std::string& tree, int rounds) {
     for (int r = 0; r < rounds; ++r) {
         auto start = Clock::now();
         QelString path;
-        if (qel::WriteNewFile(folder, u"ours", u".txt", qel::MakeResultListText(rows.size(), pathAt), path) != 0)
-            std::perror("ours");
+        const auto content = [&](const qel::QelTextSink& write) {
+            return qel::ProduceResultListText(rows.size(), pathAt, write);
+        };
+        if (qel::WriteNewFile(folder, u"ours", u".txt", content, path) != 0) std::perror("ours");
         ours.push_back(MsSince(start));
         std::filesystem::remove(path.ToFileName());
 

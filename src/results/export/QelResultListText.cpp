@@ -39,23 +39,42 @@ void AppendWithCrLf(std::string& out, std::u16string_view text) {
 
 }  // namespace
 
-std::string MakeResultListText(std::size_t count, const QelPathAt& pathAt, const QelLineSink& onLine) {
+bool ProduceResultListText(std::size_t count, const QelPathAt& pathAt, const QelTextSink& sink,
+                           const QelLineSink& onLine) {
     const int digits = DecimalDigits(count);
-    std::string text;
-    text.reserve(kHeader.size() + 2 + count * 96);
-    text.append(kHeader).append("\r\n");
+    std::string piece;
+    piece.reserve(kTextPieceSize + 4096);
+    piece.append(kHeader).append("\r\n");
     std::u16string line;
     for (std::size_t i = 0; i < count; ++i) {
         const std::u16string_view path = pathAt(i);
-        const std::size_t lineStart = text.size();
-        AppendNumber(text, i, digits);
+        const std::size_t lineStart = piece.size();
+        AppendNumber(piece, i, digits);
         if (onLine) {
-            line = Utf8ToUtf16(std::string_view(text).substr(lineStart));
+            line = Utf8ToUtf16(std::string_view(piece).substr(lineStart));
             onLine(line.append(path));
         }
-        AppendWithCrLf(text, path);
-        text.append("\r\n");
+        AppendWithCrLf(piece, path);
+        piece.append("\r\n");
+        // The same buffer again and again: fresh memory for a whole large
+        // list would cost more than the writing itself.
+        if (piece.size() >= kTextPieceSize) {
+            if (!sink(piece)) return false;
+            piece.clear();
+        }
     }
+    return piece.empty() || sink(piece);
+}
+
+std::string MakeResultListText(std::size_t count, const QelPathAt& pathAt, const QelLineSink& onLine) {
+    std::string text;
+    ProduceResultListText(
+        count, pathAt,
+        [&text](std::string_view piece) {
+            text.append(piece);
+            return true;
+        },
+        onLine);
     return text;
 }
 
