@@ -26,13 +26,22 @@ int DecimalDigits(std::size_t n) {
 
 // Appends text as UTF-8 with each LF stored as CR LF.
 void AppendWithCrLf(std::string& out, std::u16string_view text) {
+    // Plain ASCII without a line feed, nearly every path, goes over in one tight pass.
+    const std::size_t at = out.size();
+    out.resize(at + text.size());
+    char* const ascii = out.data() + at;
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] < 0x80 && text[i] != u'\n'; ++i) ascii[i] = static_cast<char>(text[i]);
+    out.resize(at + i);
+    if (i == text.size()) return;
+
     const std::size_t start = out.size();
-    AppendUtf16AsUtf8(out, text);
-    if (out.find('\n', start) == std::string::npos) return;  // the usual case: no line feed in a name
+    AppendUtf16AsUtf8(out, text.substr(i));
+    if (out.find('\n', start) == std::string::npos) return;
     std::string converted;
-    for (std::size_t i = start; i < out.size(); ++i) {
-        if (out[i] == '\n') converted.push_back('\r');
-        converted.push_back(out[i]);
+    for (std::size_t k = start; k < out.size(); ++k) {
+        if (out[k] == '\n') converted.push_back('\r');
+        converted.push_back(out[k]);
     }
     out.replace(start, std::string::npos, converted);
 }
