@@ -8,6 +8,9 @@
 #include "QelString.h"
 
 namespace qel {
+// Writes all of bytes to fd, going on after short writes and interruptions;
+// false with errno set when the rest cannot be written.
+bool WriteAll(int fd, std::string_view bytes);
 // A symbolic link at path is followed: the file it finally leads to is
 // replaced and the link stays. Refused (false, errno set, nothing touched):
 // a final target that exists but is not a regular file (a device, a FIFO, a

@@ -10,25 +10,10 @@
 
 #include "CQelImgMngr.h"
 #include "CQelMessageBox.h"
+#include "QelDarkListLook.h"
 #include "QelQtConvert.h"
 
 namespace {
-// The dark look the program's lists share.
-void ApplyDarkListLook(QTreeWidget* list) {
-    QPalette palette = list->palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-        palette.setColor(group, QPalette::Base, QColor(43, 43, 43));
-        palette.setColor(group, QPalette::AlternateBase, QColor(63, 63, 63));
-        palette.setColor(group, QPalette::Text, QColor(81, 156, 214));
-    }
-    list->setPalette(palette);
-    list->setAlternatingRowColors(true);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    QFont font(QStringLiteral("MS Shell Dlg"));
-    font.setPixelSize(12);
-    list->setFont(font);
-}
-
 // Buttons that must not fire on Enter: only Add reacts to it, from the search-string box.
 QPushButton* MakeButton(const QString& text, const QString& name, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
