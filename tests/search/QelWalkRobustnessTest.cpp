@@ -42,16 +42,20 @@ private:
     std::function<void()> m_f;
 };
 
-// A walk with a chosen descriptor budget, with or without the read-ahead helper.
+// A walk with a chosen descriptor budget, with or without the read-ahead
+// helper. Links are followed, so that folders whose ".." lies elsewhere must
+// be reopened too.
 SearchOutcome WalkWithBudget(const QelString& root, const QelStringArray& names, const QelStringArray& exts,
                              const QelStringArray& folders, int budget, IQelFileMngEventDelegate* delegate = nullptr,
                              bool readAhead = false) {
     SearchOutcome out;
     const CQelSearchCriteria criteria(names, exts, folders);
     CQelSearchResults results(criteria, root, out.files, out.folders, delegate);
+    QelWalkOptions options;
+    options.followLinks = true;
     std::unique_ptr<CQelReadAhead> helper;
-    if (readAhead) helper = std::make_unique<CQelReadAhead>(true);
-    CQelTreeWalker walker(true, budget, helper.get());
+    if (readAhead) helper = std::make_unique<CQelReadAhead>(options);
+    CQelTreeWalker walker(options, budget, helper.get());
     walker.Walk(root.ToFileName(), results);
     return out;
 }
@@ -257,8 +261,8 @@ TEST(WalkVanishing, FoldersRemovedDuringTheWalkAreSkipped) {
         const CQelSearchCriteria criteria(Strings({u"hit"}), {}, {});
         CQelSearchResults results(criteria, t.RootString(), got.files, got.folders, &d);
         std::unique_ptr<CQelReadAhead> helper;
-        if (readAhead) helper = std::make_unique<CQelReadAhead>(true);
-        CQelTreeWalker walker(true, CQelTreeWalker::kDefaultDescriptorBudget, helper.get());
+        if (readAhead) helper = std::make_unique<CQelReadAhead>(QelWalkOptions{});
+        CQelTreeWalker walker(QelWalkOptions{}, CQelTreeWalker::kDefaultDescriptorBudget, helper.get());
         walker.Walk(t.Root(), results);
 
         ASSERT_TRUE(removed);
