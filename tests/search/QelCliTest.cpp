@@ -281,6 +281,78 @@ TEST_F(Cli, OutputLongerThanTheBufferStaysWholeAndInOrder) {
     }
 }
 
+TEST_F(Cli, LinksAreFilesUnlessFollowed) {
+    t.Link("src", "srclink");
+    t.Link("/proc", "procl");
+    CliRun run = RunCli({"search", t.Root(), "--name", "deep", "--name", "link", "--name", "cpuinfo"});
+    std::vector<std::string> lines = Split(run.out, '\n');
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{t.Path("src/src/deep.txt"), t.Path("srclink")}));
+    for (const char* follow : {"-L", "--follow"}) {
+        run = RunCli({"search", follow, t.Root(), "--name", "deep", "--folder", "srclink", "--name", "cpuinfo"});
+        lines = Split(run.out, '\n');
+        std::sort(lines.begin(), lines.begin() + 2);
+        // proc is a pseudo file system: not entered even through a followed link.
+        EXPECT_EQ(lines, (std::vector<std::string>{t.Path("src/src/deep.txt"), t.Path("srclink/src/deep.txt"),
+                                                    t.Path("srclink")}))
+            << follow;
+    }
+}
+
+TEST_F(Cli, ARootOnAPseudoFileSystemIsSearched) {
+    if (access("/proc/sys/fs/file-max", F_OK) != 0) GTEST_SKIP() << "no /proc here";
+    const CliRun run = RunCli({"search", "/proc/sys/fs", "--no-sub", "--name", "file-max"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "/proc/sys/fs/file-max\n");
+}
+
+// Mount points made in a mount namespace of the test's own, so they vanish
+// with the command: proc bound at p, a tmpfs at tm, a devtmpfs at dev.
+class CliMounts : public Cli {
+protected:
+    void SetUp() override {
+        Cli::SetUp();
+        for (const char* dir : {"p", "tm", "dev"}) t.Dir(dir);
+        m_script = "R='" + t.Root() + "' && mount --bind /proc \"$R/p\" && mount -t tmpfs none \"$R/tm\" && "
+                   ": > \"$R/tm/inner.txt\" && mount -t devtmpfs none \"$R/dev\"";
+        if (RunCommand({"unshare", "-m", "--propagation", "private", "sh", "-c", m_script}).status != 0)
+            GTEST_SKIP() << "mounting in a mount namespace needs root (CAP_SYS_ADMIN) and util-linux's unshare";
+    }
+    CliRun RunMounted(const std::vector<std::string>& args) {
+        std::vector<std::string> command{"unshare", "-m", "--propagation", "private", "sh", "-c",
+                                         m_script + " && exec \"$0\" \"$@\"", QEL_CLI_PATH};
+        command.insert(command.end(), args.begin(), args.end());
+        return RunCommand(command);
+    }
+    std::string m_script;
+};
+
+TEST_F(CliMounts, PseudoFileSystemsAreNotEnteredAndXdevStaysOnTheRootsOne) {
+    const std::vector<std::string> query = {"--name", "cpuinfo", "--name", "inner", "--name", "null",
+                                            "--folder", "p", "--folder", "tm", "--folder", "dev"};
+    std::vector<std::string> args{"search", t.Root()};
+    args.insert(args.end(), query.begin(), query.end());
+    const std::vector<std::string> mountPoints = {t.Path("dev"), t.Path("p"), t.Path("tm")};
+
+    CliRun run = RunMounted(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> lines = Split(run.out, '\n');
+    ASSERT_EQ(lines.size(), 4u) << run.out;
+    EXPECT_EQ(lines[0], t.Path("tm/inner.txt"));  // a tmpfs is the user's
+    std::sort(lines.begin() + 1, lines.end());
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.end()), mountPoints);
+
+    args.push_back("--xdev");
+    run = RunMounted(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    lines = Split(run.out, '\n');
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, mountPoints);  // listed, none entered
+
+    run = RunMounted({"search", t.Path("p"), "--no-sub", "--name", "cpuinfo"});
+    EXPECT_EQ(run.out, t.Path("p/cpuinfo") + "\n");
+}
+
 class CliFilter : public Cli {
 protected:
     void WriteEnv(const std::string& tree, const std::string& json) {
