@@ -1,8 +1,9 @@
 #pragma once
-// A second thread that walks sub-trees ahead of the main walk.
+// Helper threads that walk sub-trees ahead of the main walk.
 //
 // The main walk hands over sub-folders it will reach only later (Post); the
-// helper walks each of them in turn and records its reports. When the main
+// helpers take them in turn, each walking one at a time, and record their
+// reports. When the main
 // walk arrives at a handed-over folder it replays the recording in place
 // (Replay), following the helper if it is still at work there; a folder the
 // helper has not started yet is taken back and walked by the main walk
@@ -32,7 +33,8 @@ public:
     static constexpr std::size_t kMaxBuffered = 64u << 20;
     static constexpr int kHelperDescriptorBudget = 16;
 
-    explicit CQelReadAhead(const QelWalkOptions& options);
+    // threads: how many helpers walk at the same time (at least one).
+    CQelReadAhead(const QelWalkOptions& options, int threads);
     ~CQelReadAhead();
     CQelReadAhead(const CQelReadAhead&) = delete;
     CQelReadAhead& operator=(const CQelReadAhead&) = delete;
@@ -73,7 +75,6 @@ private:
     std::size_t m_buffered = 0;                          // guarded
     bool m_stop = false;                                 // guarded
     std::atomic<bool> m_abort{false};                    // makes the helper's current walk stop short
-    bool m_running = false;                              // guarded: the helper is inside a task
     std::atomic<bool> m_idle{true};
-    std::thread m_thread;
+    std::vector<std::thread> m_threads;
 };

@@ -28,7 +28,12 @@ bool SameFolder(int fd, QelFolderId id) {
 }  // namespace
 
 CQelTreeWalker::CQelTreeWalker(const QelWalkOptions& options, int descriptorBudget, CQelReadAhead* readAhead)
-    : m_options(options), m_budget(descriptorBudget < 1 ? 1 : descriptorBudget), m_readAhead(readAhead) {}
+    : m_options(options),
+      m_keepReading([this] {
+          if (!m_visitor->KeepGoingWhileWaiting()) m_stopped = true;
+          return !m_stopped;
+      }),
+      m_budget(descriptorBudget < 1 ? 1 : descriptorBudget), m_readAhead(readAhead) {}
 
 CQelTreeWalker::~CQelTreeWalker() { Reset(); }
 
@@ -59,7 +64,7 @@ int CQelTreeWalker::Walk(const std::string& root, IQelWalkVisitor& visitor) {
     m_anchorFd = OpenDir(fd, ".", kDirFlags, 0);
     int error = 0;
     if (PushFrame(fd, 0, QelFolderId{st.st_dev, st.st_ino}, true, true)) Run();
-    else error = m_rootError;
+    else if (!m_stopped) error = m_rootError;
     Reset();
     return error;
 }
@@ -177,7 +182,7 @@ void CQelTreeWalker::Descend(const QelDirEntry& entry, std::size_t at, QelFolder
 // be read or is a folder already on the path.
 bool CQelTreeWalker::PushFrame(int fd, std::size_t nameAt, QelFolderId expected, bool viaLink, bool identityChecked) {
     const std::size_t begin = m_listing.Level();
-    if (!m_listing.ReadAll(fd)) {
+    if (!m_listing.ReadAll(fd, m_keepReading)) {
         m_rootError = errno;
         close(fd);
         return false;

@@ -29,6 +29,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -108,6 +109,7 @@ private:
     void Reset();
 
     const QelWalkOptions m_options;
+    const std::function<bool()> m_keepReading;  // asked while a large folder is read
     bool m_stopOnShortage = false;
     bool m_shortage = false;  // stopped for lack of descriptors, or told to
     bool m_stopped = false;   // the visitor said no

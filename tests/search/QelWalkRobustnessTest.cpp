@@ -54,7 +54,7 @@ SearchOutcome WalkWithBudget(const QelString& root, const QelStringArray& names,
     QelWalkOptions options;
     options.followLinks = true;
     std::unique_ptr<CQelReadAhead> helper;
-    if (readAhead) helper = std::make_unique<CQelReadAhead>(options);
+    if (readAhead) helper = std::make_unique<CQelReadAhead>(options, 1);
     CQelTreeWalker walker(options, budget, helper.get());
     walker.Walk(root.ToFileName(), results);
     return out;
@@ -261,7 +261,7 @@ TEST(WalkVanishing, FoldersRemovedDuringTheWalkAreSkipped) {
         const CQelSearchCriteria criteria(Strings({u"hit"}), {}, {});
         CQelSearchResults results(criteria, t.RootString(), got.files, got.folders, &d);
         std::unique_ptr<CQelReadAhead> helper;
-        if (readAhead) helper = std::make_unique<CQelReadAhead>(QelWalkOptions{});
+        if (readAhead) helper = std::make_unique<CQelReadAhead>(QelWalkOptions{}, 1);
         CQelTreeWalker walker(QelWalkOptions{}, CQelTreeWalker::kDefaultDescriptorBudget, helper.get());
         walker.Walk(t.Root(), results);
 
