@@ -29,8 +29,8 @@ struct CQelReadAhead::Task {
     CQelWalkRecording recording;
 };
 
-CQelReadAhead::CQelReadAhead(const QelWalkOptions& options, int threads) : m_options(options) {
-    for (int i = 0; i < std::max(threads, 1); ++i) m_threads.emplace_back([this] { Run(); });
+CQelReadAhead::CQelReadAhead(const QelWalkOptions& options) : m_options(options) {
+    m_thread = std::thread([this] { Run(); });
 }
 
 CQelReadAhead::~CQelReadAhead() { ReleaseDescriptors(); }
@@ -46,7 +46,7 @@ bool CQelReadAhead::ReleaseDescriptors() {
         UpdateIdle();
     }
     m_wake.notify_all();
-    for (std::thread& thread : m_threads) thread.join();
+    m_thread.join();
     return true;
 }
 
@@ -77,7 +77,7 @@ void CQelReadAhead::Post(std::size_t frameIndex, int parentFd, const std::vector
         UpdateIdle();
     }
     mine.insert(mine.begin(), std::make_move_iterator(made.begin()), std::make_move_iterator(made.end()));
-    m_wake.notify_all();
+    m_wake.notify_one();
 }
 
 QelReplay CQelReadAhead::Replay(std::size_t frameIndex, std::size_t offset, IQelWalkVisitor& visitor,
@@ -105,7 +105,7 @@ QelReplay CQelReadAhead::Replay(std::size_t frameIndex, std::size_t offset, IQel
         if (outcome == QelReplay::kStopped) Abandon(std::move(task));
         else m_buffered -= task->recording.Size();
     }
-    m_wake.notify_all();
+    m_wake.notify_one();
     return outcome;
 }
 

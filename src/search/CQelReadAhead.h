@@ -1,9 +1,8 @@
 #pragma once
-// Helper threads that walk sub-trees ahead of the main walk.
+// A second thread that walks sub-trees ahead of the main walk.
 //
 // The main walk hands over sub-folders it will reach only later (Post); the
-// helpers take them in turn, each walking one at a time, and record their
-// reports. When the main
+// helper walks each of them in turn and records its reports. When the main
 // walk arrives at a handed-over folder it replays the recording in place
 // (Replay), following the helper if it is still at work there; a folder the
 // helper has not started yet is taken back and walked by the main walk
@@ -33,8 +32,7 @@ public:
     static constexpr std::size_t kMaxBuffered = 64u << 20;
     static constexpr int kHelperDescriptorBudget = 16;
 
-    // threads: how many helpers walk at the same time (at least one).
-    CQelReadAhead(const QelWalkOptions& options, int threads);
+    explicit CQelReadAhead(const QelWalkOptions& options);
     ~CQelReadAhead();
     CQelReadAhead(const CQelReadAhead&) = delete;
     CQelReadAhead& operator=(const CQelReadAhead&) = delete;
@@ -76,5 +74,5 @@ private:
     bool m_stop = false;                                 // guarded
     std::atomic<bool> m_abort{false};                    // makes the helper's current walk stop short
     std::atomic<bool> m_idle{true};
-    std::vector<std::thread> m_threads;
+    std::thread m_thread;
 };

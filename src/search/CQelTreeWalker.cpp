@@ -8,9 +8,17 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "CQelPrefetch.h"
 #include "CQelReadAhead.h"
 
 namespace {
+
+// Windows of folders read: when reading them took longer than kColdRead each
+// on average in kColdWindows windows in a row, the disk is being waited for
+// (a single slow window is more likely a busy machine).
+constexpr int kReadWindow = 32;
+constexpr int kColdWindows = 3;
+constexpr auto kColdRead = std::chrono::microseconds(150);
 
 constexpr int kDirFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY;
 
@@ -38,6 +46,10 @@ CQelTreeWalker::CQelTreeWalker(const QelWalkOptions& options, int descriptorBudg
 CQelTreeWalker::~CQelTreeWalker() { Reset(); }
 
 void CQelTreeWalker::Reset() {
+    m_prefetch.reset();
+    m_readWait = {};
+    m_reads = 0;
+    m_slowWindows = 0;
     for (Frame& f : m_frames) CloseFrame(f);
     m_frames.clear();
     m_listing.Truncate(0);
@@ -170,9 +182,12 @@ void CQelTreeWalker::ResumeLive(const QelDirEntry& entry, std::size_t at, QelFol
 void CQelTreeWalker::Descend(const QelDirEntry& entry, std::size_t at, QelFolderId expected, bool viaLink) {
     const std::size_t index = m_frames.size() - 1;
     if (!EnsureDescriptor(index, -1)) return;
+    const auto start = std::chrono::steady_clock::now();
     const int fd = OpenDir(m_frames[index].fd, entry.name.data(), kDirFlags | (viaLink ? 0 : O_NOFOLLOW), index);
     if (fd < 0) return;  // vanished or unreadable: skipped
-    if (!PushFrame(fd, at, expected, viaLink, false)) return;
+    const bool pushed = PushFrame(fd, at, expected, viaLink, false);
+    if (m_readAhead && !m_prefetch) NoteRead(std::chrono::steady_clock::now() - start);
+    if (!pushed) return;
     // Reading the listing may have moved the arena: take the name afresh.
     std::size_t unused = 0;
     m_visitor->OnEnter(m_listing.EntryAt(at, &unused).name);
@@ -382,4 +397,14 @@ bool CQelTreeWalker::StatsAsFolder(int dirFd, const char* name, QelFolderId& tar
         return false;
     target = QelFolderId{st.st_dev, st.st_ino};
     return true;
+}
+
+void CQelTreeWalker::NoteRead(std::chrono::steady_clock::duration took) {
+    m_readWait += took;
+    if (++m_reads < kReadWindow) return;
+    m_slowWindows = m_readWait > kReadWindow * kColdRead ? m_slowWindows + 1 : 0;
+    if (m_slowWindows >= kColdWindows && m_anchorFd >= 0)
+        m_prefetch = std::make_unique<CQelPrefetch>(m_anchorFd, m_boundary->RootDevice());
+    m_readWait = {};
+    m_reads = 0;
 }

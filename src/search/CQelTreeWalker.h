@@ -28,8 +28,10 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,6 +44,7 @@
 #include "QelWalkTypes.h"
 
 class CQelReadAhead;
+class CQelPrefetch;
 
 class CQelTreeWalker {
 public:
@@ -107,6 +110,7 @@ private:
     bool MayEnter(int fd, dev_t dev);
     bool StatsAsFolder(int dirFd, const char* name, QelFolderId& target) const;
     void Reset();
+    void NoteRead(std::chrono::steady_clock::duration took);
 
     const QelWalkOptions m_options;
     const std::function<bool()> m_keepReading;  // asked while a large folder is read
@@ -115,6 +119,12 @@ private:
     bool m_stopped = false;   // the visitor said no
     int m_rootError = 0;      // errno of the last listing that could not be read
     std::optional<CQelFileSystemBoundary> m_boundary;  // set for each walk
+    // Main walk only: once reading folders is seen to wait on the disk, the
+    // prefetch threads warm the cache ahead of it.
+    std::unique_ptr<CQelPrefetch> m_prefetch;
+    std::chrono::steady_clock::duration m_readWait{};  // spent reading the folders of this window
+    int m_reads = 0;                                  // folders read in this window
+    int m_slowWindows = 0;                            // slow windows in a row
     const std::atomic<bool>* m_abort = nullptr;
     const int m_budget;
     CQelReadAhead* const m_readAhead;

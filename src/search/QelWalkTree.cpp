@@ -1,6 +1,5 @@
 #include "QelWalkTree.h"
 
-#include <cstdlib>
 #include <memory>
 #include <thread>
 
@@ -13,7 +12,7 @@ QelWalkResult WalkTree(const std::string& root, const QelWalkOptions& options, I
     // Sub-trees are read ahead on a second core when there is one.
     std::unique_ptr<CQelReadAhead> readAhead;
     if (options.includeSubFolders && std::thread::hardware_concurrency() > 1)
-        readAhead = std::make_unique<CQelReadAhead>(options, getenv("QEL_RA") ? atoi(getenv("QEL_RA")) : 1);
+        readAhead = std::make_unique<CQelReadAhead>(options);
     CQelTreeWalker walker(options, CQelTreeWalker::kDefaultDescriptorBudget, readAhead.get());
     QelWalkResult result;
     result.rootError = walker.Walk(root, visitor);

@@ -1,6 +1,7 @@
 #pragma once
 // One walk of a folder tree as the program runs it: with a read-ahead
-// helper thread when sub-folders are searched on a machine with a second core.
+// helper thread when sub-folders are searched on a machine with a second
+// core, and prefetch threads when the walk turns out to wait on the disk.
 
 #include <string>
 
