@@ -7,7 +7,6 @@
 #include <json/json.h>
 
 #include <string>
-
 #include <string_view>
 
 namespace qel {
