@@ -43,8 +43,9 @@ public:
     QelASQMTPool(const QelASQMTPool&) = delete;
     QelASQMTPool& operator=(const QelASQMTPool&) = delete;
 
+    // The dispatcher stops first: a worker finishing while the others are
+    // being stopped must not pick up a queued item.
     virtual ~QelASQMTPool() {
-        for (auto& worker : m_workers) worker->Stop();
         {
             std::lock_guard<std::mutex> lock(m_poolLock);
             m_running = false;
@@ -52,6 +53,7 @@ public:
             m_changed.notify_all();
         }
         m_dispatcher.join();
+        for (auto& worker : m_workers) worker->Stop();
     }
 
     // Starts every worker with a copy of handler, then hands over what was queued.
@@ -65,12 +67,17 @@ public:
     // Hands item to an idle worker or queues it. Never waits for a handler.
     void Submit(T item) {
         std::lock_guard<std::mutex> lock(m_poolLock);
-        if (m_queue.GetCount() == 0 && HandToIdleWorker(item)) return;
+        if (!m_stopping && m_queue.GetCount() == 0 && HandToIdleWorker(item)) return;
         m_queue.PushBack(std::move(item));
         m_changed.notify_all();
     }
 
     std::size_t GetQueuedCount() const { return m_queue.GetCount(); }
+    // True from Start until destruction begins.
+    bool IsRunning() const {
+        std::lock_guard<std::mutex> lock(m_poolLock);
+        return m_running;
+    }
     // The thread of worker index (0 to 3), for diagnostics and tests.
     std::thread::id GetWorkerThreadId(int index) const { return m_workers.at(index)->GetThreadId(); }
 

@@ -194,9 +194,7 @@ QelHttpTransfer::Attempt QelHttpTransfer::RunAttempt() {
 QelHttpTransfer::Attempt QelHttpTransfer::Judge(CURLcode code) {
     if (code != CURLE_OK) {
         m_lastError = code;
-        curl_off_t connectTime = 0;
-        curl_easy_getinfo(m_curl, CURLINFO_CONNECT_TIME_T, &connectTime);
-        return connectTime == 0 && m_status == 0 ? Attempt::kUnreached : Attempt::kFailed;
+        return ReachedServer(code) ? Attempt::kFailed : Attempt::kUnreached;
     }
     ReportProgress();
     if (m_kind == QelHttpResponseKind::kFile) {
@@ -213,6 +211,20 @@ QelHttpTransfer::Attempt QelHttpTransfer::Judge(CURLcode code) {
         return Attempt::kFailed;
     }
     return Attempt::kDone;
+}
+
+bool QelHttpTransfer::ReachedServer(CURLcode code) const {
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_CONNECT: return false;
+    case CURLE_OPERATION_TIMEDOUT: {
+        curl_off_t connectTime = 0;
+        curl_easy_getinfo(m_curl, CURLINFO_CONNECT_TIME_T, &connectTime);
+        return connectTime > 0;
+    }
+    default: return true;
+    }
 }
 
 void QelHttpTransfer::UseUserProxy() {

@@ -95,6 +95,7 @@ private:
     void Configure(const std::string& headerLines);
     Attempt RunAttempt();
     Attempt Judge(CURLcode code);
+    bool ReachedServer(CURLcode code) const;  // after a failed attempt
     void UseUserProxy();
     void ReportProgress();
 

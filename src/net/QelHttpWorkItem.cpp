@@ -6,11 +6,23 @@
 
 namespace {
 constexpr const char16_t* kLogTag = u"[QelCliComm] ";
+thread_local int t_currentResult = 0;
+
+// Publishes a result to the callback running on this thread for its duration.
+class CurrentResultScope {
+public:
+    explicit CurrentResultScope(int result) { t_currentResult = result; }
+    ~CurrentResultScope() { t_currentResult = 0; }
+    CurrentResultScope(const CurrentResultScope&) = delete;
+    CurrentResultScope& operator=(const CurrentResultScope&) = delete;
+};
 
 bool IsFileDownload(const QelHttpRequestParams& p) {
     return p.reqtype == static_cast<int>(QelHttpReqType::kGet) && p.datatype == static_cast<int>(QelHttpDataType::kFile);
 }
 }  // namespace
+
+int QelHttpWorkItem::CurrentResult() { return t_currentResult; }
 
 void QelHttpWorkItem::SetParameters(QelHttpRequestParams params, const QelHttpTransferOptions& options) {
     if (!m_transfer) m_transfer = std::make_unique<QelHttpTransfer>();
@@ -73,15 +85,16 @@ void QelHttpWorkItem::Deliver(int result) {
     if (result == qel::http::kDone && IsFileDownload(m_params)) {
         // Its length is what arrived: the transfer has checked it against Content-Length.
         m_download = m_transfer->GetRawResponse();
-        Call(kQelHttpResult, m_download.data(), static_cast<int>(m_download.size()));
+        Call(kQelHttpResult, m_download.data(), static_cast<int>(m_download.size()), result);
         return;
     }
     m_responseText = result == qel::http::kDone ? m_transfer->GetResponseText() : qel::http::ErrorDocument(result);
-    Call(kQelHttpResult, m_responseText.c_str(), m_responseText.GetLength());
+    Call(kQelHttpResult, m_responseText.c_str(), m_responseText.GetLength(), result);
 }
 
-void QelHttpWorkItem::Call(int kind, const void* response, int length) const {
+void QelHttpWorkItem::Call(int kind, const void* response, int length, int result) const {
     if (!m_params.callback || !m_params.context) return;
+    CurrentResultScope scope(result);
     const std::vector<char>& body = m_params.requestBody;
     m_params.callback(m_params.context, m_params.reqtype, m_params.datatype, m_descriptor.c_str(),
                       m_descriptor.GetLength(), kind, reinterpret_cast<const unsigned char*>(body.data()),

@@ -58,6 +58,12 @@ public:
     // (nothing is sent and no callback is made).
     bool Process();
 
+    // Inside a kind 0 callback: the exchange's result, 1 for a delivered
+    // response or download, else the code of the error document delivered
+    // (-999 to -994), so a download callback can tell bytes from a failure.
+    // 0 on a thread that is not in a kind 0 callback.
+    static int CurrentResult();
+
     const QelString& GetDescriptor() const { return m_descriptor; }
     const QelString& GetResponseText() const { return m_responseText; }
     const std::string& GetDownload() const { return m_download; }
@@ -66,7 +72,7 @@ private:
     int Exchange();
     int SendMultipart();
     void Deliver(int result);
-    void Call(int kind, const void* response, int length) const;
+    void Call(int kind, const void* response, int length, int result = 0) const;
     void LogLine(const char16_t* what, int contentsLength) const;
     static void OnProgress(void* self, int percent);
 
