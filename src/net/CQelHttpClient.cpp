@@ -4,6 +4,18 @@
 
 namespace {
 QelSingletonSlot<CQelHttpClient> g_client;
+
+QelHttpRequestParams RequestOf(QelHttpReqType reqtype, QelHttpDataType datatype, const QelString& httpconhead,
+                               const QelString& onlyreturn, QelHttpCallback callback, void* context) {
+    QelHttpRequestParams params;
+    params.httpConHead = httpconhead;
+    params.reqtype = static_cast<int>(reqtype);
+    params.datatype = static_cast<int>(datatype);
+    params.onlyReturn = onlyreturn;
+    params.callback = callback;
+    params.context = context;
+    return params;
+}
 }  // namespace
 
 CQelHttpClient* CQelHttpClient::GetInstance() {
@@ -29,18 +41,13 @@ int CQelHttpClient::AddSession(int index, const QelString& baseUrl) {
 
 int CQelHttpClient::PostForm(const QelString& path, const QelString& httpconhead, const QelHttpFormFields& fields,
                              const QelString& onlyreturn, QelHttpCallback callback, void* context) {
+    QelHttpRequestParams params =
+        RequestOf(QelHttpReqType::kPost, QelHttpDataType::kForm, httpconhead, onlyreturn, callback, context);
+    params.fields = fields;
     std::lock_guard<std::mutex> lock(m_mutex);
-    QelHttpRequestParams params;
     if (!ComposeUrl(kApiSession, path, params.url)) return -1;
     QelHttpWorkItem* item = AllocateItem();
     if (!item) return -1;
-    params.httpConHead = httpconhead;
-    params.reqtype = static_cast<int>(QelHttpReqType::kPost);
-    params.datatype = static_cast<int>(QelHttpDataType::kForm);
-    params.fields = fields;
-    params.onlyReturn = onlyreturn;
-    params.callback = callback;
-    params.context = context;
     return Queue(item, std::move(params));
 }
 
@@ -49,16 +56,11 @@ int CQelHttpClient::DownloadFiles(const QelStringArray& paths, const QelString& 
     std::unique_lock<std::mutex> lock(m_mutex);
     int last = -1;
     for (const QelString& path : paths) {
-        QelHttpRequestParams params;
+        QelHttpRequestParams params =
+            RequestOf(QelHttpReqType::kGet, QelHttpDataType::kFile, httpconhead, onlyreturn, callback, context);
         if (path.IsEmpty() || !ComposeUrl(kFileSession, path, params.url)) continue;
         QelHttpWorkItem* item = nullptr;
         m_itemFreed.wait(lock, [&] { return (item = AllocateItem()) != nullptr; });
-        params.httpConHead = httpconhead;
-        params.reqtype = static_cast<int>(QelHttpReqType::kGet);
-        params.datatype = static_cast<int>(QelHttpDataType::kFile);
-        params.onlyReturn = onlyreturn;
-        params.callback = callback;
-        params.context = context;
         last = Queue(item, std::move(params));
     }
     return last;

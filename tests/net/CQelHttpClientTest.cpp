@@ -12,6 +12,7 @@
 #include "CQelHttpClient.h"
 #include "CQelLogMng.h"
 #include "QelHttpCallRecorder.h"
+#include "QelTestCertificate.h"
 #include "QelTestHttpServer.h"
 
 namespace {
@@ -140,19 +141,8 @@ TEST_F(ClientTest, TheRequestAfter257InProgressIsRefusedAndADownloadWaitsForAFre
 TEST_F(ClientTest, DownloadsDeliverTheirBytesOrTheDataErrorDocument) {
     const std::string file = std::string("\x7F" "ELF\0\x02", 6) + std::string(200000, 'z');
     server.Routes().Get("/files/setup/sized.bin", [&](const httplib::Request&, httplib::Response& res) { res.set_content(file, "application/octet-stream"); });
-    server.Routes().Get("/files/setup/chunked.bin", [&](const httplib::Request&, httplib::Response& res) {
-        res.set_chunked_content_provider("application/octet-stream", [&](size_t offset, httplib::DataSink& sink) {
-            if (offset < file.size()) sink.write(file.data() + offset, std::min<size_t>(4096, file.size() - offset));
-            else sink.done();
-            return true;
-        });
-    });
-    server.Routes().Get("/files/setup/cut.bin", [](const httplib::Request&, httplib::Response& res) {
-        res.set_content_provider(100, "application/octet-stream", [](size_t, size_t, httplib::DataSink& sink) {
-            sink.write("cut short", 9);
-            return false;
-        });
-    });
+    server.Routes().Get("/files/setup/chunked.bin", [&](const httplib::Request&, httplib::Response& res) { QelServeWithoutLength(res, file, true); });
+    server.Routes().Get("/files/setup/cut.bin", [](const httplib::Request&, httplib::Response& res) { QelServeCut(res, 100, "cut short"); });
     Use();
     const char* names[] = {"setup/sized.bin", "", "setup/chunked.bin", "setup/absent.bin", "setup/cut.bin"};
     QelStringArray paths;
@@ -209,4 +199,25 @@ TEST_F(ClientTest, RequestsAndRepliesAreLoggedToTheDaysHttpLog) {
     const std::string url = server.Url("/api/appversion");
     EXPECT_NE(log.find("] [QelCliComm]  HTTP Request(url:" + url + ", ReqType:POST)\r\n"), std::string::npos) << log;
     EXPECT_NE(log.find("] [QelCliComm]  HTTP Receive(url:" + url + ", ReqType:POST, ContentsLen=2)\r\n"), std::string::npos) << log;
+}
+
+TEST_F(ClientTest, AnHttpsFileServerIsTrustedOnlyThroughTheClientsOptions) {
+    QelTestDir dir;
+    const QelTestCertificate cert(dir.path());
+    ASSERT_TRUE(cert.ok);
+    QelTestHttpServer secure(&cert);
+    secure.Routes().Get("/files/inst.bin", [](const httplib::Request&, httplib::Response& res) { res.set_content("INST", "application/octet-stream"); });
+    ASSERT_EQ(client.AddSession(CQelHttpClient::kFileSession, Q(secure.Url("/files", "localhost"))), 1);
+    QelStringArray paths;
+    paths.Add(QelString(u"inst.bin"));
+    client.DownloadFiles(paths, QelString(u""), QelString(u""), &QelHttpCallRecorder::Callback, recorder.Context());
+    EXPECT_EQ(recorder.WaitForResults(1)[0].result, -994);  // the system's authorities do not know it
+
+    QelHttpTransferOptions options;
+    options.caFile = cert.caFile;
+    client.SetTransferOptions(options);
+    client.DownloadFiles(paths, QelString(u""), QelString(u""), &QelHttpCallRecorder::Callback, recorder.Context());
+    const QelHttpCall trusted = recorder.WaitForResults(2)[1];
+    EXPECT_EQ(trusted.result, 1);
+    EXPECT_EQ(trusted.bytes, "INST");
 }

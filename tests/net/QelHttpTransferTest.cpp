@@ -22,13 +22,6 @@ struct Progress {
     static void Record(void* self, int percent) { static_cast<Progress*>(self)->percents.push_back(percent); }
 };
 
-// Chunked: no Content-Length, and as much as the client will take.
-void SendEndlessly(httplib::Response& res) {
-    res.set_chunked_content_provider("text/plain", [](size_t, httplib::DataSink& sink) {
-        static const std::string block(64 * 1024, 'x');
-        return sink.write(block.data(), block.size());
-    });
-}
 }  // namespace
 
 TEST(QelHttpTransfer, EachVerbReachesTheServerWithItsBodyAndHeaders) {
@@ -223,7 +216,7 @@ TEST(QelHttpTransfer, AStalledServerCostsThreeTimedOutAttempts) {
 
 TEST(QelHttpTransfer, AnEndlessTextBodyStopsAtSixteenMebibytes) {
     QelTestHttpServer server;
-    server.Routes().Get("/endless", [](const httplib::Request&, httplib::Response& res) { SendEndlessly(res); });
+    server.Routes().Get("/endless", [](const httplib::Request&, httplib::Response& res) { QelServeEndlessly(res); });
     QelHttpTransfer transfer;
     transfer.SetOptions(NoProxy());
     transfer.SetUrl(Q(server.Url("/endless")));
@@ -237,30 +230,21 @@ TEST(QelHttpTransfer, ADownloadNeedsASuccessStatusAndItsWholeLength) {
     QelTestHttpServer server;
     const std::string file = std::string("MZ\0\x01", 4) + std::string(5000, 'd') + "<html>";
     server.Routes().Get("/sized", [&](const httplib::Request&, httplib::Response& res) { res.set_content(file, "application/octet-stream"); });
-    server.Routes().Get("/unsized", [&](const httplib::Request&, httplib::Response& res) {
-        res.set_content_provider("application/octet-stream", [&](size_t offset, httplib::DataSink& sink) {
-            if (offset < file.size()) sink.write(file.data() + offset, std::min<size_t>(1000, file.size() - offset));
-            else sink.done();
-            return true;
-        });
-    });
+    server.Routes().Get("/unsized", [&](const httplib::Request&, httplib::Response& res) { QelServeWithoutLength(res, file, false); });
+    server.Routes().Get("/chunked", [&](const httplib::Request&, httplib::Response& res) { QelServeWithoutLength(res, file, true); });
     server.Routes().Get("/missing", [](const httplib::Request&, httplib::Response& res) {
         res.status = 404;
         res.set_content("<html>not found</html>", "text/html");
     });
-    server.Routes().Get("/cut", [](const httplib::Request&, httplib::Response& res) {
-        res.set_content_provider(100, "application/octet-stream", [](size_t, size_t, httplib::DataSink& sink) {
-            sink.write("only fifty bytes of the hundred announced.........", 50);
-            return false;
-        });
-    });
-    server.Routes().Get("/huge", [](const httplib::Request&, httplib::Response& res) { SendEndlessly(res); });
+    server.Routes().Get("/cut", [](const httplib::Request&, httplib::Response& res) { QelServeCut(res, 100, std::string(50, 'c')); });
+    server.Routes().Get("/huge", [](const httplib::Request&, httplib::Response& res) { QelServeEndlessly(res); });
     struct Case {
         const char* path;
         int result;
         std::string bytes;
     } cases[] = {
-        {"/sized", 1, file}, {"/unsized", 1, file}, {"/missing", -994, ""}, {"/cut", -994, ""}, {"/huge", -995, ""},
+        {"/sized", 1, file},     {"/unsized", 1, file}, {"/chunked", 1, file},
+        {"/missing", -994, ""}, {"/cut", -994, ""},    {"/huge", -995, ""},
     };
     for (const Case& c : cases) {
         QelHttpTransferOptions options = NoProxy();

@@ -93,3 +93,31 @@ int QelClosedPort() {
     }();
     return port;
 }
+
+void QelServeWithoutLength(httplib::Response& res, std::string bytes, bool chunked) {
+    auto body = std::make_shared<std::string>(std::move(bytes));
+    auto provide = [body](size_t offset, httplib::DataSink& sink) {
+        if (offset < body->size()) {
+            sink.write(body->data() + offset, std::min<size_t>(4096, body->size() - offset));
+        } else {
+            sink.done();
+        }
+        return true;
+    };
+    const char* type = "application/octet-stream";
+    chunked ? res.set_chunked_content_provider(type, provide) : res.set_content_provider(type, provide);
+}
+
+void QelServeCut(httplib::Response& res, std::size_t announced, std::string sent) {
+    res.set_content_provider(announced, "application/octet-stream", [sent](size_t, size_t, httplib::DataSink& sink) {
+        sink.write(sent.data(), sent.size());
+        return false;  // breaks the connection
+    });
+}
+
+void QelServeEndlessly(httplib::Response& res) {
+    res.set_chunked_content_provider("text/plain", [](size_t, httplib::DataSink& sink) {
+        static const std::string block(64 * 1024, 'x');
+        return sink.write(block.data(), block.size());
+    });
+}

@@ -64,3 +64,10 @@ private:
 
 // A port on loopback that refuses connections (nothing listens there).
 int QelClosedPort();
+
+// Canned bodies: bytes in small pieces without Content-Length (chunked, or
+// ended by closing the connection); a body that announces more than it
+// sends and then breaks off; and a chunked body that never ends.
+void QelServeWithoutLength(httplib::Response& res, std::string bytes, bool chunked);
+void QelServeCut(httplib::Response& res, std::size_t announced, std::string sent);
+void QelServeEndlessly(httplib::Response& res);
