@@ -145,25 +145,6 @@ TEST(QelASQMTPool, ItemsSubmittedBeforeStartWaitAndRunAfterIt) {
     EXPECT_EQ(pool.GetQueuedCount(), 0u);
 }
 
-TEST(QelASQMTPool, AnItemSubmittedByARunningHandlerGoesToAnotherWorker) {
-    std::mutex mutex;
-    std::condition_variable done;
-    std::vector<std::thread::id> threads;
-    Job outer{1}, inner{2};
-    Pool pool;
-    pool.Start([&](Job* job) {
-        if (job == &outer) pool.Submit(&inner);
-        std::lock_guard<std::mutex> lock(mutex);
-        threads.push_back(std::this_thread::get_id());
-        done.notify_all();
-        return true;
-    });
-    pool.Submit(&outer);
-    std::unique_lock<std::mutex> lock(mutex);
-    done.wait(lock, [&] { return threads.size() == 2; });
-    EXPECT_NE(threads[0], threads[1]);
-}
-
 TEST(QelASQMTPool, DestructionDropsQueuedItemsAndWaitsForRunningOnes) {
     Board board;
     std::vector<Job> jobs = MakeJobs(7);
@@ -181,14 +162,4 @@ TEST(QelASQMTPool, DestructionDropsQueuedItemsAndWaitsForRunningOnes) {
     board.ReleaseAll();
     destroyer.join();
     EXPECT_EQ(board.Started().size(), 4u);  // the three queued jobs never ran
-}
-
-TEST(QelASQMTPool, APoolNeverStartedIsDestroyedWithItsQueue) {
-    Board board;
-    std::vector<Job> jobs = MakeJobs(3);
-    {
-        Pool pool;
-        for (Job& job : jobs) pool.Submit(&job);
-    }
-    EXPECT_TRUE(board.Started().empty());
 }

@@ -25,15 +25,6 @@ TEST(QelHttpHeaders, PatternsTakeTheirFirstMatchWithoutRegardToCase) {
     EXPECT_EQ(facts.cookies, "");
 }
 
-TEST(QelHttpHeaders, MissingHeadersLeaveTheirFactsEmpty) {
-    const QelHttpHeaderFacts facts = ParseResponseHeaders("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\n");
-    EXPECT_EQ(facts.charset, "");
-    EXPECT_FALSE(facts.hasContentLength);
-    EXPECT_EQ(facts.contentLength, 0);
-    EXPECT_EQ(facts.location, "");  // a Location that is not digits is not taken either
-    EXPECT_EQ(ParseResponseHeaders("Location: /moved\r\n").location, "");
-}
-
 TEST(QelHttpHeaders, SetCookieValuesAreJoinedTrimmedAndEndInASemicolon) {
     struct Case {
         const char* headers;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <string>
 #include <vector>
 
@@ -288,38 +290,31 @@ TEST(QelHttpTransfer, CertificatesAndHostNamesAreVerified) {
     EXPECT_EQ(server.RequestCount(), 1u);  // refused handshakes never send the request
 }
 
-TEST(QelHttpTransfer, AServerThatCannotBeReachedIsTriedThroughTheUsersProxy) {
+TEST(QelHttpTransfer, AServerThatCannotBeReachedIsTriedThroughTheUsersProxyOrIsAnOpenError) {
     QelTestHttpServer proxy;
     proxy.Routes().Get(".*", [](const httplib::Request&, httplib::Response& res) { res.set_content("via proxy", "text/plain"); });
     const std::string target = "http://127.0.0.1:" + std::to_string(QelClosedPort()) + "/app";
-    std::vector<std::string> asked;
-    QelHttpTransferOptions options;
-    options.proxyLookup = [&](const std::string& url) {
-        asked.push_back(url);
-        return proxy.Url();
-    };
-    QelHttpTransfer transfer;
-    transfer.SetOptions(options);
-    transfer.SetUrl(Q(target));
-    ASSERT_EQ(transfer.Send(QelString(u"GET"), QelString(u""), nullptr, 0), 1);
-    EXPECT_EQ(transfer.GetResponseText().ToStdString(), "via proxy");
-    EXPECT_EQ(asked, std::vector<std::string>{target});
+    for (const bool userHasProxy : {true, false}) {
+        std::vector<std::string> asked;
+        QelHttpTransferOptions options;
+        options.proxyLookup = [&](const std::string& url) {
+            asked.push_back(url);
+            return userHasProxy ? proxy.Url() : std::string();
+        };
+        QelHttpTransfer transfer;
+        transfer.SetOptions(options);
+        transfer.SetUrl(Q(target));
+        EXPECT_EQ(transfer.Send(QelString(u"GET"), QelString(u""), nullptr, 0), userHasProxy ? 1 : -997);
+        EXPECT_EQ(asked, std::vector<std::string>{target});  // once, before the second attempt
+        EXPECT_EQ(transfer.GetResponseText().ToStdString(), userHasProxy ? "via proxy" : "");
+    }
     ASSERT_EQ(proxy.RequestCount(), 1u);
     EXPECT_EQ(proxy.Requests()[0].target, target);  // the proxy was asked for the whole URL
 }
 
-TEST(QelHttpTransfer, AServerUnreachableEvenByProxyIsAnOpenError) {
-    const std::string target = "http://127.0.0.1:" + std::to_string(QelClosedPort()) + "/app";
-    int lookups = 0;
-    QelHttpTransferOptions options;
-    options.proxyLookup = [&](const std::string&) {
-        ++lookups;
-        return std::string();
-    };
-    QelHttpTransfer transfer;
-    transfer.SetOptions(options);
-    transfer.SetUrl(Q(target));
-    EXPECT_EQ(transfer.Send(QelString(u"GET"), QelString(u""), nullptr, 0), -997);
-    EXPECT_EQ(lookups, 1);
-    EXPECT_EQ(transfer.GetLastError(), CURLE_COULDNT_CONNECT);
+TEST(QelHttpProxy, TheUsersProxyComesFromTheDesktopConfiguration) {
+    ASSERT_EQ(::setenv("http_proxy", "http://127.0.0.1:3128", 1), 0);
+    EXPECT_EQ(qel::http::LookupSystemProxy("http://updates.example/app"), "http://127.0.0.1:3128");
+    ASSERT_EQ(::unsetenv("http_proxy"), 0);
+    EXPECT_EQ(qel::http::LookupSystemProxy("http://updates.example/app"), "");  // direct
 }
