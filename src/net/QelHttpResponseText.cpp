@@ -27,21 +27,45 @@ const std::regex& CookiePattern() {
     return re;
 }
 
-std::string FirstCapture(std::string_view text, const std::regex& re) {
-    std::match_results<std::string_view::const_iterator> m;
-    if (!std::regex_search(text.begin(), text.end(), m, re)) return {};
-    return m[1].str();
+// The standard regular expressions recurse once per character they match, so
+// a long line would exhaust the stack: the patterns look at one header line
+// at a time, and not at lines longer than this (no header of use is).
+constexpr std::size_t kLongestExaminedLine = 4096;
+
+template <typename Visit>
+void ForEachLine(std::string_view headers, Visit visit) {
+    std::size_t start = 0;
+    while (start < headers.size()) {
+        std::size_t end = headers.find('\n', start);
+        end = end == std::string_view::npos ? headers.size() : end + 1;
+        if (end - start <= kLongestExaminedLine) visit(headers.substr(start, end - start));
+        start = end;
+    }
+}
+
+std::string FirstCapture(std::string_view headers, const std::regex& re) {
+    std::string found;
+    bool done = false;
+    ForEachLine(headers, [&](std::string_view line) {
+        std::match_results<std::string_view::const_iterator> m;
+        if (done || !std::regex_search(line.begin(), line.end(), m, re)) return;
+        found = m[1].str();
+        done = true;
+    });
+    return found;
 }
 
 std::string JoinedCookies(std::string_view headers) {
     using Iter = std::regex_iterator<std::string_view::const_iterator>;
     std::string joined;
     bool any = false;
-    for (Iter it(headers.begin(), headers.end(), CookiePattern()), end; it != end; ++it) {
-        if (any) joined += "; ";
-        joined += (*it)[1].str();
-        any = true;
-    }
+    ForEachLine(headers, [&](std::string_view line) {
+        for (Iter it(line.begin(), line.end(), CookiePattern()), end; it != end; ++it) {
+            if (any) joined += "; ";
+            joined += (*it)[1].str();
+            any = true;
+        }
+    });
     if (!any) return {};
     const auto first = joined.find_first_not_of(' ');
     const auto last = joined.find_last_not_of(' ');

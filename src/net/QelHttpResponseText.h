@@ -19,7 +19,8 @@ struct QelHttpHeaderFacts {
 
 namespace qel::http {
 // Applies the header patterns, without regard to case, to the raw header
-// block of one response (lines ending in CR LF).
+// block of one response (lines ending in CR LF), line by line; a line
+// longer than 4096 bytes is passed over.
 QelHttpHeaderFacts ParseResponseHeaders(std::string_view headers);
 
 // The body as text: from the named charset when one is given and iconv knows

@@ -38,6 +38,14 @@ TEST(QelHttpHeaders, SetCookieValuesAreJoinedTrimmedAndEndInASemicolon) {
     for (const Case& c : cases) EXPECT_EQ(ParseResponseHeaders(c.headers).cookies, c.cookies) << c.headers;
 }
 
+TEST(QelHttpHeaders, AHugeHeaderLineIsPassedOverWithoutExhaustingTheStack) {
+    const std::string huge(200000, 'a');
+    const QelHttpHeaderFacts facts = ParseResponseHeaders("Set-Cookie: " + huge + "\r\nContent-Type: text/plain; charset=" +
+                                                          huge + "\r\nSet-Cookie: b=2\r\ncharset=latin1\r\n\r\n");
+    EXPECT_EQ(facts.cookies, "b=2;");
+    EXPECT_EQ(facts.charset, "latin1");
+}
+
 TEST(QelHttpDecode, TheCharsetChoosesTheDecodingWithFallbacks) {
     struct Case {
         std::string body;
