@@ -35,7 +35,7 @@ bool QelHttpWorkItem::Process() {
     m_descriptor = qel::http::BuildDescriptor({m_reqidx, m_params.url, QelString(u""), m_params.httpConHead,
                                                m_params.reqtype, m_params.datatype, m_params.onlyReturn});
     LogLine(u"%s HTTP Request(url:%s, ReqType:%s)", -1);
-    const bool known = m_params.reqtype >= 0 && m_params.reqtype <= 3;
+    const bool known = m_transfer && m_params.reqtype >= 0 && m_params.reqtype <= 3;
     if (known) Deliver(Exchange());
     m_inProgress.store(false, std::memory_order_release);  // the last touch of the item
     return known;

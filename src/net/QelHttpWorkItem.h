@@ -55,7 +55,7 @@ public:
 
     // Runs the request on the calling (worker) thread, delivers the outcome and
     // releases the item. Returns false when the request type is none of the four
-    // (nothing is sent and no callback is made).
+    // or no parameters were ever set (nothing is sent and no callback is made).
     bool Process();
 
     // Inside a kind 0 callback: the exchange's result, 1 for a delivered
