@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "QelHttpProxy.h"
@@ -81,6 +82,8 @@ public:
 
     const QelString& GetResponseText() const { return m_responseText; }
     const std::string& GetRawResponse() const { return m_raw; }
+    // Hands the body bytes over (a download may be large), leaving none.
+    std::string TakeRawResponse() { return std::move(m_raw); }
     const std::string& GetResponseHeaders() const { return m_headers; }
     const QelHttpHeaderFacts& GetHeaderFacts() const { return m_facts; }
     long GetStatusCode() const { return m_status; }

@@ -84,7 +84,7 @@ int QelHttpWorkItem::SendMultipart() {
 void QelHttpWorkItem::Deliver(int result) {
     if (result == qel::http::kDone && IsFileDownload(m_params)) {
         // Its length is what arrived: the transfer has checked it against Content-Length.
-        m_download = m_transfer->GetRawResponse();
+        m_download = m_transfer->TakeRawResponse();
         Call(kQelHttpResult, m_download.data(), static_cast<int>(m_download.size()), result);
         return;
     }
