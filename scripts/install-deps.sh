@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libjsoncpp-dev rapidjson-dev
   libcurl4-openssl-dev libproxy-dev libglib2.0-dev libxlsxwriter-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libssl-dev
   fonts-dejavu-core
   shared-mime-info
   bfs fd-find findutils time
