@@ -4,7 +4,9 @@
 // gives the same tree on every machine: the generator uses its own integer
 // random numbers and no floating point.
 //
-//   qel_bench_gen_tree DIR      creates DIR (which must not exist yet)
+//   qel_bench_gen_tree DIR [FILES FOLDERS]
+//       creates DIR (which must not exist yet); the counts default to the
+//       400 000 files in 17 000 folders of the search benchmark
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +14,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -19,8 +22,8 @@
 namespace {
 
 constexpr std::uint64_t kSeed = 0x51e1'7e55'a4f0'2024;
-constexpr std::size_t kFolders = 17000;
-constexpr std::uint64_t kFiles = 400000;
+std::size_t g_folderCount = 17000;
+std::uint64_t g_fileCount = 400000;
 
 class Rng {
 public:
@@ -111,32 +114,32 @@ bool Fail(const std::string& what) {
 bool Generate(const std::string& root) {
     Rng rng(kSeed);
     // Folder tree: each folder hangs below a random earlier one.
-    std::vector<std::size_t> parent(kFolders, 0);
-    std::vector<std::string> path(kFolders);
-    std::vector<std::unordered_set<std::string>> used(kFolders);
-    for (std::size_t i = 1; i < kFolders; ++i) {
+    std::vector<std::size_t> parent(g_folderCount, 0);
+    std::vector<std::string> path(g_folderCount);
+    std::vector<std::unordered_set<std::string>> used(g_folderCount);
+    for (std::size_t i = 1; i < g_folderCount; ++i) {
         parent[i] = rng.Below(i);
         path[i] = (parent[i] ? path[parent[i]] + "/" : std::string()) + Unique(used[parent[i]], FolderName(rng));
     }
     // Files per folder: most hold a few, some hold hundreds.
-    std::vector<std::uint64_t> weight(kFolders);
+    std::vector<std::uint64_t> weight(g_folderCount);
     std::uint64_t total = 0;
     for (auto& w : weight) {
         const std::uint64_t cls = rng.Below(100);
         w = cls < 60 ? 1 + rng.Below(20) : cls < 90 ? 20 + rng.Below(40) : cls < 98 ? 60 + rng.Below(140) : 200 + rng.Below(1300);
         total += w;
     }
-    std::vector<std::uint64_t> count(kFolders);
+    std::vector<std::uint64_t> count(g_folderCount);
     std::uint64_t given = 0;
-    for (std::size_t i = 0; i < kFolders; ++i) given += count[i] = weight[i] * kFiles / total;
-    for (std::size_t i = 0; given < kFiles; ++i, ++given) ++count[i];
+    for (std::size_t i = 0; i < g_folderCount; ++i) given += count[i] = weight[i] * g_fileCount / total;
+    for (std::size_t i = 0; given < g_fileCount; ++i, ++given) ++count[i];
 
     if (mkdir(root.c_str(), 0755) != 0) return Fail(root);
     const int rootFd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (rootFd < 0) return Fail(root);
-    for (std::size_t i = 1; i < kFolders; ++i)
+    for (std::size_t i = 1; i < g_folderCount; ++i)
         if (mkdirat(rootFd, path[i].c_str(), 0755) != 0) return Fail(path[i]);
-    for (std::size_t i = 0; i < kFolders; ++i) {
+    for (std::size_t i = 0; i < g_folderCount; ++i) {
         const int dirFd = i ? openat(rootFd, path[i].c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : dup(rootFd);
         if (dirFd < 0) return Fail(path[i]);
         for (std::uint64_t k = 0; k < count[i]; ++k) {
@@ -148,16 +151,21 @@ bool Generate(const std::string& root) {
         close(dirFd);
     }
     close(rootFd);
-    std::printf("%zu folders, %llu files\n", kFolders - 1, static_cast<unsigned long long>(kFiles));
+    std::printf("%zu folders, %llu files\n", g_folderCount - 1, static_cast<unsigned long long>(g_fileCount));
     return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fputs("usage: qel_bench_gen_tree DIR\n", stderr);
+    if (argc != 2 && argc != 4) {
+        std::fputs("usage: qel_bench_gen_tree DIR [FILES FOLDERS]\n", stderr);
         return 2;
+    }
+    if (argc == 4) {
+        g_fileCount = std::strtoull(argv[2], nullptr, 10);
+        g_folderCount = std::strtoull(argv[3], nullptr, 10) + 1;  // the root is folder 0
+        if (g_fileCount == 0 || g_folderCount < 2) return 2;
     }
     return Generate(argv[1]) ? 0 : 1;
 }
