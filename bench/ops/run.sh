@@ -38,9 +38,12 @@ if [ "$(cat "$STAMP" 2>/dev/null)" != "$WANT" ]; then
   rm -rf "$TREE" "$NODOT" "$STAMP"
   mkdir -p "$DIR"
   "$BIN/qel_bench_gen_tree" "$TREE" 100000 5000
-  cp -a "$TREE" "$NODOT"
-  find "$NODOT" -mindepth 1 -name '.*' -prune -exec rm -rf {} +
   echo "$WANT" > "$STAMP"
+fi
+if [ ! -d "$NODOT" ]; then
+  cp -a "$TREE" "$NODOT.part"
+  find "$NODOT.part" -mindepth 1 -name '.*' -prune -exec rm -rf {} +
+  mv "$NODOT.part" "$NODOT"
 fi
 echo "Machine: $(nproc) cores, $(uname -r), $(rm --version | head -1); $DIR on $(df --output=fstype "$DIR" | tail -1)"
 echo "Tree: $(find "$TREE" -type f | wc -l) files, $(find "$TREE" -mindepth 1 -type d | wc -l) folders; without dot-names: $(find "$NODOT" -mindepth 1 | wc -l) entries"
