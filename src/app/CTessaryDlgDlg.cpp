@@ -393,11 +393,6 @@ void CTessaryDlgDlg::ShowResultSubWnd(bool alreadyExists) {
     m_resultWnd->EndBusy();
 }
 
-void CTessaryDlgDlg::onNotifyEvent(const QelString& szEventName, const QelString& szParam1, const QelString& szParam2) {
-    CQelLogMng::GetInstance()->Write(u"onNotifyEvent:[szEventName:%s, szParam1:%s, szParam2:%s]", szEventName,
-                                     szParam1, szParam2);
-}
-
 void CTessaryDlgDlg::OnExit() {
     if (m_searching || !isEnabled()) return;
     if (!SaveSettings() && !m_sessionEnding) {

@@ -92,7 +92,7 @@ protected:
 private:
     // IQelFileMngEventDelegate
     void OnSearchProgress(std::int32_t fileCount, std::int32_t folderCount) override;
-    // IQelResultSubWndDelegate
+    // IQelResultSubWndDelegate (CTessaryDlgDlgNotices.cpp)
     void onNotifyEvent(const QelString& szEventName, const QelString& szParam1, const QelString& szParam2) override;
     // IQelPopupWndDelegate: the history popup's choice.
     void OnPopupResult(const char* resultJson) override;
@@ -132,6 +132,8 @@ private:
     QelStringArray m_folderResults;
     bool m_searching = false;
     std::chrono::steady_clock::time_point m_lastProgressRefresh;
+    std::chrono::steady_clock::time_point m_lastNoticeRefresh;  // result notice last put on the status label
+    QelString m_lastNoticeCounts;                                // of the operation under way
     std::unique_ptr<CQelResultSubWnd> m_resultWnd;
     std::optional<QRect> m_savedFrame;  // outer rectangle to restore; set again once the frame is known
     bool m_sessionEnding = false;
