@@ -126,7 +126,7 @@ void CTessaryDlgDlg::RunWalk(const SearchRequest& request) {
     CQelFileMng* files = CQelFileMng::GetInstance();
     files->SetEventDelegate(this);
     m_searchStart = std::chrono::steady_clock::now();
-    m_lastProgressRefresh = m_searchStart;
+    m_lastProgressRefresh = m_searchStart - kProgressRefreshInterval;  // the first hit shows at once
     m_stopRequested = false;
     m_searching = true;
     BeginSearchFrame();

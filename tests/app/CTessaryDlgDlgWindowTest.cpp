@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QLabel>
 #include <QTest>
 #include <utility>
 
@@ -140,4 +141,11 @@ TEST_F(MainWindow, EnterDoesNothingAndEscapeSavesAndExits) {
     QTest::keyClick(dialog.get(), Qt::Key_Escape);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(home.ReadUserEnv()["applastpos"].isObject());
+}
+
+TEST_F(MainWindow, VersionLinkSaysTheUpdateCheckIsNotAvailable) {
+    Open();
+    emit dialog->findChild<QLabel*>("versionLink")->linkActivated("#");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "The update check is not available in this version.");
 }
