@@ -57,8 +57,8 @@ public:
     void RunOperation(const std::function<QelString()>& work);
 
     // The result model: the size the window was created with. The two result
-    // arrays are read into the rows and not kept beside them, which would
-    // double the memory of a large search.
+    // arrays are read straight into the rows and not kept beside them, which
+    // would double the memory of a large search.
     const Json::Value& GetResultModel() const { return m_model; }
     CQelResultListModel* GetListModel() const { return m_listModel; }
     QTableView* GetListView() const { return m_list; }
@@ -95,8 +95,6 @@ private:
     CQelDesktopLauncher* Launcher() const;
     QelString ShownRowPath(int shownRow) const;
     void LayOut();
-    // Builds the rows from the model's two arrays, then drops the arrays.
-    void FillList();
 
     Json::Value m_model;
     QWidget* m_owner = nullptr;
