@@ -107,6 +107,5 @@ private:
     CQelResultListModel* m_listModel = nullptr;
     CQelResultSortModel* m_sortModel = nullptr;
     CQelDesktopLauncher* m_launcher = nullptr;
-    QList<int> m_columnWidths;  // kept while the rows are replaced
     std::array<QPushButton*, kCommandCount> m_buttons{};
 };

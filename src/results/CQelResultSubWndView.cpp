@@ -1,6 +1,7 @@
 // The result list as a desktop file list: sorting by a column heading,
 // several rows selected, Ctrl+C, opening a row, its context menu, tooltips for
-// cut cells and column widths that survive the next search.
+// cut cells. The rows are replaced by a model reset, which leaves the
+// column widths the user set as they are.
 
 #include <QAction>
 #include <QApplication>
@@ -54,17 +55,6 @@ void CQelResultSubWnd::SetUpListView() {
             [this](const QModelIndex& index) { OpenShownRow(index.row()); });
     m_list->installEventFilter(this);
     m_list->viewport()->installEventFilter(this);
-
-    // A reset of the header would put the user's column widths back to the defaults.
-    connect(m_sortModel, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
-        m_columnWidths.clear();
-        for (int column = 0; column < CQelResultListModel::kColumnCount; ++column)
-            m_columnWidths.append(m_list->columnWidth(column));
-    });
-    connect(m_sortModel, &QAbstractItemModel::modelReset, this, [this] {
-        for (int column = 0; column < m_columnWidths.size(); ++column)
-            m_list->setColumnWidth(column, m_columnWidths[column]);
-    });
 }
 
 void CQelResultSubWnd::SetLauncher(CQelDesktopLauncher* launcher) { m_launcher = launcher; }
