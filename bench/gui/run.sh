@@ -2,7 +2,7 @@
 # Times a whole search in the main window (offscreen: Search pressed until the
 # result window holds every row) against qeltessary-cli on the generated tree
 # of about 400 000 files, for the match-everything query, and reports the
-# peak memory of the program.
+# peak memory of both side by side.
 #
 #   bench/gui/run.sh
 #

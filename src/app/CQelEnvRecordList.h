@@ -26,6 +26,8 @@ public:
     // Rebuilds the names from the array and fills the combo box, first entry selected.
     void Fill();
 
+    // The listed names, in list order.
+    const QelStringArray& Names() const { return m_names; }
     // Array index of the selected entry's record; -1 when the list is empty.
     int SelectedIndex() const;
     // The record at an array index from SelectedIndex(); null when there is none.

@@ -6,6 +6,7 @@
 
 void CTessaryDlgDlg::OnFilterNew() {
     CDlgSearchFilter editor(this, CDlgSearchFilter::Mode::New);
+    editor.SetNamesInUse(m_filterList.Names());
     if (editor.exec() == QDialog::Accepted) m_filterList.Append(editor.GetFilterRecord());
 }
 
@@ -14,6 +15,7 @@ void CTessaryDlgDlg::OnFilterModify() {
     const Json::Value* record = m_filterList.Record(index);
     if (!record) return;
     CDlgSearchFilter editor(this, CDlgSearchFilter::Mode::Modify, *record);
+    editor.SetNamesInUse(m_filterList.Names());
     if (editor.exec() == QDialog::Accepted) m_filterList.Replace(index, editor.GetFilterRecord());
 }
 

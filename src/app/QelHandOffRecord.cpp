@@ -6,19 +6,22 @@ namespace qel {
 
 namespace {
 
-void AppendList(std::string& out, const char* key, const QelStringArray& paths) {
+// Each path is released once written.
+void AppendList(std::string& out, const char* key, QelStringArray& paths) {
     out += '"';
     out += key;
     out += "\":[";
     bool first = true;
-    for (const QelString& path : paths) {
+    for (QelString& path : paths) {
         if (!first) out += ',';
         first = false;
         out += '"';
         AppendJsonEscaped(out, Utf16ToUtf8(path.view()));
         out += '"';
+        path = QelString();
     }
     out += ']';
+    QelStringArray().swap(paths);
 }
 
 std::size_t EstimatedSize(const QelStringArray& paths) {
@@ -29,7 +32,7 @@ std::size_t EstimatedSize(const QelStringArray& paths) {
 
 }  // namespace
 
-std::string WriteHandOffRecord(const QelStringArray& files, const QelStringArray& folders, const QelSubWndSize* size) {
+std::string WriteHandOffRecord(QelStringArray files, QelStringArray folders, const QelSubWndSize* size) {
     std::string out;
     out.reserve(EstimatedSize(files) + EstimatedSize(folders) + 96);
     out += '{';

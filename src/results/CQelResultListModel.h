@@ -6,6 +6,7 @@
 
 #include <QAbstractTableModel>
 #include <functional>
+#include <QBrush>
 
 #include "QelResultRows.h"
 
@@ -27,6 +28,9 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // Background of the row shown at position row: dark and darker in turn.
+    static QBrush RowBackground(int row);
 
 private:
     QelResultRows m_rows;

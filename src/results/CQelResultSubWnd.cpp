@@ -16,7 +16,7 @@
 #include "CQelLogMng.h"
 #include "CQelResultListModel.h"
 #include "IQelResultSubWndDelegate.h"
-#include "QelJsonParse.h"
+#include "QelResultRecord.h"
 
 namespace {
 
@@ -45,14 +45,6 @@ constexpr CommandButtonInfo kCommandButtons[CQelResultSubWnd::kCommandCount] = {
 
 const QColor kListBackground(43, 43, 43);
 const QColor kListText(81, 156, 214);
-
-// Only an object is a result record; anything else counts as unreadable.
-// The text is released once parsed.
-bool ParseJson(std::string& text, Json::Value& out) {
-    const bool parsed = qel::ParseJsonCpp(text, out);
-    std::string().swap(text);
-    return parsed && out.isObject();
-}
 
 int IntMember(const Json::Value& object, const char* key) {
     const Json::Value& value = object[key];
@@ -96,7 +88,10 @@ CQelResultSubWnd::~CQelResultSubWnd() = default;
 
 bool CQelResultSubWnd::CreateSubWnd(QWidget* parent, std::string jsonText, int x, int y) {
     m_owner = parent;
-    if (!ParseJson(jsonText, m_model)) {
+    QelResultRows rows;
+    const bool read = qel::ReadResultRecord(jsonText, rows, m_model);
+    std::string().swap(jsonText);
+    if (!read) {
         m_model = Json::Value();
         CQelLogMng::GetInstance()->Write(u"CreateSubWnd Json Read Failed");
         return false;
@@ -111,7 +106,7 @@ bool CQelResultSubWnd::CreateSubWnd(QWidget* parent, std::string jsonText, int x
     move(x, y);
     resize(width, height);
     BuildContents();
-    FillList();
+    m_listModel->SetRows(std::move(rows));
     if (parent) {
         // Stays above its owner, as an owned pop-up does.
         winId();
@@ -123,16 +118,16 @@ bool CQelResultSubWnd::CreateSubWnd(QWidget* parent, std::string jsonText, int x
 }
 
 bool CQelResultSubWnd::UpdateResult(std::string jsonText) {
-    Json::Value update;
-    if (!ParseJson(jsonText, update)) {
+    if (!qel::IsResultRecord(jsonText)) {
         CQelLogMng::GetInstance()->Write(u"Update Json Read Failed");
         return false;
     }
     m_listModel->SetRows({});  // the old rows go before the new ones are built
-    // A missing key gives a null list, that is, no rows of that kind.
-    m_model["fileresultlist"].swap(update["fileresultlist"]);
-    m_model["dirresultlist"].swap(update["dirresultlist"]);
-    FillList();
+    QelResultRows rows;
+    Json::Value others;  // the size stays as created
+    qel::ReadResultRecord(jsonText, rows, others);
+    std::string().swap(jsonText);
+    m_listModel->SetRows(std::move(rows));
     // Closed by the user since the last search: the new results bring it back where it was.
     if (m_list && !isVisible()) show();
     return true;
@@ -189,9 +184,8 @@ void CQelResultSubWnd::BuildContents() {
     m_listModel = new CQelResultListModel(this);
     m_list = new QTableView(this);
     m_list->setObjectName(QStringLiteral("resultList"));
-    m_list->setModel(m_listModel);
+    SetUpListView();
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setShowGrid(false);
     m_list->setWordWrap(false);
@@ -255,12 +249,4 @@ void CQelResultSubWnd::LayOut() {
         m_buttons[static_cast<std::size_t>(i)]->setGeometry(w - kOperationWidth, kButtonTop + i * kButtonStep,
                                                              kOperationWidth, kButtonHeight);
     }
-}
-
-void CQelResultSubWnd::FillList() {
-    QelResultRows rows;
-    qel::BuildResultRows(m_model, rows);
-    m_model.removeMember("fileresultlist");
-    m_model.removeMember("dirresultlist");
-    m_listModel->SetRows(std::move(rows));
 }

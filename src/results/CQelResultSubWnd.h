@@ -14,9 +14,12 @@
 #include "QelString.h"
 
 class CCaption;
+class CQelDesktopLauncher;
 class IQelProgramLauncher;
 class CQelResultListModel;
+class CQelResultSortModel;
 class IQelResultSubWndDelegate;
+class QMenu;
 class QPushButton;
 class QTableView;
 
@@ -73,11 +76,29 @@ public:
     void SetProgramLauncher(IQelProgramLauncher* launcher) { m_launcher = launcher; }
 
     // The result model: the size the window was created with. The two result
-    // arrays are read into the rows and not kept beside them, which would
-    // double the memory of a large search.
+    // arrays are read straight into the rows and not kept beside them, which
+    // would double the memory of a large search.
     const Json::Value& GetResultModel() const { return m_model; }
     CQelResultListModel* GetListModel() const { return m_listModel; }
     QTableView* GetListView() const { return m_list; }
+    // The order the list shows the rows in; a column heading sorts only this.
+    CQelResultSortModel* GetSortModel() const { return m_sortModel; }
+
+    // The list's own commands (CQelResultSubWndView.cpp). Rows are counted as
+    // shown. Not owned; null brings back the desktop's launcher.
+    void SetDesktopLauncher(CQelDesktopLauncher* launcher);
+    // Full paths of the selected rows in shown order, each ending in a line
+    // feed: what Ctrl+C and "Copy Full Path" put on the clipboard.
+    QString SelectedPathsText() const;
+    void CopySelectedPaths();
+    // Opens the row with its registered program (Enter, double-click, "Open").
+    void OpenShownRow(int shownRow);
+    // "Open Containing Folder": the file manager showing the row's item.
+    void ShowShownRowInFolder(int shownRow);
+    // "Open", "Open Containing Folder" and "Copy Full Path" for a row; the caller owns it.
+    QMenu* MakeContextMenu(int shownRow);
+    // The whole text of a cell drawn cut short (its tooltip); empty when it fits.
+    QString CutCellText(const QModelIndex& shownIndex) const;
     CCaption* GetCaption() const { return m_caption; }
     CCaption* GetOperationCaption() const { return m_operationCaption; }
     // The button of a command identifier; null for any other number.
@@ -85,6 +106,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Copy, Move and Delete (CQelResultSubWndFileCmds.cpp).
@@ -93,9 +115,10 @@ private:
     void OnDelete();
 
     void BuildContents();
+    void SetUpListView();
+    CQelDesktopLauncher* DesktopLauncher() const;
+    QelString ShownRowPath(int shownRow) const;
     void LayOut();
-    // Builds the rows from the model's two arrays, then drops the arrays.
-    void FillList();
     // Wires Rename, Save Excel and Save TXT to their buttons.
     void ConnectExportCommands();
     IQelProgramLauncher& Launcher() const;
@@ -113,5 +136,7 @@ private:
     CCaption* m_operationCaption = nullptr;
     QTableView* m_list = nullptr;
     CQelResultListModel* m_listModel = nullptr;
+    CQelResultSortModel* m_sortModel = nullptr;
+    CQelDesktopLauncher* m_desktopLauncher = nullptr;
     std::array<QPushButton*, kCommandCount> m_buttons{};
 };

@@ -138,9 +138,7 @@ void CQelPopupWnd::BuildContent() {
         m_list->horizontalHeader()->setStretchLastSection(true);
     }
 
-    connect(m_list, &QAbstractItemView::doubleClicked, this, [this]() {
-        if (m_desc.dispType == QelPopupDispCmbList) PostClose();
-    });
+    connect(m_list, &QAbstractItemView::doubleClicked, this, [this]() { ChooseSelectedRow(); });
     m_list->show();
     if (m_toolbarHeight) CreateToolbar();
 }
@@ -176,8 +174,17 @@ void CQelPopupWnd::SelectRow(int row) {
     m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+// A pick list reports a row only when the user chose it (double-click or
+// Enter); Escape and a click outside choose nothing.
+void CQelPopupWnd::ChooseSelectedRow() {
+    if (m_desc.dispType != QelPopupDispCmbList || SelectedRow() < 0) return;
+    m_rowChosen = true;
+    PostClose();
+}
+
 std::string CQelPopupWnd::BuildResult() const {
-    if (m_desc.dispType == QelPopupDispCmbList) return QelPopupDescParser::BuildPickListResult(SelectedRow());
+    if (m_desc.dispType == QelPopupDispCmbList)
+        return QelPopupDescParser::BuildPickListResult(m_rowChosen ? SelectedRow() : -1);
     QelStringArray rows;
     if (m_model)
         for (const QString& row : m_model->Rows()) rows.Add(FromQString(row));
@@ -243,6 +250,13 @@ bool CQelPopupWnd::eventFilter(QObject* watched, QEvent* event) {
         CQelLogMng::GetInstance()->Write(u"KeyDown WM_CLOSE");
         PostClose();
         return true;
+    }
+    if (event->type() == QEvent::KeyPress && watched == m_list && m_desc.dispType == QelPopupDispCmbList && !m_closed) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            ChooseSelectedRow();
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

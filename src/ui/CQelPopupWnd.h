@@ -1,9 +1,10 @@
 #pragma once
 // A borderless popup list built from a JSON description: an editable option
 // list with a toolbar (add, delete, up, down) or a pick list that closes on
-// double-click. It closes on Escape and when it loses the user's attention (a
-// click outside or deactivation), and hands its result to the delegate once,
-// as JSON.
+// double-click or Enter, choosing the highlighted row. It closes on Escape and
+// when it loses the user's attention (a click outside or deactivation), where
+// a pick list chooses nothing, and hands its result to the delegate once, as
+// JSON.
 
 #include <QWidget>
 #include <string>
@@ -46,7 +47,7 @@ public:
     const QelArray<CQelButton*>& GetButtons() const { return m_buttons; }
     // Background of row (the block colours with their period).
     QelColorRef RowColor(int row) const;
-    // The result JSON as it would be delivered now.
+    // The result JSON as it would be delivered now (a pick list: -1 until a row is chosen).
     std::string BuildResult() const;
     bool IsClosed() const { return m_closed; }
 
@@ -66,6 +67,7 @@ private:
     void CreateToolbar();
     QRect ListRect() const;
     void PostClose();
+    void ChooseSelectedRow();
     void RunToolAction(const QelString& action);
     void MoveSelection(int delta);
     int SelectedRow() const;
@@ -81,5 +83,6 @@ private:
     int m_toolbarHeight = 0;
     bool m_closed = false;
     bool m_closePosted = false;
+    bool m_rowChosen = false;  // a pick list's row was double-clicked or Entered
     bool m_deleteOnClose = false;
 };

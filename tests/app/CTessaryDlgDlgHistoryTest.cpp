@@ -82,7 +82,13 @@ TEST_F(PathHistory, PopupListsEveryLineAndDeleteRemovesTheChosenThenTheFirstEntr
     ASSERT_EQ(popup->GetList()->model()->rowCount(), 8);
     EXPECT_EQ(popup->GetList()->model()->index(2, 0).data().toString(), "[2023/01/02] /p2(sub not check)");
     EXPECT_EQ(popup->GetList()->model()->index(7, 0).data().toString(), "[2023/01/07] /p7(sub check)");
-    popup->close();
+    // Escape on a highlighted line chooses nothing: what the user typed stays.
+    dialog->GetPathEdit()->setText("typed");
+    popup->GetList()->selectRow(3);
+    QTest::keyClick(popup->GetList(), Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(popup->IsClosed());
+    EXPECT_EQ(Path(), "typed");
 
     Pick(2);
     EXPECT_EQ(Path(), "/p2");

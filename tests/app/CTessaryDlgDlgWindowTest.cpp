@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QTest>
 #include <sys/stat.h>
@@ -211,4 +212,11 @@ TEST_F(MainWindow, SessionEndSavesAsExitDoesAndAFailedSaveHoldsNothing) {
     dialog->close();  // the session manager closing the window after its request
     EXPECT_TRUE(boxes.empty());
     EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(MainWindow, VersionLinkSaysTheUpdateCheckIsNotAvailable) {
+    Open();
+    emit dialog->findChild<QLabel*>("versionLink")->linkActivated("#");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "The update check is not available in this version.");
 }

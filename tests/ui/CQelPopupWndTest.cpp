@@ -26,8 +26,9 @@ TEST_F(PopupFixture, SizeColumnsHeaderAndFrameFollowTheDescription) {
     EXPECT_EQ(PixelAt(img, 100, 110), QelRGB(43, 43, 43));  // list background below the rows
 }
 
-TEST_F(PopupFixture, ResultIsDeliveredOnceAfterEscapeDeactivationClickOutsideOrDoubleClick) {
+TEST_F(PopupFixture, ResultIsDeliveredOnceAfterEscapeDeactivationClickOutsideEnterOrDoubleClick) {
     const std::function<void()> escape = [this] { Escape(List()); };
+    const std::function<void()> enter = [this] { QTest::keyClick(List(), Qt::Key_Return); };
     const std::function<void()> deactivate = [this] { Deactivate(); };
     // Through the window system, as a real click on the owner window arrives.
     const std::function<void()> clickOutside = [this] {
@@ -46,9 +47,11 @@ TEST_F(PopupFixture, ResultIsDeliveredOnceAfterEscapeDeactivationClickOutsideOrD
         const char* result;
     } cases[] = {
         {"optlist", -1, escape, true, R"({"ret":["a","b","c"]})"},
-        {"cmblist", 2, escape, true, R"({"ret":2})"},
-        {"cmblist", -1, deactivate, true, R"({"ret":-1})"},
-        {"cmblist", 0, clickOutside, false, R"({"ret":0})"},
+        // A pick list closed without choosing reports no row, whatever is highlighted.
+        {"cmblist", 2, escape, true, R"({"ret":-1})"},
+        {"cmblist", 1, deactivate, true, R"({"ret":-1})"},
+        {"cmblist", 0, clickOutside, false, R"({"ret":-1})"},
+        {"cmblist", 2, enter, true, R"({"ret":2})"},
         {"cmblist", -1, doubleClick, true, R"({"ret":1})"},
         {"grid", 0, escape, true, nullptr},  // an unknown display type reports nothing
     };

@@ -24,7 +24,7 @@ TEST_F(QelViewPopup, ValuesPatchedIntoAViewWithoutListoptOpenAsRowsAndThePopupRe
     ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
     EXPECT_EQ(view->GetList()->model()->index(1, 0).data().toString(), QStringLiteral("second"));
     view->GetList()->selectRow(1);
-    Escape(view->GetList());
+    QTest::keyClick(view->GetList(), Qt::Key_Return);
     EXPECT_TRUE(QTest::qWaitFor([&view] { return view.isNull(); }));
     EXPECT_EQ(results, Results{R"({"ret":1})"});
 

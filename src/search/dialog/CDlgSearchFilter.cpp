@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "CQelImgMngr.h"
 #include "CQelMessageBox.h"
@@ -147,6 +148,14 @@ void CDlgSearchFilter::accept() {
     if (name.IsEmpty()) {
         // Closing here would drop the rows the user typed; ask for the name instead.
         CQelMessageBox::Show(this, QStringLiteral("The filter name is empty!!"), CQelMessageBox::Kind::Warning);
+        m_nameEdit->setFocus();
+        return;
+    }
+    // Two filters of one name could not be told apart in the list.
+    const bool taken = std::find(m_namesInUse.begin(), m_namesInUse.end(), name) != m_namesInUse.end();
+    if (taken && !(name == FilterRecordName(m_record))) {
+        CQelMessageBox::Show(this, QStringLiteral("The filter name is already in use!!"),
+                             CQelMessageBox::Kind::Warning);
         m_nameEdit->setFocus();
         return;
     }

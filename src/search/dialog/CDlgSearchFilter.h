@@ -8,7 +8,8 @@
 //   if (dlg.exec() == QDialog::Accepted) use(dlg.GetFilterRecord());
 // After Save the record always holds a non-empty "name" and the three arrays
 // "filterfilename", "filterfileext" and "filterdirname" (each possibly empty).
-// Save with an empty name does not close the dialog. After Cancel the getter
+// Save with an empty name, or with a name another filter already has (see
+// SetNamesInUse), does not close the dialog. After Cancel the getter
 // holds only what was handed in (nothing for New).
 
 #include <QDialog>
@@ -32,6 +33,10 @@ public:
     // changed) and its strings fill the list, grouped by type.
     CDlgSearchFilter(QWidget* parent, Mode mode, const Json::Value& record = Json::Value());
 
+    // Names of the filters that exist; Save refuses them, except the name of
+    // the record being modified.
+    void SetNamesInUse(const QelStringArray& names) { m_namesInUse = names; }
+
     // The finished record after exec() returned Accepted.
     const Json::Value& GetFilterRecord() const { return m_record; }
 
@@ -46,6 +51,7 @@ private:
     QelFilterRowArray ReadRows() const;
 
     Json::Value m_record;
+    QelStringArray m_namesInUse;
 
     QLineEdit* m_nameEdit = nullptr;
     QLineEdit* m_searchEdit = nullptr;

@@ -186,6 +186,28 @@ TEST_F(FilterEditorTest, SaveWithAnEmptyNameKeepsTheDialogOpenWithItsRows) {
     EXPECT_EQ(m_dlg->GetFilterRecord()["filterfileext"][0].asString(), "txt");
 }
 
+TEST_F(FilterEditorTest, ANameAnotherFilterHasIsRefusedButAModifiedFilterKeepsItsOwn) {
+    const QelStringArray inUse = {QelString(u"Text"), QelString(u"Docs")};
+    Open(CDlgSearchFilter::Mode::New);
+    m_dlg->SetNamesInUse(inUse);
+    Add(2, "md");
+    for (const char* name : {"Docs", "Text", "docs"}) {  // names compare exactly
+        Child<QLineEdit>("filterNameEdit")->setText(name);
+        Click("saveButton");
+    }
+    EXPECT_EQ(m_messages, (std::vector<std::string>{"The filter name is already in use!!",
+                                                    "The filter name is already in use!!"}));
+    EXPECT_EQ(m_dlg->result(), QDialog::Accepted);
+    EXPECT_EQ(m_dlg->GetFilterRecord()["name"].asString(), "docs");
+
+    m_messages.clear();
+    Open(CDlgSearchFilter::Mode::Modify, ParseJson(R"({"name": "Docs", "filterfileext": ["txt"]})"));
+    m_dlg->SetNamesInUse(inUse);
+    Click("saveButton");
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(m_dlg->result(), QDialog::Accepted);
+}
+
 TEST_F(FilterEditorTest, CancelHandsBackNoRecord) {
     Open(CDlgSearchFilter::Mode::New);
     QTest::keyClicks(Child<QLineEdit>("filterNameEdit"), "Gone");

@@ -1,0 +1,33 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "QelNaturalOrder.h"
+
+TEST(QelNaturalOrder, NumbersByValueLettersWithoutCaseThenExactly) {
+    // Each list is in the expected order; every pair is checked both ways.
+    const std::vector<std::vector<std::u16string>> orders = {
+        {u"file", u"file1", u"file2", u"file10", u"file10a", u"file11"},
+        {u"a2b3", u"a2b10", u"a10b1"},
+        {u"img7.png", u"img007.png", u"img08.png"},  // equal values: fewer leading zeros first
+        {u"Alpha", u"alpha", u"beta", u"Gamma"},     // case only breaks ties
+        {u"", u"0", u"00", u"1", u"a"},
+        {u"x99999999999999999999998", u"x99999999999999999999999", u"x100000000000000000000000"},
+    };
+    for (const auto& order : orders) {
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            EXPECT_EQ(qel::NaturalCompare(order[i], order[i]), 0);
+            for (std::size_t j = i + 1; j < order.size(); ++j) {
+                const std::string pair = std::to_string(i) + "<" + std::to_string(j);
+                EXPECT_LT(qel::NaturalCompare(order[i], order[j]), 0) << pair;
+                EXPECT_GT(qel::NaturalCompare(order[j], order[i]), 0) << pair;
+            }
+        }
+        std::vector<std::u16string> shuffled(order.rbegin(), order.rend());
+        std::sort(shuffled.begin(), shuffled.end(),
+                  [](const auto& a, const auto& b) { return qel::NaturalCompare(a, b) < 0; });
+        EXPECT_EQ(shuffled, order);
+    }
+}
