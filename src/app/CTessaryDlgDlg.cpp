@@ -122,6 +122,7 @@ CTessaryDlgDlg::CTessaryDlgDlg(QWidget* parent) : QDialog(parent) {
     m_filterList.Fill();
     m_jobList.Fill();
     qel::BuildHistoryDisplayLines(*m_env.history, m_historyLines);
+    SetUpUpdateCheck();
 }
 
 CTessaryDlgDlg::~CTessaryDlgDlg() {

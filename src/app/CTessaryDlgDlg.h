@@ -19,6 +19,7 @@
 
 class CQelLabel;
 class CQelResultSubWnd;
+class CQelUpdateCheck;
 class QAbstractButton;
 class QCheckBox;
 class QComboBox;
@@ -58,6 +59,9 @@ public:
     void OnJobNew();
     void OnJobModify();
     void OnJobDelete();
+    // "Check App Last Version": asks the update server; the rest of the check
+    // runs on HTTP worker threads. The link stays disabled until it has ended.
+    void CheckAppVersion();
 
     // State for the next features and for tests.
     CQelJSONFileMng& GetSettings() { return m_settings; }
@@ -99,6 +103,7 @@ private:
     void RestoreWindowPosition();
     void OnAfterSearchToggled(bool checked);
     void OpenWebPage(const QelString& address);
+    void SetUpUpdateCheck();
 
     bool CopyCriteria(QelStringArray& names, QelStringArray& extensions, QelStringArray& folders) const;
     void SetStatus(const QelString& text, std::uint32_t fgcolor);
@@ -124,6 +129,7 @@ private:
     bool m_searching = false;
     std::chrono::steady_clock::time_point m_lastProgressRefresh;
     std::unique_ptr<CQelResultSubWnd> m_resultWnd;
+    std::shared_ptr<CQelUpdateCheck> m_updateCheck;  // outlives the window while a check runs
 
     QLineEdit* m_pathEdit = nullptr;
     QToolButton* m_browseButton = nullptr;

@@ -10,4 +10,7 @@
 namespace qel {
 // True when bytes were written completely and the file at path now holds them.
 bool WriteFileAtomically(const QelString& path, std::string_view bytes);
+// Writes all of bytes to fd, going on after interrupted and partial writes;
+// false when the descriptor takes no more (full disk, size limit, error).
+bool WriteAll(int fd, std::string_view bytes);
 }  // namespace qel
