@@ -30,15 +30,15 @@ QelInstallerSave Save(const QelTestDir& dir, const std::string& name, const std:
 }  // namespace
 
 TEST(InstallerFile, OnlyANameOfOneFolderEntryIsAccepted) {
+    using namespace std::string_literals;  // names holding NUL keep their full length
     const struct {
         std::u16string name;
         bool plain;
     } cases[] = {
-        {u"inst.run", true},   {u"..inst", true},      {u"a b?c=1", true}, {u"", false},
-        {u".", false},         {u"..", false},         {u"a/b", false},    {u"/inst.run", false},
-        {u"inst.run/", false}, {u"a\0b", false},       {u"\0", false},     {u"...", true},
+        {u"inst.run"s, true},   {u"..inst"s, true}, {u"a b?c=1"s, true}, {u""s, false},
+        {u"."s, false},         {u".."s, false},    {u"a/b"s, false},    {u"/inst.run"s, false},
+        {u"inst.run/"s, false}, {u"a\0b"s, false},  {u"\0"s, false},     {u"..."s, true},
     };
-    // The table's names hold NUL, so they are built with their full length.
     for (const auto& c : cases) {
         EXPECT_EQ(qel::IsPlainFileName(QelString(c.name)), c.plain) << QelString(c.name).ToStdString();
         QelTestDir dir;
@@ -75,7 +75,7 @@ TEST(InstallerFile, AnOlderFileOrAPlantedLinkIsReplacedNotFollowed) {
 
     for (const char* name : {"old.run", "inst.run", "dangling.run"}) {
         ASSERT_EQ(Save(dir, name, "new installer", nullptr), QelInstallerSave::kSaved) << name;
-        const std::string path = dir / "temp" / name;
+        const std::string path = dir / ("temp/" + std::string(name));
         EXPECT_TRUE(S_ISREG(ModeOf(path))) << name;
         EXPECT_EQ(ReadBytes(path), "new installer") << name;
         EXPECT_EQ(ModeOf(path) & 07777, 0700u) << name;
