@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QThread>
 #include <mutex>
 
 #include "CQelLogMng.h"
@@ -95,8 +96,10 @@ protected:
         home.WriteConfigEnv(R"({"updateserver": {"api": ")" + baseUrl + R"(", "files": ")" + baseUrl + "\"}}");
         Open();
         progress = dialog->findChild<QProgressBar*>("updateProgress");
-        QObject::connect(progress, &QProgressBar::valueChanged, progress,
-                         [this](int value) { progressSeen.push_back({value, progress->isVisible()}); });
+        QObject::connect(progress, &QProgressBar::valueChanged, progress, [this](int value) {
+            progressSeen.push_back({value, progress->isVisible()});
+            progressOffUiThread |= QThread::currentThread() != QCoreApplication::instance()->thread();
+        });
     }
 
     // Clicks "Check App Last Version" and runs the UI until the check has ended.
@@ -105,6 +108,8 @@ protected:
         emit link->linkActivated(QStringLiteral("#"));
         EXPECT_FALSE(link->isEnabled()) << "one check at a time";
         while (!link->isEnabled()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        for (const Box& box : boxes) EXPECT_TRUE(box.onUiThread) << box.text.toStdString();
+        EXPECT_FALSE(progressOffUiThread);
     }
 
     std::vector<std::string> BoxTexts() const {
@@ -131,6 +136,7 @@ protected:
 
     QProgressBar* progress = nullptr;
     std::vector<std::pair<int, bool>> progressSeen;  // value, bar visible
+    bool progressOffUiThread = false;
     bool m_launchSucceeds = true;
 
 private:
