@@ -48,10 +48,12 @@ QVariant CQelResultListModel::data(const QModelIndex& index, int role) const {
             }
         case Qt::TextAlignmentRole: return static_cast<int>(ColumnAlignment(index.column()));
         case Qt::ForegroundRole: return QBrush(kTextColor);
-        case Qt::BackgroundRole: return QBrush(index.row() % 2 ? kOddRowColor : kEvenRowColor);
+        case Qt::BackgroundRole: return RowBackground(index.row());
         default: return {};
     }
 }
+
+QBrush CQelResultListModel::RowBackground(int row) { return QBrush(row % 2 ? kOddRowColor : kEvenRowColor); }
 
 QVariant CQelResultListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal) return {};

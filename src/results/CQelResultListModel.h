@@ -5,6 +5,7 @@
 // hundreds of thousands of rows cost no widgets.
 
 #include <QAbstractTableModel>
+#include <QBrush>
 
 #include "QelResultRows.h"
 
@@ -23,6 +24,9 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // Background of the row shown at position row: dark and darker in turn.
+    static QBrush RowBackground(int row);
 
 private:
     QelResultRows m_rows;

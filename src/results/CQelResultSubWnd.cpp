@@ -185,9 +185,8 @@ void CQelResultSubWnd::BuildContents() {
     m_listModel = new CQelResultListModel(this);
     m_list = new QTableView(this);
     m_list->setObjectName(QStringLiteral("resultList"));
-    m_list->setModel(m_listModel);
+    SetUpListView();
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setShowGrid(false);
     m_list->setWordWrap(false);

@@ -14,8 +14,11 @@
 #include "QelString.h"
 
 class CCaption;
+class CQelDesktopLauncher;
 class CQelResultListModel;
+class CQelResultSortModel;
 class IQelResultSubWndDelegate;
+class QMenu;
 class QPushButton;
 class QTableView;
 
@@ -59,6 +62,24 @@ public:
     const Json::Value& GetResultModel() const { return m_model; }
     CQelResultListModel* GetListModel() const { return m_listModel; }
     QTableView* GetListView() const { return m_list; }
+    // The order the list shows the rows in; a column heading sorts only this.
+    CQelResultSortModel* GetSortModel() const { return m_sortModel; }
+
+    // The list's own commands (CQelResultSubWndView.cpp). Rows are counted as
+    // shown. Not owned; null brings back the desktop's launcher.
+    void SetLauncher(CQelDesktopLauncher* launcher);
+    // Full paths of the selected rows in shown order, each ending in a line
+    // feed: what Ctrl+C and "Copy Full Path" put on the clipboard.
+    QString SelectedPathsText() const;
+    void CopySelectedPaths();
+    // Opens the row with its registered program (Enter, double-click, "Open").
+    void OpenShownRow(int shownRow);
+    // "Open Containing Folder": the file manager showing the row's item.
+    void ShowShownRowInFolder(int shownRow);
+    // "Open", "Open Containing Folder" and "Copy Full Path" for a row; the caller owns it.
+    QMenu* MakeContextMenu(int shownRow);
+    // The whole text of a cell drawn cut short (its tooltip); empty when it fits.
+    QString CutCellText(const QModelIndex& shownIndex) const;
     CCaption* GetCaption() const { return m_caption; }
     CCaption* GetOperationCaption() const { return m_operationCaption; }
     // The button of a command identifier; null for any other number.
@@ -66,9 +87,13 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildContents();
+    void SetUpListView();
+    CQelDesktopLauncher* Launcher() const;
+    QelString ShownRowPath(int shownRow) const;
     void LayOut();
     // Builds the rows from the model's two arrays, then drops the arrays.
     void FillList();
@@ -82,5 +107,8 @@ private:
     CCaption* m_operationCaption = nullptr;
     QTableView* m_list = nullptr;
     CQelResultListModel* m_listModel = nullptr;
+    CQelResultSortModel* m_sortModel = nullptr;
+    CQelDesktopLauncher* m_launcher = nullptr;
+    QList<int> m_columnWidths;  // kept while the rows are replaced
     std::array<QPushButton*, kCommandCount> m_buttons{};
 };

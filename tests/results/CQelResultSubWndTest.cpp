@@ -64,7 +64,7 @@ TEST(CQelResultSubWnd, CreatesAtThePositionWithSizeRowsAndColumns) {
     EXPECT_EQ(std::vector<int>({list->columnWidth(0), list->columnWidth(1), list->columnWidth(2)}),
               std::vector<int>({160, 60, 348}));
     EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
-    EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection);
 }
 
 TEST(CQelResultSubWnd, MovesLeftOrUpToFitTheScreen) {
@@ -132,19 +132,19 @@ TEST(CQelResultSubWnd, RowsAlternateDarkBackgroundsStartingWithTheDarkest) {
     const QImage image = list->viewport()->grab().toImage();
     const QColor even(43, 43, 43), odd(63, 63, 63), text(81, 156, 214);
     for (int row = 0; row < 4; ++row) {
-        const QRect cell = list->visualRect(window.GetListModel()->index(row, 1));
+        const QRect cell = list->visualRect(list->model()->index(row, 1));
         const QColor background = image.pixelColor(cell.right() - 2, cell.center().y());
         EXPECT_EQ(background, row % 2 ? odd : even) << "row " << row;
     }
     // Below the last row the list's own background shows.
-    const QRect last = list->visualRect(window.GetListModel()->index(3, 1));
+    const QRect last = list->visualRect(list->model()->index(3, 1));
     EXPECT_EQ(image.pixelColor(last.center().x(), last.bottom() + 10), even);
 
     // The text is drawn in the list's blue text colour (antialiased against the row).
     EXPECT_EQ(window.GetListModel()->data(window.GetListModel()->index(0, 0), Qt::ForegroundRole).value<QBrush>().color(),
               text);
     bool sawText = false;
-    const QRect type = list->visualRect(window.GetListModel()->index(0, 1));
+    const QRect type = list->visualRect(list->model()->index(0, 1));
     for (int x = type.left(); x <= type.right() && !sawText; ++x) {
         for (int y = type.top(); y <= type.bottom() && !sawText; ++y) {
             const QColor c = image.pixelColor(x, y);

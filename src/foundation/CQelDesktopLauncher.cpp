@@ -1,0 +1,79 @@
+// GIO for the registered programs and GDBus for the file manager.
+#include "CQelDesktopLauncher.h"
+
+#include <gio/gio.h>
+
+#include <memory>
+
+#include "CQelLogMng.h"
+
+namespace {
+
+constexpr int kFileManagerTimeoutMs = 3000;
+
+struct GObjectDeleter {
+    void operator()(gpointer object) const { g_object_unref(object); }
+};
+struct GFreeDeleter {
+    void operator()(gpointer p) const { g_free(p); }
+};
+using GFilePtr = std::unique_ptr<GFile, GObjectDeleter>;
+using GCharPtr = std::unique_ptr<gchar, GFreeDeleter>;
+
+// file:// form of a path, whatever bytes its names hold.
+GCharPtr FileUri(const QelString& path) {
+    const GFilePtr file(g_file_new_for_path(path.ToFileName().c_str()));
+    return GCharPtr(g_file_get_uri(file.get()));
+}
+
+void LogError(const char16_t* what, GError* error) {
+    CQelLogMng::GetInstance()->Write(u"%s: %s", what, QelString::FromUtf8(error ? error->message : ""));
+    if (error) g_error_free(error);
+}
+
+bool CallFileManager(const gchar* uri) {
+    GError* error = nullptr;
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
+    if (!bus) {
+        LogError(u"No session bus", error);
+        return false;
+    }
+    GVariantBuilder items;
+    g_variant_builder_init(&items, G_VARIANT_TYPE("as"));
+    g_variant_builder_add(&items, "s", uri);
+    GVariant* reply = g_dbus_connection_call_sync(
+        bus, "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1", "org.freedesktop.FileManager1",
+        "ShowItems", g_variant_new("(ass)", &items, ""), nullptr, G_DBUS_CALL_FLAGS_NONE, kFileManagerTimeoutMs,
+        nullptr, &error);
+    g_object_unref(bus);
+    if (!reply) {
+        LogError(u"No file manager answered", error);
+        return false;
+    }
+    g_variant_unref(reply);
+    return true;
+}
+
+}  // namespace
+
+CQelDesktopLauncher* CQelDesktopLauncher::GetDefault() {
+    static CQelDesktopLauncher launcher;
+    return &launcher;
+}
+
+bool CQelDesktopLauncher::Open(const QelString& path) {
+    const GCharPtr uri = FileUri(path);
+    GError* error = nullptr;
+    if (g_app_info_launch_default_for_uri(uri.get(), nullptr, &error)) return true;
+    LogError(u"Open failed", error);
+    return false;
+}
+
+bool CQelDesktopLauncher::ShowInFolder(const QelString& path) {
+    if (CallFileManager(FileUri(path).get())) return true;
+    const GFilePtr file(g_file_new_for_path(path.ToFileName().c_str()));
+    const GFilePtr folder(g_file_get_parent(file.get()));
+    if (!folder) return false;
+    const GCharPtr folderPath(g_file_get_path(folder.get()));
+    return folderPath && Open(QelString::FromFileName(folderPath.get()));
+}
