@@ -18,13 +18,11 @@ mode_t ModeOf(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0 ? st.st_mode : 0;
 }
 
-// Saves bytes as name in dir's "temp" folder; returns the outcome and the saved path.
+// Saves bytes as name in dir's "temp" folder.
 QelInstallerSave Save(const QelTestDir& dir, const std::string& name, const std::string& bytes,
-                      const QelString* sha256, std::string* saved = nullptr) {
+                      const QelString* sha256) {
     QelString path;
-    const QelInstallerSave result = qel::SaveInstaller(Q(dir / "temp"), Q(name), bytes, sha256, path);
-    if (saved) *saved = path.ToFileName();
-    return result;
+    return qel::SaveInstaller(Q(dir / "temp"), Q(name), bytes, sha256, path);
 }
 
 }  // namespace
@@ -35,9 +33,8 @@ TEST(InstallerFile, OnlyANameOfOneFolderEntryIsAccepted) {
         std::u16string name;
         bool plain;
     } cases[] = {
-        {u"inst.run"s, true},   {u"..inst"s, true}, {u"a b?c=1"s, true}, {u""s, false},
-        {u"."s, false},         {u".."s, false},    {u"a/b"s, false},    {u"/inst.run"s, false},
-        {u"inst.run/"s, false}, {u"a\0b"s, false},  {u"\0"s, false},     {u"..."s, true},
+        {u"inst.run"s, true}, {u"..inst"s, true}, {u""s, false},    {u"."s, false},
+        {u".."s, false},      {u"a/b"s, false},   {u"a\0b"s, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(qel::IsPlainFileName(QelString(c.name)), c.plain) << QelString(c.name).ToStdString();
@@ -49,17 +46,6 @@ TEST(InstallerFile, OnlyANameOfOneFolderEntryIsAccepted) {
             EXPECT_FALSE(Exists(dir / "temp")) << "a refused name touches nothing";
         }
     }
-}
-
-TEST(InstallerFile, SavedFileHoldsTheBytesAndIsExecutableForItsOwnerOnly) {
-    QelTestDir dir;
-    const std::string bytes("#!/bin/sh\n\0\xff\x01 end", 16);
-    std::string saved;
-    ASSERT_EQ(Save(dir, "inst.run", bytes, nullptr, &saved), QelInstallerSave::kSaved);
-    EXPECT_EQ(saved, dir / "temp/inst.run");
-    EXPECT_EQ(ReadBytes(saved), bytes);
-    EXPECT_EQ(ModeOf(saved) & 07777, 0700u);
-    EXPECT_TRUE(S_ISREG(ModeOf(saved)));
 }
 
 // The name comes from the network: an older file of that name is replaced,
@@ -134,16 +120,11 @@ TEST(InstallerFile, AShortWriteLeavesNoPartialFile) {
     EXPECT_FALSE(Exists(dir / "temp/inst.run"));
 }
 
-TEST(InstallerFile, AFolderInTheWayOrNoTempFolderFailsToSave) {
+TEST(InstallerFile, AFolderInTheWayIsKeptAndTheSaveFails) {
     QelTestDir dir;
     ASSERT_EQ(::mkdir((dir / "temp").c_str(), 0700), 0);
     ASSERT_EQ(::mkdir((dir / "temp/inst.run").c_str(), 0700), 0);
     WriteBytes(dir / "temp/inst.run/keep", "kept");
     EXPECT_EQ(Save(dir, "inst.run", "x", nullptr), QelInstallerSave::kWriteFailed);
     EXPECT_EQ(ReadBytes(dir / "temp/inst.run/keep"), "kept");
-
-    QelTestDir other;
-    WriteBytes(other / "temp", "a file where the folder should be");
-    EXPECT_EQ(Save(other, "inst.run", "x", nullptr), QelInstallerSave::kWriteFailed);
-    EXPECT_EQ(ReadBytes(other / "temp"), "a file where the folder should be");
 }
