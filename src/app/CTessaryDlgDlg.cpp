@@ -108,6 +108,7 @@ CTessaryDlgDlg::CTessaryDlgDlg(QWidget* parent) : QDialog(parent) {
     m_filterList.Fill();
     m_jobList.Fill();
     qel::BuildHistoryDisplayLines(*m_env.history, m_historyLines);
+    SetUpUpdateCheck();
 }
 
 CTessaryDlgDlg::~CTessaryDlgDlg() {
@@ -203,9 +204,6 @@ void CTessaryDlgDlg::BuildControls() {
                                      QStringLiteral("Search"));
     m_searchButton->setAccessibleName(QStringLiteral("Search"));
     connect(m_searchButton, &QPushButton::clicked, this, &CTessaryDlgDlg::OnSearch);
-    connect(m_versionLink, &QLabel::linkActivated, this, [this] {
-        CQelMessageBox::Show(this, QStringLiteral("The update check is not available in this version."));
-    });
     m_status = new CQelLabel(this);
     m_status->Create(this, QRect(0, 0, 200, 26), 1048);
     m_status->setObjectName(QStringLiteral("statusLabel"));

@@ -21,6 +21,7 @@
 
 class CQelLabel;
 class CQelResultSubWnd;
+class CQelUpdateCheck;
 class QAbstractButton;
 class QCheckBox;
 class QComboBox;
@@ -66,6 +67,9 @@ public:
     void OnJobNew();
     void OnJobModify();
     void OnJobDelete();
+    // "Check App Last Version": asks the update server; the rest of the check
+    // runs on HTTP worker threads. The link stays disabled until it has ended.
+    void CheckAppVersion();
 
     // State for the next features and for tests.
     CQelJSONFileMng& GetSettings() { return m_settings; }
@@ -114,6 +118,7 @@ private:
     bool SaveSettings();
     void OnAfterSearchToggled(bool checked);
     void OpenWebPage(const QelString& address);
+    void SetUpUpdateCheck();
 
     // The search session (CTessaryDlgDlgSearch.cpp).
     struct SearchRequest;
@@ -157,6 +162,7 @@ private:
     std::unique_ptr<CQelResultSubWnd> m_resultWnd;
     std::optional<QRect> m_savedFrame;  // outer rectangle to restore; set again once the frame is known
     bool m_sessionEnding = false;
+    std::shared_ptr<CQelUpdateCheck> m_updateCheck;  // outlives the window while a check runs
 
     QLineEdit* m_pathEdit = nullptr;
     QToolButton* m_browseButton = nullptr;

@@ -214,9 +214,3 @@ TEST_F(MainWindow, SessionEndSavesAsExitDoesAndAFailedSaveHoldsNothing) {
     EXPECT_FALSE(dialog->isVisible());
 }
 
-TEST_F(MainWindow, VersionLinkSaysTheUpdateCheckIsNotAvailable) {
-    Open();
-    emit dialog->findChild<QLabel*>("versionLink")->linkActivated("#");
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "The update check is not available in this version.");
-}

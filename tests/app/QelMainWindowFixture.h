@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDate>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QString>
+#include <QThread>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -29,11 +31,12 @@ protected:
     struct Box {
         CQelMessageBox::Kind kind;
         QString text;
+        bool onUiThread;  // Qt allows boxes on the UI thread only
     };
 
     void SetUp() override {
         CQelMessageBox::SetHandler([this](CQelMessageBox::Kind kind, const QString& text) {
-            boxes.push_back({kind, text});
+            boxes.push_back({kind, text, QThread::currentThread() == QCoreApplication::instance()->thread()});
             if (kind != CQelMessageBox::Kind::Question) return CQelMessageBox::Answer::Ok;
             if (answers.empty()) return CQelMessageBox::Answer::No;
             const CQelMessageBox::Answer answer = answers.front();

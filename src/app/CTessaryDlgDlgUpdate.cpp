@@ -1,0 +1,21 @@
+// The main window's part of the update check: registering the update
+// server's sessions at start and the "Check App Last Version" link.
+#include <QLabel>
+
+#include "CQelUpdateCheck.h"
+#include "CQelUpdateUiBridge.h"
+#include "CTessaryDlgDlg.h"
+#include "QelUpdateServers.h"
+
+void CTessaryDlgDlg::SetUpUpdateCheck() {
+    CQelUpdateCheck::RegisterSessions(qel::ReadUpdateServers(m_settings));
+    m_updateCheck = CQelUpdateCheck::Create(std::make_shared<CQelUpdateUiBridge>(this, m_progress, m_versionLink));
+    connect(m_versionLink, &QLabel::linkActivated, this, &CTessaryDlgDlg::CheckAppVersion);
+}
+
+void CTessaryDlgDlg::CheckAppVersion() {
+    // One check at a time: a second one could replace the installer that the
+    // first is about to start.
+    m_versionLink->setEnabled(false);
+    if (!m_updateCheck->CheckAppVersion()) m_versionLink->setEnabled(true);
+}

@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "CQelJSONFileMng.h"
+#include "QelUpdateProtocol.h"
+#include "QelUpdateServers.h"
+
+namespace {
+
+using qel::update::Reply;
+
+struct ReplyCase {
+    const char* text;
+    bool parsed;
+    const char* msgcode;
+    const char* msg;
+    const char* fileUrl;
+    bool hasSha256;
+    const char* sha256;
+};
+
+std::string S(const QelString& s) { return s.ToStdString(); }
+
+}  // namespace
+
+// Whatever a server sends, every member reads as text or as empty: a
+// malformed reply becomes an error reply instead of a crash.
+TEST(UpdateProtocol, RepliesOfAnyShapeReadAsTextOrEmpty) {
+    const std::string hash(64, 'a');
+    const std::string withHash =
+        R"({"msgcode":"0000","output":{"outblk1":{"fileurl":"/var/www/html/a.run","sha256":")" + hash + "\"}}}";
+    const ReplyCase cases[] = {
+        {withHash.c_str(), true, "0000", "", "/var/www/html/a.run", true, hash.c_str()},
+        {R"({"msgcode":"0000","output":{"outblk1":{"fileurl":"/x","sha256":null}}})", true, "0000", "", "/x", false,
+         ""},
+        {R"({"msgcode":"0000","output":{"outblk1":{"fileurl":"/x","sha256":12}}})", true, "0000", "", "/x", true, ""},
+        {R"({"msgcode":1,"msg":["x"]})", true, "", "", "", false, ""},
+        {R"({"msgcode":"0000","output":{"outblk1":{"fileurl":7}}})", true, "0000", "", "", false, ""},
+        {R"({"msgcode":"0000","output":[1,2]})", true, "0000", "", "", false, ""},
+        {R"({"msgcode":"0000","output":{"outblk1":"text"}})", true, "0000", "", "", false, ""},
+        {R"([1,2,3])", true, "", "", "", false, ""},
+        {"<html>Bad Gateway</html>", false, "", "", "", false, ""},
+    };
+    for (const ReplyCase& c : cases) {
+        const Reply reply = qel::update::ParseReply(QelString::FromUtf8(c.text));
+        EXPECT_EQ(reply.parsed, c.parsed) << c.text;
+        if (!c.parsed) continue;
+        EXPECT_EQ(S(reply.msgcode), c.msgcode) << c.text;
+        EXPECT_EQ(S(reply.msg), c.msg) << c.text;
+        EXPECT_EQ(S(reply.fileUrl), c.fileUrl) << c.text;
+        EXPECT_EQ(reply.hasSha256, c.hasSha256) << c.text;
+        EXPECT_EQ(S(reply.sha256), c.sha256) << c.text;
+    }
+}
+
+TEST(UpdateServers, EachUrlComesFromTheUserThenTheConfigTreeThenTheDefault) {
+    const std::string api = "https://update.corvane.example.org:7530";
+    const std::string files = "https://update.corvane.example.org:8080";
+    const struct {
+        const char* user;
+        const char* config;
+        std::string api;
+        std::string files;
+    } cases[] = {
+        {"{}", "{}", api, files},
+        {"{}", R"({"updateserver":{"api":"http://a:1","files":"http://f:2/"}})", "http://a:1", "http://f:2"},
+        {R"({"updateserver":{"files":"http://u:3//"}})", R"({"updateserver":{"api":"http://a:1","files":"http://f:2"}})",
+         "http://a:1", "http://u:3"},
+        {R"({"updateserver":{"api":"","files":7}})", R"({"updateserver":{"api":"http://a:1"}})", "http://a:1", files},
+        {R"({"updateserver":"http://x"})", R"({"updateserver":[1]})", api, files},
+        {"[]", R"({"updateserver":{"api":"/","files":null}})", api, files},
+    };
+    for (const auto& c : cases) {
+        CQelJSONFileMng settings;
+        ASSERT_TRUE(Json::Reader().parse(c.user, settings.UserTree()));
+        ASSERT_TRUE(Json::Reader().parse(c.config, settings.ConfigTree()));
+        const Json::Value userBefore = settings.UserTree();
+        const qel::QelUpdateServers servers = qel::ReadUpdateServers(settings);
+        EXPECT_EQ(S(servers.api), c.api) << c.user << " / " << c.config;
+        EXPECT_EQ(S(servers.files), c.files) << c.user << " / " << c.config;
+        EXPECT_EQ(settings.UserTree(), userBefore) << "reading must not add members that Exit would save";
+    }
+}
+
+// A settings file without the key behaves exactly like the shipped one.
+TEST(UpdateServers, ShippedConfigHoldsTheBuiltInDefaults) {
+    std::ifstream in(QEL_SHIPPED_ENV, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    CQelJSONFileMng shipped;
+    ASSERT_TRUE(Json::Reader().parse(text.str(), shipped.ConfigTree()));
+    const qel::QelUpdateServers servers = qel::ReadUpdateServers(shipped);
+    EXPECT_EQ(servers.api, QelString(qel::kDefaultUpdateApiUrl));
+    EXPECT_EQ(servers.files, QelString(qel::kDefaultUpdateFilesUrl));
+    EXPECT_EQ(shipped.ConfigTree()["updateserver"]["api"].asString(), "https://update.corvane.example.org:7530");
+    EXPECT_EQ(shipped.ConfigTree()["updateserver"]["files"].asString(), "https://update.corvane.example.org:8080");
+}
