@@ -24,17 +24,6 @@ std::string RandomSuffix() {
     return text;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Creates a fresh temporary file beside target; -1 when none can be made.
 int CreateTemporary(const std::string& folder, const std::string& leaf, std::string& tempPath) {
     for (int attempt = 0; attempt < 16; ++attempt) {
@@ -64,6 +53,21 @@ std::string ResolveLink(const std::string& path) {
     return resolved;
 }
 }  // namespace
+
+bool WriteAll(int fd, std::string_view bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) {
+            errno = ENOSPC;  // a write that makes no progress is a full disk
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
 
 bool WriteFileAtomically(const QelString& path, std::string_view bytes) {
     const std::string target = ResolveLink(path.ToFileName());

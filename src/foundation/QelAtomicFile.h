@@ -8,6 +8,9 @@
 #include "QelString.h"
 
 namespace qel {
+// Writes all of bytes to fd, going on after short writes and interruptions;
+// false with errno set when the rest cannot be written.
+bool WriteAll(int fd, std::string_view bytes);
 // True when bytes were written completely and the file at path now holds them.
 bool WriteFileAtomically(const QelString& path, std::string_view bytes);
 }  // namespace qel
