@@ -1,0 +1,75 @@
+#pragma once
+// Runs one after-search job on the results of a search, step by step, and
+// reports every event as one log row. Links no Qt; the job log window and the
+// command line drive the same code.
+//
+// The model is the hand-off record: "fileresultlist" and "dirresultlist"
+// (full paths, UTF-8, any file-name bytes) and "afjitem", the job record
+// {"name", "list": [{"cmd", "act"}]}. Every step reads the two arrays afresh
+// and never changes them, so a later step still sees the paths as searched.
+//
+// Order within a step: folders, then files, for copy, move and the two
+// exports; files, then folders, for delete; files, then folders, for rename.
+// Nothing is ever replaced: copies and moves fail on an existing target,
+// renames use RENAME_NOREPLACE, exports take the next free name.
+//
+// A step whose "cmd" is not one of the six exact texts is skipped, as is a
+// copy, move or export whose destination is not an absolute path. Every
+// per-item failure is one log row; the step and the job go on.
+
+#include <json/value.h>
+
+#include <string_view>
+
+#include "IQelJobLogDelegate.h"
+#include "QelJobRecord.h"
+#include "QelString.h"
+
+struct QelJobOptions {
+    // Logs what each step would do to each item (targets, new names, export
+    // files) and touches nothing.
+    bool dryRun = false;
+};
+
+// Items handled (or, in a dry run, that would be handled) and items that failed;
+// a skipped step or an export that could not be written counts as one failure.
+struct QelJobOutcome {
+    int succeeded = 0;
+    int failed = 0;
+};
+
+class CQelJobRunner {
+public:
+    // log is not owned and must outlive the runner.
+    explicit CQelJobRunner(IQelJobLogDelegate& log, QelJobOptions options = {});
+
+    // Runs the job in model["afjitem"]; without one it logs the start and end
+    // rows with an empty name and runs no step.
+    QelJobOutcome Run(const Json::Value& model);
+
+private:
+    struct Items;  // the two result lists of one step
+
+    void RunStep(const Json::Value& model, const Json::Value& step);
+    void Copy(const Items& items, const QelString& dest);
+    void Move(const Items& items, const QelString& dest);
+    void Delete(const Items& items);
+    void Rename(const Json::Value& model, const QelString& ruleText);
+    void SaveTxt(const Items& items, const QelString& dest);
+    void SaveExcel(const Items& items, const QelString& dest);
+    void DryRename(const Json::Value& model, const QelString& ruleText);
+
+    // The export file stem: date, time and the job name.
+    QelString ExportStem() const;
+    // The row "\"quoted\" tail", and a row without a quoted text.
+    void Log(const QelString& quoted, const char16_t* tail);
+    void Log(const char16_t* row);
+    // A dry run's row: "Would <action> \"item\"", and " To \"target\"" when there is one.
+    void DryRun(const char16_t* action, const QelString& item, const QelString& target);
+    void Count(bool success) { success ? ++m_outcome.succeeded : ++m_outcome.failed; }
+
+    IQelJobLogDelegate& m_log;
+    QelJobOptions m_options;
+    QelString m_jobName;
+    QelJobOutcome m_outcome;
+};
