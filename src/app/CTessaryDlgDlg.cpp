@@ -24,28 +24,24 @@
 #include "CQelResultSubWnd.h"
 #include "CQelWinUtilFunc.h"
 #include "QelCtlTypes.h"
+#include "QelDockPlacement.h"
 #include "QelFileOps.h"
 #include "QelHandOffRecord.h"
 #include "QelLocalTime.h"
 #include "QelPath.h"
 #include "QelPathHistory.h"
 #include "QelQtConvert.h"
+#include "QelStatusColors.h"
 #include "QelWebPages.h"
 
 namespace {
 
 constexpr char16_t kTemplateTitle[] = u"QelTessary.Windows.Client";
 constexpr int kDefaultWidth = 600;
-constexpr auto kProgressRefreshInterval = std::chrono::milliseconds(30);
 
-constexpr QelColorRef kStatusBackground = QelRGB(0x34, 0x3d, 0x45);
-constexpr QelColorRef kStatusRunText = QelRGB(0x56, 0x9c, 0xd6);
-constexpr QelColorRef kStatusCountText = QelRGB(0xee, 0xe8, 0xaa);
-
-constexpr char kNoJobQuestion[] =
-    "No post-retrieval processing action was specified.\t\t\t\t\t\t\t\n"
-    "If not specified, only results are output.\t\t\t\t\t\t\t\n"
-    "Would you like to proceed?";
+using qel::kStatusBackground;
+using qel::kStatusCountText;
+using qel::kStatusRunText;
 
 // Small picture buttons beside the lists (style 2) and the picture-only buttons (style 3).
 constexpr int kEditButtonStyle = 2;
@@ -92,16 +88,6 @@ QLabel* MakeLink(QWidget* parent, const QString& text, const QString& name) {
     link->setObjectName(name);
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     return link;
-}
-
-// The strings of one member of a filter record, those that are strings.
-void CopyStrings(const Json::Value& record, const char* key, QelStringArray& out) {
-    out.RemoveAll();
-    const Json::Value& list = record[key];
-    if (!list.isArray()) return;
-    for (const Json::Value& item : list) {
-        if (item.isString()) out.Add(QelString::FromUtf8(item.asString()));
-    }
 }
 
 }  // namespace
@@ -217,6 +203,9 @@ void CTessaryDlgDlg::BuildControls() {
                                      QStringLiteral("Search"));
     m_searchButton->setAccessibleName(QStringLiteral("Search"));
     connect(m_searchButton, &QPushButton::clicked, this, &CTessaryDlgDlg::OnSearch);
+    connect(m_versionLink, &QLabel::linkActivated, this, [this] {
+        CQelMessageBox::Show(this, QStringLiteral("The update check is not available in this version."));
+    });
     m_status = new CQelLabel(this);
     m_status->Create(this, QRect(0, 0, 200, 26), 1048);
     m_status->setObjectName(QStringLiteral("statusLabel"));
@@ -315,124 +304,10 @@ void CTessaryDlgDlg::OpenWebPage(const QelString& address) {
     }
 }
 
-void CTessaryDlgDlg::OnSearch() {
-    const QelString path = FromQString(m_pathEdit->text());
-    if (path.IsEmpty()) {
-        CQelMessageBox::Show(this, QStringLiteral("The path is empty!!"), CQelMessageBox::Kind::Warning);
-        return;
-    }
-    CQelFileMng* files = CQelFileMng::GetInstance();
-    if (!qel::PathExists(path)) {
-        CQelMessageBox::Show(this, QStringLiteral("The search path is invalid!!"), CQelMessageBox::Kind::Warning);
-        return;
-    }
-    if (m_filterCombo->count() == 0) {
-        CQelMessageBox::Show(this, QStringLiteral("There are no search filters."), CQelMessageBox::Kind::Warning);
-        return;
-    }
-    bool runJob = m_afterSearch->isChecked();
-    if (runJob && m_jobCombo->count() == 0) {
-        if (!CQelMessageBox::Ask(this, QString::fromLatin1(kNoJobQuestion))) return;
-        runJob = false;
-    }
-    QelStringArray names, extensions, folders;
-    if (!CopyCriteria(names, extensions, folders)) {
-        CQelLogMng::GetInstance()->Write(u"There are no search criteria!!");
-        CQelMessageBox::Show(this, QStringLiteral("There are no search criteria!!"), CQelMessageBox::Kind::Warning);
-        return;
-    }
-    const bool includeSub = m_includeSub->isChecked();
-    m_fileResults.RemoveAll();
-    m_folderResults.RemoveAll();
-
-    files->SetEventDelegate(this);
-    const auto start = std::chrono::steady_clock::now();
-    m_lastProgressRefresh = start;
-    m_searching = true;
-    BeginSearchFrame();
-
-    CQelLogMng::GetInstance()->Write(u"Run Search!");
-    SetStatus(u"Run Search!", kStatusRunText);
-    files->SearchFiles(path, m_fileResults, m_folderResults, names, extensions, folders, includeSub);
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
-
-    CQelLogMng::GetInstance()->Write(u"Finish Search!");
-    SetStatus(u"Finish Search!", kStatusRunText);
-    const QelString summary = QelString::Formatted(u"Find File:%d, Folder:%d, search took %d seconds",
-                                                   m_fileResults.GetCount(), m_folderResults.GetCount(),
-                                                   static_cast<long long>(seconds.count()));
-    CQelLogMng::GetInstance()->Write(u"%s", summary);
-    SetStatus(summary, kStatusCountText);
-    CQelWinUtilFunc::GetInstance()->PumpMessages();
-
-    // Handing the results to an after-search job comes with the job runner;
-    // until then the results are shown either way.
-    if (runJob) CQelLogMng::GetInstance()->Write(u"After-search job runner not available: showing the results");
-    ShowResultSubWnd(m_resultWnd != nullptr);
-    EndSearchFrame();
-    AddToHistory(path, includeSub);
-}
-
-bool CTessaryDlgDlg::CopyCriteria(QelStringArray& names, QelStringArray& extensions, QelStringArray& folders) const {
-    names.RemoveAll();
-    extensions.RemoveAll();
-    folders.RemoveAll();
-    const Json::Value* selected = m_filterList.Record(m_filterList.SelectedIndex());
-    if (!selected) return false;
-    const Json::Value& record = *selected;
-    CopyStrings(record, "filterfilename", names);
-    CopyStrings(record, "filterfileext", extensions);
-    CopyStrings(record, "filterdirname", folders);
-    return !names.empty() || !extensions.empty() || !folders.empty();
-}
-
 void CTessaryDlgDlg::SetStatus(const QelString& text, std::uint32_t fgcolor) {
     m_status->SetPropColor(u"fgcolor", fgcolor);
     m_status->SetPropColor(u"bgcolor", kStatusBackground);
     m_status->SetPropString(u"caption", text);
-}
-
-void CTessaryDlgDlg::BeginSearchFrame() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    setEnabled(false);
-    if (m_resultWnd) m_resultWnd->BeginBusy();
-}
-
-void CTessaryDlgDlg::EndSearchFrame() {
-    setEnabled(true);
-    QApplication::restoreOverrideCursor();
-    m_searching = false;
-}
-
-void CTessaryDlgDlg::OnSearchProgress(std::int32_t fileCount, std::int32_t folderCount) {
-    CQelLogMng::GetInstance()->Write(u"Find File:%d, Folder:%d", fileCount, folderCount);
-    // Refreshing and pumping on every hit would dominate a large search; the
-    // summary at the end always carries the final counts.
-    const auto now = std::chrono::steady_clock::now();
-    if (now - m_lastProgressRefresh < kProgressRefreshInterval) return;
-    m_lastProgressRefresh = now;
-    SetStatus(QelString::Formatted(u"Find File:%d, Folder:%d", fileCount, folderCount), kStatusCountText);
-    CQelWinUtilFunc::GetInstance()->PumpMessages();
-}
-
-void CTessaryDlgDlg::ShowResultSubWnd(bool alreadyExists) {
-    CQelLogMng* log = CQelLogMng::GetInstance();
-    if (!alreadyExists) {
-        m_resultWnd = std::make_unique<CQelResultSubWnd>();
-        m_resultWnd->SetDelegate(this);
-        log->Write(u"SubWindow[Hwnd=%s]", u"NULL");
-        const QRect frame = frameGeometry();
-        const qel::QelSubWndSize size{frame.width(), kResultSubWndHeight};
-        m_resultWnd->CreateSubWnd(this, qel::WriteHandOffRecord(m_fileResults, m_folderResults, &size), frame.left(),
-                                  frame.bottom() + 1);
-        log->Write(u"Create SubWindow!!");
-        activateWindow();
-        setFocus();
-        return;
-    }
-    m_resultWnd->UpdateResult(qel::WriteHandOffRecord(m_fileResults, m_folderResults, nullptr));
-    setEnabled(true);
-    m_resultWnd->EndBusy();
 }
 
 void CTessaryDlgDlg::onNotifyEvent(const QelString& szEventName, const QelString& szParam1, const QelString& szParam2) {
@@ -464,7 +339,14 @@ void CTessaryDlgDlg::BringToFront() {
     activateWindow();
 }
 
-void CTessaryDlgDlg::reject() { OnExit(); }
+// Escape and the close button stop a running search instead of leaving.
+void CTessaryDlgDlg::reject() {
+    if (m_searching) {
+        RequestSearchStop();
+        return;
+    }
+    OnExit();
+}
 
 void CTessaryDlgDlg::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
@@ -485,8 +367,11 @@ void CTessaryDlgDlg::resizeEvent(QResizeEvent* event) {
 }
 
 void CTessaryDlgDlg::DockSubWindows() {
-    if (!m_resultWnd || !m_resultWnd->isVisible()) return;
-    const QRect frame = frameGeometry();
-    m_resultWnd->move(frame.left(), frame.bottom() + 1);
-    m_resultWnd->resize(frame.width(), kResultSubWndHeight);
+    if (m_resultWnd && m_resultWnd->isVisible()) DockSubWindow(m_resultWnd.get(), kResultSubWndHeight);
+}
+
+void CTessaryDlgDlg::DockSubWindow(QWidget* window, int height) {
+    const QRect docked = qel::DockedRect(this, height);
+    window->move(docked.topLeft());
+    window->resize(docked.size());
 }

@@ -15,6 +15,7 @@
 #include "IQelPopupWndDelegate.h"
 #include "IQelResultSubWndDelegate.h"
 #include "QelEnvFile.h"
+#include "QelHandOffRecord.h"
 #include "QelString.h"
 
 class CQelLabel;
@@ -35,11 +36,14 @@ class CTessaryDlgDlg : public QDialog,
     Q_OBJECT
 public:
     static constexpr int kResultSubWndHeight = 400;
+    // Room left and right of the status label's text, in pixels.
+    static constexpr int kStatusTextMargin = 4;
 
     explicit CTessaryDlgDlg(QWidget* parent = nullptr);
     ~CTessaryDlgDlg() override;
 
     // "Search": checks the inputs, walks the tree and hands the results on.
+    // While a walk runs the button reads "Stop" and this stops the walk.
     void OnSearch();
     // "Exit" (also Escape and the close button): stores the position and
     // writes env.json; when writing fails the user decides whether to leave.
@@ -63,6 +67,7 @@ public:
     CQelJSONFileMng& GetSettings() { return m_settings; }
     const qel::QelEnvArrays& GetEnvArrays() const { return m_env; }
     const QelStringArray& GetHistoryLines() const { return m_historyLines; }
+    // The hits of the walk under way; handed over (and emptied) when it ends.
     const QelStringArray& GetFileResults() const { return m_fileResults; }
     const QelStringArray& GetFolderResults() const { return m_folderResults; }
     int GetSelectedHistoryIndex() const { return m_selectedHistory; }
@@ -87,6 +92,7 @@ protected:
 private:
     // IQelFileMngEventDelegate
     void OnSearchProgress(std::int32_t fileCount, std::int32_t folderCount) override;
+    bool OnSearchTick(std::int32_t fileCount, std::int32_t folderCount, const QelString& currentFolder) override;
     // IQelResultSubWndDelegate
     void onNotifyEvent(const QelString& szEventName, const QelString& szParam1, const QelString& szParam2) override;
     // IQelPopupWndDelegate: the history popup's choice.
@@ -100,16 +106,26 @@ private:
     void OnAfterSearchToggled(bool checked);
     void OpenWebPage(const QelString& address);
 
+    // The search session (CTessaryDlgDlgSearch.cpp).
+    struct SearchRequest;
+    bool PrepareSearch(SearchRequest& request);
     bool CopyCriteria(QelStringArray& names, QelStringArray& extensions, QelStringArray& folders) const;
+    void RunWalk(const SearchRequest& request);
+    void FinishSearch(const SearchRequest& request);
+    void RequestSearchStop();
+    void ShowSearchProgress(std::int32_t fileCount, std::int32_t folderCount);
     void SetStatus(const QelString& text, std::uint32_t fgcolor);
     void BeginSearchFrame();
     void EndSearchFrame();
     void ShowResultSubWnd(bool alreadyExists);
+    std::string TakeHandOffRecord(const qel::QelSubWndSize* size);
     void AddToHistory(const QelString& path, bool includeSub);
     // Puts the entry's path and sub-folder setting into the window; with no
     // such entry the path box is emptied and the check box cleared.
     void LoadHistoryEntry(int index);
     void DockSubWindows();
+    // Places a sub-window docked under (or, on a short screen, above) this window.
+    void DockSubWindow(QWidget* window, int height);
 
     CQelJSONFileMng m_settings;
     qel::QelEnvArrays m_env;
@@ -122,7 +138,11 @@ private:
     QelStringArray m_fileResults;
     QelStringArray m_folderResults;
     bool m_searching = false;
+    bool m_stopRequested = false;                          // Stop pressed during the walk under way
+    std::chrono::steady_clock::time_point m_searchStart;
     std::chrono::steady_clock::time_point m_lastProgressRefresh;
+    QelString m_currentFolder;                             // the folder the walk reads, as last ticked
+    QelArray<QWidget*> m_disabledForSearch;                // controls to enable again after the walk
     std::unique_ptr<CQelResultSubWnd> m_resultWnd;
 
     QLineEdit* m_pathEdit = nullptr;

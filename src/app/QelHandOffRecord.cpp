@@ -28,19 +28,22 @@ void AppendEscaped(std::string& out, const std::string& text) {
     }
 }
 
-void AppendList(std::string& out, const char* key, const QelStringArray& paths) {
+// Each path is released once written.
+void AppendList(std::string& out, const char* key, QelStringArray& paths) {
     out += '"';
     out += key;
     out += "\":[";
     bool first = true;
-    for (const QelString& path : paths) {
+    for (QelString& path : paths) {
         if (!first) out += ',';
         first = false;
         out += '"';
         AppendEscaped(out, Utf16ToUtf8(path.view()));
         out += '"';
+        path = QelString();
     }
     out += ']';
+    QelStringArray().swap(paths);
 }
 
 std::size_t EstimatedSize(const QelStringArray& paths) {
@@ -51,7 +54,7 @@ std::size_t EstimatedSize(const QelStringArray& paths) {
 
 }  // namespace
 
-std::string WriteHandOffRecord(const QelStringArray& files, const QelStringArray& folders, const QelSubWndSize* size) {
+std::string WriteHandOffRecord(QelStringArray files, QelStringArray folders, const QelSubWndSize* size) {
     std::string out;
     out.reserve(EstimatedSize(files) + EstimatedSize(folders) + 96);
     out += '{';

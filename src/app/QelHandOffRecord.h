@@ -17,10 +17,11 @@ struct QelSubWndSize {
 // {"dirresultlist":[...],"fileresultlist":[...],"height":H,"width":W} and a
 // line feed: members in key order, compact, as JsonCpp's FastWriter lays it
 // out; "height" and "width" only when size is given. Written straight from
-// the lists, since a search may hand over hundreds of thousands of paths.
+// the lists, which it takes over and releases path by path, since a search
+// may hand over hundreds of thousands of paths.
 // Strings keep their raw UTF-8 bytes (only '"', '\' and control characters
 // are escaped), so a file name that is not valid UTF-8 reaches the
 // sub-window unchanged instead of being replaced by U+FFFD.
-std::string WriteHandOffRecord(const QelStringArray& files, const QelStringArray& folders, const QelSubWndSize* size);
+std::string WriteHandOffRecord(QelStringArray files, QelStringArray folders, const QelSubWndSize* size);
 
 }  // namespace qel

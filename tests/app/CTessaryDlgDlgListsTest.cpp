@@ -53,7 +53,7 @@ TEST_F(RecordLists, NewFilterNeedsANameIsSelectedAndUsedByTheNextSearch) {
     EXPECT_EQ(dialog->GetFilterCombo()->currentIndex(), 2);
     dialog->GetPathEdit()->setText(QString::fromStdString(tree));
     dialog->GetSearchButton()->click();
-    EXPECT_EQ(Strings(dialog->GetFileResults()), Texts{tree + "/b.md"});
+    EXPECT_EQ(Rows(), Texts{tree + "/b.md"});
     EXPECT_EQ(SavedOnExit()["searchfilter"][2],
               ParseJson(R"({"name":"Markdown","filterfilename":[],"filterfileext":["md"],"filterdirname":[]})"));
 }

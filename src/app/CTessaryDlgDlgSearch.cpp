@@ -1,0 +1,250 @@
+// The main window's search session: the checks, the walk with its live
+// progress and Stop, the summary, the hand-off to the result window and the
+// history entry.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "CQelLabel.h"
+#include "CQelLogMng.h"
+#include "CQelMessageBox.h"
+#include "CQelResultSubWnd.h"
+#include "CQelWinUtilFunc.h"
+#include "CTessaryDlgDlg.h"
+#include "QelDockPlacement.h"
+#include "QelHandOffRecord.h"
+#include "QelPath.h"
+#include "QelQtConvert.h"
+#include "QelStatusColors.h"
+
+namespace {
+
+using qel::kStatusCountText;
+using qel::kStatusRunText;
+
+// Progress on hits is shown at most this often; the clock ticks of the walk
+// refresh it in between, hits or not.
+constexpr auto kProgressRefreshInterval = std::chrono::milliseconds(30);
+
+constexpr char kNoJobQuestion[] =
+    "No post-retrieval processing action was specified.\t\t\t\t\t\t\t\n"
+    "If not specified, only results are output.\t\t\t\t\t\t\t\n"
+    "Would you like to proceed?";
+
+// The strings of one member of a filter record, those that are strings.
+void CopyStrings(const Json::Value& record, const char* key, QelStringArray& out) {
+    out.RemoveAll();
+    const Json::Value& list = record[key];
+    if (!list.isArray()) return;
+    for (const Json::Value& item : list) {
+        if (item.isString()) out.Add(QelString::FromUtf8(item.asString()));
+    }
+}
+
+long long SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+// What a search that passed its checks walks and what it does afterwards.
+struct CTessaryDlgDlg::SearchRequest {
+    QelString path;
+    bool includeSub = true;
+    bool runJob = false;
+    QelStringArray names;
+    QelStringArray extensions;
+    QelStringArray folders;
+};
+
+void CTessaryDlgDlg::OnSearch() {
+    // During a walk the same button reads "Stop".
+    if (m_searching) {
+        RequestSearchStop();
+        return;
+    }
+    SearchRequest request;
+    if (!PrepareSearch(request)) return;
+    m_fileResults.RemoveAll();
+    m_folderResults.RemoveAll();
+    RunWalk(request);
+    FinishSearch(request);
+}
+
+void CTessaryDlgDlg::RequestSearchStop() {
+    if (!m_searching || m_stopRequested) return;
+    m_stopRequested = true;
+    CQelLogMng::GetInstance()->Write(u"Stop Search!");
+}
+
+bool CTessaryDlgDlg::PrepareSearch(SearchRequest& request) {
+    request.path = FromQString(m_pathEdit->text());
+    if (request.path.IsEmpty()) {
+        CQelMessageBox::Show(this, QStringLiteral("The path is empty!!"), CQelMessageBox::Kind::Warning);
+        return false;
+    }
+    if (!qel::PathExists(request.path)) {
+        CQelMessageBox::Show(this, QStringLiteral("The search path is invalid!!"), CQelMessageBox::Kind::Warning);
+        return false;
+    }
+    if (m_filterCombo->count() == 0) {
+        CQelMessageBox::Show(this, QStringLiteral("There are no search filters."), CQelMessageBox::Kind::Warning);
+        return false;
+    }
+    request.runJob = m_afterSearch->isChecked();
+    if (request.runJob && m_jobCombo->count() == 0) {
+        if (!CQelMessageBox::Ask(this, QString::fromLatin1(kNoJobQuestion))) return false;
+        request.runJob = false;
+    }
+    if (!CopyCriteria(request.names, request.extensions, request.folders)) {
+        CQelLogMng::GetInstance()->Write(u"There are no search criteria!!");
+        CQelMessageBox::Show(this, QStringLiteral("There are no search criteria!!"), CQelMessageBox::Kind::Warning);
+        return false;
+    }
+    request.includeSub = m_includeSub->isChecked();
+    return true;
+}
+
+bool CTessaryDlgDlg::CopyCriteria(QelStringArray& names, QelStringArray& extensions, QelStringArray& folders) const {
+    names.RemoveAll();
+    extensions.RemoveAll();
+    folders.RemoveAll();
+    const Json::Value* selected = m_filterList.Record(m_filterList.SelectedIndex());
+    if (!selected) return false;
+    const Json::Value& record = *selected;
+    CopyStrings(record, "filterfilename", names);
+    CopyStrings(record, "filterfileext", extensions);
+    CopyStrings(record, "filterdirname", folders);
+    return !names.empty() || !extensions.empty() || !folders.empty();
+}
+
+void CTessaryDlgDlg::RunWalk(const SearchRequest& request) {
+    CQelFileMng* files = CQelFileMng::GetInstance();
+    files->SetEventDelegate(this);
+    m_searchStart = std::chrono::steady_clock::now();
+    m_lastProgressRefresh = m_searchStart;
+    m_stopRequested = false;
+    m_searching = true;
+    BeginSearchFrame();
+
+    CQelLogMng::GetInstance()->Write(u"Run Search!");
+    SetStatus(u"Run Search!", kStatusRunText);
+    files->SearchFiles(request.path, m_fileResults, m_folderResults, request.names, request.extensions,
+                       request.folders, request.includeSub);
+}
+
+void CTessaryDlgDlg::FinishSearch(const SearchRequest& request) {
+    const long long seconds = SecondsSince(m_searchStart);
+    const bool stopped = m_stopRequested;
+    CQelLogMng::GetInstance()->Write(stopped ? u"Stopped Search!" : u"Finish Search!");
+    SetStatus(stopped ? u"Stopped Search!" : u"Finish Search!", kStatusRunText);
+    const QelString summary =
+        QelString::Formatted(stopped ? u"Search stopped: Find File:%d, Folder:%d, search took %d seconds"
+                                     : u"Find File:%d, Folder:%d, search took %d seconds",
+                             m_fileResults.GetCount(), m_folderResults.GetCount(), seconds);
+    CQelLogMng::GetInstance()->Write(u"%s", summary);
+    SetStatus(summary, kStatusCountText);
+    CQelWinUtilFunc::GetInstance()->PumpMessages();
+
+    // A job must never act on a partial result: a stopped search is only shown.
+    // Handing the results to an after-search job comes with the job runner;
+    // until then the results are shown either way.
+    if (request.runJob && !stopped)
+        CQelLogMng::GetInstance()->Write(u"After-search job runner not available: showing the results");
+    ShowResultSubWnd(m_resultWnd != nullptr);
+    EndSearchFrame();
+    AddToHistory(request.path, request.includeSub);
+}
+
+// Everything but the Search button (now "Stop") and the status label is
+// disabled for the walk; what was disabled before stays so afterwards.
+void CTessaryDlgDlg::BeginSearchFrame() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_disabledForSearch.clear();
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isWindow() || child == m_searchButton || child == m_status || !child->isEnabled()) continue;
+        child->setEnabled(false);
+        m_disabledForSearch.push_back(child);
+    }
+    m_searchButton->setText(QStringLiteral("Stop"));
+    m_searchButton->setAccessibleName(QStringLiteral("Stop"));
+    m_searchButton->setToolTip(QStringLiteral("Stop the search"));
+    if (m_resultWnd) {
+        m_resultWnd->BeginBusy();
+        setEnabled(true);  // the busy frame disables its owner; Stop must stay reachable
+    }
+}
+
+void CTessaryDlgDlg::EndSearchFrame() {
+    for (QWidget* child : m_disabledForSearch) child->setEnabled(true);
+    m_disabledForSearch.clear();
+    m_searchButton->setText(QString());
+    m_searchButton->setAccessibleName(QStringLiteral("Search"));
+    m_searchButton->setToolTip(QStringLiteral("Search"));
+    setEnabled(true);
+    QApplication::restoreOverrideCursor();
+    m_searching = false;
+    m_stopRequested = false;
+}
+
+void CTessaryDlgDlg::OnSearchProgress(std::int32_t fileCount, std::int32_t folderCount) {
+    CQelLogMng::GetInstance()->Write(u"Find File:%d, Folder:%d", fileCount, folderCount);
+    // Refreshing and pumping on every hit would dominate a large search; the
+    // summary at the end always carries the final counts.
+    if (std::chrono::steady_clock::now() - m_lastProgressRefresh < kProgressRefreshInterval) return;
+    ShowSearchProgress(fileCount, folderCount);
+}
+
+bool CTessaryDlgDlg::OnSearchTick(std::int32_t fileCount, std::int32_t folderCount, const QelString& currentFolder) {
+    m_currentFolder = currentFolder;
+    ShowSearchProgress(fileCount, folderCount);
+    return !m_stopRequested;
+}
+
+// The counts, the seconds so far and the folder being read, shortened in the
+// middle so that both ends of the path stay readable on the label.
+void CTessaryDlgDlg::ShowSearchProgress(std::int32_t fileCount, std::int32_t folderCount) {
+    m_lastProgressRefresh = std::chrono::steady_clock::now();
+    const QelString counts = QelString::Formatted(u"Find File:%d, Folder:%d, %d seconds, ", fileCount, folderCount,
+                                                  SecondsSince(m_searchStart));
+    const QFontMetrics metrics(ToQFont(m_status->GetPropFont(u"font")));
+    const QString prefix = ToQString(counts);
+    const int room = m_status->width() - metrics.horizontalAdvance(prefix) - 2 * kStatusTextMargin;
+    const QString folder = metrics.elidedText(ToQString(m_currentFolder), Qt::ElideMiddle, std::max(room, 0));
+    SetStatus(FromQString(prefix + folder), kStatusCountText);
+    CQelWinUtilFunc::GetInstance()->PumpMessages();
+}
+
+void CTessaryDlgDlg::ShowResultSubWnd(bool alreadyExists) {
+    CQelLogMng* log = CQelLogMng::GetInstance();
+    if (!alreadyExists) {
+        m_resultWnd = std::make_unique<CQelResultSubWnd>();
+        m_resultWnd->SetDelegate(this);
+        log->Write(u"SubWindow[Hwnd=%s]", u"NULL");
+        const QRect docked = qel::DockedRect(this, kResultSubWndHeight);
+        const qel::QelSubWndSize size{docked.width(), docked.height()};
+        m_resultWnd->CreateSubWnd(this, TakeHandOffRecord(&size), docked.left(), docked.top());
+        log->Write(u"Create SubWindow!!");
+        activateWindow();
+        setFocus();
+        return;
+    }
+    // Closed by the user since: it comes back docked where the main window is now.
+    if (!m_resultWnd->isVisible()) DockSubWindow(m_resultWnd.get(), kResultSubWndHeight);
+    m_resultWnd->UpdateResult(TakeHandOffRecord(nullptr));
+    setEnabled(true);
+    m_resultWnd->EndBusy();
+}
+
+// The lists are released while the record is written: a large search holds
+// one full copy of its paths at a time.
+std::string CTessaryDlgDlg::TakeHandOffRecord(const qel::QelSubWndSize* size) {
+    std::string record = qel::WriteHandOffRecord(std::move(m_fileResults), std::move(m_folderResults), size);
+    m_fileResults.RemoveAll();
+    m_folderResults.RemoveAll();
+    return record;
+}
