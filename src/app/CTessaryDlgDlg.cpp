@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QToolButton>
 
+#include "CQelAFJSubWnd.h"
 #include "CQelDirMng.h"
 #include "CQelImgMngr.h"
 #include "CQelLabel.h"
@@ -368,6 +369,7 @@ void CTessaryDlgDlg::resizeEvent(QResizeEvent* event) {
 
 void CTessaryDlgDlg::DockSubWindows() {
     if (m_resultWnd && m_resultWnd->isVisible()) DockSubWindow(m_resultWnd.get(), kResultSubWndHeight);
+    if (m_jobWnd && m_jobWnd->isVisible()) DockSubWindow(m_jobWnd.get(), kJobSubWndHeight);
 }
 
 void CTessaryDlgDlg::DockSubWindow(QWidget* window, int height) {

@@ -18,6 +18,7 @@
 #include "QelHandOffRecord.h"
 #include "QelString.h"
 
+class CQelAFJSubWnd;
 class CQelLabel;
 class CQelResultSubWnd;
 class QAbstractButton;
@@ -36,6 +37,7 @@ class CTessaryDlgDlg : public QDialog,
     Q_OBJECT
 public:
     static constexpr int kResultSubWndHeight = 400;
+    static constexpr int kJobSubWndHeight = 250;
     // Room left and right of the status label's text, in pixels.
     static constexpr int kStatusTextMargin = 4;
 
@@ -73,6 +75,7 @@ public:
     int GetSelectedHistoryIndex() const { return m_selectedHistory; }
     bool IsSearching() const { return m_searching; }
     CQelResultSubWnd* GetResultSubWnd() const { return m_resultWnd.get(); }
+    CQelAFJSubWnd* GetJobSubWnd() const { return m_jobWnd.get(); }
 
     QLineEdit* GetPathEdit() const { return m_pathEdit; }
     QCheckBox* GetIncludeSubCheck() const { return m_includeSub; }
@@ -118,6 +121,8 @@ private:
     void BeginSearchFrame();
     void EndSearchFrame();
     void ShowResultSubWnd(bool alreadyExists);
+    // The job branch (CTessaryDlgDlgJobs.cpp): runs the chosen job on the results.
+    void ShowJobSubWnd(bool alreadyExists);
     std::string TakeHandOffRecord(const qel::QelSubWndSize* size);
     void AddToHistory(const QelString& path, bool includeSub);
     // Puts the entry's path and sub-folder setting into the window; with no
@@ -144,6 +149,7 @@ private:
     QelString m_currentFolder;                             // the folder the walk reads, as last ticked
     QelArray<QWidget*> m_disabledForSearch;                // controls to enable again after the walk
     std::unique_ptr<CQelResultSubWnd> m_resultWnd;
+    std::unique_ptr<CQelAFJSubWnd> m_jobWnd;
 
     QLineEdit* m_pathEdit = nullptr;
     QToolButton* m_browseButton = nullptr;
