@@ -12,6 +12,7 @@ packages=(
   fonts-dejavu-core
   shared-mime-info
   bfs fd-find findutils time
+  unzip
 )
 
 missing=()

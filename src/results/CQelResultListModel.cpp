@@ -26,6 +26,11 @@ void CQelResultListModel::SetRows(QelResultRows rows) {
     endResetModel();
 }
 
+void CQelResultListModel::EditRows(const std::function<void(QelResultRows&)>& edit) {
+    edit(m_rows);
+    if (!m_rows.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, kColumnCount - 1), {Qt::DisplayRole});
+}
+
 int CQelResultListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }

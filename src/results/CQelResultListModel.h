@@ -5,6 +5,7 @@
 // hundreds of thousands of rows cost no widgets.
 
 #include <QAbstractTableModel>
+#include <functional>
 
 #include "QelResultRows.h"
 
@@ -18,6 +19,9 @@ public:
     // Replaces every row.
     void SetRows(QelResultRows rows);
     const QelResultRows& Rows() const { return m_rows; }
+    // Lets edit change the rows' texts in place (never their number or
+    // order), then tells the views that every row may have changed.
+    void EditRows(const std::function<void(QelResultRows&)>& edit);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

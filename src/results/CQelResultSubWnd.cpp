@@ -155,9 +155,13 @@ void CQelResultSubWnd::EndBusy() {
 }
 
 void CQelResultSubWnd::RunOperation(const std::function<QelString()>& work) {
+    RunOperationWithDetail([&work] { return OperationNotice{work(), QelString(u"")}; });
+}
+
+void CQelResultSubWnd::RunOperationWithDetail(const std::function<OperationNotice()>& work) {
     BeginBusy();
-    const QelString completion = work();
-    if (m_delegate) m_delegate->onNotifyEvent(u"MSG", completion, QelString(u""));
+    const OperationNotice notice = work();
+    if (m_delegate) m_delegate->onNotifyEvent(u"MSG", notice.text, notice.detail);
     EndBusy();
 }
 
@@ -235,6 +239,7 @@ void CQelResultSubWnd::BuildContents() {
         child->show();
     }
     for (QPushButton* button : m_buttons) button->show();
+    ConnectExportCommands();
 }
 
 void CQelResultSubWnd::LayOut() {

@@ -14,6 +14,7 @@
 #include "QelString.h"
 
 class CCaption;
+class IQelProgramLauncher;
 class CQelResultListModel;
 class IQelResultSubWndDelegate;
 class QPushButton;
@@ -52,6 +53,24 @@ public:
     // The operation frame every command runs in: busy, the work (returning its
     // completion text), the completion notice "MSG" to the delegate, not busy.
     void RunOperation(const std::function<QelString()>& work);
+    // The same frame for work whose notice carries a second text (counts).
+    struct OperationNotice {
+        QelString text;
+        QelString detail;
+    };
+    void RunOperationWithDetail(const std::function<OperationNotice()>& work);
+
+    // Rename: the rule editor, then the rules over every row in list order.
+    void OnRename();
+    // Save TXT: the numbered list as a new file in "user", opened with the
+    // program registered for ".txt".
+    void OnSaveTxt();
+    // Save Excel: with a program registered for ".xlsx", the list as a new
+    // workbook in "temp", opened with that program.
+    void OnSaveExcel();
+    // Where the exports find and start programs; not owned, null for the
+    // desktop's own (tests put a recorder here).
+    void SetProgramLauncher(IQelProgramLauncher* launcher) { m_launcher = launcher; }
 
     // The result model: the size the window was created with. The two result
     // arrays are read into the rows and not kept beside them, which would
@@ -72,11 +91,18 @@ private:
     void LayOut();
     // Builds the rows from the model's two arrays, then drops the arrays.
     void FillList();
+    // Wires Rename, Save Excel and Save TXT to their buttons.
+    void ConnectExportCommands();
+    IQelProgramLauncher& Launcher() const;
+    // Opens file with the program registered for extension, telling the user
+    // when there is none or it does not start.
+    void OpenWithRegisteredProgram(const QelString& extension, const QelString& file);
 
     Json::Value m_model;
     QWidget* m_owner = nullptr;
     IQelResultSubWndDelegate* m_delegate = nullptr;
     bool m_busy = false;
+    IQelProgramLauncher* m_launcher = nullptr;
 
     CCaption* m_caption = nullptr;
     CCaption* m_operationCaption = nullptr;

@@ -9,6 +9,7 @@ CQelMessageBox::Handler& CurrentHandler() {
     return handler;
 }
 QString g_lastText;
+QString g_lastTitle;
 int g_count = 0;
 
 QString TitleOr(const QString& title) { return title.isEmpty() ? QApplication::applicationName() : title; }
@@ -16,6 +17,7 @@ QString TitleOr(const QString& title) { return title.isEmpty() ? QApplication::a
 
 void CQelMessageBox::Show(QWidget* parent, const QString& text, Kind kind, const QString& title) {
     g_lastText = text;
+    g_lastTitle = title;
     ++g_count;
     if (CurrentHandler()) {
         CurrentHandler()(kind, text);
@@ -36,6 +38,7 @@ void CQelMessageBox::Show(QWidget* parent, const QString& text, Kind kind, const
 
 bool CQelMessageBox::Ask(QWidget* parent, const QString& text, const QString& title) {
     g_lastText = text;
+    g_lastTitle = title;
     ++g_count;
     if (CurrentHandler()) return CurrentHandler()(Kind::Question, text) == Answer::Yes;
     return QMessageBox::question(parent, TitleOr(title), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
@@ -44,4 +47,5 @@ bool CQelMessageBox::Ask(QWidget* parent, const QString& text, const QString& ti
 
 void CQelMessageBox::SetHandler(Handler handler) { CurrentHandler() = std::move(handler); }
 QString CQelMessageBox::LastText() { return g_lastText; }
+QString CQelMessageBox::LastTitle() { return g_lastTitle; }
 int CQelMessageBox::Count() { return g_count; }

@@ -25,6 +25,8 @@ public:
     static void SetHandler(Handler handler);
     // Text of the last box shown or handled (tests read it).
     static QString LastText();
+    // Caption of the last box shown or handled (tests read it); empty for the default.
+    static QString LastTitle();
     // Number of boxes shown or handled since start (tests read it).
     static int Count();
 };

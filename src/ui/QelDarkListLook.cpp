@@ -4,14 +4,13 @@
 #include <QFont>
 #include <QPalette>
 
-namespace qel {
-
 void ApplyDarkListLook(QAbstractItemView* list, const QColor& textColor, bool alternateRows) {
+    const QColor background(43, 43, 43);
     QPalette palette = list->palette();
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-        palette.setColor(group, QPalette::Base, kDarkListBackground);
-        palette.setColor(group, QPalette::Window, kDarkListBackground);
-        palette.setColor(group, QPalette::AlternateBase, alternateRows ? kDarkListOddRow : kDarkListBackground);
+        palette.setColor(group, QPalette::Base, background);
+        palette.setColor(group, QPalette::Window, background);
+        palette.setColor(group, QPalette::AlternateBase, alternateRows ? QColor(63, 63, 63) : background);
         palette.setColor(group, QPalette::Text, textColor);
     }
     list->setPalette(palette);
@@ -21,5 +20,3 @@ void ApplyDarkListLook(QAbstractItemView* list, const QColor& textColor, bool al
     font.setPixelSize(12);
     list->setFont(font);
 }
-
-}  // namespace qel

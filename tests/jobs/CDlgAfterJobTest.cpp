@@ -1,7 +1,9 @@
 // The job editor driven through its real widgets: choosing commands, typing
 // destinations, clicking Add, Modify, Del, the arrows, Save and Cancel, and
 // reading the record handed back.
+#include <QApplication>
 #include <QComboBox>
+#include <QTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -194,6 +196,30 @@ TEST_F(JobEditorTest, ArrowsSwapWithTheNeighbourAndStopAtTheEnds) {
     EXPECT_EQ(ListRows(), (Rows{"Move|/b|1", "Copy|/a|0", "Delete||2"}));
     Click("moveUpButton");
     EXPECT_EQ(ListRows(), (Rows{"Move|/b|1", "Delete||2", "Copy|/a|0"}));
+}
+
+TEST_F(JobEditorTest, TheRuleLabelEditsTheStoredSetAndKeepsItOnOneLine) {
+    Open(CDlgAfterJob::Mode::Modify, ParseJson(kStoredJob));
+    ClickRow(1);
+    int shownRows = -1;
+    QTimer::singleShot(0, [&] {
+        auto* editor = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(editor, nullptr);
+        shownRows = editor->findChild<QTreeWidget*>("ruleList")->topLevelItemCount();
+        editor->findChild<QComboBox*>("operation")->setCurrentIndex(2);  // Post Add
+        editor->findChild<QLineEdit*>("findAddEdit")->setText(QStringLiteral("_old"));
+        editor->findChild<QPushButton*>("addButton")->click();
+        editor->findChild<QPushButton*>("saveButton")->click();
+    });
+    QTest::mouseClick(Child<CQelLabel>("ruleLabel"), Qt::LeftButton);
+    EXPECT_EQ(shownRows, 1);  // the stored set was handed in
+    const std::string caption = m_dlg->GetRuleCaption().ToStdString();
+    EXPECT_EQ(caption.find('\n'), std::string::npos);
+    EXPECT_EQ(ParseJson(caption),
+              ParseJson(R"([{"findadd":"a","operate":"change","replace":"b","type":"file"},
+                            {"findadd":"_old","operate":"postadd","replace":"","type":"file"}])"));
+    Click("modifyButton");
+    EXPECT_EQ(ListRows()[1], "ReName|" + caption + "|3");
 }
 
 TEST_F(JobEditorTest, CancelHandsBackOnlyTheRecordGiven) {

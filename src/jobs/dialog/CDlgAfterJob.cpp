@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "CDlgReaNameRule.h"
 #include "CQelLabel.h"
 #include "CQelLogMng.h"
 #include "CQelMessageBox.h"
@@ -124,7 +125,7 @@ QLayout* CDlgAfterJob::BuildListArea() {
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    qel::ApplyDarkListLook(m_list);
+    ApplyDarkListLook(m_list);
 
     m_downButton = qel::MakeDialogButton(QString(), QStringLiteral("moveDownButton"), this);
     m_upButton = qel::MakeDialogButton(QString(), QStringLiteral("moveUpButton"), this);
@@ -279,7 +280,15 @@ void CDlgAfterJob::OnBrowse() {
     if (!folder.isEmpty()) m_destEdit->setText(folder);
 }
 
-void CDlgAfterJob::OnRuleLabelClicked() {}
+void CDlgAfterJob::OnRuleLabelClicked() {
+    CDlgReaNameRule editor(this);
+    const QelString caption = GetRuleCaption();
+    if (!caption.IsEmpty() && !caption.Equals(kNoRenameRule)) editor.SetRuleSet(caption.ToStdString());
+    if (editor.exec() != QDialog::Accepted) return;
+    const QelString text = RuleSetToJobText(editor.GetRuleSet());
+    CQelLogMng::GetInstance()->Write(u"^ %s ^", text);
+    SetRuleCaption(text);
+}
 
 void CDlgAfterJob::AppendRow(const _tag_JobRow& row) { SetRowTexts(new QTreeWidgetItem(m_list), row); }
 

@@ -125,7 +125,7 @@ void CQelAFJSubWnd::BuildContents() {
     m_logView->setUniformItemSizes(true);  // cheap scrolling through many rows
     m_logView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_logView->setSelectionMode(QAbstractItemView::SingleSelection);
-    qel::ApplyDarkListLook(m_logView, kLogText, false);
+    ApplyDarkListLook(m_logView, kLogText, false);
     LayOut();
     m_caption->show();
     m_logView->show();

@@ -64,7 +64,7 @@ void CDlgSearchFilter::BuildControls() {
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    qel::ApplyDarkListLook(m_list);
+    ApplyDarkListLook(m_list);
 
     m_saveButton = qel::MakeDialogButton(QStringLiteral("Save"), QStringLiteral("saveButton"), this);
     m_cancelButton = qel::MakeDialogButton(QStringLiteral("Cancel"), QStringLiteral("cancelButton"), this);

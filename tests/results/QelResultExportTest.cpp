@@ -1,0 +1,133 @@
+// The numbered result text, export files that never replace anything, and
+// list workbooks read back from the .xlsx archive (its sheet XML, unpacked by
+// unzip).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "../fileops/QelTreeFixture.h"
+#include "QelExportFile.h"
+#include "QelListWorkbook.h"
+#include "QelResultListText.h"
+#include "QelXlsxReadBack.h"
+
+namespace {
+
+std::vector<std::u16string> Paths(std::size_t count) {
+    std::vector<std::u16string> paths;
+    for (std::size_t i = 0; i < count; ++i) paths.push_back(u"/r/f" + QelString::Formatted(u"%d", int(i)).str());
+    return paths;
+}
+
+qel::QelPathAt At(const std::vector<std::u16string>& paths) {
+    return [&paths](std::size_t i) { return std::u16string_view(paths[i]); };
+}
+
+}  // namespace
+
+TEST(ResultListText, NumbersWithAsManyDigitsAsTheRowCount) {
+    for (const std::size_t count : {0u, 1u, 9u, 10u, 12u, 100u}) {
+        SCOPED_TRACE(count);
+        const std::vector<std::u16string> paths = Paths(count);
+        std::string expected = "Result List\r\n";
+        const int digits = static_cast<int>(std::to_string(count).size());
+        char number[32];
+        for (std::size_t i = 0; i < count; ++i) {
+            std::snprintf(number, sizeof number, "[%.*d] ", digits, static_cast<int>(i));
+            expected += number + QelString(paths[i]).ToStdString() + "\r\n";
+        }
+        EXPECT_EQ(qel::MakeResultListText(count, At(paths)), expected);
+    }
+    const std::vector<std::u16string> hundred = Paths(100);
+    const std::string text = qel::MakeResultListText(100, At(hundred));
+    EXPECT_NE(text.find("\r\n[000] /r/f0\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\n[099] /r/f99\r\n"), std::string::npos);
+}
+
+TEST(ResultListText, WritesUtf8WithoutMarkAndCrLfAlsoInsideANameAndKeepsOddBytes) {
+    const std::vector<std::u16string> paths = {u"/home/보고서/résumé.txt", u"/t/two\nlines",
+                                               QelString::FromFileName("/t/bad\xff.txt").str()};
+    std::vector<std::u16string> logged;
+    const std::string text =
+        qel::MakeResultListText(paths.size(), At(paths), [&](std::u16string_view line) { logged.emplace_back(line); });
+    EXPECT_EQ(text,
+              "Result List\r\n[0] /home/\xEB\xB3\xB4\xEA\xB3\xA0\xEC\x84\x9C/r\xC3\xA9sum\xC3\xA9.txt\r\n"
+              "[1] /t/two\r\nlines\r\n[2] /t/bad\xff.txt\r\n");
+    ASSERT_EQ(logged.size(), 3u);
+    EXPECT_EQ(logged[0], u"[0] /home/보고서/résumé.txt");
+    EXPECT_EQ(logged[1], u"[1] /t/two\nlines");
+}
+
+TEST(ExportFile, NeverReplacesAnEarlierExportAndNamesTheNextFreeOne) {
+    QelTestDir dir;
+    const QelString folder = Q(dir.path());
+    const QelString stem = qel::DatedExportStem(qel::LocalTime{2024, 5, 1, 9, 3, 7, 0}, u"Result");
+    EXPECT_EQ(stem.ToStdString(), "2024-05-01_09-03-07_Result");
+    const char* const expected[] = {"2024-05-01_09-03-07_Result.txt", "2024-05-01_09-03-07_Result_2.txt",
+                                    "2024-05-01_09-03-07_Result_3.txt"};
+    for (int i = 0; i < 3; ++i) {
+        QelString path;
+        ASSERT_EQ(qel::WriteNewFile(folder, stem, u".txt", "export " + std::to_string(i), path), 0);
+        EXPECT_EQ(path.ToFileName(), dir / expected[i]);
+    }
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(ReadBytes(dir / expected[i]), "export " + std::to_string(i));
+
+    QelString reserved;
+    ASSERT_EQ(qel::ReserveNewFile(folder, stem, u".xlsx", reserved), 0);
+    EXPECT_EQ(reserved.ToFileName(), dir / "2024-05-01_09-03-07_Result.xlsx");
+    EXPECT_TRUE(Exists(reserved.ToFileName()));
+}
+
+TEST(ExportFile, AFileThatCannotBeMadeReportsWhyAndLeavesNothing) {
+    QelTestDir dir;
+    QelString path;
+    EXPECT_EQ(qel::WriteNewFile(Q(dir / "missing"), u"x", u".txt", "bytes", path), ENOENT);
+    EXPECT_EQ(path.ToFileName(), dir / "missing/x.txt");
+    ASSERT_EQ(::symlink("/dev/full", (dir / "full.txt").c_str()), 0);  // a taken name, even as a link
+    EXPECT_EQ(qel::WriteNewFile(Q(dir.path()), u"full", u".txt", "bytes", path), 0);
+    EXPECT_EQ(path.ToFileName(), dir / "full_2.txt");
+}
+
+TEST(ListWorkbook, HoldsTheHeaderThenEveryPathAsEscapedText) {
+    QelTestDir dir;
+    const std::vector<std::u16string> paths = {u"/a/b&c<d>.txt", u"/x/é写.txt",
+                                               QelString::FromFileName("/bad\xff").str()};
+    const std::string file = dir / "list.xlsx";
+    std::string reason;
+    ASSERT_TRUE(qel::WriteListWorkbook(Q(file), paths.size(), At(paths), {}, &reason)) << reason;
+    const QelSheetCells expected = {{"A1", "Result List"},
+                                                                       {"A2", "/a/b&amp;c&lt;d&gt;.txt"},
+                                                                       {"A3", "/x/\xC3\xA9\xE5\x86\x99.txt"},
+                                                                       {"A4", "/bad\xEF\xBF\xBD"}};
+    EXPECT_EQ(TextCells(Unzipped(file, "xl/worksheets/sheet1.xml")), expected);
+    EXPECT_EQ(Unzipped(file, "xl/worksheets/sheet2.xml"), "");
+}
+
+TEST(ListWorkbook, ContinuesOnFurtherSheetsEachWithTheHeader) {
+    QelTestDir dir;
+    const std::vector<std::u16string> paths = Paths(5);
+    const std::string file = dir / "long.xlsx";
+    _tag_ListWorkbookLayout layout;
+    layout.header = "Folders and files";
+    layout.rowsPerSheet = 3;  // the header and two paths
+    ASSERT_TRUE(qel::WriteListWorkbook(Q(file), paths.size(), At(paths), layout));
+    EXPECT_EQ(TextCells(Unzipped(file, "xl/worksheets/sheet1.xml")),
+              (QelSheetCells{{"A1", "Folders and files"}, {"A2", "/r/f0"}, {"A3", "/r/f1"}}));
+    EXPECT_EQ(TextCells(Unzipped(file, "xl/worksheets/sheet2.xml")),
+              (QelSheetCells{{"A1", "Folders and files"}, {"A2", "/r/f2"}, {"A3", "/r/f3"}}));
+    EXPECT_EQ(TextCells(Unzipped(file, "xl/worksheets/sheet3.xml")), (QelSheetCells{{"A1", "Folders and files"}, {"A2", "/r/f4"}}));
+    EXPECT_EQ(Unzipped(file, "xl/worksheets/sheet4.xml"), "");
+
+    // An empty list still gives a sheet with its header.
+    ASSERT_TRUE(qel::WriteListWorkbook(Q(dir / "empty.xlsx"), 0, At(paths)));
+    EXPECT_EQ(TextCells(Unzipped(dir / "empty.xlsx", "xl/worksheets/sheet1.xml")), (QelSheetCells{{"A1", "Result List"}}));
+}
+
+TEST(ListWorkbook, AFolderThatCannotTakeTheFileFails) {
+    QelTestDir dir;
+    const std::vector<std::u16string> paths = Paths(1);
+    std::string reason;
+    EXPECT_FALSE(qel::WriteListWorkbook(Q(dir / "missing/x.xlsx"), 1, At(paths), {}, &reason));
+    EXPECT_FALSE(reason.empty());
+}
