@@ -311,11 +311,6 @@ void CTessaryDlgDlg::SetStatus(const QelString& text, std::uint32_t fgcolor) {
     m_status->SetPropString(u"caption", text);
 }
 
-void CTessaryDlgDlg::onNotifyEvent(const QelString& szEventName, const QelString& szParam1, const QelString& szParam2) {
-    CQelLogMng::GetInstance()->Write(u"onNotifyEvent:[szEventName:%s, szParam1:%s, szParam2:%s]", szEventName,
-                                     szParam1, szParam2);
-}
-
 void CTessaryDlgDlg::OnExit() {
     if (m_searching || !isEnabled()) return;
     const QPoint position = pos();

@@ -96,7 +96,7 @@ private:
     // IQelFileMngEventDelegate
     void OnSearchProgress(std::int32_t fileCount, std::int32_t folderCount) override;
     bool OnSearchTick(std::int32_t fileCount, std::int32_t folderCount, const QelString& currentFolder) override;
-    // IQelResultSubWndDelegate
+    // IQelResultSubWndDelegate (CTessaryDlgDlgNotices.cpp)
     void onNotifyEvent(const QelString& szEventName, const QelString& szParam1, const QelString& szParam2) override;
     // IQelPopupWndDelegate: the history popup's choice.
     void OnPopupResult(const char* resultJson) override;
@@ -148,6 +148,8 @@ private:
     std::chrono::steady_clock::time_point m_lastProgressRefresh;
     QelString m_currentFolder;                             // the folder the walk reads, as last ticked
     QelArray<QWidget*> m_disabledForSearch;                // controls to enable again after the walk
+    std::chrono::steady_clock::time_point m_lastNoticeRefresh;  // result notice last put on the status label
+    QelString m_lastNoticeCounts;                                // of the operation under way
     std::unique_ptr<CQelResultSubWnd> m_resultWnd;
     std::unique_ptr<CQelAFJSubWnd> m_jobWnd;
 

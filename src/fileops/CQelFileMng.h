@@ -3,6 +3,7 @@
 // the search walker (SearchFiles, defined by the search library).
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 
 #include "QelString.h"
@@ -40,8 +41,13 @@ public:
     // Deletes the tree, the folder itself included.
     bool doDeleteFolderContents(const QelString& path, const std::atomic<bool>* cancel = nullptr,
                                 bool pump = true);
-    // Lets the UI process pending events (through the installed pump hook).
+    // Lets the UI process pending events (through the installed pump hook),
+    // at most once per pump interval: called for every entry of a tree
+    // operation and every row of a result operation, it must stay cheap.
     static void PumpDialogMessages();
+    static constexpr std::chrono::milliseconds kPumpInterval{30};
+    // Zero pumps on every call (tests count the calls).
+    static void SetPumpInterval(std::chrono::steady_clock::duration interval);
 
     void SetEventDelegate(IQelFileMngEventDelegate* delegate) { m_delegate = delegate; }
     IQelFileMngEventDelegate* GetEventDelegate() const { return m_delegate; }

@@ -10,7 +10,7 @@
 #include "QelCancel.h"
 #include "QelDirCursor.h"
 #include "QelFileOps.h"
-#include "QelPath.h"
+#include "QelPathAt.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ bool CopyEntry(std::vector<CopyFrame>& stack, const QelDirCursor::Entry& entry, 
         case DT_REG:
             return qel::CopyFileAt(frame.source.Fd(), name, frame.target.Fd(), name, false);
         case DT_LNK:
-            return qel::CopySymlinkAt(frame.source.Fd(), name, frame.target.Fd(), name);
+            return qel::CopySymlinkAt(frame.source.Fd(), name, frame.target.Fd(), name, false);
         case DT_UNKNOWN:
             return false;  // vanished or unreadable
         default:
@@ -64,15 +64,20 @@ bool CopyEntry(std::vector<CopyFrame>& stack, const QelDirCursor::Entry& entry, 
 bool CQelFileMng::doCopyFolderContents(const QelString& source, const QelString& destination,
                                        const std::atomic<bool>* cancel) {
     if (!doMakeDirectoryChain(destination)) return false;
-    if (!qel::PathExists(source)) return false;
+    QelPathAt from, to;
+    struct stat st;
+    if (!from.Open(source.ToFileName()) || ::fstatat(from.ParentFd(), from.Name(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
     if (qel::IsCancelled(cancel)) return false;
 
+    // Both tops are opened without following a link: a destination that is a
+    // link would send the copy (and its overwrites) somewhere else.
     QelDirHandle destinationRoot;
-    if (!destinationRoot.Open(AT_FDCWD, destination.ToFileName().c_str(), true)) return false;
+    if (!to.Open(destination.ToFileName()) || !destinationRoot.Open(to.ParentFd(), to.Name(), false)) return false;
     std::vector<CopyFrame> stack(1);
-    // A source that is a file holds nothing to copy.
-    if (!stack[0].source.Open(AT_FDCWD, source.ToFileName().c_str(), true)) return errno == ENOTDIR;
-    if (!stack[0].target.Open(AT_FDCWD, destination.ToFileName().c_str(), true)) return false;
+    // A source that is a file or a link holds nothing to copy.
+    if (!stack[0].source.Open(from.ParentFd(), from.Name(), false)) return errno == ENOTDIR;
+    if (!stack[0].target.Open(to.ParentFd(), to.Name(), false)) return false;
 
     while (!stack.empty()) {
         QelDirCursor::Entry entry;

@@ -12,6 +12,7 @@
 #include "QelCancel.h"
 #include "QelDirCursor.h"
 #include "QelFileOps.h"
+#include "QelPathAt.h"
 
 namespace {
 
@@ -29,10 +30,12 @@ public:
     bool Run(const QelString& path) {
         struct stat st;
         m_path = path.ToFileName();
-        if (::lstat(m_path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+        if (!m_top.Open(m_path) || ::fstatat(m_top.ParentFd(), m_top.Name(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISDIR(st.st_mode))
+            return false;
         m_stack.emplace_back();
         Log(u"doDeleteFolderContents[%s] Start");
-        if (!qel::IsCancelled(m_cancel)) m_stack.back().dir.Open(AT_FDCWD, m_path.c_str(), false);
+        if (!qel::IsCancelled(m_cancel)) m_stack.back().dir.Open(m_top.ParentFd(), m_top.Name(), false);
         for (;;) {
             DeleteFrame& frame = m_stack.back();
             QelDirCursor::Entry entry;
@@ -72,21 +75,21 @@ private:
     // moved away meanwhile).
     bool FinishFolder(bool& outcome) {
         DeleteFrame& frame = m_stack.back();
-        struct stat st;
+        int parentFd = m_top.ParentFd();
+        const char* name = m_top.Name();
         if (m_stack.size() > 1) {
             DeleteFrame& parent = m_stack[m_stack.size() - 2];
             if (!parent.dir.Resume(frame.dir.Fd())) {
                 m_stack.clear();
                 return false;
             }
-            frame.dir = QelDirCursor();
-            const int parentFd = parent.dir.Fd();
-            if (::fstatat(parentFd, frame.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode))
-                frame.result = ::unlinkat(parentFd, frame.name.c_str(), AT_REMOVEDIR) == 0;
-        } else {
-            frame.dir = QelDirCursor();
-            if (::lstat(m_path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) frame.result = ::rmdir(m_path.c_str()) == 0;
+            parentFd = parent.dir.Fd();
+            name = frame.name.c_str();
         }
+        frame.dir = QelDirCursor();
+        struct stat st;
+        if (::fstatat(parentFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode))
+            frame.result = ::unlinkat(parentFd, name, AT_REMOVEDIR) == 0;
         Log(u"doDeleteFolderContents[%s] End");
         outcome = !qel::IsCancelled(m_cancel) && frame.result;
         if (m_stack.size() > 1) m_path.resize(frame.parentLength);
@@ -97,6 +100,7 @@ private:
 
     const std::atomic<bool>* m_cancel;
     bool m_pump;
+    QelPathAt m_top;     // the folder to delete, judged without following a link
     std::string m_path;  // shown in the log lines only; never handed to the system
     std::vector<DeleteFrame> m_stack;
     bool m_result = false;

@@ -3,7 +3,8 @@
 // platform: a copy that fails or overwrites as asked, a move that never
 // replaces an existing target, and a delete that refuses write-protected files.
 // The *At forms take directory descriptors so that tree walks never need full
-// paths.
+// paths. Every form judges the last component of each path without following
+// a link, however the path is written ("link/" names the link).
 
 #include <sys/types.h>
 
@@ -14,17 +15,23 @@ namespace qel {
 // makes delete and overwrite fail. Checked on the mode bits, so it holds for root too.
 bool IsWriteProtected(mode_t mode);
 
-// Copies the bytes, mode and times of source to target. failIfExists: the
-// target must not exist; otherwise an existing file is replaced unless it is
-// write-protected. A failed copy leaves no partial target behind.
+// Copies the bytes, mode and times of the regular file source (a link is
+// refused) to target. failIfExists: the target must not exist; otherwise an
+// existing file or link is replaced unless it is a folder, write-protected or
+// the source itself. A replacement is made under a temporary name beside the
+// target and renamed over it only when complete, so a failure (a full disk)
+// leaves the old file as it was; a failed copy to a new name leaves nothing.
 bool CopyFile(const QelString& source, const QelString& target, bool failIfExists);
 bool CopyFileAt(int sourceDir, const char* sourceName, int targetDir, const char* targetName, bool failIfExists);
-// Recreates the symbolic link sourceName as targetName, replacing a non-folder there.
-bool CopySymlinkAt(int sourceDir, const char* sourceName, int targetDir, const char* targetName);
+// Makes targetName a new symbolic link with the target text of the link
+// sourceName; failIfExists as for CopyFileAt, a replacement equally whole.
+bool CopySymlinkAt(int sourceDir, const char* sourceName, int targetDir, const char* targetName, bool failIfExists);
 
-// Renames source to target, failing when target exists; across file systems a
-// file is copied (fail if exists) and then deleted.
+// Renames source (a file, a link or, within one file system, a folder) to
+// target, failing when target exists; across file systems a file or link is
+// copied (fail if exists) and then deleted, and a folder fails with EXDEV.
 bool MoveFile(const QelString& source, const QelString& target);
+bool MoveFileAt(int sourceDir, const char* sourceName, int targetDir, const char* targetName);
 
 // Deletes a file (a symbolic link itself, never what it points to); false for
 // folders and write-protected files.

@@ -45,7 +45,10 @@ bool IsDirectory(const QelString& path) {
 }
 
 bool MakeDirectoryChain(const QelString& path) {
-    QelString rest = RemoveTrailingSeparator(path);
+    // Trailing blanks are part of a Linux name, so only separators are cut.
+    int length = path.GetLength();
+    while (length > 1 && path[length - 1] == u'/') --length;
+    QelString rest = path.Left(length);
     // Leading separators form the root prefix; they are never created.
     int prefix = 0;
     while (prefix < rest.GetLength() && rest[prefix] == u'/') ++prefix;

@@ -10,7 +10,8 @@ QelString TrimTrailingSpaces(const QelString& path);
 QelString EnsureTrailingSeparator(const QelString& path);
 // After the trim, cuts a '/' found at index 1 or more when it ends the text.
 QelString RemoveTrailingSeparator(const QelString& path);
-// Creates every missing folder along path; false at the first that cannot be made.
+// Creates every missing folder along path (trailing blanks are kept as part
+// of the name); false at the first that cannot be made.
 bool MakeDirectoryChain(const QelString& path);
 // True when something exists at path (lstat succeeds).
 bool PathExists(const QelString& path);

@@ -2,6 +2,7 @@
 
 #include "CQelJobRunnerItems.h"
 #include "QelResultRows.h"
+#include "QelResultTargets.h"
 
 namespace {
 
@@ -13,38 +14,26 @@ QelString StepText(const Json::Value& step, const char* key) {
     return QelString::FromUtf8(begin, static_cast<std::size_t>(end - begin));
 }
 
-void ReadList(const Json::Value& list, std::vector<QelString>& out) {
+void AppendRows(const Json::Value& list, bool isFolder, QelResultRows& rows) {
     if (!list.isArray()) return;
-    out.reserve(list.size());
     for (const Json::Value& item : list) {
         const char* begin = nullptr;
         const char* end = nullptr;
         if (item.isString() && item.getString(&begin, &end))
-            out.push_back(QelString::FromUtf8(begin, static_cast<std::size_t>(end - begin)));
+            qel::AppendResultRow(rows, qel::Utf8ToUtf16(std::string_view(begin, static_cast<std::size_t>(end - begin))),
+                                 isFolder);
     }
 }
 
-// A destination the steps may write into: an absolute path. An empty or
-// relative one would send the items to the root or to the working folder.
-bool IsValidDestination(const QelString& dest) { return !dest.IsEmpty() && dest[0] == u'/'; }
-
 }  // namespace
 
-CQelJobRunner::Items CQelJobRunner::Items::Read(const Json::Value& model) {
-    Items items;
-    if (!model.isObject()) return items;
-    ReadList(model["fileresultlist"], items.files);
-    ReadList(model["dirresultlist"], items.folders);
-    return items;
-}
-
-QelString qel::JobItemName(const QelString& fullPath) {
-    const int split = FindResultSplit(fullPath.view());
-    return split < 0 ? QelString() : fullPath.Mid(split + 1);
-}
-
-QelString qel::JobTarget(const QelString& dest, const QelString& name) {
-    return QelString::Formatted(u"%s/%s", dest, name);
+QelResultRows qel::JobRows(const Json::Value& model, QelJobOrder order) {
+    QelResultRows rows;
+    if (!model.isObject()) return rows;
+    const bool foldersFirst = order == QelJobOrder::FoldersFirst;
+    AppendRows(model[foldersFirst ? "dirresultlist" : "fileresultlist"], foldersFirst, rows);
+    AppendRows(model[foldersFirst ? "fileresultlist" : "dirresultlist"], !foldersFirst, rows);
+    return rows;
 }
 
 CQelJobRunner::CQelJobRunner(IQelJobLogDelegate& log, QelJobOptions options) : m_log(log), m_options(options) {}
@@ -72,18 +61,22 @@ void CQelJobRunner::RunStep(const Json::Value& model, const Json::Value& step) {
         return;
     }
     const QelString act = StepText(step, kJobActKey);
-    if (info->param == QelJobParam::Destination && !IsValidDestination(act)) {
+    QelString dest;
+    // An empty or relative destination would send the items to the root or
+    // to whatever folder the program runs in.
+    if (info->param == QelJobParam::Destination && !qel::ResolveDestination(act, dest)) {
         Log(act, u"Destination Not Valid");
         Count(false);
         return;
     }
+    using qel::QelJobOrder;
     switch (info->command) {
-        case QelJobCommand::Copy: Copy(Items::Read(model), act); break;
-        case QelJobCommand::Move: Move(Items::Read(model), act); break;
-        case QelJobCommand::Delete: Delete(Items::Read(model)); break;
+        case QelJobCommand::Copy: Copy(qel::JobRows(model, QelJobOrder::FoldersFirst), dest); break;
+        case QelJobCommand::Move: Move(qel::JobRows(model, QelJobOrder::FoldersFirst), dest); break;
+        case QelJobCommand::Delete: Delete(qel::JobRows(model, QelJobOrder::FilesFirst)); break;
         case QelJobCommand::Rename: m_options.dryRun ? DryRename(model, act) : Rename(model, act); break;
-        case QelJobCommand::SaveExcel: SaveExcel(Items::Read(model), act); break;
-        case QelJobCommand::SaveTxt: SaveTxt(Items::Read(model), act); break;
+        case QelJobCommand::SaveExcel: SaveExcel(qel::JobRows(model, QelJobOrder::FoldersFirst), dest); break;
+        case QelJobCommand::SaveTxt: SaveTxt(qel::JobRows(model, QelJobOrder::FoldersFirst), dest); break;
     }
 }
 

@@ -14,8 +14,11 @@
 // renames use RENAME_NOREPLACE, exports take the next free name.
 //
 // A step whose "cmd" is not one of the six exact texts is skipped, as is a
-// copy, move or export whose destination is not an absolute path. Every
-// per-item failure is one log row; the step and the job go on.
+// copy, move or export whose destination is not an absolute path (a leading
+// "~/" is the home folder, as in the result window). Every per-item failure
+// is one log row; the step and the job go on. Copy, move and delete are the
+// result window's operations (links acted on as links, folders moved by one
+// rename where possible), without unique names.
 
 #include <json/value.h>
 
@@ -23,6 +26,7 @@
 
 #include "IQelJobLogDelegate.h"
 #include "QelJobRecord.h"
+#include "QelResultRows.h"
 #include "QelString.h"
 
 struct QelJobOptions {
@@ -48,16 +52,15 @@ public:
     QelJobOutcome Run(const Json::Value& model);
 
 private:
-    struct Items;  // the two result lists of one step
-
     void RunStep(const Json::Value& model, const Json::Value& step);
-    void Copy(const Items& items, const QelString& dest);
-    void Move(const Items& items, const QelString& dest);
-    void Delete(const Items& items);
+    // rows in the order the step takes them; dest is absolute.
+    void Copy(const QelResultRows& rows, const QelString& dest);
+    void Move(const QelResultRows& rows, const QelString& dest);
+    void Delete(const QelResultRows& rows);
     void Rename(const Json::Value& model, const QelString& ruleText);
-    void SaveTxt(const Items& items, const QelString& dest);
-    void SaveExcel(const Items& items, const QelString& dest);
     void DryRename(const Json::Value& model, const QelString& ruleText);
+    void SaveTxt(const QelResultRows& rows, const QelString& dest);
+    void SaveExcel(const QelResultRows& rows, const QelString& dest);
 
     // The export file stem: date, time and the job name.
     QelString ExportStem() const;

@@ -1,12 +1,12 @@
-// The runner's Save TXT and Save Excel steps: folders, then files, numbered
-// or listed in one run, into a new file in the destination named by the date,
+// The runner's Save TXT and Save Excel steps: the rows (folders, then files)
+// numbered or listed in one run, into a new file in the destination named by the date,
 // the time and the job name. An existing file is never replaced.
 
 #include <unistd.h>
 
 #include <string>
 
-#include "CQelJobRunnerItems.h"
+#include "CQelJobRunner.h"
 #include "QelExportFile.h"
 #include "QelListWorkbook.h"
 #include "QelLocalTime.h"
@@ -14,11 +14,8 @@
 
 namespace {
 
-// Entry index of the export: the folders, then the files.
-qel::QelPathAt FoldersThenFiles(const std::vector<QelString>& folders, const std::vector<QelString>& files) {
-    return [&folders, &files](std::size_t index) {
-        return index < folders.size() ? folders[index].view() : files[index - folders.size()].view();
-    };
+qel::QelPathAt FullPaths(const QelResultRows& rows) {
+    return [&rows](std::size_t index) { return std::u16string_view(rows[index].fullPath); };
 }
 
 }  // namespace
@@ -32,25 +29,23 @@ QelString CQelJobRunner::ExportStem() const {
     return qel::DatedExportStem(qel::NowLocal(), QelString(std::move(name)));
 }
 
-void CQelJobRunner::SaveTxt(const Items& items, const QelString& dest) {
+void CQelJobRunner::SaveTxt(const QelResultRows& rows, const QelString& dest) {
     const QelString stem = ExportStem();
     if (m_options.dryRun) return DryRun(u"Save TXT", QelString::Formatted(u"%s/%s.txt", dest, stem), QelString());
-    const std::size_t count = items.folders.size() + items.files.size();
-    const std::string text = qel::MakeResultListText(count, FoldersThenFiles(items.folders, items.files));
+    const std::string text = qel::MakeResultListText(rows.size(), FullPaths(rows));
     QelString path;
     const bool done = qel::WriteNewFile(dest, stem, QelString(u".txt"), text, path) == 0;
     Count(done);
     Log(path, done ? u"Save TXT Complete" : u"Save TXT Failed");
 }
 
-void CQelJobRunner::SaveExcel(const Items& items, const QelString& dest) {
+void CQelJobRunner::SaveExcel(const QelResultRows& rows, const QelString& dest) {
     const QelString stem = ExportStem();
     if (m_options.dryRun) return DryRun(u"Save Excel", QelString::Formatted(u"%s/%s.xlsx", dest, stem), QelString());
     QelString path;
     bool done = qel::ReserveNewFile(dest, stem, QelString(u".xlsx"), path) == 0;
     if (done) {
-        const std::size_t count = items.folders.size() + items.files.size();
-        done = qel::WriteListWorkbook(path, count, FoldersThenFiles(items.folders, items.files));
+        done = qel::WriteListWorkbook(path, rows.size(), FullPaths(rows));
         if (!done) ::unlink(path.ToFileName().c_str());  // the name reserved above, nobody else's file
     }
     Count(done);

@@ -1,75 +1,64 @@
-// The runner's copy, move and delete steps.
+// The runner's copy, move and delete steps: the result window's operations,
+// one log row per item.
 
-#include <fcntl.h>
-#include <stdio.h>
-
-#include "CQelFileMng.h"
-#include "CQelJobRunnerItems.h"
-#include "QelFileOps.h"
-#include "QelPath.h"
+#include "CQelJobRunner.h"
+#include "QelResultOps.h"
+#include "QelResultTargets.h"
 
 namespace {
 
-bool CopyFolder(const QelString& source, const QelString& target) {
-    return CQelFileMng::GetInstance()->doCopyFolderContents(source, target);
-}
+struct FileStepTexts {
+    const char16_t* dryAction;
+    const char16_t* fileDone;
+    const char16_t* fileFailed;
+    const char16_t* folderDone;
+    const char16_t* folderFailed;
+};
+constexpr FileStepTexts kCopyTexts{u"Copy", u"Copy File Success", u"Copy File Failed", u"Copy Path Success",
+                                   u"Copy Path Failed"};
+constexpr FileStepTexts kMoveTexts{u"Move", u"Move File Success", u"Move File Failed", u"Move Path Success",
+                                   u"Move Path Failed"};
+constexpr FileStepTexts kDeleteTexts{u"Delete", u"Delete File Success", u"Delete File Failed", u"Delete Path Success",
+                                     u"Delete Path Failed"};
 
-// One rename when the target is free and on the same file system; otherwise a
-// copy and a delete. Done only when the source is gone: a copy whose source
-// could not be removed completely is not a move.
-bool MoveFolder(const QelString& source, const QelString& target) {
-    const std::string from = source.ToFileName();
-    const std::string to = target.ToFileName();
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-    if (!CopyFolder(source, target)) return false;
-    CQelFileMng::GetInstance()->doDeleteFolderContents(source, nullptr, true);
-    return !qel::PathExists(source);
-}
-
-bool DeleteFolder(const QelString& path) {
-    return CQelFileMng::GetInstance()->doDeleteFolderContents(path, nullptr, true);
+const char16_t* RowTail(const FileStepTexts& texts, const QelResultRow& row, bool succeeded) {
+    if (row.isFolder) return succeeded ? texts.folderDone : texts.folderFailed;
+    return succeeded ? texts.fileDone : texts.fileFailed;
 }
 
 }  // namespace
 
-void CQelJobRunner::Copy(const Items& items, const QelString& dest) {
-    auto copy = [&](const QelString& source, bool isFolder) {
-        const QelString name = qel::JobItemName(source);
-        if (!name.IsSet()) return;
-        const QelString target = qel::JobTarget(dest, name);
-        if (m_options.dryRun) return DryRun(u"Copy", source, target);
-        const bool done = isFolder ? CopyFolder(source, target) : qel::CopyFile(source, target, true);
-        Count(done);
-        Log(target, isFolder ? (done ? u"Copy Path Success" : u"Copy Path Failed")
-                             : (done ? u"Copy File Success" : u"Copy File Failed"));
-    };
-    for (const QelString& folder : items.folders) copy(folder, true);
-    for (const QelString& file : items.files) copy(file, false);
+void CQelJobRunner::Copy(const QelResultRows& rows, const QelString& dest) {
+    if (m_options.dryRun) {
+        for (const QelResultRow& row : rows)
+            DryRun(kCopyTexts.dryAction, QelString(row.fullPath), qel::MakeTargetPath(dest, row.Name(), false));
+        return;
+    }
+    qel::CopyResultRows(rows, {dest, false}, nullptr, [this](const QelResultRow& row, const QelString& target, bool ok) {
+        Count(ok);
+        Log(target, RowTail(kCopyTexts, row, ok));
+    });
 }
 
-void CQelJobRunner::Move(const Items& items, const QelString& dest) {
-    auto move = [&](const QelString& source, bool isFolder) {
-        const QelString name = qel::JobItemName(source);
-        if (!name.IsSet()) return;
-        const QelString target = qel::JobTarget(dest, name);
-        if (m_options.dryRun) return DryRun(u"Move", source, target);
-        const bool done = isFolder ? MoveFolder(source, target) : qel::MoveFile(source, target);
-        Count(done);
-        Log(target, isFolder ? (done ? u"Move Path Success" : u"Move Path Failed")
-                             : (done ? u"Move File Success" : u"Move File Failed"));
-    };
-    for (const QelString& folder : items.folders) move(folder, true);
-    for (const QelString& file : items.files) move(file, false);
+void CQelJobRunner::Move(const QelResultRows& rows, const QelString& dest) {
+    if (m_options.dryRun) {
+        for (const QelResultRow& row : rows)
+            DryRun(kMoveTexts.dryAction, QelString(row.fullPath), qel::MakeTargetPath(dest, row.Name(), false));
+        return;
+    }
+    qel::MoveResultRows(rows, {dest, false}, nullptr, [this](const QelResultRow& row, const QelString& target, bool ok) {
+        Count(ok);
+        Log(target, RowTail(kMoveTexts, row, ok));
+    });
 }
 
-void CQelJobRunner::Delete(const Items& items) {
-    auto remove = [&](const QelString& path, bool isFolder) {
-        if (m_options.dryRun) return DryRun(u"Delete", path, QelString());
-        const bool done = isFolder ? DeleteFolder(path) : qel::DeleteFile(path);
-        Count(done);
-        Log(path, isFolder ? (done ? u"Delete Path Success" : u"Delete Path Failed")
-                           : (done ? u"Delete File Success" : u"Delete File Failed"));
-    };
-    for (const QelString& file : items.files) remove(file, false);
-    for (const QelString& folder : items.folders) remove(folder, true);
+void CQelJobRunner::Delete(const QelResultRows& rows) {
+    if (m_options.dryRun) {
+        for (const QelResultRow& row : rows) DryRun(kDeleteTexts.dryAction, QelString(row.fullPath), QelString());
+        return;
+    }
+    qel::DeleteResultRows(rows, nullptr, [this](const QelResultRow& row, const QelString& path, bool ok) {
+        Count(ok);
+        Log(path, RowTail(kDeleteTexts, row, ok));
+    });
 }

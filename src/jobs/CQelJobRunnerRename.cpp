@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include "CQelJobRunner.h"
 #include "CQelJobRunnerItems.h"
 #include "QelRenameApply.h"
 #include "QelResultRows.h"
@@ -28,8 +29,7 @@ void CQelJobRunner::Rename(const Json::Value& model, const QelString& ruleText) 
         Count(false);
         return;
     }
-    QelResultRows rows;
-    qel::BuildResultRows(model, rows);  // files, then folders
+    QelResultRows rows = qel::JobRows(model, qel::QelJobOrder::FilesFirst);
     qel::ApplyRenameRules(rules, rows, [this](const _tag_RenameEvent& event) {
         Count(event.error == 0);
         Log(QelString(event.newFullPath), RenameRowTail(event.rule, event.error == 0));
@@ -45,8 +45,7 @@ void CQelJobRunner::DryRename(const Json::Value& model, const QelString& ruleTex
         Count(false);
         return;
     }
-    QelResultRows rows;
-    qel::BuildResultRows(model, rows);
+    QelResultRows rows = qel::JobRows(model, qel::QelJobOrder::FilesFirst);
     for (const _tag_RenameRule& rule : rules) {
         for (QelResultRow& row : rows) {
             const bool isDirectory = rule.item == QelRenameItem::Folder && IsDirectoryItself(row.fullPath);

@@ -233,6 +233,7 @@ void CQelResultSubWnd::BuildContents() {
         }
         m_buttons[static_cast<std::size_t>(i)] = button;
     }
+    ConnectFileCommands();
     LayOut();
     for (QWidget* child : {static_cast<QWidget*>(m_list), static_cast<QWidget*>(m_caption),
                            static_cast<QWidget*>(m_operationCaption)}) {

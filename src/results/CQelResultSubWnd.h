@@ -87,6 +87,11 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Copy, Move and Delete (CQelResultSubWndFileCmds.cpp).
+    void ConnectFileCommands();
+    void OnCopyOrMove(bool move);
+    void OnDelete();
+
     void BuildContents();
     void LayOut();
     // Builds the rows from the model's two arrays, then drops the arrays.

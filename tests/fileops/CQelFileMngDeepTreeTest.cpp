@@ -76,6 +76,7 @@ TEST(CQelFileMngDeepTree, CopiesAndDeletesFiveThousandLevels) {
 
     const int before = OpenDescriptors();
     int most = 0, calls = 0;
+    CQelFileMng::SetPumpInterval({});  // sample on every entry
     CQelWinUtilFunc::SetPumpHook([&] {
         if (++calls % 250 == 0) most = std::max(most, OpenDescriptors());
     });
@@ -88,6 +89,7 @@ TEST(CQelFileMngDeepTree, CopiesAndDeletesFiveThousandLevels) {
     EXPECT_TRUE(CQelFileMng::GetInstance()->doDeleteFolderContents(Q(dir / "dst")));
     EXPECT_LE(most - before, 8);
     CQelWinUtilFunc::SetPumpHook(nullptr);
+    CQelFileMng::SetPumpInterval(CQelFileMng::kPumpInterval);
     EXPECT_FALSE(Exists(dir / "dst"));
     EXPECT_EQ(OpenDescriptors(), before);
     EXPECT_TRUE(CQelFileMng::GetInstance()->doDeleteFolderContents(Q(dir / "src")));

@@ -93,15 +93,21 @@ TEST(CQelFileMngCopy, CancelledBeforeTheStartCopiesNothing) {
     EXPECT_TRUE(std::filesystem::is_empty(dir / "dst"));
 }
 
-TEST(CQelFileMngCopy, PumpsOncePerEntry) {
+TEST(CQelFileMngCopy, PumpsBetweenEntriesAtMostOncePerInterval) {
     QelTestDir dir;
     MakeSampleTree(dir / "src");
     int calls = 0;
     CQelWinUtilFunc::SetPumpHook([&calls] { ++calls; });
+    CQelFileMng::SetPumpInterval({});
     EXPECT_TRUE(Mng()->doCopyFolderContents(Q(dir / "src"), Q(dir / "dst")));
-    CQelWinUtilFunc::SetPumpHook(nullptr);
     // src: a.txt sub .git caf.txt empty; sub: b.txt deeper .hidden; deeper: c.txt (.git is not entered)
     EXPECT_EQ(calls, 9);
+    calls = 0;
+    CQelFileMng::SetPumpInterval(std::chrono::hours(1));
+    EXPECT_TRUE(Mng()->doCopyFolderContents(Q(dir / "src"), Q(dir / "dst2")));
+    EXPECT_EQ(calls, 1);
+    CQelFileMng::SetPumpInterval(CQelFileMng::kPumpInterval);
+    CQelWinUtilFunc::SetPumpHook(nullptr);
 }
 
 TEST(CQelFileMngDelete, DeletesTheWholeTreeAndLogs) {
@@ -170,6 +176,7 @@ TEST(CQelFileMngDelete, CancelAndPumpFlag) {
     MakeFile(dir / "t/b.txt", "b");
     int calls = 0;
     CQelWinUtilFunc::SetPumpHook([&calls] { ++calls; });
+    CQelFileMng::SetPumpInterval({});
     const std::atomic<bool> cancel{true};
     EXPECT_FALSE(Mng()->doDeleteFolderContents(Q(dir / "t"), &cancel));
     EXPECT_TRUE(Exists(dir / "t/a.txt"));
@@ -179,6 +186,7 @@ TEST(CQelFileMngDelete, CancelAndPumpFlag) {
     EXPECT_TRUE(Mng()->doDeleteFolderContents(Q(dir / "u"), nullptr, true));
     EXPECT_EQ(calls, 1);
     CQelWinUtilFunc::SetPumpHook(nullptr);
+    CQelFileMng::SetPumpInterval(CQelFileMng::kPumpInterval);
 }
 
 TEST(CQelFileMng, SingleInstanceAndDirectoryChain) {

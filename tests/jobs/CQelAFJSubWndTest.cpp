@@ -36,7 +36,7 @@ TEST(JobLogWindow, CreationShowsTheStripAndTheDarkListAndRunsTheJob) {
     EXPECT_FALSE(window.CreateSubWnd(nullptr, "not json", 10, 10));
     EXPECT_FALSE(window.isVisible());
 
-    const Json::Value model = MakeJobModel({dir / "a.txt"}, {}, {{"copy", dir.path() + "/out"}}, "Backup");
+    const Json::Value model = MakeJobModel({dir / "a.txt"}, {}, {{"copy", dir / "a.txt/out"}}, "Backup");
     ASSERT_TRUE(window.CreateSubWnd(nullptr, Text(model, 640, 250), 10, 10));
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.size(), QSize(640, 250));
@@ -49,7 +49,8 @@ TEST(JobLogWindow, CreationShowsTheStripAndTheDarkListAndRunsTheJob) {
     EXPECT_EQ(list->palette().color(QPalette::Base), QColor(43, 43, 43));
     EXPECT_EQ(list->palette().color(QPalette::AlternateBase), QColor(43, 43, 43));
     // The destination does not exist: the copy fails, and says so.
-    EXPECT_EQ(Rows(window), (QelLogRows{"\"Backup\" Job Process Start.", "\"" + dir / "out/a.txt" + "\" Copy File Failed",
+    EXPECT_EQ(Rows(window), (QelLogRows{"\"Backup\" Job Process Start.",
+                                        "\"" + dir / "a.txt/out/a.txt" + "\" Copy File Failed",
                                         "\"Backup\" Job Process End."}));
     EXPECT_EQ(window.GetLastOutcome().failed, 1);
 }

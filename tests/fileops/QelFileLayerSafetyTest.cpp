@@ -1,0 +1,129 @@
+// What the file layer must never do to a user's files: act through a link it
+// was handed as the last component of a path, lose the file a copy replaces,
+// or take a name for another one.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "CQelFileMng.h"
+#include "QelFileOps.h"
+#include "QelPath.h"
+#include "QelTmpfsMount.h"
+#include "QelTreeFixture.h"
+
+namespace {
+CQelFileMng* Mng() { return CQelFileMng::GetInstance(); }
+
+bool IsLink(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+std::vector<std::string> Names(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The ways a user or a caller may write the path of a link to a folder.
+const char* const kLinkSpellings[] = {"link", "link/", "link//", "link///"};
+}  // namespace
+
+TEST(QelLinkAtTheTop, TreeDeleteNeverEntersALinkedFolder) {
+    for (const char* spelling : kLinkSpellings) {
+        QelTestDir dir;
+        MakeFile(dir / "real/important.txt", "x");
+        ::symlink("real", (dir / "link").c_str());
+        EXPECT_FALSE(Mng()->doDeleteFolderContents(Q(dir / spelling))) << spelling;
+        EXPECT_EQ(ReadBytes(dir / "real/important.txt"), "x") << spelling;
+        EXPECT_TRUE(IsLink(dir / "link")) << spelling;
+    }
+}
+
+TEST(QelLinkAtTheTop, TreeCopyNeitherWritesThroughNorReadsThroughALink) {
+    for (const char* spelling : kLinkSpellings) {
+        QelTestDir dir;
+        MakeFile(dir / "real/a.txt", "precious");
+        MakeFile(dir / "src/a.txt", "new");
+        ::symlink("real", (dir / "link").c_str());
+        EXPECT_FALSE(Mng()->doCopyFolderContents(Q(dir / "src"), Q(dir / spelling))) << spelling;
+        EXPECT_EQ(ReadBytes(dir / "real/a.txt"), "precious") << spelling;
+        // As a source the link is no folder: nothing behind it is copied.
+        EXPECT_TRUE(Mng()->doCopyFolderContents(Q(dir / spelling), Q(dir / "out"))) << spelling;
+        EXPECT_TRUE(Names(dir / "out").empty()) << spelling;
+    }
+}
+
+TEST(QelLinkAtTheTop, SingleFileOperationsActOnTheLinkItself) {
+    QelTestDir dir;
+    MakeFile(dir / "real/target.txt", "t");
+    ::symlink("real/target.txt", (dir / "flink").c_str());
+    ::symlink("real", (dir / "dlink").c_str());
+
+    EXPECT_FALSE(qel::CopyFile(Q(dir / "flink"), Q(dir / "copy"), true));  // a link is not copied as a file
+    EXPECT_FALSE(Exists(dir / "copy"));
+    MakeFile(dir / "other.txt", "o");
+    EXPECT_FALSE(qel::CopyFile(Q(dir / "other.txt"), Q(dir / "flink/"), true));
+    ASSERT_TRUE(qel::CopyFile(Q(dir / "other.txt"), Q(dir / "flink/"), false));  // replaced, not written through
+    EXPECT_FALSE(IsLink(dir / "flink"));
+    EXPECT_EQ(ReadBytes(dir / "flink"), "o");
+    ASSERT_TRUE(qel::MoveFile(Q(dir / "dlink/"), Q(dir / "moved")));
+    EXPECT_TRUE(IsLink(dir / "moved"));
+    EXPECT_TRUE(IsDir(dir / "real"));
+    EXPECT_TRUE(qel::DeleteFile(Q(dir / "moved/")));
+    EXPECT_FALSE(IsLink(dir / "moved"));
+    EXPECT_EQ(ReadBytes(dir / "real/target.txt"), "t");
+}
+
+TEST(QelReplaceWhole, AFullDiskLeavesTheOldFileAsItWas) {
+    QelTestDir dir;
+    QelTmpfsMount small(dir / "small", "64k");
+    if (!small.Mounted()) GTEST_SKIP() << small.WhyNot();
+    MakeFile(dir / "small/dst/f.bin", "precious");
+    MakeFile(dir / "src/f.bin", std::string(200000, 'n'));
+    EXPECT_FALSE(Mng()->doCopyFolderContents(Q(dir / "src"), Q(dir / "small/dst")));
+    EXPECT_EQ(ReadBytes(dir / "small/dst/f.bin"), "precious");
+    EXPECT_FALSE(qel::CopyFile(Q(dir / "src/f.bin"), Q(dir / "small/dst/f.bin"), false));
+    EXPECT_EQ(ReadBytes(dir / "small/dst/f.bin"), "precious");
+    EXPECT_EQ(Names(dir / "small/dst"), std::vector<std::string>{"f.bin"});  // no temporary left over
+}
+
+TEST(QelReplaceWhole, AReplacedFileTakesModeAndTimesAndALinkIsReplacedNotFollowed) {
+    QelTestDir dir;
+    MakeFile(dir / "src/f.txt", "new");
+    MakeFile(dir / "src/g.txt", "new g");
+    ::chmod((dir / "src/f.txt").c_str(), 0640);
+    const timespec times[2] = {{1000000, 0}, {1234567, 0}};
+    ::utimensat(AT_FDCWD, (dir / "src/f.txt").c_str(), times, 0);
+    MakeFile(dir / "dst/f.txt", "old");
+    MakeFile(dir / "elsewhere.txt", "not mine to change");
+    std::filesystem::create_directories(dir / "dst");
+    ::symlink("../elsewhere.txt", (dir / "dst/g.txt").c_str());
+    ASSERT_TRUE(Mng()->doCopyFolderContents(Q(dir / "src"), Q(dir / "dst")));
+    struct stat st;
+    ASSERT_EQ(::stat((dir / "dst/f.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1234567);
+    EXPECT_EQ(ReadBytes(dir / "dst/f.txt"), "new");
+    EXPECT_FALSE(IsLink(dir / "dst/g.txt"));
+    EXPECT_EQ(ReadBytes(dir / "dst/g.txt"), "new g");
+    EXPECT_EQ(ReadBytes(dir / "elsewhere.txt"), "not mine to change");
+    EXPECT_EQ(Names(dir / "dst"), (std::vector<std::string>{"f.txt", "g.txt"}));
+}
+
+TEST(QelTrailingBlank, IsPartOfTheNameEverywhere) {
+    QelTestDir dir;
+    MakeFile(dir / "w/src /a.txt", "a");
+    ASSERT_TRUE(Mng()->doCopyFolderContents(Q(dir / "w/src "), Q(dir / "w/dst ")));
+    EXPECT_EQ(ReadBytes(dir / "w/dst /a.txt"), "a");
+    EXPECT_FALSE(Exists(dir / "w/dst"));
+    EXPECT_FALSE(Exists(dir / "w/src"));
+    EXPECT_TRUE(qel::MakeDirectoryChain(Q(dir / "w/new  /deeper ")));
+    EXPECT_TRUE(IsDir(dir / "w/new  /deeper "));
+    EXPECT_FALSE(Exists(dir / "w/new"));
+    EXPECT_TRUE(Mng()->doDeleteFolderContents(Q(dir / "w/dst ")));
+    EXPECT_FALSE(Exists(dir / "w/dst "));
+    EXPECT_TRUE(IsDir(dir / "w/src "));
+}
