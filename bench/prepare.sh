@@ -7,7 +7,9 @@ set -euo pipefail
 scripts/install-deps.sh
 
 BUILD=build/release
-cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQEL_BUILD_TESTS=OFF -DQEL_BUILD_BENCH=ON >/dev/null
+LAUNCHER=()
+command -v ccache >/dev/null && LAUNCHER=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQEL_BUILD_TESTS=OFF -DQEL_BUILD_BENCH=ON "${LAUNCHER[@]}" >/dev/null
 cmake --build "$BUILD" --target "$@" >/dev/null
 BIN=$BUILD/bin
 TREE=${QEL_BENCH_TREE:-/tmp/qeltessary-bench/tree}

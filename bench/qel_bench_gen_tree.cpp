@@ -5,6 +5,7 @@
 // random numbers and no floating point.
 //
 //   qel_bench_gen_tree DIR      creates DIR (which must not exist yet)
+//   qel_bench_gen_tree --help   shows the usage and creates nothing
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +13,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -155,9 +157,15 @@ bool Generate(const std::string& root) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fputs("usage: qel_bench_gen_tree DIR\n", stderr);
-        return 2;
+    // Anything that looks like an option (--help among them) only shows the
+    // usage: a tree is never made in a folder named after an option.
+    if (argc != 2 || argv[1][0] == '-' || argv[1][0] == '\0') {
+        const bool asked = argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
+        std::fputs("usage: qel_bench_gen_tree DIR\n"
+                   "Creates DIR (which must not exist yet) holding the benchmark tree: about\n"
+                   "400 000 empty files in 17 000 folders, the same on every machine.\n",
+                   asked ? stdout : stderr);
+        return asked ? 0 : 2;
     }
     return Generate(argv[1]) ? 0 : 1;
 }

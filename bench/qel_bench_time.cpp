@@ -3,11 +3,14 @@
 // and best wall time, its peak memory, and how its time compares with the
 // first command's.
 //
-//   qel_bench_time ROUNDS LABEL TARGET CMD ARGS... [::: LABEL TARGET CMD ARGS...]...
+//   qel_bench_time [--cold] ROUNDS LABEL TARGET CMD ARGS... [::: LABEL TARGET CMD ARGS...]...
 //
+// --cold empties the page cache (and the dentry and inode caches) before
+// every run, which needs root and a writable /proc/sys/vm/drop_caches.
 // TARGET is the most the first command may take relative to this one
 // (0.7 means "at most 0.7 x this command's time"), or "-" for none. The exit
-// status is 1 when a target is missed, 2 when a command fails to run.
+// status is 1 when a target is missed, 2 when a command fails to run or the
+// caches cannot be dropped.
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -52,6 +55,15 @@ bool RunOnce(Command& c) {
     return WIFEXITED(status) && WEXITSTATUS(status) <= 1;
 }
 
+bool DropCaches() {
+    sync();
+    const int fd = open("/proc/sys/vm/drop_caches", O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = write(fd, "3", 1) == 1;
+    close(fd);
+    return ok;
+}
+
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     const std::size_t n = v.size();
@@ -61,8 +73,14 @@ double Median(std::vector<double> v) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool cold = argc > 1 && std::strcmp(argv[1], "--cold") == 0;
+    if (cold) {
+        --argc;
+        ++argv;
+    }
     if (argc < 5) {
-        std::fputs("usage: qel_bench_time ROUNDS LABEL TARGET CMD ARGS... [::: LABEL TARGET CMD ARGS...]...\n", stderr);
+        std::fputs("usage: qel_bench_time [--cold] ROUNDS LABEL TARGET CMD ARGS... [::: LABEL TARGET CMD ARGS...]...\n",
+                   stderr);
         return 2;
     }
     const int rounds = std::atoi(argv[1]);
@@ -79,11 +97,16 @@ int main(int argc, char** argv) {
         commands.push_back(std::move(c));
     }
     for (int r = 0; r < rounds; ++r)
-        for (Command& c : commands)
+        for (Command& c : commands) {
+            if (cold && !DropCaches()) {
+                std::perror("dropping the page cache");
+                return 2;
+            }
             if (!RunOnce(c)) {
                 std::fprintf(stderr, "%s failed\n", c.label.c_str());
                 return 2;
             }
+        }
     const double ours = Median(commands[0].ms);
     bool allMet = true;
     std::printf("  %-22s %10s %10s %10s %12s  %s\n", "command", "median ms", "best ms", "peak MB", "its time/ours",

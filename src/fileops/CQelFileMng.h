@@ -52,8 +52,12 @@ public:
     void SetEventDelegate(IQelFileMngEventDelegate* delegate) { m_delegate = delegate; }
     IQelFileMngEventDelegate* GetEventDelegate() const { return m_delegate; }
 
-    // Walks root depth first, appending the full paths of hits (defined in the search library).
-    void SearchFiles(const QelString& root, QelStringArray& fileResults, QelStringArray& folderResults,
+    // Walks root depth first, appending the full paths of hits (defined in the
+    // search library). Links are listed as files and never entered; folders of
+    // pseudo file systems (proc, sysfs...) are not entered unless root lies on
+    // one. Returns true when the walk was completed, false when an
+    // OnSearchTick answer stopped it (the lists then hold the hits so far).
+    bool SearchFiles(const QelString& root, QelStringArray& fileResults, QelStringArray& folderResults,
                      const QelStringArray& nameStrings, const QelStringArray& extStrings,
                      const QelStringArray& folderStrings, bool includeSubFolders);
 

@@ -6,9 +6,14 @@
 #include <json/json.h>
 
 #include <string>
+#include <string_view>
 
 namespace qel {
 // styled: indented, one member per line, comments kept (the settings-file
 // form); otherwise one line. Both end with a line feed.
 std::string WriteJsonText(const Json::Value& value, bool styled);
+// Appends bytes as the inside of a JSON string: quote, backslash and control
+// characters escaped, every other byte as it is (so a name that is not UTF-8
+// reads back as the same bytes through a reader that keeps them).
+void AppendJsonStringBytes(std::string& out, std::string_view bytes);
 }  // namespace qel

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -21,9 +22,14 @@ void CQelDirListing::Reserve(std::size_t free) {
     m_capacity = capacity;
 }
 
-bool CQelDirListing::ReadAll(int fd) {
+bool CQelDirListing::ReadAll(int fd, const std::function<bool()>& keepGoing) {
     const std::size_t start = m_used;
-    for (;;) {
+    for (bool first = true;; first = false) {
+        if (!first && keepGoing && !keepGoing()) {
+            m_used = start;
+            errno = ECANCELED;
+            return false;
+        }
         Reserve(kReadChunk);
         char* at = reinterpret_cast<char*>(m_arena.get()) + m_used;
         const ssize_t got = getdents64(fd, at, m_capacity - m_used);

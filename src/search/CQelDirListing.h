@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -24,8 +25,10 @@ public:
     CQelDirListing();
 
     // Appends every record of the open directory fd at the end of the arena.
-    // Returns false (and appends nothing) when the directory cannot be read.
-    bool ReadAll(int fd);
+    // Returns false (and appends nothing) when the directory cannot be read,
+    // or when keepGoing, asked between the reads of a large folder, says no
+    // (errno is ECANCELED then).
+    bool ReadAll(int fd, const std::function<bool()>& keepGoing = {});
     // The arena's fill level; a listing occupies [level before ReadAll, level after).
     std::size_t Level() const { return m_used; }
     // Drops every listing at and above level.

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "CQelTreeWalker.h"
+
 // A folder of the main walk whose sub-folders were handed over; closed when
 // the last of its tasks is done with it.
 struct CQelReadAhead::Parent {
@@ -14,6 +16,7 @@ struct CQelReadAhead::Parent {
     }
     int fd;
     std::vector<QelFolderId> path;
+    QelWalkScope scope{};
 };
 
 struct CQelReadAhead::Task {
@@ -26,7 +29,7 @@ struct CQelReadAhead::Task {
     CQelWalkRecording recording;
 };
 
-CQelReadAhead::CQelReadAhead(bool includeSubFolders) : m_includeSub(includeSubFolders) {
+CQelReadAhead::CQelReadAhead(const QelWalkOptions& options) : m_options(options) {
     m_thread = std::thread([this] { Run(); });
 }
 
@@ -50,11 +53,12 @@ bool CQelReadAhead::ReleaseDescriptors() {
 void CQelReadAhead::UpdateIdle() { m_idle.store(m_queue.empty() && !m_stop, std::memory_order_relaxed); }
 
 void CQelReadAhead::Post(std::size_t frameIndex, int parentFd, const std::vector<QelFolderId>& path,
-                         const std::vector<QelDonatedFolder>& folders) {
+                         QelWalkScope scope, const std::vector<QelDonatedFolder>& folders) {
     const int fd = fcntl(parentFd, F_DUPFD_CLOEXEC, 0);
     if (fd < 0) return;  // nothing handed over: the main walk does it all
     auto parent = std::make_shared<Parent>(fd);
     parent->path = path;
+    parent->scope = scope;
     if (m_byFrame.size() <= frameIndex) m_byFrame.resize(frameIndex + 1);
     auto& mine = m_byFrame[frameIndex];
     // Earlier hand-overs of this frame lie further on in its listing.
@@ -82,7 +86,7 @@ QelReplay CQelReadAhead::Replay(std::size_t frameIndex, std::size_t offset, IQel
     if (frameIndex >= m_byFrame.size() || m_byFrame[frameIndex].empty()) return QelReplay::kNotHandedOver;
     auto& mine = m_byFrame[frameIndex];
     if (mine.front()->offset != offset) return QelReplay::kNotHandedOver;
-    const std::unique_ptr<Task> task = std::move(mine.front());
+    std::unique_ptr<Task> task = std::move(mine.front());
     mine.pop_front();
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
@@ -94,14 +98,15 @@ QelReplay CQelReadAhead::Replay(std::size_t frameIndex, std::size_t offset, IQel
             return QelReplay::kNotHandedOver;
         }
     }
-    const bool complete = task->recording.Replay(visitor, replayed);  // returns once the helper has finished
-
+    // Unless stopped, this returns once the helper has finished the folder.
+    const QelReplay outcome = task->recording.Replay(visitor, replayed);
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        m_buffered -= task->recording.Size();
+        if (outcome == QelReplay::kStopped) Abandon(std::move(task));
+        else m_buffered -= task->recording.Size();
     }
     m_wake.notify_one();
-    return complete ? QelReplay::kReplayed : QelReplay::kCutShort;
+    return outcome;
 }
 
 void CQelReadAhead::DropFrame(std::size_t frameIndex) {
@@ -113,17 +118,22 @@ void CQelReadAhead::DropFrame(std::size_t frameIndex) {
             if (queued != m_queue.end()) m_queue.erase(queued);
             continue;
         }
-        // The helper took it: it may still be writing, so it lives to the end.
-        if (task->state == Task::kDone) m_buffered -= task->recording.Size();
-        task->state = Task::kAbandoned;
-        m_abandoned.push_back(std::move(task));
+        Abandon(std::move(task));
     }
     m_byFrame[frameIndex].clear();
     UpdateIdle();
 }
 
+// A task the helper took, no longer wanted: it may still be writing, so it
+// lives to the end. Called with the lock held.
+void CQelReadAhead::Abandon(std::unique_ptr<Task> task) {
+    if (task->state == Task::kDone) m_buffered -= task->recording.Size();
+    task->state = Task::kAbandoned;
+    m_abandoned.push_back(std::move(task));
+}
+
 void CQelReadAhead::Run() {
-    CQelTreeWalker walker(m_includeSub, kHelperDescriptorBudget);
+    CQelTreeWalker walker(m_options, kHelperDescriptorBudget);
     walker.StopOnDescriptorShortage();
     walker.AbortWhen(&m_abort);
     std::unique_lock<std::mutex> lock(m_mutex);
@@ -135,8 +145,8 @@ void CQelReadAhead::Run() {
         task->state = Task::kRunning;
         UpdateIdle();
         lock.unlock();
-        const bool complete =
-            walker.WalkChild(task->parent->fd, task->name.c_str(), task->id, task->parent->path, task->recording);
+        const bool complete = walker.WalkChild(task->parent->fd, task->name.c_str(), task->id, task->parent->path,
+                                               task->parent->scope, task->recording);
         task->parent.reset();
         lock.lock();
         if (task->state == Task::kRunning) {

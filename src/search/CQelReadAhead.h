@@ -21,20 +21,9 @@
 #include <thread>
 #include <vector>
 
-#include "CQelTreeWalker.h"
 #include "CQelWalkRecording.h"
-
-enum class QelReplay {
-    kNotHandedOver,  // walk it yourself
-    kReplayed,       // all of it went to the visitor
-    kCutShort,       // the helper ran out of descriptors: only the first reports went to the visitor
-};
-
-struct QelDonatedFolder {
-    std::size_t offset;  // its record in the main walk's listing
-    std::string_view name;
-    QelFolderId id;
-};
+#include "QelWalkOptions.h"
+#include "QelWalkTypes.h"
 
 class CQelReadAhead {
 public:
@@ -43,7 +32,7 @@ public:
     static constexpr std::size_t kMaxBuffered = 64u << 20;
     static constexpr int kHelperDescriptorBudget = 16;
 
-    explicit CQelReadAhead(bool includeSubFolders);
+    explicit CQelReadAhead(const QelWalkOptions& options);
     ~CQelReadAhead();
     CQelReadAhead(const CQelReadAhead&) = delete;
     CQelReadAhead& operator=(const CQelReadAhead&) = delete;
@@ -51,12 +40,14 @@ public:
     // True when the helper has nothing queued: time to hand over more.
     bool WantsWork() const { return m_idle.load(std::memory_order_relaxed); }
     // Hands over folders of the main walk's frame frameIndex, open as parentFd
-    // (duplicated here), with path the folders from the root to that frame.
-    void Post(std::size_t frameIndex, int parentFd, const std::vector<QelFolderId>& path,
+    // (duplicated here), with path the folders from the root to that frame,
+    // and scope what the main walk knows of its root.
+    void Post(std::size_t frameIndex, int parentFd, const std::vector<QelFolderId>& path, QelWalkScope scope,
               const std::vector<QelDonatedFolder>& folders);
     // Replays the walk of the folder at offset of frame frameIndex into
     // visitor (OnEnter, its contents, OnLeave; nothing when it could not be
-    // entered). replayed receives the number of reports passed on.
+    // entered). replayed receives the number of reports passed on. After
+    // kStopped the main walk ends: the helper may still be at work.
     QelReplay Replay(std::size_t frameIndex, std::size_t offset, IQelWalkVisitor& visitor, std::size_t& replayed);
     // The main walk left frame frameIndex: what it still held is void.
     void DropFrame(std::size_t frameIndex);
@@ -71,8 +62,9 @@ private:
 
     void Run();
     void UpdateIdle();
+    void Abandon(std::unique_ptr<Task> task);
 
-    const bool m_includeSub;
+    const QelWalkOptions m_options;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<Task*> m_queue;                           // guarded: not started, oldest first
@@ -81,7 +73,6 @@ private:
     std::size_t m_buffered = 0;                          // guarded
     bool m_stop = false;                                 // guarded
     std::atomic<bool> m_abort{false};                    // makes the helper's current walk stop short
-    bool m_running = false;                              // guarded: the helper is inside a task
     std::atomic<bool> m_idle{true};
     std::thread m_thread;
 };

@@ -36,3 +36,16 @@ void CQelSearchResults::Add(QelStringArray& list, std::string_view name) {
         m_delegate->OnSearchProgress(static_cast<std::int32_t>(m_files.size()),
                                      static_cast<std::int32_t>(m_folders.size()));
 }
+
+bool CQelSearchResults::KeepGoing() { return m_clock.Poll() ? Tick() : m_keepGoing; }
+
+bool CQelSearchResults::KeepGoingWhileWaiting() { return m_clock.Due() ? Tick() : m_keepGoing; }
+
+bool CQelSearchResults::Tick() {
+    if (!m_delegate || !m_keepGoing) return m_keepGoing;
+    // The current folder without the separator that ends the prefix.
+    const QelString folder(std::u16string_view(m_prefix).substr(0, m_prefix.size() - 1));
+    m_keepGoing = m_delegate->OnSearchTick(static_cast<std::int32_t>(m_files.size()),
+                                           static_cast<std::int32_t>(m_folders.size()), folder);
+    return m_keepGoing;
+}

@@ -6,6 +6,10 @@
 // joined by "/". The UTF-16 form of the current folder's path is kept in one
 // buffer that grows and shrinks with the walk, so a hit costs one decode of
 // its own name and one string for the result.
+//
+// Progress: OnSearchProgress after every hit; OnSearchTick on the progress
+// clock, hits or not, with the folder being read. A tick that answers false
+// stops the walk; no event follows it.
 
 #include <cstddef>
 #include <string>
@@ -13,6 +17,7 @@
 #include <vector>
 
 #include "CQelFileMng.h"
+#include "CQelProgressClock.h"
 #include "CQelSearchCriteria.h"
 #include "IQelWalkVisitor.h"
 
@@ -25,9 +30,12 @@ public:
     void OnFolder(std::string_view name) override;
     void OnEnter(std::string_view name) override;
     void OnLeave() override;
+    bool KeepGoing() override;
+    bool KeepGoingWhileWaiting() override;
 
 private:
     void Add(QelStringArray& list, std::string_view name);
+    bool Tick();
 
     const CQelSearchCriteria& m_criteria;
     QelStringArray& m_files;
@@ -35,4 +43,6 @@ private:
     IQelFileMngEventDelegate* m_delegate;
     std::u16string m_prefix;             // path of the current folder, ending in "/"
     std::vector<std::size_t> m_lengths;  // prefix lengths of the folders entered
+    CQelProgressClock m_clock;
+    bool m_keepGoing = true;             // false once a tick said stop
 };

@@ -25,6 +25,8 @@ public:
     void OnLeave() override {
         if (Pass()) m_to->OnLeave();
     }
+    bool KeepGoing() override { return m_to->KeepGoing(); }
+    bool KeepGoingWhileWaiting() override { return m_to->KeepGoingWhileWaiting(); }
 
 private:
     bool Pass() {

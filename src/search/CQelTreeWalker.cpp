@@ -8,9 +8,17 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "CQelPrefetch.h"
 #include "CQelReadAhead.h"
 
 namespace {
+
+// Windows of folders read: when reading them took longer than kColdRead each
+// on average in kColdWindows windows in a row, the disk is being waited for
+// (a single slow window is more likely a busy machine).
+constexpr int kReadWindow = 32;
+constexpr int kColdWindows = 3;
+constexpr auto kColdRead = std::chrono::microseconds(150);
 
 constexpr int kDirFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY;
 
@@ -27,12 +35,21 @@ bool SameFolder(int fd, QelFolderId id) {
 
 }  // namespace
 
-CQelTreeWalker::CQelTreeWalker(bool includeSubFolders, int descriptorBudget, CQelReadAhead* readAhead)
-    : m_includeSub(includeSubFolders), m_budget(descriptorBudget < 1 ? 1 : descriptorBudget), m_readAhead(readAhead) {}
+CQelTreeWalker::CQelTreeWalker(const QelWalkOptions& options, int descriptorBudget, CQelReadAhead* readAhead)
+    : m_options(options),
+      m_keepReading([this] {
+          if (!m_visitor->KeepGoingWhileWaiting()) m_stopped = true;
+          return !m_stopped;
+      }),
+      m_budget(descriptorBudget < 1 ? 1 : descriptorBudget), m_readAhead(readAhead) {}
 
 CQelTreeWalker::~CQelTreeWalker() { Reset(); }
 
 void CQelTreeWalker::Reset() {
+    m_prefetch.reset();
+    m_readWait = {};
+    m_reads = 0;
+    m_slowWindows = 0;
     for (Frame& f : m_frames) CloseFrame(f);
     m_frames.clear();
     m_listing.Truncate(0);
@@ -44,24 +61,32 @@ void CQelTreeWalker::Reset() {
     m_resumedFrame = kNoFrame;
 }
 
-void CQelTreeWalker::Walk(const std::string& root, IQelWalkVisitor& visitor) {
+int CQelTreeWalker::Walk(const std::string& root, IQelWalkVisitor& visitor) {
+    m_stopped = false;
     const int fd = open(root.c_str(), kDirFlags);
     struct stat st;
     if (fd < 0 || fstat(fd, &st) != 0) {
+        const int error = errno;
         if (fd >= 0) close(fd);
-        return;
+        return error;
     }
     m_visitor = &visitor;
     m_outer.clear();
+    m_boundary.emplace(fd, st.st_dev, m_options.sameFileSystem);
     m_anchorFd = OpenDir(fd, ".", kDirFlags, 0);
+    int error = 0;
     if (PushFrame(fd, 0, QelFolderId{st.st_dev, st.st_ino}, true, true)) Run();
+    else if (!m_stopped) error = m_rootError;
     Reset();
+    return error;
 }
 
 bool CQelTreeWalker::WalkChild(int parentFd, const char* name, QelFolderId expected,
-                               const std::vector<QelFolderId>& outer, IQelWalkVisitor& visitor) {
+                               const std::vector<QelFolderId>& outer, QelWalkScope scope, IQelWalkVisitor& visitor) {
+    m_stopped = false;
     m_visitor = &visitor;
     m_outer = outer;
+    m_boundary.emplace(scope.rootDev, scope.rootOnPseudo, m_options.sameFileSystem);
     const int fd = OpenDir(parentFd, name, kDirFlags | O_NOFOLLOW, 0);
     if (fd >= 0) {
         m_anchorFd = OpenDir(fd, ".", kDirFlags, 0);
@@ -79,15 +104,16 @@ bool CQelTreeWalker::WalkChild(int parentFd, const char* name, QelFolderId expec
 }
 
 void CQelTreeWalker::Run() {
-    while (!m_frames.empty() && !m_shortage) {
+    while (!m_frames.empty() && !m_shortage && !m_stopped) {
         // Told to stop from outside: the same as running out of descriptors.
         if (m_abort && m_abort->load(std::memory_order_relaxed)) m_shortage = true;
+        else if (!m_visitor->KeepGoing()) m_stopped = true;
         else Step();
     }
 }
 
 void CQelTreeWalker::Step() {
-    if (m_readAhead && m_includeSub && m_readAhead->WantsWork()) Donate();
+    if (m_readAhead && m_options.includeSubFolders && m_readAhead->WantsWork()) Donate();
     const std::size_t index = m_frames.size() - 1;
     Frame& frame = m_frames[index];
     if (frame.next >= frame.listEnd) {
@@ -101,16 +127,11 @@ void CQelTreeWalker::Step() {
     QelFolderId target{frame.id.dev, entry.ino};
     bool isFolder = entry.type == DT_DIR;
     bool viaLink = false;
-    if (entry.type == DT_LNK || entry.type == DT_UNKNOWN) {
-        // Only these need a stat: a link counts as what it points to, a
-        // dangling one as a file.
+    if (entry.type == DT_UNKNOWN || (entry.type == DT_LNK && m_options.followLinks)) {
+        // Only these need a stat.
         if (!EnsureDescriptor(index, -1)) return;
-        struct stat st;
-        if (fstatat(frame.fd, entry.name.data(), &st, 0) == 0 && S_ISDIR(st.st_mode)) {
-            isFolder = true;
-            viaLink = true;
-            target = QelFolderId{st.st_dev, st.st_ino};
-        }
+        isFolder = StatsAsFolder(frame.fd, entry.name.data(), target);
+        viaLink = isFolder && m_options.followLinks;
     }
     if (!isFolder) {
         m_visitor->OnFile(entry.name);
@@ -118,13 +139,17 @@ void CQelTreeWalker::Step() {
     }
     if (entry.type == DT_DIR && at < frame.donatedFrom && frame.undonated > 0) --frame.undonated;
     m_visitor->OnFolder(entry.name);
-    if (!m_includeSub) return;
+    if (!m_options.includeSubFolders) return;
     // A link back to a folder on the current path is reported but never entered again.
     if (viaLink && IsOnPath(target)) return;
     if (!viaLink && at >= frame.donatedFrom) {
         std::size_t replayed = 0;
         const QelReplay replay = m_readAhead->Replay(index, at, *m_visitor, replayed);
         if (replay == QelReplay::kReplayed) return;
+        if (replay == QelReplay::kStopped) {
+            m_stopped = true;
+            return;
+        }
         if (replay == QelReplay::kCutShort) {
             ResumeLive(entry, at, target, replayed);
             return;
@@ -157,9 +182,12 @@ void CQelTreeWalker::ResumeLive(const QelDirEntry& entry, std::size_t at, QelFol
 void CQelTreeWalker::Descend(const QelDirEntry& entry, std::size_t at, QelFolderId expected, bool viaLink) {
     const std::size_t index = m_frames.size() - 1;
     if (!EnsureDescriptor(index, -1)) return;
+    const auto start = std::chrono::steady_clock::now();
     const int fd = OpenDir(m_frames[index].fd, entry.name.data(), kDirFlags | (viaLink ? 0 : O_NOFOLLOW), index);
     if (fd < 0) return;  // vanished or unreadable: skipped
-    if (!PushFrame(fd, at, expected, viaLink, false)) return;
+    const bool pushed = PushFrame(fd, at, expected, viaLink, false);
+    if (m_readAhead && !m_prefetch) NoteRead(std::chrono::steady_clock::now() - start);
+    if (!pushed) return;
     // Reading the listing may have moved the arena: take the name afresh.
     std::size_t unused = 0;
     m_visitor->OnEnter(m_listing.EntryAt(at, &unused).name);
@@ -169,7 +197,8 @@ void CQelTreeWalker::Descend(const QelDirEntry& entry, std::size_t at, QelFolder
 // be read or is a folder already on the path.
 bool CQelTreeWalker::PushFrame(int fd, std::size_t nameAt, QelFolderId expected, bool viaLink, bool identityChecked) {
     const std::size_t begin = m_listing.Level();
-    if (!m_listing.ReadAll(fd)) {
+    if (!m_listing.ReadAll(fd, m_keepReading)) {
+        m_rootError = errno;
         close(fd);
         return false;
     }
@@ -186,6 +215,11 @@ bool CQelTreeWalker::PushFrame(int fd, std::size_t nameAt, QelFolderId expected,
             return false;
         }
         frame.id = QelFolderId{st.st_dev, st.st_ino};
+    }
+    if (!MayEnter(fd, frame.id.dev)) {
+        close(fd);
+        m_listing.Truncate(begin);
+        return false;
     }
     m_frames.push_back(frame);
     ++m_open;
@@ -238,7 +272,7 @@ void CQelTreeWalker::Donate() {
         f.undonated = keep;
         std::vector<QelFolderId> path;
         for (std::size_t k = 0; k <= i; ++k) path.push_back(m_frames[k].id);
-        m_readAhead->Post(i, f.fd, path, folders);
+        m_readAhead->Post(i, f.fd, path, QelWalkScope{m_boundary->RootDevice(), m_boundary->RootOnPseudo()}, folders);
         return;
     }
 }
@@ -284,7 +318,9 @@ bool CQelTreeWalker::NeedsDescriptor(const Frame& frame) const {
     std::size_t next = 0;
     for (std::size_t at = frame.next; at < frame.listEnd; at = next) {
         const QelDirEntry e = m_listing.EntryAt(at, &next);
-        if (e.type == DT_LNK || e.type == DT_UNKNOWN || (m_includeSub && IsSubFolder(e))) return true;
+        if (e.type == DT_UNKNOWN || (e.type == DT_LNK && m_options.followLinks) ||
+            (m_options.includeSubFolders && IsSubFolder(e)))
+            return true;
     }
     return false;
 }
@@ -340,4 +376,35 @@ bool CQelTreeWalker::IsOnPath(QelFolderId id) const {
     for (const QelFolderId& o : m_outer)
         if (o == id) return true;
     return false;
+}
+
+// A folder reached from one on another device (a mount point, or a link
+// followed elsewhere): the boundary decides. The root is always entered.
+bool CQelTreeWalker::MayEnter(int fd, dev_t dev) {
+    dev_t from;
+    if (!m_frames.empty()) from = m_frames.back().id.dev;
+    else if (!m_outer.empty()) from = m_outer.back().dev;
+    else return true;
+    return dev == from || m_boundary->MayEnter(fd, dev);
+}
+
+// For an entry whose listing type says too little: a folder (target then
+// names it)? Links count as what they point to when they are followed, else
+// as files; a dangling link is a file.
+bool CQelTreeWalker::StatsAsFolder(int dirFd, const char* name, QelFolderId& target) const {
+    struct stat st;
+    if (fstatat(dirFd, name, &st, m_options.followLinks ? 0 : AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+    target = QelFolderId{st.st_dev, st.st_ino};
+    return true;
+}
+
+void CQelTreeWalker::NoteRead(std::chrono::steady_clock::duration took) {
+    m_readWait += took;
+    if (++m_reads < kReadWindow) return;
+    m_slowWindows = m_readWait > kReadWindow * kColdRead ? m_slowWindows + 1 : 0;
+    if (m_slowWindows >= kColdWindows && m_anchorFd >= 0)
+        m_prefetch = std::make_unique<CQelPrefetch>(m_anchorFd, m_boundary->RootDevice());
+    m_readWait = {};
+    m_reads = 0;
 }

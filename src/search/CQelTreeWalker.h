@@ -13,8 +13,13 @@
 // its child through "..", checked against the folder's device and inode,
 // else name by name from the root. So any depth and any path length work.
 //
-// Links to folders are followed, but never into a folder that is already on
-// the current path (device and inode), so link cycles end at once.
+// Links are reported as files and never entered, unless the options say to
+// follow them; then never into a folder that is already on the current path
+// (device and inode), so link cycles end at once. Where the device changes,
+// a file-system boundary decides whether the folder is entered.
+//
+// Before each entry the visitor is asked whether to go on; a no ends the walk
+// at once (Stopped), the reports so far standing.
 //
 // With a read-ahead helper, the walk hands whole sub-trees that it will only
 // reach later to the helper thread, and replays what the helper recorded
@@ -23,41 +28,48 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "CQelDirListing.h"
+#include "CQelFileSystemBoundary.h"
 #include "CQelSkippingVisitor.h"
 #include "IQelWalkVisitor.h"
+#include "QelWalkOptions.h"
+#include "QelWalkTypes.h"
 
 class CQelReadAhead;
-
-struct QelFolderId {
-    dev_t dev;
-    ino_t ino;
-    bool operator==(const QelFolderId&) const = default;
-};
+class CQelPrefetch;
 
 class CQelTreeWalker {
 public:
     static constexpr int kDefaultDescriptorBudget = 64;
 
-    CQelTreeWalker(bool includeSubFolders, int descriptorBudget = kDefaultDescriptorBudget,
-                   CQelReadAhead* readAhead = nullptr);
+    explicit CQelTreeWalker(const QelWalkOptions& options, int descriptorBudget = kDefaultDescriptorBudget,
+                            CQelReadAhead* readAhead = nullptr);
     ~CQelTreeWalker();
     CQelTreeWalker(const CQelTreeWalker&) = delete;
     CQelTreeWalker& operator=(const CQelTreeWalker&) = delete;
 
-    // Walks the folder at root (file-name bytes); nothing when it cannot be read.
-    void Walk(const std::string& root, IQelWalkVisitor& visitor);
+    // Walks the folder at root (file-name bytes, a link to a folder taken as
+    // that folder). Returns 0, or the errno that kept the root itself from
+    // being read (nothing reported then).
+    int Walk(const std::string& root, IQelWalkVisitor& visitor);
+    // Whether the last walk ended because the visitor asked it to.
+    bool Stopped() const { return m_stopped; }
     // Walks the folder name inside parentFd as a sub-folder of a walk going
     // on elsewhere: OnEnter(name), its contents, OnLeave(); nothing when it
-    // cannot be read or lies on that walk's path. expected is the folder as
-    // the parent's listing names it; outer lists the folders on the path
-    // down to the parent. False when it stopped short for lack of descriptors.
+    // cannot be read, lies on that walk's path or beyond its boundary.
+    // expected is the folder as the parent's listing names it; outer lists
+    // the folders on the path down to the parent; scope is that walk's root.
+    // False when it stopped short for lack of descriptors.
     bool WalkChild(int parentFd, const char* name, QelFolderId expected, const std::vector<QelFolderId>& outer,
-                   IQelWalkVisitor& visitor);
+                   QelWalkScope scope, IQelWalkVisitor& visitor);
     // When the process runs out of descriptors, stop the walk (and let
     // WalkChild say so) instead of skipping what cannot be opened. For a
     // helper whose work someone else can finish.
@@ -95,11 +107,24 @@ private:
     int ReopenThroughParent(int childFd, std::size_t index);
     int ReopenFromRoot(std::size_t index);
     bool IsOnPath(QelFolderId id) const;
+    bool MayEnter(int fd, dev_t dev);
+    bool StatsAsFolder(int dirFd, const char* name, QelFolderId& target) const;
     void Reset();
+    void NoteRead(std::chrono::steady_clock::duration took);
 
-    const bool m_includeSub;
+    const QelWalkOptions m_options;
+    const std::function<bool()> m_keepReading;  // asked while a large folder is read
     bool m_stopOnShortage = false;
-    bool m_shortage = false;  // stopped for lack of descriptors
+    bool m_shortage = false;  // stopped for lack of descriptors, or told to
+    bool m_stopped = false;   // the visitor said no
+    int m_rootError = 0;      // errno of the last listing that could not be read
+    std::optional<CQelFileSystemBoundary> m_boundary;  // set for each walk
+    // Main walk only: once reading folders is seen to wait on the disk, the
+    // prefetch threads warm the cache ahead of it.
+    std::unique_ptr<CQelPrefetch> m_prefetch;
+    std::chrono::steady_clock::duration m_readWait{};  // spent reading the folders of this window
+    int m_reads = 0;                                  // folders read in this window
+    int m_slowWindows = 0;                            // slow windows in a row
     const std::atomic<bool>* m_abort = nullptr;
     const int m_budget;
     CQelReadAhead* const m_readAhead;

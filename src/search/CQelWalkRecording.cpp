@@ -1,5 +1,6 @@
 #include "CQelWalkRecording.h"
 
+#include <chrono>
 #include <cstring>
 
 // A record is the kind, the name length in two bytes, then the name. A
@@ -49,7 +50,9 @@ void CQelWalkRecording::Finish(bool complete) {
     m_changed.notify_one();
 }
 
-bool CQelWalkRecording::Replay(IQelWalkVisitor& visitor, std::size_t& replayed) {
+QelReplay CQelWalkRecording::Replay(IQelWalkVisitor& visitor, std::size_t& replayed) {
+    // While the helper is slow (a cold disk), the visitor is still asked now and then.
+    constexpr auto kPoll = std::chrono::milliseconds(30);
     replayed = 0;
     std::size_t chunkIndex = 0, offset = 0, consumed = 0;
     const char* chunk = nullptr;
@@ -57,12 +60,17 @@ bool CQelWalkRecording::Replay(IQelWalkVisitor& visitor, std::size_t& replayed) 
         std::size_t available;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_changed.wait(lock, [&] { return m_published > consumed || m_finished; });
+            if (!m_changed.wait_for(lock, kPoll, [&] { return m_published > consumed || m_finished; })) {
+                lock.unlock();
+                if (!visitor.KeepGoingWhileWaiting()) return QelReplay::kStopped;
+                continue;
+            }
             available = m_published;
-            if (consumed == available && m_finished) return m_complete;
+            if (consumed == available && m_finished) return m_complete ? QelReplay::kReplayed : QelReplay::kCutShort;
             if (!chunk) chunk = m_chunks[0].get();
         }
         while (consumed < available) {
+            if (!visitor.KeepGoing()) return QelReplay::kStopped;
             const char* at = chunk + offset;
             const auto kind = static_cast<Kind>(at[0]);
             if (kind == kNextChunk) {

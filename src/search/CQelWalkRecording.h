@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "IQelWalkVisitor.h"
+#include "QelWalkTypes.h"
 
 class CQelWalkRecording : public IQelWalkVisitor {
 public:
@@ -31,9 +32,10 @@ public:
     std::size_t Size() const { return m_written; }
 
     // Replaying side: passes every report on as it arrives, until the end
-    // of the recording. Returns whether the recording is complete;
-    // replayed receives the number of reports passed on.
-    bool Replay(IQelWalkVisitor& visitor, std::size_t& replayed);
+    // of the recording (kReplayed or kCutShort) or until the visitor asks to
+    // stop (kStopped: the recording may still be growing then). replayed
+    // receives the number of reports passed on.
+    QelReplay Replay(IQelWalkVisitor& visitor, std::size_t& replayed);
 
 private:
     enum Kind : std::uint8_t { kFile, kFolder, kEnter, kLeave, kNextChunk };

@@ -1,15 +1,20 @@
-// qeltessary-cli as a process: output forms, exit codes and messages, and
-// saved filters read from env.json below QELTESSARY_HOME.
+// qeltessary-cli as a process: output forms, exit codes and messages, saved
+// filters read from env.json below QELTESSARY_HOME, links, mount points and
+// pseudo file systems (in a mount namespace of the test's own).
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <json/json.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <memory>
+#include <set>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "QelTestTree.h"
@@ -24,14 +29,19 @@ struct CliRun {
     std::string err;
 };
 
-// Runs the real binary with args; home, when given, becomes QELTESSARY_HOME.
-CliRun RunCli(const std::vector<std::string>& args, const std::string& home = "") {
+struct RunSetup {
+    std::string home;             // becomes QELTESSARY_HOME when given
+    bool closedStdout = false;    // the program finds its output closed
+};
+
+// Runs command (looked up in PATH) and collects what it prints.
+CliRun RunCommand(const std::vector<std::string>& command, const RunSetup& setup = {}) {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e)
         if (std::string(*e).rfind("QELTESSARY_HOME=", 0) != 0) env.push_back(*e);
-    if (!home.empty()) env.push_back("QELTESSARY_HOME=" + home);
-    std::vector<char*> argv{const_cast<char*>(QEL_CLI_PATH)}, envp;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    if (!setup.home.empty()) env.push_back("QELTESSARY_HOME=" + setup.home);
+    std::vector<char*> argv, envp;
+    for (const auto& a : command) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     for (auto& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
@@ -40,11 +50,12 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& home = ""
     if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return {};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    if (setup.closedStdout) posix_spawn_file_actions_addclose(&actions, 1);
+    else posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
     pid_t pid = 0;
     CliRun run;
-    const bool started = posix_spawn(&pid, QEL_CLI_PATH, &actions, nullptr, argv.data(), envp.data()) == 0;
+    const bool started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0;
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
     close(err[1]);
@@ -69,6 +80,16 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& home = ""
     int status = 0;
     if (started && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.status = WEXITSTATUS(status);
     return run;
+}
+
+std::vector<std::string> CliCommand(const std::vector<std::string>& args) {
+    std::vector<std::string> command{QEL_CLI_PATH};
+    command.insert(command.end(), args.begin(), args.end());
+    return command;
+}
+
+CliRun RunCli(const std::vector<std::string>& args, const std::string& home = "") {
+    return RunCommand(CliCommand(args), RunSetup{home});
 }
 
 std::vector<std::string> Split(const std::string& text, char separator) {
@@ -111,9 +132,6 @@ TEST_F(Cli, PrintsFileHitsThenFolderHitsWithExitZero) {
 
 TEST_F(Cli, ExitCodesAndMessages) {
     EXPECT_EQ(RunCli({"search", t.Root(), "--name", "nothing-like-this"}).status, 1);
-    const CliRun onFile = RunCli({"search", t.Path("top.txt"), "--name", ""});
-    EXPECT_EQ(onFile.status, 1);  // a file exists, so the path is valid, but holds nothing
-    EXPECT_EQ(onFile.out, "");
 
     const CliRun missing = RunCli({"search", t.Path("missing"), "--name", "x"});
     EXPECT_EQ(missing.status, 2);
@@ -134,7 +152,58 @@ TEST_F(Cli, ExitCodesAndMessages) {
     }
     const CliRun help = RunCli({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("--filter NAME"), std::string::npos);
+    for (const char* topic : {"--filter NAME", "  --  ", "\"//\"", "--ext \"\" matches nothing", "-L, --follow",
+                              "--xdev", "bytes are written as they are"})
+        EXPECT_NE(help.out.find(topic), std::string::npos) << topic;
+}
+
+TEST_F(Cli, AnUnreadableRootIsNamedWithTheReason) {
+    t.Link("loop", "loop");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {t.Path("top.txt"), "Not a directory"},
+        {t.Path("loop"), "Too many levels of symbolic links"},
+    };
+    for (const auto& [root, reason] : cases) {
+        const CliRun run = RunCli({"search", root, "--name", ""});
+        EXPECT_EQ(run.status, 2) << root;
+        EXPECT_EQ(run.err, "The search path \"" + root + "\" cannot be read: " + reason + ".\n");
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST_F(Cli, AFolderWithoutReadPermissionAsRoot) {
+    t.Dir("locked");
+    t.File("locked/x.txt");
+    ASSERT_EQ(chmod(t.Path("locked").c_str(), 0), 0);
+    // Root reads every folder: run as nobody then.
+    std::vector<std::string> command = CliCommand({"search", t.Path("locked"), "--json", "--name", ""});
+    if (geteuid() == 0) command.insert(command.begin(), {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+    const CliRun run = RunCommand(command);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "The search path \"" + t.Path("locked") + "\" cannot be read: Permission denied.\n");
+    EXPECT_EQ(run.out, "");
+}
+
+TEST_F(Cli, PathAfterDoubleDashMayStartWithADash) {
+    t.Dir("-x");
+    t.File("-x/--help.txt");
+    const std::string here = t.Root();
+    ASSERT_EQ(chdir(here.c_str()), 0);
+    const CliRun run = RunCli({"search", "--ext", "txt", "--", "-x"});
+    ASSERT_EQ(chdir("/"), 0);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "-x/--help.txt\n");
+}
+
+TEST_F(Cli, RootIsUsedAsWritten) {
+    const CliRun run = RunCli({"search", t.Root() + "/", "--name", "top"});
+    EXPECT_EQ(run.out, t.Root() + "//top.txt\n");
+}
+
+TEST_F(Cli, OutputThatCannotBeWrittenEndsTheSearch) {
+    const CliRun run = RunCommand(CliCommand({"search", t.Root(), "--name", ""}), RunSetup{"", true});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "The results could not be written.\n");
 }
 
 TEST_F(Cli, Print0KeepsNamesWithLineFeedsWhole) {
@@ -147,16 +216,141 @@ TEST_F(Cli, Print0KeepsNamesWithLineFeedsWhole) {
     EXPECT_EQ(paths, (std::vector<std::string>{t.Path("raw\xff.txt"), t.Path("two\nlines.txt")}));
 }
 
-TEST_F(Cli, JsonEscapesTextAndRawBytes) {
-    t.File("q\"b\\s\x01\xC3\xA9\xff.bin");
-    const CliRun run = RunCli({"search", t.Root(), "--ext", "bin", "--folder", "src", "--json"});
+// The paths in a --json record, read with JsonCpp, which keeps string bytes.
+struct JsonLists {
+    std::vector<std::string> files, folders;
+};
+JsonLists ReadJson(const std::string& text) {
+    Json::CharReaderBuilder builder;
+    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    Json::Value root;
+    std::string errors;
+    EXPECT_TRUE(reader->parse(text.data(), text.data() + text.size(), &root, &errors)) << errors;
+    JsonLists out;
+    for (const Json::Value& v : root["fileresultlist"]) out.files.push_back(v.asString());
+    for (const Json::Value& v : root["dirresultlist"]) out.folders.push_back(v.asString());
+    return out;
+}
+
+TEST_F(Cli, JsonKeepsEveryByteOfEveryName) {
+    const std::vector<std::string> odd = {"q\"b\\s\x01\x1f\t.bin", "raw\xff\xfe.bin", "\xC3\xA9t\xC3\xA9.bin",
+                                          "half\xE2\x82.bin", "line\nfeed.bin"};
+    for (const std::string& name : odd) t.File(name);
+    t.Dir("dir\xff");
+    const CliRun run = RunCli({"search", t.Root(), "--ext", "bin", "--folder", "src", "--folder", "dir\xff", "--json"});
     EXPECT_EQ(run.status, 0);
-    std::string root = t.Root();
-    EXPECT_EQ(run.out, "{\"fileresultlist\":[\"" + root + "/q\\\"b\\\\s\\u0001\xC3\xA9\\udcff.bin\"],"
-                       "\"dirresultlist\":[\"" + root + "/src\",\"" + root + "/src/src\"]}\n");
+    EXPECT_EQ(run.out.find('\n'), run.out.size() - 1);  // one line
+    EXPECT_EQ(run.out.find("\\u"), run.out.find("\\u0001"));  // no byte written as a code point
+    const JsonLists got = ReadJson(run.out);
+    std::vector<std::string> expected;
+    for (const std::string& name : odd) expected.push_back(t.Path(name));
+    std::vector<std::string> files = got.files;
+    std::sort(files.begin(), files.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(files, expected);
+    std::vector<std::string> folders = got.folders;
+    std::sort(folders.begin(), folders.end());
+    EXPECT_EQ(folders, (std::vector<std::string>{t.Path("dir\xff"), t.Path("src"), t.Path("src/src")}));
+
     const CliRun none = RunCli({"search", t.Root(), "--name", "zzz", "--json"});
     EXPECT_EQ(none.status, 1);
     EXPECT_EQ(none.out, "{\"fileresultlist\":[],\"dirresultlist\":[]}\n");
+}
+
+TEST_F(Cli, OutputLongerThanTheBufferStaysWholeAndInOrder) {
+    // Enough long paths to fill the output buffer several times over.
+    const std::string longName(200, 'n');
+    for (int i = 0; i < 2000; ++i) t.File(longName + std::to_string(i) + ".txt");
+    for (const char* mode : {"--json", "--print0"}) {
+        const CliRun run = RunCli({"search", t.Root(), "--name", "n", "--folder", "src", mode});
+        EXPECT_EQ(run.status, 0);
+        ASSERT_GT(run.out.size(), 300u * 1024);  // past the writer's 256 KiB block
+        JsonLists got;
+        if (std::string(mode) == "--json") {
+            got = ReadJson(run.out);
+        } else {
+            // Files first, then the two folders.
+            std::vector<std::string> paths = Split(run.out, '\0');
+            ASSERT_GE(paths.size(), 2u);
+            got.folders.assign(paths.end() - 2, paths.end());
+            got.files.assign(paths.begin(), paths.end() - 2);
+        }
+        EXPECT_EQ(got.files.size(), 2002u) << mode;  // and src/main.cpp, src/notes.txt
+        EXPECT_EQ(std::set<std::string>(got.files.begin(), got.files.end()).size(), got.files.size());
+        EXPECT_EQ(got.folders, (std::vector<std::string>{t.Path("src"), t.Path("src/src")})) << mode;
+    }
+}
+
+TEST_F(Cli, LinksAreFilesUnlessFollowed) {
+    t.Link("src", "srclink");
+    t.Link("/proc", "procl");
+    CliRun run = RunCli({"search", t.Root(), "--name", "deep", "--name", "link", "--name", "cpuinfo"});
+    std::vector<std::string> lines = Split(run.out, '\n');
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{t.Path("src/src/deep.txt"), t.Path("srclink")}));
+    for (const char* follow : {"-L", "--follow"}) {
+        run = RunCli({"search", follow, t.Root(), "--name", "deep", "--folder", "srclink", "--name", "cpuinfo"});
+        lines = Split(run.out, '\n');
+        std::sort(lines.begin(), lines.begin() + 2);
+        // proc is a pseudo file system: not entered even through a followed link.
+        EXPECT_EQ(lines, (std::vector<std::string>{t.Path("src/src/deep.txt"), t.Path("srclink/src/deep.txt"),
+                                                    t.Path("srclink")}))
+            << follow;
+    }
+}
+
+TEST_F(Cli, ARootOnAPseudoFileSystemIsSearched) {
+    if (access("/proc/sys/fs/file-max", F_OK) != 0) GTEST_SKIP() << "no /proc here";
+    const CliRun run = RunCli({"search", "/proc/sys/fs", "--no-sub", "--name", "file-max"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "/proc/sys/fs/file-max\n");
+}
+
+// Mount points made in a mount namespace of the test's own, so they vanish
+// with the command: proc bound at p, a tmpfs at tm, a devtmpfs at dev.
+class CliMounts : public Cli {
+protected:
+    void SetUp() override {
+        Cli::SetUp();
+        for (const char* dir : {"p", "tm", "dev"}) t.Dir(dir);
+        m_script = "R='" + t.Root() + "' && mount --bind /proc \"$R/p\" && mount -t tmpfs none \"$R/tm\" && "
+                   ": > \"$R/tm/inner.txt\" && mount -t devtmpfs none \"$R/dev\"";
+        if (RunCommand({"unshare", "-m", "--propagation", "private", "sh", "-c", m_script}).status != 0)
+            GTEST_SKIP() << "mounting in a mount namespace needs root (CAP_SYS_ADMIN) and util-linux's unshare";
+    }
+    CliRun RunMounted(const std::vector<std::string>& args) {
+        std::vector<std::string> command{"unshare", "-m", "--propagation", "private", "sh", "-c",
+                                         m_script + " && exec \"$0\" \"$@\"", QEL_CLI_PATH};
+        command.insert(command.end(), args.begin(), args.end());
+        return RunCommand(command);
+    }
+    std::string m_script;
+};
+
+TEST_F(CliMounts, PseudoFileSystemsAreNotEnteredAndXdevStaysOnTheRootsOne) {
+    const std::vector<std::string> query = {"--name", "cpuinfo", "--name", "inner", "--name", "null",
+                                            "--folder", "p", "--folder", "tm", "--folder", "dev"};
+    std::vector<std::string> args{"search", t.Root()};
+    args.insert(args.end(), query.begin(), query.end());
+    const std::vector<std::string> mountPoints = {t.Path("dev"), t.Path("p"), t.Path("tm")};
+
+    CliRun run = RunMounted(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> lines = Split(run.out, '\n');
+    ASSERT_EQ(lines.size(), 4u) << run.out;
+    EXPECT_EQ(lines[0], t.Path("tm/inner.txt"));  // a tmpfs is the user's
+    std::sort(lines.begin() + 1, lines.end());
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.end()), mountPoints);
+
+    args.push_back("--xdev");
+    run = RunMounted(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    lines = Split(run.out, '\n');
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, mountPoints);  // listed, none entered
+
+    run = RunMounted({"search", t.Path("p"), "--no-sub", "--name", "cpuinfo"});
+    EXPECT_EQ(run.out, t.Path("p/cpuinfo") + "\n");
 }
 
 class CliFilter : public Cli {

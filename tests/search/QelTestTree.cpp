@@ -7,6 +7,10 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "CQelSearchCriteria.h"
+#include "CQelSearchResults.h"
+#include "QelWalkTree.h"
+
 namespace {
 void Check(bool ok, const std::string& what) {
     if (!ok) throw std::runtime_error("test tree: " + what);
@@ -69,6 +73,15 @@ SearchOutcome Search(const QelString& root, const QelStringArray& names, const Q
     mng.SetEventDelegate(delegate);
     SearchOutcome out;
     mng.SearchFiles(root, out.files, out.folders, names, exts, folders, includeSub);
+    return out;
+}
+
+SearchOutcome SearchWithOptions(const QelString& root, const QelStringArray& names, const QelStringArray& exts,
+                                const QelStringArray& folders, const QelWalkOptions& options) {
+    SearchOutcome out;
+    const CQelSearchCriteria criteria(names, exts, folders);
+    CQelSearchResults results(criteria, root, out.files, out.folders, nullptr);
+    qel::WalkTree(root.ToFileName(), options, results);
     return out;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "CQelFileMng.h"
+#include "QelWalkOptions.h"
 
 class CTestTree {
 public:
@@ -37,6 +38,9 @@ QelStringArray Strings(std::initializer_list<const char16_t*> items);
 SearchOutcome Search(const QelString& root, const QelStringArray& names, const QelStringArray& exts,
                      const QelStringArray& folders, bool includeSub = true,
                      IQelFileMngEventDelegate* delegate = nullptr);
+// The same visitor as SearchFiles, through a walk with the given options.
+SearchOutcome SearchWithOptions(const QelString& root, const QelStringArray& names, const QelStringArray& exts,
+                                const QelStringArray& folders, const QelWalkOptions& options);
 // The file-name bytes of each result.
 std::vector<std::string> Bytes(const QelStringArray& list);
 

@@ -7,6 +7,7 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "CQelPrefetch.h"
 #include "CQelReadAhead.h"
 #include "CQelSearchCriteria.h"
 #include "CQelSearchResults.h"
@@ -42,16 +44,20 @@ private:
     std::function<void()> m_f;
 };
 
-// A walk with a chosen descriptor budget, with or without the read-ahead helper.
+// A walk with a chosen descriptor budget, with or without the read-ahead
+// helper. Links are followed, so that folders whose ".." lies elsewhere must
+// be reopened too.
 SearchOutcome WalkWithBudget(const QelString& root, const QelStringArray& names, const QelStringArray& exts,
                              const QelStringArray& folders, int budget, IQelFileMngEventDelegate* delegate = nullptr,
                              bool readAhead = false) {
     SearchOutcome out;
     const CQelSearchCriteria criteria(names, exts, folders);
     CQelSearchResults results(criteria, root, out.files, out.folders, delegate);
+    QelWalkOptions options;
+    options.followLinks = true;
     std::unique_ptr<CQelReadAhead> helper;
-    if (readAhead) helper = std::make_unique<CQelReadAhead>(true);
-    CQelTreeWalker walker(true, budget, helper.get());
+    if (readAhead) helper = std::make_unique<CQelReadAhead>(options);
+    CQelTreeWalker walker(options, budget, helper.get());
     walker.Walk(root.ToFileName(), results);
     return out;
 }
@@ -257,8 +263,8 @@ TEST(WalkVanishing, FoldersRemovedDuringTheWalkAreSkipped) {
         const CQelSearchCriteria criteria(Strings({u"hit"}), {}, {});
         CQelSearchResults results(criteria, t.RootString(), got.files, got.folders, &d);
         std::unique_ptr<CQelReadAhead> helper;
-        if (readAhead) helper = std::make_unique<CQelReadAhead>(true);
-        CQelTreeWalker walker(true, CQelTreeWalker::kDefaultDescriptorBudget, helper.get());
+        if (readAhead) helper = std::make_unique<CQelReadAhead>(QelWalkOptions{});
+        CQelTreeWalker walker(QelWalkOptions{}, CQelTreeWalker::kDefaultDescriptorBudget, helper.get());
         walker.Walk(t.Root(), results);
 
         ASSERT_TRUE(removed);
@@ -291,6 +297,25 @@ TEST(WalkVanishing, ClosedAncestorThatVanishedIsAbandoned) {
     const SearchOutcome got = WalkWithBudget(root, {}, Strings({u"txt"}), {}, 1, &d);
     EXPECT_GE(got.files.size(), 3u);
     EXPECT_LT(got.files.size(), 20u);
+}
+
+TEST(WalkPrefetch, StoppedAtAnyPointItLeavesNoDescriptorOpen) {
+    CTestTree t;
+    MakeLinkedBushyTree(t, 6);
+    const int before = OpenDescriptors();
+    const int root = open(t.Root().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(root, 0);
+    struct stat st;
+    ASSERT_EQ(fstat(root, &st), 0);
+    // Stopped at once, and stopped after a whole walk had time to run beside it.
+    { CQelPrefetch prefetch(root, st.st_dev); }
+    {
+        CQelPrefetch prefetch(root, st.st_dev);
+        const SearchOutcome got = Search(t.RootString(), {}, Strings({u"txt"}), {});
+        EXPECT_EQ(got.files.size(), 191u);  // the bushy tree and the file beside it, no link entered
+    }
+    close(root);
+    EXPECT_EQ(OpenDescriptors(), before);
 }
 
 }  // namespace

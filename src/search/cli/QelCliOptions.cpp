@@ -26,38 +26,56 @@ const char* OptionValue(int argc, const char* const* argv, int& i, std::string_v
 }  // namespace
 
 const char* CliUsage() {
-    return "Usage: qeltessary-cli search PATH [--name S]... [--ext S]... [--folder S]...\n"
-           "                             [--filter NAME] [--no-sub] [--print0 | --json]\n"
+    return "Usage: qeltessary-cli search [OPTION]... [--] PATH\n"
            "       qeltessary-cli --help\n"
            "\n"
            "Searches the folder tree at PATH and prints the full path of every hit:\n"
-           "the file hits first, then the folder hits, each in walk order.\n"
+           "the file hits first, as they are found, then the folder hits, each in\n"
+           "walk order.\n"
            "\n"
            "  --name S      a file hits when S occurs in its name (exact, case-sensitive;\n"
            "                an empty S occurs in every name)\n"
            "  --ext S       a file hits when its extension (the text after the last dot,\n"
            "                not counting a leading dot) equals S; given with --name, the\n"
            "                name string must occur in the part before that dot, or the\n"
-           "                name must hold no dot at all\n"
+           "                name must hold no dot at all; --ext \"\" matches nothing\n"
            "  --folder S    a folder hits when its name equals S\n"
            "  --filter NAME take the three lists from the saved search filter NAME in\n"
            "                env.json (the user's file first, then the shipped one);\n"
            "                strings given with the options above are added to them\n"
            "  --no-sub      look at PATH's own entries only\n"
+           "  -L, --follow  enter links to folders as folders (never into a folder\n"
+           "                already on the way down, so link loops end)\n"
+           "  --xdev        enter no folder on another file system than PATH's\n"
            "  --print0      end each path with a NUL byte instead of a line feed\n"
-           "  --json        print {\"fileresultlist\":[...],\"dirresultlist\":[...]}\n"
+           "  --json        print {\"fileresultlist\":[...],\"dirresultlist\":[...]};\n"
+           "                each path's bytes are written as they are, only the quote,\n"
+           "                the backslash and control characters escaped, so a name\n"
+           "                that is not UTF-8 reads back exactly with a reader that\n"
+           "                keeps bytes (as the program's own hand-off record does)\n"
            "  --help        show this text\n"
+           "  --            end of the options: the argument after it is PATH, even\n"
+           "                when it starts with \"-\"\n"
            "\n"
-           "There are no wildcards. Paths are PATH as given, \"/\", and the names below it,\n"
-           "byte for byte as on disk (use --print0 for names holding line feeds).\n"
+           "There are no wildcards. PATH is used as written: paths are PATH, \"/\", and\n"
+           "the names below it, byte for byte as on disk, so a PATH ending in \"/\"\n"
+           "gives \"//\" in the paths (use --print0 for names holding line feeds).\n"
+           "\n"
+           "A link is one entry, matched and listed as a file whatever it points to,\n"
+           "and never entered (see --follow); a PATH that is a link to a folder is\n"
+           "searched. Folders of kernel pseudo file systems (proc, sysfs, devtmpfs,\n"
+           "devpts, cgroup, debugfs and the like) are not entered unless PATH lies\n"
+           "on one. Folders below PATH that cannot be read are skipped silently.\n"
            "\n"
            "Exit status: 0 when something was found, 1 when nothing was, 2 on a bad\n"
-           "command line, a PATH that does not exist, or a filter that cannot be used.\n"
+           "command line, a PATH that does not exist or cannot be read (one line on\n"
+           "standard error names it and the reason), a filter that cannot be used,\n"
+           "or output that cannot be written.\n"
            "QELTESSARY_HOME names the program folder that holds config/ and user/.\n";
 }
 
 bool ParseCliOptions(int argc, const char* const* argv, QelCliOptions& options, QelString& error) {
-    for (int i = 1; i < argc; ++i)
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             options.help = true;
             return true;
@@ -85,6 +103,10 @@ bool ParseCliOptions(int argc, const char* const* argv, QelCliOptions& options, 
             return false;
         } else if (arg == "--no-sub") {
             options.includeSubFolders = false;
+        } else if (arg == "--follow" || arg == "-L") {
+            options.followLinks = true;
+        } else if (arg == "--xdev") {
+            options.sameFileSystem = true;
         } else if (arg == "--print0" || arg == "--json") {
             const auto mode = arg == "--json" ? QelCliOutputMode::kJson : QelCliOutputMode::kNulSeparated;
             if (options.output != QelCliOutputMode::kLines && options.output != mode) {

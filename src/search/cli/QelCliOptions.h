@@ -13,6 +13,8 @@ struct QelCliOptions {
     QelStringArray folders;
     QelString filter;  // unset when no --filter was given
     bool includeSubFolders = true;
+    bool followLinks = false;
+    bool sameFileSystem = false;
     QelCliOutputMode output = QelCliOutputMode::kLines;
 };
 

@@ -1,15 +1,17 @@
 // qeltessary-cli: searches a folder tree with the program's search engine
-// and prints the hits. See CliUsage() for the command line.
+// and prints the hits as it finds them. See CliUsage() for the command line.
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 
-#include "CQelFileMng.h"
+#include "CQelSearchCriteria.h"
 #include "QelCliFilter.h"
 #include "QelCliOptions.h"
 #include "QelCliOutput.h"
+#include "QelWalkTree.h"
 
 namespace {
 
@@ -23,6 +25,14 @@ int Fail(const QelString& message) {
 }
 
 void Append(QelStringArray& to, const QelStringArray& from) { to.insert(to.end(), from.begin(), from.end()); }
+
+QelWalkOptions WalkOptions(const QelCliOptions& options) {
+    QelWalkOptions walk;
+    walk.includeSubFolders = options.includeSubFolders;
+    walk.followLinks = options.followLinks;
+    walk.sameFileSystem = options.sameFileSystem;
+    return walk;
+}
 
 }  // namespace
 
@@ -39,8 +49,9 @@ int main(int argc, char** argv) {
         return kFound;
     }
     if (options.path.IsEmpty()) return Fail(QelString(u"The path is empty!!"));
-    // An existence test only, as in the main window: a file passes and yields nothing.
-    if (access(options.path.ToFileName().c_str(), F_OK) != 0) return Fail(QelString(u"The search path is invalid!!"));
+    // The main window's own check and message for a path that is not there.
+    const std::string root = options.path.ToFileName();
+    if (access(root.c_str(), F_OK) != 0 && errno == ENOENT) return Fail(QelString(u"The search path is invalid!!"));
 
     QelStringArray names, exts, folders;
     if (options.filter.IsSet() && !LoadNamedFilter(options.filter, names, exts, folders, error)) return Fail(error);
@@ -49,14 +60,12 @@ int main(int argc, char** argv) {
     Append(folders, options.folders);
     if (names.empty() && exts.empty() && folders.empty()) return Fail(QelString(u"There are no search criteria!!"));
 
-    // Static, so the lists die with the process instead of being freed one
-    // string at a time after the output is written.
-    static QelStringArray* fileResults = new QelStringArray;
-    static QelStringArray* folderResults = new QelStringArray;
-    CQelFileMng::GetInstance()->SearchFiles(options.path, *fileResults, *folderResults, names, exts, folders,
-                                            options.includeSubFolders);
-    if (!WriteResults(STDOUT_FILENO, *fileResults, *folderResults, options.output))
-        return Fail(QelString(u"The results could not be written."));
-    CQelFileMng::DeleteInstance();
-    return fileResults->empty() && folderResults->empty() ? kNothingFound : kFound;
+    const CQelSearchCriteria criteria(names, exts, folders);
+    CQelCliResultWriter writer(STDOUT_FILENO, options.output, criteria, root);
+    const QelWalkResult walked = qel::WalkTree(root, WalkOptions(options), writer);
+    if (walked.rootError != 0)
+        return Fail(QelString::Formatted(u"The search path \"%s\" cannot be read: %s.", options.path,
+                                         QelString::FromUtf8(std::strerror(walked.rootError))));
+    if (!writer.Finish()) return Fail(QelString(u"The results could not be written."));
+    return writer.FoundAny() ? kFound : kNothingFound;
 }
