@@ -26,6 +26,7 @@
 
 #include "IQelJobLogDelegate.h"
 #include "QelJobRecord.h"
+#include "QelRenameRule.h"
 #include "QelResultRows.h"
 #include "QelString.h"
 
@@ -51,14 +52,20 @@ public:
     // rows with an empty name and runs no step.
     QelJobOutcome Run(const Json::Value& model);
 
+    struct FileStepTexts;  // the log texts of a copy, move or delete step
+
 private:
     void RunStep(const Json::Value& model, const Json::Value& step);
     // rows in the order the step takes them; dest is absolute.
     void Copy(const QelResultRows& rows, const QelString& dest);
     void Move(const QelResultRows& rows, const QelString& dest);
+    template <typename Operation>
+    void CopyOrMove(const QelResultRows& rows, const QelString& dest, const FileStepTexts& texts, Operation operation);
     void Delete(const QelResultRows& rows);
     void Rename(const Json::Value& model, const QelString& ruleText);
     void DryRename(const Json::Value& model, const QelString& ruleText);
+    // The rules of a rename step; false, logged, when the text is no rule set.
+    bool LoadRules(const QelString& ruleText, QelRenameRuleSet& rules);
     void SaveTxt(const QelResultRows& rows, const QelString& dest);
     void SaveExcel(const QelResultRows& rows, const QelString& dest);
 

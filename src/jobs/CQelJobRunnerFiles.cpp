@@ -5,15 +5,18 @@
 #include "QelResultOps.h"
 #include "QelResultTargets.h"
 
-namespace {
-
-struct FileStepTexts {
+struct CQelJobRunner::FileStepTexts {
     const char16_t* dryAction;
     const char16_t* fileDone;
     const char16_t* fileFailed;
     const char16_t* folderDone;
     const char16_t* folderFailed;
 };
+
+namespace {
+
+using FileStepTexts = CQelJobRunner::FileStepTexts;
+
 constexpr FileStepTexts kCopyTexts{u"Copy", u"Copy File Success", u"Copy File Failed", u"Copy Path Success",
                                    u"Copy Path Failed"};
 constexpr FileStepTexts kMoveTexts{u"Move", u"Move File Success", u"Move File Failed", u"Move Path Success",
@@ -28,28 +31,27 @@ const char16_t* RowTail(const FileStepTexts& texts, const QelResultRow& row, boo
 
 }  // namespace
 
-void CQelJobRunner::Copy(const QelResultRows& rows, const QelString& dest) {
+template <typename Operation>
+void CQelJobRunner::CopyOrMove(const QelResultRows& rows, const QelString& dest, const FileStepTexts& texts,
+                               Operation operation) {
     if (m_options.dryRun) {
         for (const QelResultRow& row : rows)
-            DryRun(kCopyTexts.dryAction, QelString(row.fullPath), qel::MakeTargetPath(dest, row.Name(), false));
+            DryRun(texts.dryAction, QelString(row.fullPath), qel::MakeTargetPath(dest, row.Name(), false));
         return;
     }
-    qel::CopyResultRows(rows, {dest, false}, nullptr, [this](const QelResultRow& row, const QelString& target, bool ok) {
-        Count(ok);
-        Log(target, RowTail(kCopyTexts, row, ok));
-    });
+    operation(rows, QelCopyMoveOptions{dest, false}, nullptr,
+              [&](const QelResultRow& row, const QelString& target, bool ok) {
+                  Count(ok);
+                  Log(target, RowTail(texts, row, ok));
+              });
+}
+
+void CQelJobRunner::Copy(const QelResultRows& rows, const QelString& dest) {
+    CopyOrMove(rows, dest, kCopyTexts, qel::CopyResultRows);
 }
 
 void CQelJobRunner::Move(const QelResultRows& rows, const QelString& dest) {
-    if (m_options.dryRun) {
-        for (const QelResultRow& row : rows)
-            DryRun(kMoveTexts.dryAction, QelString(row.fullPath), qel::MakeTargetPath(dest, row.Name(), false));
-        return;
-    }
-    qel::MoveResultRows(rows, {dest, false}, nullptr, [this](const QelResultRow& row, const QelString& target, bool ok) {
-        Count(ok);
-        Log(target, RowTail(kMoveTexts, row, ok));
-    });
+    CopyOrMove(rows, dest, kMoveTexts, qel::MoveResultRows);
 }
 
 void CQelJobRunner::Delete(const QelResultRows& rows) {

@@ -22,13 +22,16 @@ bool IsDirectoryItself(std::u16string_view path) {
 
 }  // namespace
 
+bool CQelJobRunner::LoadRules(const QelString& ruleText, QelRenameRuleSet& rules) {
+    if (qel::ParseRenameRuleSet(ruleText.ToStdString(), rules)) return true;
+    Log(u"Rename Rule Set Load Failed!!");
+    Count(false);
+    return false;
+}
+
 void CQelJobRunner::Rename(const Json::Value& model, const QelString& ruleText) {
     QelRenameRuleSet rules;
-    if (!qel::ParseRenameRuleSet(ruleText.ToStdString(), rules)) {
-        Log(u"Rename Rule Set Load Failed!!");
-        Count(false);
-        return;
-    }
+    if (!LoadRules(ruleText, rules)) return;
     QelResultRows rows = qel::JobRows(model, qel::QelJobOrder::FilesFirst);
     qel::ApplyRenameRules(rules, rows, [this](const _tag_RenameEvent& event) {
         Count(event.error == 0);
@@ -40,11 +43,7 @@ void CQelJobRunner::Rename(const Json::Value& model, const QelString& ruleText) 
 // that could not be taken is reported as the failure it would be.
 void CQelJobRunner::DryRename(const Json::Value& model, const QelString& ruleText) {
     QelRenameRuleSet rules;
-    if (!qel::ParseRenameRuleSet(ruleText.ToStdString(), rules)) {
-        Log(u"Rename Rule Set Load Failed!!");
-        Count(false);
-        return;
-    }
+    if (!LoadRules(ruleText, rules)) return;
     QelResultRows rows = qel::JobRows(model, qel::QelJobOrder::FilesFirst);
     for (const _tag_RenameRule& rule : rules) {
         for (QelResultRow& row : rows) {

@@ -18,12 +18,6 @@ namespace {
 
 constexpr int kAllDone = 0;
 constexpr int kSomeFailed = 1;
-constexpr int kCannotRun = 2;
-
-int Fail(const QelString& message) {
-    std::fprintf(stderr, "%s\n", message.ToUtf8());
-    return kCannotRun;
-}
 
 // Each row on its own line, out at once, so a long job can be watched.
 class CStdoutJobLog : public IQelJobLogDelegate {
@@ -58,17 +52,17 @@ Json::Value PathArray(const QelStringArray& paths) {
 
 int RunCliJob(const QelCliOptions& options) {
     CQelJSONFileMng env;
-    if (!env.Load(QelString(qel::kEnvFileName))) return Fail(QelString(u"The settings file env.json could not be read."));
+    if (!env.Load(QelString(qel::kEnvFileName))) return PrintCliFailure(QelString(u"The settings file env.json could not be read."));
     const Json::Value* job = FindJob(env, options.jobName);
-    if (!job) return Fail(QelString::Formatted(u"There is no after-search job named \"%s\".", options.jobName));
+    if (!job) return PrintCliFailure(QelString::Formatted(u"There is no after-search job named \"%s\".", options.jobName));
 
     QelStringArray names, exts, folders;
     QelString error;
-    if (!LoadNamedFilter(options.filter, names, exts, folders, error)) return Fail(error);
-    if (names.empty() && exts.empty() && folders.empty()) return Fail(QelString(u"There are no search criteria!!"));
+    if (!LoadNamedFilter(options.filter, names, exts, folders, error)) return PrintCliFailure(error);
+    if (names.empty() && exts.empty() && folders.empty()) return PrintCliFailure(QelString(u"There are no search criteria!!"));
     const std::string root = options.path.ToFileName();
-    if (root.empty()) return Fail(QelString(u"The path is empty!!"));
-    if (::access(root.c_str(), F_OK) != 0 && errno == ENOENT) return Fail(QelString(u"The search path is invalid!!"));
+    if (root.empty()) return PrintCliFailure(QelString(u"The path is empty!!"));
+    if (::access(root.c_str(), F_OK) != 0 && errno == ENOENT) return PrintCliFailure(QelString(u"The search path is invalid!!"));
 
     QelStringArray fileHits, folderHits;
     const CQelSearchCriteria criteria(names, exts, folders);
@@ -77,7 +71,7 @@ int RunCliJob(const QelCliOptions& options) {
     walk.includeSubFolders = options.includeSubFolders;
     const QelWalkResult walked = qel::WalkTree(root, walk, results);
     if (walked.rootError != 0)
-        return Fail(QelString::Formatted(u"The search path \"%s\" cannot be read: %s.", options.path,
+        return PrintCliFailure(QelString::Formatted(u"The search path \"%s\" cannot be read: %s.", options.path,
                                          QelString::FromUtf8(std::strerror(walked.rootError))));
 
     Json::Value model(Json::objectValue);
@@ -86,6 +80,6 @@ int RunCliJob(const QelCliOptions& options) {
     model["afjitem"] = *job;
     CStdoutJobLog log;
     const QelJobOutcome outcome = CQelJobRunner(log, QelJobOptions{.dryRun = options.dryRun}).Run(model);
-    if (log.Failed()) return Fail(QelString(u"The job log could not be written."));
+    if (log.Failed()) return PrintCliFailure(QelString(u"The job log could not be written."));
     return outcome.failed == 0 ? kAllDone : kSomeFailed;
 }

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -58,6 +59,11 @@ void AddJobCommand(CLI::App& app, RawArgs& raw, QelCliOptions& options) {
 }
 
 }  // namespace
+
+int PrintCliFailure(const QelString& message) {
+    std::fprintf(stderr, "%s\n", message.ToUtf8());
+    return 2;
+}
 
 const char* CliUsage() {
     return "Usage: qeltessary-cli search [OPTION]... [--] PATH\n"

@@ -28,3 +28,6 @@ bool ParseCliOptions(int argc, const char* const* argv, QelCliOptions& options, 
 
 // The --help text.
 const char* CliUsage();
+
+// Prints message as one line on standard error; returns exit status 2.
+int PrintCliFailure(const QelString& message);

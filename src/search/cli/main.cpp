@@ -21,10 +21,7 @@ constexpr int kFound = 0;
 constexpr int kNothingFound = 1;
 constexpr int kFailed = 2;
 
-int Fail(const QelString& message) {
-    std::fprintf(stderr, "%s\n", message.ToUtf8());
-    return kFailed;
-}
+int Fail(const QelString& message) { return PrintCliFailure(message); }
 
 void Append(QelStringArray& to, const QelStringArray& from) { to.insert(to.end(), from.begin(), from.end()); }
 
