@@ -170,6 +170,14 @@ TEST_F(JobRunnerTest, ExportsListFoldersFirstAndNeverReplaceAFile) {
     EXPECT_EQ(outcome.failed, 2);
 }
 
+TEST_F(JobRunnerTest, AJobNameWithASlashStillExportsIntoTheDestination) {
+    CQelRowCollector log;
+    CQelJobRunner(log).Run(MakeJobModel(Files(), {}, {{"savetxt", dir / "out"}}, "day/night"));
+    const std::vector<std::string> written = Listing(dir / "out");
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_TRUE(written[0].ends_with("_day_night.txt")) << written[0];
+}
+
 TEST_F(JobRunnerTest, OddNamesAreCopiedRenamedAndDeletedAsThemselves) {
     const std::vector<std::string> names = {"bad\xFF\xFE.txt", "blank ", "line\nbreak"};
     std::vector<std::string> files;
