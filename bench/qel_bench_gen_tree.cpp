@@ -4,7 +4,9 @@
 // gives the same tree on every machine: the generator uses its own integer
 // random numbers and no floating point.
 //
-//   qel_bench_gen_tree DIR      creates DIR (which must not exist yet)
+//   qel_bench_gen_tree DIR [FILES FOLDERS]
+//       creates DIR (which must not exist yet); the counts default to the
+//       400 000 files in 17 000 folders of the search benchmark
 //   qel_bench_gen_tree --help   shows the usage and creates nothing
 
 #include <fcntl.h>
@@ -13,6 +15,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <unordered_set>
@@ -21,8 +24,8 @@
 namespace {
 
 constexpr std::uint64_t kSeed = 0x51e1'7e55'a4f0'2024;
-constexpr std::size_t kFolders = 17000;
-constexpr std::uint64_t kFiles = 400000;
+std::size_t g_folderCount = 17000;
+std::uint64_t g_fileCount = 400000;
 
 class Rng {
 public:
@@ -113,32 +116,32 @@ bool Fail(const std::string& what) {
 bool Generate(const std::string& root) {
     Rng rng(kSeed);
     // Folder tree: each folder hangs below a random earlier one.
-    std::vector<std::size_t> parent(kFolders, 0);
-    std::vector<std::string> path(kFolders);
-    std::vector<std::unordered_set<std::string>> used(kFolders);
-    for (std::size_t i = 1; i < kFolders; ++i) {
+    std::vector<std::size_t> parent(g_folderCount, 0);
+    std::vector<std::string> path(g_folderCount);
+    std::vector<std::unordered_set<std::string>> used(g_folderCount);
+    for (std::size_t i = 1; i < g_folderCount; ++i) {
         parent[i] = rng.Below(i);
         path[i] = (parent[i] ? path[parent[i]] + "/" : std::string()) + Unique(used[parent[i]], FolderName(rng));
     }
     // Files per folder: most hold a few, some hold hundreds.
-    std::vector<std::uint64_t> weight(kFolders);
+    std::vector<std::uint64_t> weight(g_folderCount);
     std::uint64_t total = 0;
     for (auto& w : weight) {
         const std::uint64_t cls = rng.Below(100);
         w = cls < 60 ? 1 + rng.Below(20) : cls < 90 ? 20 + rng.Below(40) : cls < 98 ? 60 + rng.Below(140) : 200 + rng.Below(1300);
         total += w;
     }
-    std::vector<std::uint64_t> count(kFolders);
+    std::vector<std::uint64_t> count(g_folderCount);
     std::uint64_t given = 0;
-    for (std::size_t i = 0; i < kFolders; ++i) given += count[i] = weight[i] * kFiles / total;
-    for (std::size_t i = 0; given < kFiles; ++i, ++given) ++count[i];
+    for (std::size_t i = 0; i < g_folderCount; ++i) given += count[i] = weight[i] * g_fileCount / total;
+    for (std::size_t i = 0; given < g_fileCount; ++i, ++given) ++count[i];
 
     if (mkdir(root.c_str(), 0755) != 0) return Fail(root);
     const int rootFd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (rootFd < 0) return Fail(root);
-    for (std::size_t i = 1; i < kFolders; ++i)
+    for (std::size_t i = 1; i < g_folderCount; ++i)
         if (mkdirat(rootFd, path[i].c_str(), 0755) != 0) return Fail(path[i]);
-    for (std::size_t i = 0; i < kFolders; ++i) {
+    for (std::size_t i = 0; i < g_folderCount; ++i) {
         const int dirFd = i ? openat(rootFd, path[i].c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : dup(rootFd);
         if (dirFd < 0) return Fail(path[i]);
         for (std::uint64_t k = 0; k < count[i]; ++k) {
@@ -150,7 +153,7 @@ bool Generate(const std::string& root) {
         close(dirFd);
     }
     close(rootFd);
-    std::printf("%zu folders, %llu files\n", kFolders - 1, static_cast<unsigned long long>(kFiles));
+    std::printf("%zu folders, %llu files\n", g_folderCount - 1, static_cast<unsigned long long>(g_fileCount));
     return true;
 }
 
@@ -159,13 +162,18 @@ bool Generate(const std::string& root) {
 int main(int argc, char** argv) {
     // Anything that looks like an option (--help among them) only shows the
     // usage: a tree is never made in a folder named after an option.
-    if (argc != 2 || argv[1][0] == '-' || argv[1][0] == '\0') {
+    if ((argc != 2 && argc != 4) || argv[1][0] == '-' || argv[1][0] == '\0') {
         const bool asked = argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
-        std::fputs("usage: qel_bench_gen_tree DIR\n"
-                   "Creates DIR (which must not exist yet) holding the benchmark tree: about\n"
-                   "400 000 empty files in 17 000 folders, the same on every machine.\n",
+        std::fputs("usage: qel_bench_gen_tree DIR [FILES FOLDERS]\n"
+                   "Creates DIR (which must not exist yet) holding the benchmark tree: by default\n"
+                   "about 400 000 empty files in 17 000 folders, the same on every machine.\n",
                    asked ? stdout : stderr);
         return asked ? 0 : 2;
+    }
+    if (argc == 4) {
+        g_fileCount = std::strtoull(argv[2], nullptr, 10);
+        g_folderCount = std::strtoull(argv[3], nullptr, 10) + 1;  // the root is folder 0
+        if (g_fileCount == 0 || g_folderCount < 2) return 2;
     }
     return Generate(argv[1]) ? 0 : 1;
 }

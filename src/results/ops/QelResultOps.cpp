@@ -60,67 +60,59 @@ QelResultOpCounts RunRows(const QelResultRows& rows, const char16_t* progressFor
     return counts;
 }
 
-// Where the targets of a run go: the destination folder, kept open.
-class TargetFolder {
-public:
-    explicit TargetFolder(const QelCopyMoveOptions& options) : m_options(options) {}
-
-    // The target of row: its full path, and the folder and name to act on.
-    QelString For(const QelResultRow& row, int& dirFd, std::string& name) {
-        QelString target = MakeTargetPath(m_options.destination, row.Name(), m_options.makeUniqueName);
-        dirFd = m_folder.Open(m_options.destination.view());
-        name = Utf16ToUtf8(target.view().substr(static_cast<std::size_t>(m_options.destination.GetLength()) + 1));
-        return target;
-    }
-
-private:
-    const QelCopyMoveOptions& m_options;
-    QelFolderCache m_folder;
+// Where a row goes: the full path, and the destination folder (kept open for
+// the run; -1 while it is missing) and name to act on.
+struct RowTarget {
+    QelString path;
+    int dirFd = -1;
+    std::string name;
 };
 
-// A destination typed as a new folder is made first, so file rows find it as
-// folder rows would; if it cannot be made, every row fails on its own.
-void MakeDestination(const QelResultRows& rows, const QelCopyMoveOptions& options) {
-    if (!rows.empty()) MakeDirectoryChain(options.destination.IsEmpty() ? QelString(u"/") : options.destination);
+// Runs act(row, entry, target) on every row for Copy and Move. A destination
+// typed as a new folder is made first, so file rows find it as folder rows
+// would; if it cannot be made, every row fails on its own.
+template <typename Act>
+QelResultOpCounts RunToDestination(const QelResultRows& rows, const QelCopyMoveOptions& options,
+                                   const char16_t* progressFormat, IQelResultSubWndDelegate* delegate,
+                                   const QelResultRowObserver& observer, Act act) {
+    const QelString& destination = options.destination;
+    if (!rows.empty()) MakeDirectoryChain(destination.IsEmpty() ? QelString(u"/") : destination);
+    QelFolderCache sources, targets;
+    return RunRows(rows, progressFormat, delegate, observer, [&](const QelResultRow& row, QelString& targetPath) {
+        RowTarget target;
+        target.path = MakeTargetPath(destination, row.Name(), options.makeUniqueName);
+        targetPath = target.path;
+        RowEntry entry;
+        if (!OpenRowEntry(sources, row, entry)) return false;
+        target.dirFd = targets.Open(destination.view());
+        target.name = Utf16ToUtf8(target.path.view().substr(static_cast<std::size_t>(destination.GetLength()) + 1));
+        return act(row, entry, target);
+    });
 }
 
 }  // namespace
 
 QelResultOpCounts CopyResultRows(const QelResultRows& rows, const QelCopyMoveOptions& options,
                                  IQelResultSubWndDelegate* delegate, const QelResultRowObserver& observer) {
-    MakeDestination(rows, options);
-    QelFolderCache sources;
-    TargetFolder targets(options);
-    return RunRows(rows, u"Copy [%d/%d] Process", delegate, observer, [&](const QelResultRow& row, QelString& target) {
-        int targetFd = -1;
-        std::string targetName;
-        target = targets.For(row, targetFd, targetName);
-        RowEntry entry;
-        if (!OpenRowEntry(sources, row, entry)) return false;
+    return RunToDestination(rows, options, u"Copy [%d/%d] Process", delegate, observer,
+                            [](const QelResultRow& row, const RowEntry& entry, const RowTarget& target) {
         if (row.isFolder && !entry.isLink)
-            return CQelFileMng::GetInstance()->doCopyFolderContents(QelString(row.fullPath), target);
-        if (targetFd < 0) return false;
-        if (!entry.isLink && CopyFileAt(entry.dirFd, entry.name.c_str(), targetFd, targetName.c_str(), true))
-            return true;
+            return CQelFileMng::GetInstance()->doCopyFolderContents(QelString(row.fullPath), target.path);
+        if (target.dirFd < 0) return false;
+        const char* name = entry.name.c_str();
+        if (!entry.isLink && CopyFileAt(entry.dirFd, name, target.dirFd, target.name.c_str(), true)) return true;
         // A file row that is a link is refused by the file copy and copied as the link it is.
         return (entry.isLink || errno == ELOOP) &&
-               CopySymlinkAt(entry.dirFd, entry.name.c_str(), targetFd, targetName.c_str(), true);
+               CopySymlinkAt(entry.dirFd, name, target.dirFd, target.name.c_str(), true);
     });
 }
 
 QelResultOpCounts MoveResultRows(const QelResultRows& rows, const QelCopyMoveOptions& options,
                                  IQelResultSubWndDelegate* delegate, const QelResultRowObserver& observer) {
-    MakeDestination(rows, options);
-    QelFolderCache sources;
-    TargetFolder targets(options);
-    return RunRows(rows, u"Move [%d/%d] Process", delegate, observer, [&](const QelResultRow& row, QelString& target) {
-        int targetFd = -1;
-        std::string targetName;
-        target = targets.For(row, targetFd, targetName);
-        RowEntry entry;
-        if (!OpenRowEntry(sources, row, entry)) return false;
-        if (row.isFolder && !entry.isLink) return MoveFolder(QelString(row.fullPath), target);
-        return targetFd >= 0 && MoveFileAt(entry.dirFd, entry.name.c_str(), targetFd, targetName.c_str());
+    return RunToDestination(rows, options, u"Move [%d/%d] Process", delegate, observer,
+                            [](const QelResultRow& row, const RowEntry& entry, const RowTarget& target) {
+        if (row.isFolder && !entry.isLink) return MoveFolder(QelString(row.fullPath), target.path);
+        return target.dirFd >= 0 && MoveFileAt(entry.dirFd, entry.name.c_str(), target.dirFd, target.name.c_str());
     });
 }
 
