@@ -89,12 +89,20 @@ void AppendUtf8AsUtf16(std::u16string& out, std::string_view bytes) {
 
 void AppendUtf16AsUtf8(std::string& out, std::u16string_view text) {
     const std::size_t n = text.size();
-    out.reserve(out.size() + n);
     for (std::size_t i = 0; i < n; ++i) {
+        // A run of ASCII goes over in one piece: large exports are mostly ASCII paths.
+        std::size_t end = i;
+        while (end < n && text[end] < 0x80) ++end;
+        if (end > i) {
+            const std::size_t at = out.size();
+            out.resize(at + (end - i));
+            std::copy(text.begin() + static_cast<std::ptrdiff_t>(i), text.begin() + static_cast<std::ptrdiff_t>(end),
+                      out.begin() + static_cast<std::ptrdiff_t>(at));
+            i = end;
+            if (i == n) break;
+        }
         const char16_t c = text[i];
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
             AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
             ++i;
         } else if (c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF) {

@@ -101,11 +101,12 @@ void CQelResultSubWnd::OnSaveTxt() {
         CQelLogMng* log = CQelLogMng::GetInstance();
         qel::QelLineSink logLine;
         if (log->IsEnabled()) logLine = [log](std::u16string_view line) { log->Write(u"%s", line); };
-        const std::string text = qel::MakeResultListText(
-            rows.size(), [&rows](std::size_t i) { return std::u16string_view(rows[i].fullPath); }, logLine);
-
+        const auto pathAt = [&rows](std::size_t i) { return std::u16string_view(rows[i].fullPath); };
+        const auto content = [&](const qel::QelTextSink& write) {
+            return qel::ProduceResultListText(rows.size(), pathAt, write, logLine);
+        };
         QelString path;
-        const int error = qel::WriteNewFile(ExportFolder(u"user"), ResultStem(), u".txt", text, path);
+        const int error = qel::WriteNewFile(ExportFolder(u"user"), ResultStem(), u".txt", content, path);
         if (error != 0) {
             ShowWriteFailure(this, path, QString::fromLocal8Bit(std::strerror(error)));
             return QelString(u"Result List TXT Make Failed!");

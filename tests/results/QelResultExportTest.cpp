@@ -3,6 +3,9 @@
 // unzip).
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdio>
 #include <vector>
 
@@ -27,7 +30,8 @@ qel::QelPathAt At(const std::vector<std::u16string>& paths) {
 }  // namespace
 
 TEST(ResultListText, NumbersWithAsManyDigitsAsTheRowCount) {
-    for (const std::size_t count : {0u, 1u, 9u, 10u, 12u, 100u}) {
+    // 100 000 rows take more than one piece of the text.
+    for (const std::size_t count : {0u, 1u, 9u, 10u, 12u, 100u, 100000u}) {
         SCOPED_TRACE(count);
         const std::vector<std::u16string> paths = Paths(count);
         std::string expected = "Result List\r\n";
@@ -77,6 +81,33 @@ TEST(ExportFile, NeverReplacesAnEarlierExportAndNamesTheNextFreeOne) {
     ASSERT_EQ(qel::ReserveNewFile(folder, stem, u".xlsx", reserved), 0);
     EXPECT_EQ(reserved.ToFileName(), dir / "2024-05-01_09-03-07_Result.xlsx");
     EXPECT_TRUE(Exists(reserved.ToFileName()));
+}
+
+TEST(ResultListText, StopsWhenTheWriterFails) {
+    const std::vector<std::u16string> paths = Paths(200000);
+    int pieces = 0;
+    EXPECT_FALSE(qel::ProduceResultListText(paths.size(), At(paths), [&pieces](std::string_view piece) {
+        EXPECT_GE(piece.size(), qel::kTextPieceSize);
+        return ++pieces < 2;
+    }));
+    EXPECT_EQ(pieces, 2);
+}
+
+TEST(ExportFile, AWriteThatFailsHalfWayIsReportedAndLeavesNothing) {
+    QelTestDir dir;
+    // A file size limit makes the kernel refuse the rest, as a full disk would.
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = old;
+    limit.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    QelString path;
+    const int error = qel::WriteNewFile(Q(dir.path()), u"big", u".txt", std::string(100000, 'x'), path);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(error, EFBIG);
+    EXPECT_FALSE(Exists(dir / "big.txt"));
 }
 
 TEST(ExportFile, AFileThatCannotBeMadeReportsWhyAndLeavesNothing) {

@@ -38,14 +38,24 @@ int ReserveNewFile(const QelString& folder, const QelString& stem, const QelStri
     return ::close(fd) == 0 ? 0 : errno;
 }
 
-int WriteNewFile(const QelString& folder, const QelString& stem, const QelString& extension, std::string_view bytes,
-                 QelString& path) {
+int WriteNewFile(const QelString& folder, const QelString& stem, const QelString& extension,
+                 const QelContentWriter& content, QelString& path) {
     const int fd = CreateExclusive(folder, stem, extension, path);
     if (fd < 0) return errno;
-    int error = WriteAll(fd, bytes) ? 0 : errno;
+    int error = 0;
+    content([fd, &error](std::string_view piece) {
+        if (error == 0 && !WriteAll(fd, piece)) error = errno;
+        return error == 0;
+    });
     if (::close(fd) != 0 && error == 0) error = errno;
     if (error != 0) ::unlink(path.ToFileName().c_str());  // our own half-written file, nobody else's
     return error;
+}
+
+int WriteNewFile(const QelString& folder, const QelString& stem, const QelString& extension, std::string_view bytes,
+                 QelString& path) {
+    return WriteNewFile(
+        folder, stem, extension, [bytes](const auto& write) { return write(bytes); }, path);
 }
 
 }  // namespace qel

@@ -3,6 +3,7 @@
 // O_EXCL, and when it is in use the next free one is taken by putting "_2",
 // "_3"... before the extension ("x_Result.txt", "x_Result_2.txt", ...).
 
+#include <functional>
 #include <string_view>
 
 #include "QelLocalTime.h"
@@ -19,8 +20,14 @@ QelString DatedExportStem(const LocalTime& time, const QelString& tail);
 // (EEXIST when every candidate is taken); path then names the file tried.
 int ReserveNewFile(const QelString& folder, const QelString& stem, const QelString& extension, QelString& path);
 
-// Like ReserveNewFile, then writes bytes into it. Returns 0 or the errno;
-// a file that could not be written completely is removed again.
+// Writes content piece by piece: it calls write for each piece in order, and
+// write answers false once the file failed (content should then stop).
+using QelContentWriter = std::function<bool(const std::function<bool(std::string_view piece)>& write)>;
+
+// Like ReserveNewFile, then writes what content gives into it. Returns 0 or
+// the errno; a file that could not be written completely is removed again.
+int WriteNewFile(const QelString& folder, const QelString& stem, const QelString& extension,
+                 const QelContentWriter& content, QelString& path);
 int WriteNewFile(const QelString& folder, const QelString& stem, const QelString& extension, std::string_view bytes,
                  QelString& path);
 

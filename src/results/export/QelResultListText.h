@@ -26,8 +26,16 @@ using QelPathAt = std::function<std::u16string_view(std::size_t index)>;
 // One line as the text holds it, without its line end (for logging).
 using QelLineSink = std::function<void(std::u16string_view line)>;
 
-// The whole text for count paths in index order; onLine, when set, gets
-// every numbered line as well.
+// Receives the text piece by piece, in order; false stops the text (a write failed).
+using QelTextSink = std::function<bool(std::string_view piece)>;
+
+// Hands the text for count paths in index order to sink in pieces of about
+// kTextPieceSize bytes, so a list of any length costs one small buffer;
+// onLine, when set, gets every numbered line as well. False when sink stopped it.
+inline constexpr std::size_t kTextPieceSize = 1 << 20;
+bool ProduceResultListText(std::size_t count, const QelPathAt& pathAt, const QelTextSink& sink,
+                           const QelLineSink& onLine = {});
+// The whole text at once.
 std::string MakeResultListText(std::size_t count, const QelPathAt& pathAt, const QelLineSink& onLine = {});
 
 }  // namespace qel

@@ -16,9 +16,9 @@ constexpr OperateKey kOperateKeys[] = {
     {QelRenameOperate::ExtChange, "extchange"},
 };
 
-QelString StringMember(const Json::Value& object, const char* key) {
+std::string StringMember(const Json::Value& object, const char* key) {
     const Json::Value& value = object[key];
-    return value.isString() ? QelString::FromUtf8(value.asString()) : QelString(u"");
+    return value.isString() ? value.asString() : std::string();
 }
 }  // namespace
 
@@ -36,19 +36,23 @@ QelRenameOperate RenameOperateFromKey(std::string_view key) {
     return QelRenameOperate::Change;
 }
 
-QelRenameRuleSet RenameRulesFromJson(const Json::Value& ruleSet) {
-    QelRenameRuleSet rules;
-    if (!ruleSet.isArray()) return rules;
+std::vector<_tag_RenameRuleRecord> ReadRenameRuleRecords(const Json::Value& ruleSet) {
+    std::vector<_tag_RenameRuleRecord> records;
+    if (!ruleSet.isArray()) return records;
     for (const Json::Value& element : ruleSet) {
         if (!element.isObject()) continue;
-        _tag_RenameRule rule;
-        const Json::Value& type = element["type"];
-        rule.item = type.isString() && type.asString() == "folder" ? QelRenameItem::Folder : QelRenameItem::File;
-        const Json::Value& operate = element["operate"];
-        rule.operate = RenameOperateFromKey(operate.isString() ? operate.asString() : std::string());
-        rule.findAdd = StringMember(element, "findadd");
-        rule.replace = StringMember(element, "replace");
-        rules.push_back(std::move(rule));
+        records.push_back({StringMember(element, "type"), StringMember(element, "operate"),
+                           QelString::FromUtf8(StringMember(element, "findadd")),
+                           QelString::FromUtf8(StringMember(element, "replace"))});
+    }
+    return records;
+}
+
+QelRenameRuleSet RenameRulesFromJson(const Json::Value& ruleSet) {
+    QelRenameRuleSet rules;
+    for (const _tag_RenameRuleRecord& record : ReadRenameRuleRecords(ruleSet)) {
+        rules.push_back({record.type == "folder" ? QelRenameItem::Folder : QelRenameItem::File,
+                         RenameOperateFromKey(record.operate), record.findAdd, record.replace});
     }
     return rules;
 }

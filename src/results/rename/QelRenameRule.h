@@ -30,7 +30,18 @@ struct _tag_RenameRule {
 };
 using QelRenameRuleSet = std::vector<_tag_RenameRule>;
 
+// One element of a rule-set array as stored: missing or non-string values read as empty.
+struct _tag_RenameRuleRecord {
+    std::string type;
+    std::string operate;
+    QelString findAdd;
+    QelString replace;
+};
+
 namespace qel {
+
+// The elements of a rule-set array that are objects, in order; anything but an array gives none.
+std::vector<_tag_RenameRuleRecord> ReadRenameRuleRecords(const Json::Value& ruleSet);
 
 // "change", "preadd", "postadd", "extchange".
 const char* RenameOperateKey(QelRenameOperate operate);
