@@ -19,5 +19,5 @@ public:
     virtual void OnEnter(std::string_view name) = 0;
     virtual void OnLeave() = 0;
     virtual bool KeepGoing() { return true; }
-    virtual bool KeepGoingWhileWaiting() { return KeepGoing(); }
+    virtual bool KeepGoingWhileWaiting() { return true; }
 };

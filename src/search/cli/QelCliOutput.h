@@ -27,6 +27,7 @@ public:
     void OnLeave() override;
     // False once the output could not be written: the walk then ends.
     bool KeepGoing() override { return m_ok; }
+    bool KeepGoingWhileWaiting() override { return m_ok; }
 
     // Writes the folder hits and the end of the record. False when the
     // output could not be written, now or before.
