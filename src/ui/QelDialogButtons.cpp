@@ -1,5 +1,6 @@
 #include "QelDialogButtons.h"
 
+#include <QHBoxLayout>
 #include <QPushButton>
 
 #include "CQelImgMngr.h"
@@ -18,6 +19,16 @@ void SetButtonImageIfPresent(QPushButton* button, const char16_t* imageName, int
     if (images->GetImage(imageName)->isNull()) return;
     if (!button->text().isEmpty()) button->setToolTip(button->text());
     images->SetButtonImage(button, imageName, style);
+}
+
+QHBoxLayout* MakeSaveCancelRow(QWidget* parent, QPushButton*& save, QPushButton*& cancel) {
+    save = MakeDialogButton(QStringLiteral("Save"), QStringLiteral("saveButton"), parent);
+    cancel = MakeDialogButton(QStringLiteral("Cancel"), QStringLiteral("cancelButton"), parent);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(save);
+    row->addWidget(cancel);
+    return row;
 }
 
 }  // namespace qel

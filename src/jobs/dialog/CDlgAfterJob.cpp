@@ -62,13 +62,8 @@ void CDlgAfterJob::BuildControls() {
     nameRow->addWidget(new QLabel(QStringLiteral("Job Name: "), this));
     nameRow->addWidget(m_nameEdit, 1);
 
-    m_saveButton = qel::MakeDialogButton(QStringLiteral("Save"), QStringLiteral("saveButton"), this);
+    QHBoxLayout* buttonRow = qel::MakeSaveCancelRow(this, m_saveButton, m_cancelButton);
     m_saveButton->setDefault(true);
-    m_cancelButton = qel::MakeDialogButton(QStringLiteral("Cancel"), QStringLiteral("cancelButton"), this);
-    auto* buttonRow = new QHBoxLayout;
-    buttonRow->addStretch(1);
-    buttonRow->addWidget(m_saveButton);
-    buttonRow->addWidget(m_cancelButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(nameRow);

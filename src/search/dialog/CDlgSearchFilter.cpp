@@ -66,12 +66,7 @@ void CDlgSearchFilter::BuildControls() {
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ApplyDarkListLook(m_list);
 
-    m_saveButton = qel::MakeDialogButton(QStringLiteral("Save"), QStringLiteral("saveButton"), this);
-    m_cancelButton = qel::MakeDialogButton(QStringLiteral("Cancel"), QStringLiteral("cancelButton"), this);
-    auto* buttonRow = new QHBoxLayout;
-    buttonRow->addStretch(1);
-    buttonRow->addWidget(m_saveButton);
-    buttonRow->addWidget(m_cancelButton);
+    QHBoxLayout* buttonRow = qel::MakeSaveCancelRow(this, m_saveButton, m_cancelButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(nameRow);
