@@ -165,8 +165,8 @@ int main(int argc, char** argv) {
     if ((argc != 2 && argc != 4) || argv[1][0] == '-' || argv[1][0] == '\0') {
         const bool asked = argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
         std::fputs("usage: qel_bench_gen_tree DIR [FILES FOLDERS]\n"
-                   "Creates DIR (which must not exist yet) holding the benchmark tree, by\n"
-                   "default about 400 000 empty files in 17 000 folders, the same on every machine.\n",
+                   "Creates DIR (which must not exist yet) holding the benchmark tree: by default\n"
+                   "about 400 000 empty files in 17 000 folders, the same on every machine.\n",
                    asked ? stdout : stderr);
         return asked ? 0 : 2;
     }

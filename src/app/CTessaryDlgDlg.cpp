@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QToolButton>
 
+#include "CQelAFJSubWnd.h"
 #include "CQelDirMng.h"
 #include "CQelImgMngr.h"
 #include "CQelLabel.h"
@@ -266,7 +267,6 @@ void CTessaryDlgDlg::SetStatus(const QelString& text, std::uint32_t fgcolor) {
     m_status->SetPropString(u"caption", text);
 }
 
-
 void CTessaryDlgDlg::OnExit() {
     if (m_searching || !isEnabled()) return;
     if (!SaveSettings() && !m_sessionEnding) {
@@ -317,6 +317,7 @@ void CTessaryDlgDlg::resizeEvent(QResizeEvent* event) {
 
 void CTessaryDlgDlg::DockSubWindows() {
     if (m_resultWnd && m_resultWnd->isVisible()) DockSubWindow(m_resultWnd.get(), kResultSubWndHeight);
+    if (m_jobWnd && m_jobWnd->isVisible()) DockSubWindow(m_jobWnd.get(), kJobSubWndHeight);
 }
 
 void CTessaryDlgDlg::DockSubWindow(QWidget* window, int height) {

@@ -19,6 +19,7 @@
 #include "QelHandOffRecord.h"
 #include "QelString.h"
 
+class CQelAFJSubWnd;
 class CQelLabel;
 class CQelResultSubWnd;
 class CQelUpdateCheck;
@@ -38,6 +39,7 @@ class CTessaryDlgDlg : public QDialog,
     Q_OBJECT
 public:
     static constexpr int kResultSubWndHeight = 400;
+    static constexpr int kJobSubWndHeight = 250;
     // Room left and right of the status label's text, in pixels.
     static constexpr int kStatusTextMargin = 4;
 
@@ -81,6 +83,7 @@ public:
     int GetSelectedHistoryIndex() const { return m_selectedHistory; }
     bool IsSearching() const { return m_searching; }
     CQelResultSubWnd* GetResultSubWnd() const { return m_resultWnd.get(); }
+    CQelAFJSubWnd* GetJobSubWnd() const { return m_jobWnd.get(); }
 
     QLineEdit* GetPathEdit() const { return m_pathEdit; }
     QCheckBox* GetIncludeSubCheck() const { return m_includeSub; }
@@ -132,6 +135,8 @@ private:
     void BeginSearchFrame();
     void EndSearchFrame();
     void ShowResultSubWnd(bool alreadyExists);
+    // The job branch (CTessaryDlgDlgJobs.cpp): runs the chosen job on the results.
+    void ShowJobSubWnd(bool alreadyExists);
     std::string TakeHandOffRecord(const qel::QelSubWndSize* size);
     void AddToHistory(const QelString& path, bool includeSub);
     // Puts the entry's path and sub-folder setting into the window; with no
@@ -163,6 +168,7 @@ private:
     std::optional<QRect> m_savedFrame;  // outer rectangle to restore; set again once the frame is known
     bool m_sessionEnding = false;
     std::shared_ptr<CQelUpdateCheck> m_updateCheck;  // outlives the window while a check runs
+    std::unique_ptr<CQelAFJSubWnd> m_jobWnd;
 
     QLineEdit* m_pathEdit = nullptr;
     QToolButton* m_browseButton = nullptr;

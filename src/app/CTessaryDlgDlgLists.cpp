@@ -1,7 +1,7 @@
 // The main window's filter and job lists: New, Modify and Delete.
 
+#include "CDlgAfterJob.h"
 #include "CDlgSearchFilter.h"
-#include "CQelLogMng.h"
 #include "CTessaryDlgDlg.h"
 
 void CTessaryDlgDlg::OnFilterNew() {
@@ -21,9 +21,17 @@ void CTessaryDlgDlg::OnFilterModify() {
 
 void CTessaryDlgDlg::OnFilterDelete() { m_filterList.DeleteSelected(this); }
 
-// The job editor is not part of the program yet: New and Modify only leave a trace.
-void CTessaryDlgDlg::OnJobNew() { CQelLogMng::GetInstance()->Write(u"Job editor not available: New"); }
+void CTessaryDlgDlg::OnJobNew() {
+    CDlgAfterJob editor(this, CDlgAfterJob::Mode::New);
+    if (editor.exec() == QDialog::Accepted) m_jobList.Append(editor.GetJobRecord());
+}
 
-void CTessaryDlgDlg::OnJobModify() { CQelLogMng::GetInstance()->Write(u"Job editor not available: Modify"); }
+void CTessaryDlgDlg::OnJobModify() {
+    const int index = m_jobList.SelectedIndex();
+    const Json::Value* record = m_jobList.Record(index);
+    if (!record) return;
+    CDlgAfterJob editor(this, CDlgAfterJob::Mode::Modify, *record);
+    if (editor.exec() == QDialog::Accepted) m_jobList.Replace(index, editor.GetJobRecord());
+}
 
 void CTessaryDlgDlg::OnJobDelete() { m_jobList.DeleteSelected(this); }

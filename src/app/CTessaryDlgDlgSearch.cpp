@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "CQelAFJSubWnd.h"
 #include "CQelLabel.h"
 #include "CQelLogMng.h"
 #include "CQelMessageBox.h"
@@ -151,11 +152,10 @@ void CTessaryDlgDlg::FinishSearch(const SearchRequest& request) {
     CQelWinUtilFunc::GetInstance()->PumpMessages();
 
     // A job must never act on a partial result: a stopped search is only shown.
-    // Handing the results to an after-search job comes with the job runner;
-    // until then the results are shown either way.
     if (request.runJob && !stopped)
-        CQelLogMng::GetInstance()->Write(u"After-search job runner not available: showing the results");
-    ShowResultSubWnd(m_resultWnd != nullptr);
+        ShowJobSubWnd(m_jobWnd != nullptr);
+    else
+        ShowResultSubWnd(m_resultWnd != nullptr);
     EndSearchFrame();
     AddToHistory(request.path, request.includeSub);
 }
@@ -173,6 +173,7 @@ void CTessaryDlgDlg::BeginSearchFrame() {
     m_searchButton->setText(QStringLiteral("Stop"));
     m_searchButton->setAccessibleName(QStringLiteral("Stop"));
     m_searchButton->setToolTip(QStringLiteral("Stop the search"));
+    if (m_jobWnd) m_jobWnd->BeginBusy();
     if (m_resultWnd) {
         m_resultWnd->BeginBusy();
         setEnabled(true);  // the busy frame disables its owner; Stop must stay reachable
@@ -186,6 +187,7 @@ void CTessaryDlgDlg::EndSearchFrame() {
     m_searchButton->setAccessibleName(QStringLiteral("Search"));
     m_searchButton->setToolTip(QStringLiteral("Search"));
     setEnabled(true);
+    if (m_jobWnd) m_jobWnd->EndBusy();
     QApplication::restoreOverrideCursor();
     m_searching = false;
     m_stopRequested = false;

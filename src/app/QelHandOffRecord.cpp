@@ -1,5 +1,7 @@
 #include "QelHandOffRecord.h"
 
+#include <json/writer.h>
+
 #include "QelJsonText.h"
 
 namespace qel {
@@ -45,6 +47,13 @@ std::string WriteHandOffRecord(QelStringArray files, QelStringArray folders, con
     }
     out += "}\n";
     return out;
+}
+
+void AddJobToHandOffRecord(std::string& record, const Json::Value& job) {
+    if (record.empty() || record.front() != '{') return;
+    std::string member = "\"afjitem\":" + Json::FastWriter().write(job);
+    member.back() = ',';  // the writer's line feed
+    record.insert(1, member);
 }
 
 }  // namespace qel

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include <json/value.h>
+
 #include "QelString.h"
 
 namespace qel {
@@ -23,5 +25,9 @@ struct QelSubWndSize {
 // are escaped), so a file name that is not valid UTF-8 reaches the
 // sub-window unchanged instead of being replaced by U+FFFD.
 std::string WriteHandOffRecord(QelStringArray files, QelStringArray folders, const QelSubWndSize* size);
+
+// Adds the job record as "afjitem", the first member in key order, to a
+// record written above.
+void AddJobToHandOffRecord(std::string& record, const Json::Value& job);
 
 }  // namespace qel

@@ -4,15 +4,17 @@
 #include <QFont>
 #include <QPalette>
 
-void ApplyDarkListLook(QAbstractItemView* list) {
+void ApplyDarkListLook(QAbstractItemView* list, const QColor& textColor, bool alternateRows) {
+    const QColor background(43, 43, 43);
     QPalette palette = list->palette();
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-        palette.setColor(group, QPalette::Base, QColor(43, 43, 43));
-        palette.setColor(group, QPalette::AlternateBase, QColor(63, 63, 63));
-        palette.setColor(group, QPalette::Text, QColor(81, 156, 214));
+        palette.setColor(group, QPalette::Base, background);
+        palette.setColor(group, QPalette::Window, background);
+        palette.setColor(group, QPalette::AlternateBase, alternateRows ? QColor(63, 63, 63) : background);
+        palette.setColor(group, QPalette::Text, textColor);
     }
     list->setPalette(palette);
-    list->setAlternatingRowColors(true);
+    list->setAlternatingRowColors(alternateRows);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     QFont font(QStringLiteral("MS Shell Dlg"));
     font.setPixelSize(12);

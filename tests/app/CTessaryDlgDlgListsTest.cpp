@@ -109,16 +109,34 @@ TEST_F(RecordLists, EntriesActOnTheirOwnRecordsWhenARecordHasNoName) {
     EXPECT_EQ(SavedOnExit()["searchfilter"], ParseJson(R"([{"name":"A"},{"filterfileext":["x"]},"junk",{"name":5}])"));
 }
 
-TEST_F(RecordLists, JobListDeletesNowAndOpensNoEditorYet) {
-    home.WriteConfigEnv(R"({"aftersearchjob":[{"name":"J1","list":[]},{"name":"J2","list":[]}]})");
+TEST_F(RecordLists, JobEditorAddsAndChangesTheRecordOfItsEntry) {
+    home.WriteConfigEnv(R"({"aftersearchjob":[{"name":"J1","list":[]},{"list":[]},{"name":"J2","list":[]}]})");
     Open();
     dialog->GetAfterSearchCheck()->setChecked(true);
-    EXPECT_FALSE(Click("jobNewButton"));
-    EXPECT_FALSE(Click("jobModifyButton"));
+    bool openAfterEmptyName = false;
+    EXPECT_TRUE(Click("jobNewButton", [&](QDialog* editor) {
+        editor->findChild<QComboBox*>("commandSelector")->setCurrentIndex(2);
+        editor->findChild<QPushButton*>("addButton")->click();
+        Save(editor);
+        openAfterEmptyName = editor->isVisible();
+        editor->findChild<QLineEdit*>("jobNameEdit")->setText("Wipe");
+        Save(editor);
+    }));
+    EXPECT_TRUE(openAfterEmptyName);
+    EXPECT_EQ(boxes.back().text, "The job name is empty!!");
+    EXPECT_EQ(ComboTexts(dialog->GetJobCombo()), (Texts{"J1", "J2", "Wipe"}));
+    EXPECT_EQ(dialog->GetJobCombo()->currentIndex(), 2);
+
     dialog->GetJobCombo()->setCurrentIndex(1);
-    answers = {CQelMessageBox::Answer::Yes};
-    Click("jobDeleteButton");
-    EXPECT_EQ(boxes.back().text, "\"J2\" Are you sure you want to delete the selection?");
-    EXPECT_EQ(ComboTexts(dialog->GetJobCombo()), (Texts{"J1"}));
-    EXPECT_EQ(SavedOnExit()["aftersearchjob"], ParseJson(R"([{"name":"J1","list":[]}])"));
+    std::string shownName;
+    Click("jobModifyButton", [&](QDialog* editor) {
+        shownName = editor->findChild<QLineEdit*>("jobNameEdit")->text().toStdString();
+        editor->findChild<QLineEdit*>("destEdit")->setText("/backup");
+        editor->findChild<QPushButton*>("addButton")->click();
+        Save(editor);
+    });
+    EXPECT_EQ(shownName, "J2");
+    EXPECT_EQ(SavedOnExit()["aftersearchjob"],
+              ParseJson(R"([{"name":"J1","list":[]},{"list":[]},{"name":"J2","list":[{"cmd":"copy","act":"/backup"}]},
+                            {"name":"Wipe","list":[{"cmd":"delete","act":""}]}])"));
 }

@@ -1,6 +1,5 @@
 #include <QCheckBox>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QScreen>
 #include <QTest>
 #include <sys/stat.h>

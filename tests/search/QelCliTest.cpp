@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <set>
 #include <string>
@@ -397,6 +399,93 @@ TEST_F(CliFilter, MissingOrBrokenSettings) {
     run = RunCli({"search", t.Root(), "--filter", "Empty"}, home.Root());
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("env.json"), std::string::npos);
+}
+
+// The after-search job subcommand: the saved job runs on the hits of the
+// saved filter, and --dry-run leaves the disk as it was.
+class CliJob : public CliFilter {
+protected:
+    void SetUp() override {
+        CliFilter::SetUp();
+        home.Dir("out");
+        WriteEnv("user", R"({"searchfilter":[{"name":"Text","filterfileext":["txt"],"filterdirname":["src"]},
+                                               {"name":"Code","filterfileext":["cpp"]}],
+            "aftersearchjob":[{"name":"Keep","list":[{"cmd":"copy","act":")" + home.Path("out") + R"("},
+                                                      {"cmd":"savetxt","act":")" + home.Path("out") + R"("}]},
+                              {"name":"Wipe","list":[{"cmd":"delete","act":""}]}]})");
+    }
+    // Every entry below root with its bytes (folders as "/").
+    static std::set<std::string> Snapshot(const std::string& root) {
+        std::set<std::string> entries;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+            std::string content = "/";
+            if (!entry.is_directory()) {
+                std::ifstream in(entry.path(), std::ios::binary);
+                content.assign(std::istreambuf_iterator<char>(in), {});
+            }
+            entries.insert(entry.path().string() + "=" + content);
+        }
+        return entries;
+    }
+};
+
+TEST_F(CliJob, RunsTheSavedJobOnTheHitsAndPrintsEveryRow) {
+    const CliRun run = RunCli({"job", "Keep", t.Root(), "--no-sub"}, home.Root());
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> rows = Split(run.out, '\n');
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0], "\"Keep\" Job Process Start.");
+    EXPECT_EQ(rows[1], "\"" + home.Path("out/src") + "\" Copy Path Success");  // folders first
+    EXPECT_EQ(rows[2], "\"" + home.Path("out/top.txt") + "\" Copy File Success");
+    EXPECT_TRUE(rows[3].ends_with("_Keep.txt\" Save TXT Complete")) << rows[3];
+    EXPECT_EQ(rows[4], "\"Keep\" Job Process End.");
+    EXPECT_TRUE(std::filesystem::exists(home.Path("out/src/src/deep.txt")));
+
+    // The copies are there now: a second run fails on the file and says so in its status.
+    const CliRun again = RunCli({"job", "Keep", t.Root(), "--no-sub"}, home.Root());
+    EXPECT_EQ(again.status, 1);
+    EXPECT_NE(again.out.find("top.txt\" Copy File Failed\n"), std::string::npos);
+}
+
+TEST_F(CliJob, ADryRunTellsWhatWouldHappenAndTouchesNothing) {
+    const std::set<std::string> before = Snapshot(t.Root());
+    const std::set<std::string> outBefore = Snapshot(home.Path("out"));
+    const CliRun run = RunCli({"job", "--dry-run", "Wipe", t.Root(), "--filter", "Code"}, home.Root());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "\"Wipe\" Job Process Start.\nWould Delete \"" + t.Path("src/main.cpp") +
+                           "\"\n\"Wipe\" Job Process End.\n");
+    const CliRun keep = RunCli({"job", "Keep", t.Root(), "--dry-run"}, home.Root());
+    EXPECT_EQ(keep.status, 0);
+    EXPECT_NE(keep.out.find("Would Copy \"" + t.Path("src/src/deep.txt") + "\" To \"" + home.Path("out/deep.txt")),
+              std::string::npos);
+    EXPECT_NE(keep.out.find("Would Save TXT \"" + home.Path("out/")), std::string::npos);
+    EXPECT_EQ(Snapshot(t.Root()), before);
+    EXPECT_EQ(Snapshot(home.Path("out")), outBefore);
+}
+
+TEST_F(CliJob, ExitCodesAndMessages) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> failures = {
+        {{"job", "Nope", t.Root()}, "There is no after-search job named \"Nope\".\n"},
+        {{"job", "Keep", t.Root(), "--filter", "Nope"}, "There is no search filter named \"Nope\".\n"},
+        {{"job", "Keep", t.Path("missing")}, "The search path is invalid!!\n"},
+    };
+    for (const auto& [args, message] : failures) {
+        const CliRun run = RunCli(args, home.Root());
+        EXPECT_EQ(run.status, 2) << message;
+        EXPECT_EQ(run.err, message);
+        EXPECT_EQ(run.out, "");
+    }
+    for (const auto& bad : std::vector<std::vector<std::string>>{
+             {"job", "Keep"}, {"job", "Keep", t.Root(), "--bogus"}, {"job", "Keep", t.Root(), t.Root()}}) {
+        const CliRun run = RunCli(bad, home.Root());
+        EXPECT_EQ(run.status, 2) << bad.size();
+        EXPECT_NE(run.err.find("--help"), std::string::npos);
+    }
+    std::ofstream(home.Path("user/env.json"), std::ios::trunc) << "{ not json";
+    const CliRun broken = RunCli({"job", "Keep", t.Root()}, home.Root());
+    EXPECT_EQ(broken.status, 2);
+    EXPECT_EQ(broken.err, "The settings file env.json could not be read.\n");
+    EXPECT_TRUE(Snapshot(home.Path("out")).empty());
 }
 
 }  // namespace

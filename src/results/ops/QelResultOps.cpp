@@ -37,14 +37,20 @@ bool OpenRowEntry(QelFolderCache& folders, const QelResultRow& row, RowEntry& en
 }
 
 // Runs act on every row, counts, notifies and lets the window system breathe.
+// act sets target to where the row went (copy, move) before it acts.
 template <typename Act>
 QelResultOpCounts RunRows(const QelResultRows& rows, const char16_t* progressFormat, IQelResultSubWndDelegate* delegate,
-                          Act act) {
+                          const QelResultRowObserver& observer, Act act) {
     QelResultOpCounts counts;
     const int total = static_cast<int>(rows.size());
+    QelString target;
     for (int i = 0; i < total; ++i) {
-        if (act(rows[static_cast<std::size_t>(i)])) ++counts.succeeded;
+        const QelResultRow& row = rows[static_cast<std::size_t>(i)];
+        if (observer) target = QelString(row.fullPath);
+        const bool succeeded = act(row, target);
+        if (succeeded) ++counts.succeeded;
         else ++counts.failed;
+        if (observer) observer(row, target, succeeded);
         if (delegate) {
             delegate->onNotifyEvent(u"MSG", QelString::Formatted(progressFormat, i, total),
                                     QelString::Formatted(u" Succces:%d, Failed:%d", counts.succeeded, counts.failed));
@@ -67,15 +73,17 @@ struct RowTarget {
 // would; if it cannot be made, every row fails on its own.
 template <typename Act>
 QelResultOpCounts RunToDestination(const QelResultRows& rows, const QelCopyMoveOptions& options,
-                                   const char16_t* progressFormat, IQelResultSubWndDelegate* delegate, Act act) {
+                                   const char16_t* progressFormat, IQelResultSubWndDelegate* delegate,
+                                   const QelResultRowObserver& observer, Act act) {
     const QelString& destination = options.destination;
     if (!rows.empty()) MakeDirectoryChain(destination.IsEmpty() ? QelString(u"/") : destination);
     QelFolderCache sources, targets;
-    return RunRows(rows, progressFormat, delegate, [&](const QelResultRow& row) {
-        RowEntry entry;
-        if (!OpenRowEntry(sources, row, entry)) return false;
+    return RunRows(rows, progressFormat, delegate, observer, [&](const QelResultRow& row, QelString& targetPath) {
         RowTarget target;
         target.path = MakeTargetPath(destination, row.Name(), options.makeUniqueName);
+        targetPath = target.path;
+        RowEntry entry;
+        if (!OpenRowEntry(sources, row, entry)) return false;
         target.dirFd = targets.Open(destination.view());
         target.name = Utf16ToUtf8(target.path.view().substr(static_cast<std::size_t>(destination.GetLength()) + 1));
         return act(row, entry, target);
@@ -85,8 +93,8 @@ QelResultOpCounts RunToDestination(const QelResultRows& rows, const QelCopyMoveO
 }  // namespace
 
 QelResultOpCounts CopyResultRows(const QelResultRows& rows, const QelCopyMoveOptions& options,
-                                 IQelResultSubWndDelegate* delegate) {
-    return RunToDestination(rows, options, u"Copy [%d/%d] Process", delegate,
+                                 IQelResultSubWndDelegate* delegate, const QelResultRowObserver& observer) {
+    return RunToDestination(rows, options, u"Copy [%d/%d] Process", delegate, observer,
                             [](const QelResultRow& row, const RowEntry& entry, const RowTarget& target) {
         if (row.isFolder && !entry.isLink)
             return CQelFileMng::GetInstance()->doCopyFolderContents(QelString(row.fullPath), target.path);
@@ -100,17 +108,18 @@ QelResultOpCounts CopyResultRows(const QelResultRows& rows, const QelCopyMoveOpt
 }
 
 QelResultOpCounts MoveResultRows(const QelResultRows& rows, const QelCopyMoveOptions& options,
-                                 IQelResultSubWndDelegate* delegate) {
-    return RunToDestination(rows, options, u"Move [%d/%d] Process", delegate,
+                                 IQelResultSubWndDelegate* delegate, const QelResultRowObserver& observer) {
+    return RunToDestination(rows, options, u"Move [%d/%d] Process", delegate, observer,
                             [](const QelResultRow& row, const RowEntry& entry, const RowTarget& target) {
         if (row.isFolder && !entry.isLink) return MoveFolder(QelString(row.fullPath), target.path);
         return target.dirFd >= 0 && MoveFileAt(entry.dirFd, entry.name.c_str(), target.dirFd, target.name.c_str());
     });
 }
 
-QelResultOpCounts DeleteResultRows(const QelResultRows& rows, IQelResultSubWndDelegate* delegate) {
+QelResultOpCounts DeleteResultRows(const QelResultRows& rows, IQelResultSubWndDelegate* delegate,
+                                   const QelResultRowObserver& observer) {
     QelFolderCache folders;
-    return RunRows(rows, u"Delete [%d/%d] Process", delegate, [&](const QelResultRow& row) {
+    return RunRows(rows, u"Delete [%d/%d] Process", delegate, observer, [&](const QelResultRow& row, QelString&) {
         RowEntry entry;
         if (!OpenRowEntry(folders, row, entry)) return false;
         if (row.isFolder && !entry.isLink)

@@ -14,6 +14,7 @@
 // nothing reaches what it points to. Names are used as their exact bytes.
 
 #include <cstdint>
+#include <functional>
 
 #include "IQelResultSubWndDelegate.h"
 #include "QelResultRows.h"
@@ -29,6 +30,10 @@ struct QelCopyMoveOptions {
     bool makeUniqueName = true;  // targets named GUID_name instead of name
 };
 
+// Told after each row how it went, with the path it was copied or moved to
+// (the row's own path for Delete); for callers that log every row, as jobs do.
+using QelResultRowObserver = std::function<void(const QelResultRow& row, const QelString& target, bool succeeded)>;
+
 namespace qel {
 
 // Copy and Move first make the destination folder when it is missing.
@@ -36,14 +41,15 @@ namespace qel {
 // kept); folders through doCopyFolderContents (the target made, files of the
 // same name inside it replaced).
 QelResultOpCounts CopyResultRows(const QelResultRows& rows, const QelCopyMoveOptions& options,
-                                 IQelResultSubWndDelegate* delegate);
+                                 IQelResultSubWndDelegate* delegate, const QelResultRowObserver& observer = {});
 // Files never replace a target; across file systems they are copied, then
 // deleted. Folders move as MoveFolder does: a row counts as a success only
 // when its source is gone.
 QelResultOpCounts MoveResultRows(const QelResultRows& rows, const QelCopyMoveOptions& options,
-                                 IQelResultSubWndDelegate* delegate);
+                                 IQelResultSubWndDelegate* delegate, const QelResultRowObserver& observer = {});
 // Files without owner write permission are refused; folders go through
 // doDeleteFolderContents with pumping on.
-QelResultOpCounts DeleteResultRows(const QelResultRows& rows, IQelResultSubWndDelegate* delegate);
+QelResultOpCounts DeleteResultRows(const QelResultRows& rows, IQelResultSubWndDelegate* delegate,
+                                   const QelResultRowObserver& observer = {});
 
 }  // namespace qel

@@ -52,7 +52,8 @@ bool LoadNamedFilter(const QelString& name, QelStringArray& names, QelStringArra
     for (const Json::Value& record : *filters) {
         if (!record.isObject()) continue;
         const Json::Value* recordName = Member(record, "name");
-        if (!recordName || !recordName->isString() || !FromJson(*recordName).Equals(name)) continue;
+        const bool named = recordName && recordName->isString() && FromJson(*recordName).Equals(name);
+        if (name.IsSet() && !named) continue;
         AppendStrings(record, "filterfilename", names);
         AppendStrings(record, "filterfileext", exts);
         AppendStrings(record, "filterdirname", folders);

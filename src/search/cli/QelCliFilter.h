@@ -3,7 +3,8 @@
 
 #include "QelString.h"
 
-// Appends the strings of the filter record named name ("filterfilename",
+// Appends the strings of the filter record named name (the first record
+// when name is unset) ("filterfilename",
 // "filterfileext", "filterdirname") to the three lists. The "searchfilter"
 // array comes from the user's env.json, else from the shipped one. False
 // with a message in error when the file cannot be read or there is no such

@@ -1,32 +1,73 @@
 #include "QelCliOptions.h"
 
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
-#include <string_view>
+#include <string>
+#include <vector>
 
 namespace {
 
 // Arguments are bytes, like file names; the lossless mapping keeps any of them.
-QelString Arg(const char* text) { return QelString::FromFileName(text); }
+QelString Arg(const std::string& text) { return QelString::FromFileName(text); }
 
-// The value of "--opt VALUE" or "--opt=VALUE"; nullptr when arg is another option.
-const char* OptionValue(int argc, const char* const* argv, int& i, std::string_view option, bool& missing) {
-    const std::string_view arg = argv[i];
-    if (arg == option) {
-        if (i + 1 >= argc) {
-            missing = true;
-            return nullptr;
-        }
-        return argv[++i];
-    }
-    if (arg.size() > option.size() && arg.substr(0, option.size()) == option && arg[option.size()] == '=')
-        return argv[i] + option.size() + 1;
-    return nullptr;
+QelStringArray Args(const std::vector<std::string>& texts) {
+    QelStringArray out;
+    for (const std::string& text : texts) out.Add(Arg(text));
+    return out;
+}
+
+bool AsksForHelp(int argc, const char* const* argv) {
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return true;
+    return false;
+}
+
+// The values the parser fills, as the bytes given.
+struct RawArgs {
+    std::vector<std::string> names, exts, folders;
+    std::string filter, path, job;
+};
+
+void AddSearchCommand(CLI::App& app, RawArgs& raw, QelCliOptions& options) {
+    CLI::App* search = app.add_subcommand("search");
+    search->add_option("--name", raw.names)->allow_extra_args(false);
+    search->add_option("--ext", raw.exts)->allow_extra_args(false);
+    search->add_option("--folder", raw.folders)->allow_extra_args(false);
+    search->add_option("--filter", raw.filter);
+    search->add_flag_function("--no-sub", [&options](std::int64_t) { options.includeSubFolders = false; });
+    search->add_flag("-L,--follow", options.followLinks);
+    search->add_flag("--xdev", options.sameFileSystem);
+    CLI::Option* print0 = search->add_flag_function(
+        "--print0", [&options](std::int64_t) { options.output = QelCliOutputMode::kNulSeparated; });
+    CLI::Option* json = search->add_flag_function("--json", [&options](std::int64_t) { options.output = QelCliOutputMode::kJson; });
+    print0->excludes(json);
+    search->add_option("PATH", raw.path)->required();
+    search->callback([&options] { options.command = QelCliCommand::kSearch; });
+}
+
+void AddJobCommand(CLI::App& app, RawArgs& raw, QelCliOptions& options) {
+    CLI::App* job = app.add_subcommand("job");
+    job->add_option("--filter", raw.filter);
+    job->add_flag_function("--no-sub", [&options](std::int64_t) { options.includeSubFolders = false; });
+    job->add_flag("--dry-run", options.dryRun);
+    job->add_option("NAME", raw.job)->required();
+    job->add_option("PATH", raw.path)->required();
+    job->callback([&options] { options.command = QelCliCommand::kJob; });
 }
 
 }  // namespace
 
+int PrintCliFailure(const QelString& message) {
+    std::fprintf(stderr, "%s\n", message.ToUtf8());
+    return 2;
+}
+
 const char* CliUsage() {
     return "Usage: qeltessary-cli search [OPTION]... [--] PATH\n"
+           "       qeltessary-cli job NAME PATH [--no-sub] [--filter FILTER] [--dry-run]\n"
            "       qeltessary-cli --help\n"
            "\n"
            "Searches the folder tree at PATH and prints the full path of every hit:\n"
@@ -67,7 +108,17 @@ const char* CliUsage() {
            "devpts, cgroup, debugfs and the like) are not entered unless PATH lies\n"
            "on one. Folders below PATH that cannot be read are skipped silently.\n"
            "\n"
-           "Exit status: 0 when something was found, 1 when nothing was, 2 on a bad\n"
+           "job NAME PATH searches PATH with the saved search filter FILTER (without\n"
+           "--filter, the first filter of env.json) and runs the saved after-search\n"
+           "job NAME on the hits, as the program does after a search with \"After\n"
+           "Search\" ticked; each log row is printed as it happens. With --dry-run\n"
+           "it prints what every step would do to every item (the target of each\n"
+           "copy and move, the new name of each rename, the file each export would\n"
+           "write) and touches nothing. Exit status of job: 0 when every item\n"
+           "succeeded, 1 when some failed, 2 on a bad command line, an unknown job\n"
+           "or filter, or an env.json that cannot be read.\n"
+           "\n"
+           "Exit status of search: 0 when something was found, 1 when nothing was, 2 on a bad\n"
            "command line, a PATH that does not exist or cannot be read (one line on\n"
            "standard error names it and the reason), a filter that cannot be used,\n"
            "or output that cannot be written.\n"
@@ -75,67 +126,29 @@ const char* CliUsage() {
 }
 
 bool ParseCliOptions(int argc, const char* const* argv, QelCliOptions& options, QelString& error) {
-    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            options.help = true;
-            return true;
-        }
-    if (argc < 2 || std::strcmp(argv[1], "search") != 0) {
-        error = argc < 2 ? QelString(u"No command given.")
-                         : QelString::Formatted(u"Unknown command \"%s\".", Arg(argv[1]));
+    if (AsksForHelp(argc, argv)) {
+        options.help = true;
+        return true;
+    }
+    CLI::App app;
+    app.set_help_flag();  // the usage text is the program's own
+    app.require_subcommand(1);
+    RawArgs raw;
+    bool filterGiven = false;
+    AddSearchCommand(app, raw, options);
+    AddJobCommand(app, raw, options);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& failure) {
+        error = QelString::FromUtf8(failure.what());
         return false;
     }
-    bool havePath = false;
-    for (int i = 2; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        bool missing = false;
-        const char* value = nullptr;
-        if ((value = OptionValue(argc, argv, i, "--name", missing))) {
-            options.names.Add(Arg(value));
-        } else if ((value = OptionValue(argc, argv, i, "--ext", missing))) {
-            options.exts.Add(Arg(value));
-        } else if ((value = OptionValue(argc, argv, i, "--folder", missing))) {
-            options.folders.Add(Arg(value));
-        } else if ((value = OptionValue(argc, argv, i, "--filter", missing))) {
-            options.filter = Arg(value);
-        } else if (missing) {
-            error = QelString::Formatted(u"The option %s needs a value.", Arg(argv[i]));
-            return false;
-        } else if (arg == "--no-sub") {
-            options.includeSubFolders = false;
-        } else if (arg == "--follow" || arg == "-L") {
-            options.followLinks = true;
-        } else if (arg == "--xdev") {
-            options.sameFileSystem = true;
-        } else if (arg == "--print0" || arg == "--json") {
-            const auto mode = arg == "--json" ? QelCliOutputMode::kJson : QelCliOutputMode::kNulSeparated;
-            if (options.output != QelCliOutputMode::kLines && options.output != mode) {
-                error = QelString(u"Choose either --print0 or --json.");
-                return false;
-            }
-            options.output = mode;
-        } else if (arg == "--") {
-            // Everything after "--" is the path, even when it starts with "-".
-            if (havePath || i + 1 != argc - 1) {
-                error = QelString(u"Give exactly one search path.");
-                return false;
-            }
-            options.path = Arg(argv[++i]);
-            havePath = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            error = QelString::Formatted(u"Unknown option \"%s\".", Arg(argv[i]));
-            return false;
-        } else if (havePath) {
-            error = QelString(u"Give exactly one search path.");
-            return false;
-        } else {
-            options.path = Arg(argv[i]);
-            havePath = true;
-        }
-    }
-    if (!havePath) {
-        error = QelString(u"The path is empty!!");
-        return false;
-    }
+    for (CLI::App* command : app.get_subcommands()) filterGiven = filterGiven || command->count("--filter") > 0;
+    options.path = Arg(raw.path);
+    options.jobName = Arg(raw.job);
+    options.names = Args(raw.names);
+    options.exts = Args(raw.exts);
+    options.folders = Args(raw.folders);
+    if (filterGiven) options.filter = Arg(raw.filter);
     return true;
 }

@@ -1,5 +1,6 @@
 // qeltessary-cli: searches a folder tree with the program's search engine
-// and prints the hits as it finds them. See CliUsage() for the command line.
+// and prints the hits as it finds them, or runs a saved after-search job on
+// them. See CliUsage() for the command line.
 
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 
 #include "CQelSearchCriteria.h"
 #include "QelCliFilter.h"
+#include "QelCliJob.h"
 #include "QelCliOptions.h"
 #include "QelCliOutput.h"
 #include "QelWalkTree.h"
@@ -19,10 +21,7 @@ constexpr int kFound = 0;
 constexpr int kNothingFound = 1;
 constexpr int kFailed = 2;
 
-int Fail(const QelString& message) {
-    std::fprintf(stderr, "%s\n", message.ToUtf8());
-    return kFailed;
-}
+int Fail(const QelString& message) { return PrintCliFailure(message); }
 
 void Append(QelStringArray& to, const QelStringArray& from) { to.insert(to.end(), from.begin(), from.end()); }
 
@@ -48,6 +47,7 @@ int main(int argc, char** argv) {
         std::fputs(CliUsage(), stdout);
         return kFound;
     }
+    if (options.command == QelCliCommand::kJob) return RunCliJob(options);
     if (options.path.IsEmpty()) return Fail(QelString(u"The path is empty!!"));
     // The main window's own check and message for a path that is not there.
     const std::string root = options.path.ToFileName();

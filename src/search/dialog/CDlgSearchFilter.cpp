@@ -9,29 +9,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "CQelImgMngr.h"
 #include "CQelMessageBox.h"
 #include "QelDarkListLook.h"
+#include "QelDialogButtons.h"
 #include "QelQtConvert.h"
-
-namespace {
-// Buttons that must not fire on Enter: only Add reacts to it, from the search-string box.
-QPushButton* MakeButton(const QString& text, const QString& name, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-// Add and Del show their picture; without the image file they keep their text
-// rather than become blank buttons.
-void SetImageIfPresent(QPushButton* button, const char16_t* imageName) {
-    CQelImgMngr* images = CQelImgMngr::GetInstance();
-    if (images->GetImage(imageName)->isNull()) return;
-    button->setToolTip(button->text());
-    images->SetButtonImage(button, imageName, 2);
-}
-}  // namespace
 
 CDlgSearchFilter::CDlgSearchFilter(QWidget* parent, Mode mode, const Json::Value& record)
     : QDialog(parent) {
@@ -65,10 +46,10 @@ void CDlgSearchFilter::BuildControls() {
     m_typeSelector->setObjectName(QStringLiteral("typeSelector"));
     for (const char16_t* entry : kFilterSelectorEntries) m_typeSelector->addItem(QString::fromUtf16(entry));
     m_typeSelector->setCurrentIndex(kSelectFullFileName);
-    m_addButton = MakeButton(QStringLiteral("Add"), QStringLiteral("addButton"), this);
-    m_delButton = MakeButton(QStringLiteral("Del"), QStringLiteral("delButton"), this);
-    SetImageIfPresent(m_addButton, u"Add.png");
-    SetImageIfPresent(m_delButton, u"Del.png");
+    m_addButton = qel::MakeDialogButton(QStringLiteral("Add"), QStringLiteral("addButton"), this);
+    m_delButton = qel::MakeDialogButton(QStringLiteral("Del"), QStringLiteral("delButton"), this);
+    qel::SetButtonImageIfPresent(m_addButton, u"Add.png");
+    qel::SetButtonImageIfPresent(m_delButton, u"Del.png");
     auto* searchRow = new QHBoxLayout;
     searchRow->addWidget(m_searchEdit, 1);
     searchRow->addWidget(m_typeSelector);
@@ -86,12 +67,7 @@ void CDlgSearchFilter::BuildControls() {
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ApplyDarkListLook(m_list);
 
-    m_saveButton = MakeButton(QStringLiteral("Save"), QStringLiteral("saveButton"), this);
-    m_cancelButton = MakeButton(QStringLiteral("Cancel"), QStringLiteral("cancelButton"), this);
-    auto* buttonRow = new QHBoxLayout;
-    buttonRow->addStretch(1);
-    buttonRow->addWidget(m_saveButton);
-    buttonRow->addWidget(m_cancelButton);
+    QHBoxLayout* buttonRow = qel::MakeSaveCancelRow(this, m_saveButton, m_cancelButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(nameRow);

@@ -1,0 +1,85 @@
+#pragma once
+// Runs one after-search job on the results of a search, step by step, and
+// reports every event as one log row. Links no Qt; the job log window and the
+// command line drive the same code.
+//
+// The model is the hand-off record: "fileresultlist" and "dirresultlist"
+// (full paths, UTF-8, any file-name bytes) and "afjitem", the job record
+// {"name", "list": [{"cmd", "act"}]}. Every step reads the two arrays afresh
+// and never changes them, so a later step still sees the paths as searched.
+//
+// Order within a step: folders, then files, for copy, move and the two
+// exports; files, then folders, for delete; files, then folders, for rename.
+// Nothing is ever replaced: copies and moves fail on an existing target,
+// renames use RENAME_NOREPLACE, exports take the next free name.
+//
+// A step whose "cmd" is not one of the six exact texts is skipped, as is a
+// copy, move or export whose destination is not an absolute path (a leading
+// "~/" is the home folder, as in the result window). Every per-item failure
+// is one log row; the step and the job go on. Copy, move and delete are the
+// result window's operations (links acted on as links, folders moved by one
+// rename where possible), without unique names.
+
+#include <json/value.h>
+
+#include <string_view>
+
+#include "IQelJobLogDelegate.h"
+#include "QelJobRecord.h"
+#include "QelRenameRule.h"
+#include "QelResultRows.h"
+#include "QelString.h"
+
+struct QelJobOptions {
+    // Logs what each step would do to each item (targets, new names, export
+    // files) and touches nothing.
+    bool dryRun = false;
+};
+
+// Items handled (or, in a dry run, that would be handled) and items that failed;
+// a skipped step or an export that could not be written counts as one failure.
+struct QelJobOutcome {
+    int succeeded = 0;
+    int failed = 0;
+};
+
+class CQelJobRunner {
+public:
+    // log is not owned and must outlive the runner.
+    explicit CQelJobRunner(IQelJobLogDelegate& log, QelJobOptions options = {});
+
+    // Runs the job in model["afjitem"]; without one it logs the start and end
+    // rows with an empty name and runs no step.
+    QelJobOutcome Run(const Json::Value& model);
+
+    struct FileStepTexts;  // the log texts of a copy, move or delete step
+
+private:
+    void RunStep(const Json::Value& model, const Json::Value& step);
+    // rows in the order the step takes them; dest is absolute.
+    void Copy(const QelResultRows& rows, const QelString& dest);
+    void Move(const QelResultRows& rows, const QelString& dest);
+    template <typename Operation>
+    void CopyOrMove(const QelResultRows& rows, const QelString& dest, const FileStepTexts& texts, Operation operation);
+    void Delete(const QelResultRows& rows);
+    void Rename(const Json::Value& model, const QelString& ruleText);
+    void DryRename(const Json::Value& model, const QelString& ruleText);
+    // The rules of a rename step; false, logged, when the text is no rule set.
+    bool LoadRules(const QelString& ruleText, QelRenameRuleSet& rules);
+    void SaveTxt(const QelResultRows& rows, const QelString& dest);
+    void SaveExcel(const QelResultRows& rows, const QelString& dest);
+
+    // The export file stem: date, time and the job name.
+    QelString ExportStem() const;
+    // The row "\"quoted\" tail", and a row without a quoted text.
+    void Log(const QelString& quoted, const char16_t* tail);
+    void Log(const char16_t* row);
+    // A dry run's row: "Would <action> \"item\"", and " To \"target\"" when there is one.
+    void DryRun(const char16_t* action, const QelString& item, const QelString& target);
+    void Count(bool success) { success ? ++m_outcome.succeeded : ++m_outcome.failed; }
+
+    IQelJobLogDelegate& m_log;
+    QelJobOptions m_options;
+    QelString m_jobName;
+    QelJobOutcome m_outcome;
+};

@@ -1,0 +1,218 @@
+// The job runner on real files in temporary trees: the order of each command,
+// its log rows, the disk afterwards, and the steps that must be skipped.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "../fileops/QelTreeFixture.h"
+#include "CQelJobRunner.h"
+#include "QelJobTestModel.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Q2(const std::string& a) { return "\"" + a + "\""; }
+
+// src/a.txt, src/b.txt and the folder src/d holding in.txt; the results list
+// them in that order, and out/ is an empty destination.
+class JobRunnerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MakeFile(dir / "src/a.txt", "A");
+        MakeFile(dir / "src/b.txt", "B");
+        MakeFile(dir / "src/d/in.txt", "IN");
+        fs::create_directory(dir / "out");
+    }
+    std::vector<std::string> Files() const { return {dir / "src/a.txt", dir / "src/b.txt"}; }
+    std::vector<std::string> Folders() const { return {dir / "src/d"}; }
+    QelLogRows Run(const std::vector<QelJobStep>& steps, QelJobOptions options = {}) {
+        return RunOn(Files(), Folders(), steps, options);
+    }
+    QelLogRows RunOn(const std::vector<std::string>& files, const std::vector<std::string>& folders,
+                     const std::vector<QelJobStep>& steps, QelJobOptions options = {}) {
+        CQelRowCollector log;
+        outcome = CQelJobRunner(log, options).Run(MakeJobModel(files, folders, steps));
+        return log.rows;
+    }
+    // The rows between the start and end rows.
+    static QelLogRows Body(QelLogRows rows) {
+        EXPECT_GE(rows.size(), 2u);
+        EXPECT_EQ(rows.front(), "\"job\" Job Process Start.");
+        EXPECT_EQ(rows.back(), "\"job\" Job Process End.");
+        return QelLogRows(rows.begin() + 1, rows.end() - 1);
+    }
+    std::vector<std::string> Listing(const std::string& folder) const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::recursive_directory_iterator(folder))
+            names.push_back(fs::relative(entry.path(), folder).string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    QelTestDir dir;
+    QelJobOutcome outcome;
+};
+
+TEST_F(JobRunnerTest, AJobWithoutStepsLogsOnlyStartAndEnd) {
+    EXPECT_EQ(Run({}), (QelLogRows{"\"job\" Job Process Start.", "\"job\" Job Process End."}));
+    CQelRowCollector log;
+    CQelJobRunner(log).Run(Json::Value(Json::objectValue));  // no job at all
+    EXPECT_EQ(log.rows, (QelLogRows{"\"\" Job Process Start.", "\"\" Job Process End."}));
+}
+
+TEST_F(JobRunnerTest, CopyTakesFoldersFirstAndNeverOverwritesAFile) {
+    MakeFile(dir / "out/b.txt", "mine");
+    EXPECT_EQ(Body(Run({{"copy", dir / "out"}})),
+              (QelLogRows{Q2(dir / "out/d") + " Copy Path Success", Q2(dir / "out/a.txt") + " Copy File Success",
+                          Q2(dir / "out/b.txt") + " Copy File Failed"}));
+    EXPECT_EQ(ReadBytes(dir / "out/d/in.txt"), "IN");
+    EXPECT_EQ(ReadBytes(dir / "out/b.txt"), "mine");
+    EXPECT_EQ(outcome.succeeded, 2);
+    EXPECT_EQ(outcome.failed, 1);
+}
+
+TEST_F(JobRunnerTest, DeleteTakesFilesFirstAndRefusesWriteProtectedFiles) {
+    ::chmod((dir / "src/b.txt").c_str(), 0444);
+    EXPECT_EQ(Body(Run({{"delete", ""}})),
+              (QelLogRows{Q2(dir / "src/a.txt") + " Delete File Success", Q2(dir / "src/b.txt") + " Delete File Failed",
+                          Q2(dir / "src/d") + " Delete Path Success"}));
+    EXPECT_EQ(Listing(dir / "src"), (std::vector<std::string>{"b.txt"}));
+}
+
+TEST_F(JobRunnerTest, CopyThenDeleteLeavesOnlyTheCopies) {
+    const QelLogRows body = Body(Run({{"copy", dir / "out"}, {"delete", ""}}));
+    EXPECT_EQ(body.size(), 6u);
+    EXPECT_EQ(Listing(dir / "out"), (std::vector<std::string>{"a.txt", "b.txt", "d", "d/in.txt"}));
+    EXPECT_TRUE(Listing(dir / "src").empty());
+    EXPECT_EQ(outcome.failed, 0);
+}
+
+TEST_F(JobRunnerTest, MoveThenRenameStillSeesTheOldPathsAndFails) {
+    const QelLogRows body = Body(Run({{"move", dir / "out"}, {"rename", RuleSet("file", "postadd", "_x")}}));
+    EXPECT_EQ(body, (QelLogRows{Q2(dir / "out/d") + " Move Path Success", Q2(dir / "out/a.txt") + " Move File Success",
+                                Q2(dir / "out/b.txt") + " Move File Success",
+                                Q2(dir / "src/a_x.txt") + " Change File Name Failed",
+                                Q2(dir / "src/b_x.txt") + " Change File Name Failed",
+                                Q2(dir / "src/d_x") + " Change File Name Failed"}));
+    EXPECT_EQ(Listing(dir / "out"), (std::vector<std::string>{"a.txt", "b.txt", "d", "d/in.txt"}));
+}
+
+TEST_F(JobRunnerTest, RenameLogsWhatHappenedAndLeavesThePathsForLaterSteps) {
+    MakeFile(dir / "src/b_x.txt", "taken");
+    const std::string folderRule =
+        R"([{"findadd":"d","operate":"change","replace":"e","type":"folder"},)"
+        R"({"findadd":"_x","operate":"postadd","replace":"","type":"file"}])";
+    const QelLogRows body = Body(Run({{"rename", folderRule}, {"copy", dir / "out"}, {"rename", "not json"}}));
+    EXPECT_EQ(body, (QelLogRows{Q2(dir / "src/e") + " Change Folder Name",
+                                Q2(dir / "src/a_x.txt") + " Change File Name",
+                                Q2(dir / "src/b_x.txt") + " Change File Name Failed",
+                                Q2(dir / "src/e_x") + " Change File Name",
+                                // the copy still looks for the searched paths
+                                Q2(dir / "out/d") + " Copy Path Failed", Q2(dir / "out/a.txt") + " Copy File Failed",
+                                Q2(dir / "out/b.txt") + " Copy File Success", "Rename Rule Set Load Failed!!"}));
+    EXPECT_EQ(ReadBytes(dir / "src/b_x.txt"), "taken");
+    EXPECT_EQ(ReadBytes(dir / "src/e_x/in.txt"), "IN");
+}
+
+TEST_F(JobRunnerTest, UnknownCommandsAndUnusableDestinationsAreSkipped) {
+    const QelLogRows body = Body(Run({{"Copy", dir / "out"},
+                                      {"archive", dir / "out"},
+                                      {"<none>", dir / "out"},
+                                      {"Delete", ""},
+                                      {"copy", ""},
+                                      {"move", "out"},
+                                      {"savetxt", "./lists"},
+                                      {"saveexcel", ""}}));
+    EXPECT_EQ(body, (QelLogRows{"\"Copy\" Unknown Command Skipped", "\"archive\" Unknown Command Skipped",
+                                "\"\" Unknown Command Skipped", "\"Delete\" Unknown Command Skipped",
+                                "\"\" Destination Not Valid", "\"out\" Destination Not Valid",
+                                "\"./lists\" Destination Not Valid", "\"\" Destination Not Valid"}));
+    EXPECT_TRUE(Listing(dir / "out").empty());
+    EXPECT_EQ(Listing(dir / "src").size(), 4u);
+    EXPECT_EQ(outcome.failed, 8);
+}
+
+TEST_F(JobRunnerTest, AFolderMoveThatLeavesItsSourceIsAFailureAndLosesNothing) {
+    MakeFile(dir / "out/d/old.txt", "there before");  // the target exists: no single rename
+    ::chmod((dir / "src/d/in.txt").c_str(), 0444);
+    EXPECT_EQ(Body(RunOn({}, Folders(), {{"move", dir / "out"}})),
+              (QelLogRows{Q2(dir / "out/d") + " Move Path Failed"}));
+    EXPECT_EQ(ReadBytes(dir / "src/d/in.txt"), "IN");
+    EXPECT_EQ(ReadBytes(dir / "out/d/in.txt"), "IN");
+    EXPECT_EQ(ReadBytes(dir / "out/d/old.txt"), "there before");
+}
+
+TEST_F(JobRunnerTest, ExportsListFoldersFirstAndNeverReplaceAFile) {
+    const QelLogRows body =
+        Body(Run({{"savetxt", dir / "out"}, {"savetxt", dir / "out"}, {"saveexcel", dir / "out"},
+                  {"savetxt", dir / "missing"}, {"saveexcel", dir / "missing"}}));
+    ASSERT_EQ(body.size(), 5u);
+    const std::vector<std::string> written = Listing(dir / "out");
+    ASSERT_EQ(written.size(), 3u);  // two text files side by side and one workbook
+    for (int i = 0; i < 3; ++i) {
+        const std::string tail = i == 2 ? " Save Excel Complete" : " Save TXT Complete";
+        EXPECT_TRUE(body[i].ends_with(tail)) << body[i];
+        const std::string path = body[i].substr(1, body[i].size() - tail.size() - 2);
+        EXPECT_EQ(fs::path(path).parent_path(), dir / "out");
+        EXPECT_NE(std::find(written.begin(), written.end(), fs::path(path).filename()), written.end()) << path;
+        EXPECT_NE(fs::path(path).filename().string().find("_job"), std::string::npos) << path;
+    }
+    EXPECT_NE(body[0], body[1]);
+    const std::string text = "Result List\r\n[0] " + dir / "src/d" + "\r\n[1] " + dir / "src/a.txt" + "\r\n[2] " +
+                             dir / "src/b.txt" + "\r\n";
+    EXPECT_EQ(ReadBytes(body[0].substr(1, body[0].find("\" ") - 1)), text);
+    EXPECT_EQ(ReadBytes(body[1].substr(1, body[1].find("\" ") - 1)), text);
+    EXPECT_EQ(ReadBytes(body[2].substr(1, body[2].find("\" ") - 1)).substr(0, 2), "PK");
+    EXPECT_TRUE(body[3].ends_with(".txt\" Save TXT Failed")) << body[3];
+    EXPECT_TRUE(body[4].ends_with(".xlsx\" Save Excel Failed")) << body[4];
+    EXPECT_EQ(outcome.failed, 2);
+}
+
+TEST_F(JobRunnerTest, AJobNameWithASlashStillExportsIntoTheDestination) {
+    CQelRowCollector log;
+    CQelJobRunner(log).Run(MakeJobModel(Files(), {}, {{"savetxt", dir / "out"}}, "day/night"));
+    const std::vector<std::string> written = Listing(dir / "out");
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_TRUE(written[0].ends_with("_day_night.txt")) << written[0];
+}
+
+TEST_F(JobRunnerTest, OddNamesAreCopiedRenamedAndDeletedAsThemselves) {
+    const std::vector<std::string> names = {"bad\xFF\xFE.txt", "blank ", "line\nbreak"};
+    std::vector<std::string> files;
+    for (const auto& name : names) {
+        MakeFile(dir / ("odd/" + name), name);
+        files.push_back(dir / ("odd/" + name));
+    }
+    const QelLogRows body =
+        Body(RunOn(files, {}, {{"copy", dir / "out"}, {"rename", RuleSet("file", "preadd", "n_")}, {"delete", ""}}));
+    ASSERT_EQ(body.size(), 9u);
+    EXPECT_EQ(body[0], Q2(dir / "out/bad\xFF\xFE.txt") + " Copy File Success");
+    EXPECT_EQ(body[3], Q2(dir / "odd/n_bad\xFF\xFE.txt") + " Change File Name");
+    for (const auto& name : names) {
+        EXPECT_EQ(ReadBytes(dir / ("out/" + name)), name);
+        EXPECT_EQ(ReadBytes(dir / ("odd/n_" + name)), name);
+    }
+    // The delete step looks for the searched names, which the rename took away.
+    for (int i = 6; i < 9; ++i) EXPECT_TRUE(body[i].ends_with(" Delete File Failed")) << body[i];
+}
+
+TEST_F(JobRunnerTest, ADryRunTellsEveryTargetAndTouchesNothing) {
+    const std::vector<std::string> before = Listing(dir.path());
+    const QelLogRows body = Body(Run({{"copy", dir / "out"},
+                                      {"move", dir / "out"},
+                                      {"rename", RuleSet("file", "change", "a", "z")},
+                                      {"delete", ""},
+                                      {"savetxt", dir / "out"}},
+                                     QelJobOptions{.dryRun = true}));
+    ASSERT_EQ(body.size(), 11u);
+    EXPECT_EQ(body[0], "Would Copy " + Q2(dir / "src/d") + " To " + Q2(dir / "out/d"));
+    EXPECT_EQ(body[5], "Would Move " + Q2(dir / "src/b.txt") + " To " + Q2(dir / "out/b.txt"));
+    EXPECT_EQ(body[6], "Would Rename " + Q2(dir / "src/a.txt") + " To " + Q2(dir / "src/z.txt"));
+    EXPECT_EQ(body[7], "Would Delete " + Q2(dir / "src/a.txt"));
+    EXPECT_TRUE(body[10].starts_with("Would Save TXT " + Q2(dir / "out/").substr(0, (dir / "out/").size() + 1)));
+    EXPECT_EQ(Listing(dir.path()), before);
+}
+
+}  // namespace

@@ -1,0 +1,50 @@
+#pragma once
+// The hand-off record a job runs on, built from paths and a step list, and a
+// log delegate that keeps the rows (UTF-8) for comparison.
+
+#include <json/reader.h>
+#include <json/value.h>
+
+#include <string>
+#include <vector>
+
+#include "IQelJobLogDelegate.h"
+
+using QelLogRows = std::vector<std::string>;
+
+class CQelRowCollector : public IQelJobLogDelegate {
+public:
+    void OnJobLog(const QelString& row) override { rows.push_back(row.ToStdString()); }
+    QelLogRows rows;
+};
+
+struct QelJobStep {
+    std::string cmd;
+    std::string act;
+};
+
+// {"fileresultlist", "dirresultlist", "afjitem": {"name", "list"}}; paths keep their bytes.
+inline Json::Value MakeJobModel(const std::vector<std::string>& files, const std::vector<std::string>& folders,
+                                const std::vector<QelJobStep>& steps, const std::string& name = "job") {
+    Json::Value model(Json::objectValue);
+    for (const auto& file : files) model["fileresultlist"].append(Json::Value(file.data(), file.data() + file.size()));
+    for (const auto& folder : folders)
+        model["dirresultlist"].append(Json::Value(folder.data(), folder.data() + folder.size()));
+    Json::Value& job = model["afjitem"];
+    job["name"] = name;
+    job["list"] = Json::Value(Json::arrayValue);
+    for (const auto& step : steps) {
+        Json::Value object(Json::objectValue);
+        if (step.cmd != "<none>") object["cmd"] = step.cmd;
+        object["act"] = step.act;
+        job["list"].append(object);
+    }
+    return model;
+}
+
+// A one-rule set as the job editor stores it.
+inline std::string RuleSet(const std::string& type, const std::string& operate, const std::string& findadd,
+                           const std::string& replace = "") {
+    return R"([{"findadd":")" + findadd + R"(","operate":")" + operate + R"(","replace":")" + replace +
+           R"(","type":")" + type + R"("}])";
+}
