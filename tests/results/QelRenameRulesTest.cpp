@@ -221,4 +221,6 @@ TEST(RenameRuleSet, ReadsTheRecordForgivingly) {
     EXPECT_FALSE(qel::ParseRenameRuleSet("{\"type\":\"file\"}", rules));
     EXPECT_TRUE(rules.empty());
     EXPECT_FALSE(qel::ParseRenameRuleSet("[{", rules));
+    // A hand-edited set nested past the parser's limit is unreadable, not a crash.
+    EXPECT_FALSE(qel::ParseRenameRuleSet(std::string(1001, '[') + std::string(1001, ']'), rules));
 }

@@ -11,6 +11,7 @@
 #include "CQelLogMng.h"
 #include "QelDarkListLook.h"
 #include "QelQtConvert.h"
+#include "QelJsonParse.h"
 
 namespace {
 
@@ -19,8 +20,7 @@ constexpr auto kPaintInterval = std::chrono::milliseconds(30);
 
 // Only an object is a hand-off record; the text is released once parsed.
 bool ParseRecord(std::string& text, Json::Value& out) {
-    Json::Reader reader;
-    const bool parsed = reader.parse(text.data(), text.data() + text.size(), out, false);
+    const bool parsed = qel::ParseJsonCpp(text, out);
     std::string().swap(text);
     return parsed && out.isObject();
 }

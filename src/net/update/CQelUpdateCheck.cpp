@@ -10,6 +10,7 @@
 #include "CQelWinUtilFunc.h"
 #include "QelElevation.h"
 #include "QelHttpTypes.h"
+#include "QelJsonParse.h"
 
 namespace {
 
@@ -123,8 +124,7 @@ void CQelUpdateCheck::Dispatch(int datatype, const QelString& descriptor, int ki
                                int responseLength) {
     Log()->Write(u"RequestRet ^%s^", descriptor);
     Json::Value root;
-    Json::Reader reader;
-    if (!reader.parse(descriptor.ToStdString(), root) || !root.isObject() || !root["reqidx"].isInt()) {
+    if (!qel::ParseJsonCpp(descriptor.ToStdString(), root) || !root.isObject() || !root["reqidx"].isInt()) {
         Log()->Write(u"Json Parse False!!!!");
         return;
     }
@@ -197,7 +197,7 @@ void CQelUpdateCheck::OnDownload(int kind, const QelString& descriptor, const vo
         return;
     }
     Json::Value root;
-    Json::Reader().parse(descriptor.ToStdString(), root);
+    qel::ParseJsonCpp(descriptor.ToStdString(), root);
     const Json::Value& url = root["baseurl"];
     SaveAndLaunch(qel::update::FileNameFromUrl(QelString::FromUtf8(url.isString() ? url.asString() : "")), data,
                   length);

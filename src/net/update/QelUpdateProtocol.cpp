@@ -1,6 +1,7 @@
 #include "QelUpdateProtocol.h"
 
 #include "QelJsonText.h"
+#include "QelJsonParse.h"
 
 namespace qel::update {
 
@@ -33,9 +34,7 @@ FormFields BuildRequestFields(const char16_t* command, const QelString& version)
 Reply ParseReply(const QelString& text) {
     Reply reply;
     Json::Value root;
-    Json::Reader reader;
-    const std::string bytes = text.ToStdString();
-    reply.parsed = reader.parse(bytes, root);
+    reply.parsed = qel::ParseJsonCpp(text.ToStdString(), root);
     if (!reply.parsed) return reply;
     reply.msgcode = TextMember(root, "msgcode");
     reply.msg = TextMember(root, "msg");

@@ -13,6 +13,7 @@
 #include "CQelMessageBox.h"
 #include "QelDarkListLook.h"
 #include "QelQtConvert.h"
+#include "QelJsonParse.h"
 
 namespace {
 
@@ -105,7 +106,7 @@ void CDlgReaNameRule::BuildControls() {
 bool CDlgReaNameRule::SetRuleSet(std::string_view jsonText) {
     Json::Value ruleSet;
     m_list->clear();
-    if (!Json::Reader().parse(jsonText.data(), jsonText.data() + jsonText.size(), ruleSet, false) ||
+    if (!qel::ParseJsonCpp(jsonText, ruleSet) ||
         !ruleSet.isArray()) {
         m_ruleSet = Json::Value(Json::arrayValue);
         CQelMessageBox::Show(this, QStringLiteral("Cannot read setting items."), CQelMessageBox::Kind::Warning);

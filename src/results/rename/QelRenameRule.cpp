@@ -1,4 +1,5 @@
 #include "QelRenameRule.h"
+#include "QelJsonParse.h"
 
 #include <json/reader.h>
 
@@ -60,7 +61,7 @@ QelRenameRuleSet RenameRulesFromJson(const Json::Value& ruleSet) {
 bool ParseRenameRuleSet(std::string_view text, QelRenameRuleSet& rules) {
     rules.clear();
     Json::Value value;
-    if (!Json::Reader().parse(text.data(), text.data() + text.size(), value, false) || !value.isArray()) return false;
+    if (!qel::ParseJsonCpp(text, value) || !value.isArray()) return false;
     rules = RenameRulesFromJson(value);
     return true;
 }

@@ -29,6 +29,7 @@ std::string S(const QelString& s) { return s.ToStdString(); }
 // malformed reply becomes an error reply instead of a crash.
 TEST(UpdateProtocol, RepliesOfAnyShapeReadAsTextOrEmpty) {
     const std::string hash(64, 'a');
+    const std::string deep = std::string(1001, '[') + std::string(1001, ']');  // past the parser's nesting limit
     const std::string withHash =
         R"({"msgcode":"0000","output":{"outblk1":{"fileurl":"/var/www/html/a.run","sha256":")" + hash + "\"}}}";
     const ReplyCase cases[] = {
@@ -42,6 +43,7 @@ TEST(UpdateProtocol, RepliesOfAnyShapeReadAsTextOrEmpty) {
         {R"({"msgcode":"0000","output":{"outblk1":"text"}})", true, "0000", "", "", false, ""},
         {R"([1,2,3])", true, "", "", "", false, ""},
         {"<html>Bad Gateway</html>", false, "", "", "", false, ""},
+        {deep.c_str(), false, "", "", "", false, ""},
     };
     for (const ReplyCase& c : cases) {
         const Reply reply = qel::update::ParseReply(QelString::FromUtf8(c.text));
