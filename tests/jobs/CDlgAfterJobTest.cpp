@@ -18,15 +18,10 @@
 #include "CDlgAfterJob.h"
 #include "CQelLabel.h"
 #include "CQelMessageBox.h"
+#include "QelEditorDialogFixture.h"
 
 namespace {
 using Rows = std::vector<std::string>;  // "Command|Action|TypeDef" per row
-
-Json::Value ParseJson(const std::string& text) {
-    Json::Value value;
-    EXPECT_TRUE(Json::Reader().parse(text, value)) << text;
-    return value;
-}
 
 const char kStoredJob[] = R"({"name":"nightly","list":[
     {"cmd":"copy","act":"/backup"},
@@ -34,47 +29,15 @@ const char kStoredJob[] = R"({"name":"nightly","list":[
     {"cmd":"Delete","act":""},
     {"cmd":"savetxt","act":"/lists"}]})";
 
-class JobEditorTest : public ::testing::Test {
+class JobEditorTest : public QelEditorDialogTest<CDlgAfterJob> {
 protected:
-    void SetUp() override {
-        CQelMessageBox::SetHandler([this](CQelMessageBox::Kind, const QString& text) {
-            m_messages.push_back(text.toStdString());
-            return CQelMessageBox::Answer::Ok;
-        });
-    }
-    void TearDown() override { CQelMessageBox::SetHandler({}); }
-
-    void Open(CDlgAfterJob::Mode mode, const Json::Value& record = Json::Value()) {
-        m_dlg = std::make_unique<CDlgAfterJob>(nullptr, mode, record);
-        m_dlg->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
-    }
-    template <typename W>
-    W* Child(const char* name) {
-        W* widget = m_dlg->findChild<W*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
-    QTreeWidget* List() { return Child<QTreeWidget>("commandList"); }
+    JobEditorTest() : QelEditorDialogTest("commandList") {}
     QLineEdit* Dest() { return Child<QLineEdit>("destEdit"); }
     QComboBox* Selector() { return Child<QComboBox>("commandSelector"); }
-    void Click(const char* button) { QTest::mouseClick(Child<QPushButton>(button), Qt::LeftButton); }
-    void ClickRow(int row) {
-        const QRect rect = List()->visualItemRect(List()->topLevelItem(row));
-        QTest::mouseClick(List()->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
-    }
     void AddPathCommand(int index, const QString& dest) {
         Selector()->setCurrentIndex(index);
         Dest()->setText(dest);
         Click("addButton");
-    }
-    Rows ListRows() {
-        Rows rows;
-        for (int i = 0; i < List()->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem* item = List()->topLevelItem(i);
-            rows.push_back(QStringList({item->text(0), item->text(1), item->text(2)}).join(u'|').toStdString());
-        }
-        return rows;
     }
     std::vector<bool> Selection() {
         std::vector<bool> selected;
@@ -82,9 +45,6 @@ protected:
         return selected;
     }
     bool RuleLabelEnabled() { return Child<CQelLabel>("ruleLabel")->GetPropBool(u"enable"); }
-
-    std::unique_ptr<CDlgAfterJob> m_dlg;
-    std::vector<std::string> m_messages;
 };
 
 TEST_F(JobEditorTest, NewEditorOffersTheSixCommandsWithCopyChosen) {

@@ -17,62 +17,23 @@
 #include "CDlgSearchFilter.h"
 #include "CQelDirMng.h"
 #include "CQelMessageBox.h"
+#include "QelEditorDialogFixture.h"
 
 namespace {
 using Rows = std::vector<std::string>;  // "text|Type|TypeDef" per row
 
-Json::Value ParseJson(const std::string& text) {
-    Json::Value value;
-    EXPECT_TRUE(Json::Reader().parse(text, value)) << text;
-    return value;
-}
 
-class FilterEditorTest : public ::testing::Test {
+class FilterEditorTest : public QelEditorDialogTest<CDlgSearchFilter> {
 protected:
-    void SetUp() override {
-        CQelMessageBox::SetHandler([this](CQelMessageBox::Kind, const QString& text) {
-            m_messages.push_back(text.toStdString());
-            return CQelMessageBox::Answer::Ok;
-        });
-    }
-    void TearDown() override { CQelMessageBox::SetHandler({}); }
-
-    void Open(CDlgSearchFilter::Mode mode, const Json::Value& record = Json::Value()) {
-        m_dlg = std::make_unique<CDlgSearchFilter>(nullptr, mode, record);
-        m_dlg->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
-    }
-    template <typename W>
-    W* Child(const char* name) {
-        W* widget = m_dlg->findChild<W*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
-    QTreeWidget* List() { return Child<QTreeWidget>("filterList"); }
+    FilterEditorTest() : QelEditorDialogTest("filterList") {}
     QLineEdit* SearchEdit() { return Child<QLineEdit>("searchStringEdit"); }
-    void Click(const char* button) { QTest::mouseClick(Child<QPushButton>(button), Qt::LeftButton); }
 
     void Add(int selectorIndex, const QString& text) {
         Child<QComboBox>("typeSelector")->setCurrentIndex(selectorIndex);
         QTest::keyClicks(SearchEdit(), text);
         Click("addButton");
     }
-    void ClickRow(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        const QRect rect = List()->visualItemRect(List()->topLevelItem(row));
-        QTest::mouseClick(List()->viewport(), Qt::LeftButton, modifiers, rect.center());
-    }
-    Rows ListRows() {
-        Rows rows;
-        for (int i = 0; i < List()->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem* item = List()->topLevelItem(i);
-            rows.push_back(QStringList({item->text(0), item->text(1), item->text(2)}).join(u'|').toStdString());
-        }
-        return rows;
-    }
     std::string Record() { return m_dlg->GetFilterRecord().toStyledString(); }
-
-    std::unique_ptr<CDlgSearchFilter> m_dlg;
-    std::vector<std::string> m_messages;
 };
 
 TEST_F(FilterEditorTest, NewDialogOffersFourTypesAndAnEmptyListWithHiddenTypeDef) {
