@@ -40,6 +40,8 @@ int CTessaryDlgApp::Run() {
     CQelDirMng::GetInstance()->LogFolders();
     CTessaryDlgDlg dialog;
     connect(&instance, &CQelSingleInstance::RaiseRequested, &dialog, &CTessaryDlgDlg::BringToFront);
+    // A walk pumps events but is no event loop: stop it so the save is not held up.
+    connect(&termination, &CQelTerminationWatch::TerminationRequested, &dialog, &CTessaryDlgDlg::RequestSearchStop);
     connect(this, &QGuiApplication::commitDataRequest, &dialog, [&dialog] { dialog.SaveForSessionEnd(); });
     if (!terminated) dialog.exec();
     if (terminated) dialog.SaveForSessionEnd();

@@ -54,6 +54,8 @@ public:
     void OnExit();
     // Restores a minimised window and brings it to the front (a second start).
     void BringToFront();
+    // Stops the walk under way (Stop, Escape, the end of the session); the hits so far stay.
+    void RequestSearchStop();
     // The session is ending (logout, SIGTERM): writes env.json as Exit does,
     // without asking anything; from now on a failed save no longer holds Exit.
     void SaveForSessionEnd();
@@ -129,7 +131,6 @@ private:
     bool CopyCriteria(QelStringArray& names, QelStringArray& extensions, QelStringArray& folders) const;
     void RunWalk(const SearchRequest& request);
     void FinishSearch(const SearchRequest& request);
-    void RequestSearchStop();
     void ShowSearchProgress(std::int32_t fileCount, std::int32_t folderCount);
     void SetStatus(const QelString& text, std::uint32_t fgcolor);
     void BeginSearchFrame();
