@@ -47,6 +47,9 @@ void CTessaryDlgDlg::ShowJobSubWnd(bool alreadyExists) {
     const Json::Value job = chosen ? *chosen : Json::Value(Json::objectValue);
     CQelLogMng* log = CQelLogMng::GetInstance();
     JobFrame frame(this, m_resultWnd.get());
+    // Both windows dock in the same place; rows of an earlier search left
+    // showing behind the log would invite acting on stale results.
+    if (m_resultWnd) m_resultWnd->hide();
     if (!alreadyExists) {
         m_jobWnd = std::make_unique<CQelAFJSubWnd>();
         log->Write(u"SubWindow[Hwnd=%s]", u"NULL");

@@ -223,6 +223,7 @@ void CTessaryDlgDlg::ShowSearchProgress(std::int32_t fileCount, std::int32_t fol
 
 void CTessaryDlgDlg::ShowResultSubWnd(bool alreadyExists) {
     CQelLogMng* log = CQelLogMng::GetInstance();
+    if (m_jobWnd) m_jobWnd->hide();  // one docked window at a time
     if (!alreadyExists) {
         m_resultWnd = std::make_unique<CQelResultSubWnd>();
         m_resultWnd->SetDelegate(this);

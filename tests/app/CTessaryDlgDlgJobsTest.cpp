@@ -70,4 +70,15 @@ TEST_F(SearchJobs, TheChosenJobRunsOnEverySearchInsideTheBusyFrame) {
     EXPECT_EQ(second[2].substr(second[2].size() - 17), " Copy File Failed");
     EXPECT_FALSE(window->IsBusy());
     EXPECT_TRUE(std::filesystem::exists(tree + "/a.txt"));  // the other job, a delete, never ran
+
+    // One docked window at a time: plain results hide the log, a job hides the results.
+    dialog->GetAfterSearchCheck()->setChecked(false);
+    Search(tree);
+    ASSERT_NE(dialog->GetResultSubWnd(), nullptr);
+    EXPECT_TRUE(dialog->GetResultSubWnd()->isVisible());
+    EXPECT_FALSE(window->isVisible());
+    dialog->GetAfterSearchCheck()->setChecked(true);
+    Search(tree);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(dialog->GetResultSubWnd()->isVisible());
 }
