@@ -8,17 +8,20 @@ namespace qel {
 
 namespace {
 
-// Each path is released once written.
+// Each path is released once written; utf8 is a buffer reused for every path.
 void AppendList(std::string& out, const char* key, QelStringArray& paths) {
     out += '"';
     out += key;
     out += "\":[";
+    std::string utf8;
     bool first = true;
     for (QelString& path : paths) {
         if (!first) out += ',';
         first = false;
         out += '"';
-        AppendJsonEscaped(out, Utf16ToUtf8(path.view()));
+        utf8.clear();
+        AppendUtf16AsUtf8(utf8, path.view());
+        AppendJsonEscaped(out, utf8);
         out += '"';
         path = QelString();
     }
@@ -26,9 +29,19 @@ void AppendList(std::string& out, const char* key, QelStringArray& paths) {
     QelStringArray().swap(paths);
 }
 
-std::size_t EstimatedSize(const QelStringArray& paths) {
+// At least the bytes the lists take as escaped UTF-8, so that the text is
+// allocated once: outgrowing a guess would hold the text twice while it moves.
+std::size_t MaxTextSize(const QelStringArray& paths) {
     std::size_t size = 0;
-    for (const QelString& path : paths) size += static_cast<std::size_t>(path.GetLength()) + 3;
+    for (const QelString& path : paths) {
+        size += 3;  // the quotes and the comma
+        for (const char16_t c : path.view()) {
+            if (c < 0x80)
+                size += c < 0x20 || c == u'"' || c == u'\\' ? 6 : 1;  // at worst \u00XX
+            else
+                size += c < 0x800 ? 2 : 3;
+        }
+    }
     return size;
 }
 
@@ -36,7 +49,7 @@ std::size_t EstimatedSize(const QelStringArray& paths) {
 
 std::string WriteHandOffRecord(QelStringArray files, QelStringArray folders, const QelSubWndSize* size) {
     std::string out;
-    out.reserve(EstimatedSize(files) + EstimatedSize(folders) + 96);
+    out.reserve(MaxTextSize(files) + MaxTextSize(folders) + 96);
     out += '{';
     AppendList(out, "dirresultlist", folders);
     out += ',';

@@ -1,6 +1,8 @@
 #pragma once
 // Thin containers of the foundation: each wraps a standard container and adds
-// a virtual destructor so it can be owned through a base pointer.
+// a virtual destructor so it can be owned through a base pointer. The declared
+// destructor would silently turn every move into a copy, so the moves are
+// declared too: handing over a list of a million paths must not copy them.
 
 #include <cstddef>
 #include <cstring>
@@ -13,6 +15,11 @@ template <typename T>
 class QelArray : public std::vector<T> {
 public:
     using std::vector<T>::vector;
+    QelArray() = default;
+    QelArray(const QelArray&) = default;
+    QelArray(QelArray&&) noexcept = default;
+    QelArray& operator=(const QelArray&) = default;
+    QelArray& operator=(QelArray&&) noexcept = default;
     virtual ~QelArray() = default;
 
     int GetCount() const { return static_cast<int>(this->size()); }
@@ -26,6 +33,11 @@ template <typename K, typename V>
 class QelMap : public std::map<K, V> {
 public:
     using std::map<K, V>::map;
+    QelMap() = default;
+    QelMap(const QelMap&) = default;
+    QelMap(QelMap&&) noexcept = default;
+    QelMap& operator=(const QelMap&) = default;
+    QelMap& operator=(QelMap&&) noexcept = default;
     virtual ~QelMap() = default;
 };
 

@@ -187,7 +187,15 @@ private:
 
 void AppendJsonEscaped(std::string& out, std::string_view bytes) {
     static constexpr char kHex[] = "0123456789abcdef";
-    for (const char c : bytes) {
+    // Runs of bytes that need no escape, nearly all of a path, go in at once.
+    const auto plain = [](char c) { return static_cast<unsigned char>(c) >= 0x20 && c != '"' && c != '\\'; };
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        std::size_t end = i;
+        while (end < bytes.size() && plain(bytes[end])) ++end;
+        out.append(bytes.data() + i, end - i);
+        if (end == bytes.size()) break;
+        i = end;
+        const char c = bytes[i];
         const auto byte = static_cast<unsigned char>(c);
         switch (c) {
         case '"': out += "\\\""; break;
@@ -198,13 +206,9 @@ void AppendJsonEscaped(std::string& out, std::string_view bytes) {
         case '\r': out += "\\r"; break;
         case '\t': out += "\\t"; break;
         default:
-            if (byte < 0x20) {
-                out += "\\u00";
-                out += kHex[byte >> 4];
-                out += kHex[byte & 0xF];
-            } else {
-                out += c;  // every other byte as it is, valid UTF-8 or not
-            }
+            out += "\\u00";  // the other control characters
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
         }
     }
 }

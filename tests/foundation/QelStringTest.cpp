@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <type_traits>
 
 #include "QelString.h"
 
@@ -174,6 +175,21 @@ TEST(QelContainers, FlexBufferGrowsByWhatDoesNotFit) {
     EXPECT_EQ(buffer.GetCapacity(), 7u);
     const std::vector<char> data = buffer.Data();
     EXPECT_EQ(std::string(data.begin(), data.end()), "xy12345");
+}
+
+TEST(QelContainers, MovingAnArrayTakesItsElementsOverWithoutCopying) {
+    static_assert(std::is_nothrow_move_constructible_v<QelStringArray>);
+    static_assert(std::is_nothrow_move_assignable_v<QelStringArray>);
+    QelStringArray paths;
+    paths.Add(QelString(u"/home/user/a rather long path/file.txt"));
+    const char16_t* text = paths[0].view().data();
+    QelStringArray taken(std::move(paths));
+    ASSERT_EQ(taken.GetCount(), 1);
+    EXPECT_EQ(taken[0].view().data(), text);
+    QelStringArray assigned;
+    assigned = std::move(taken);
+    EXPECT_EQ(assigned[0].view().data(), text);
+    EXPECT_EQ(assigned[0].str(), u"/home/user/a rather long path/file.txt");
 }
 
 TEST(QelContainers, MapOrdersStringKeysByCodeUnit) {
