@@ -13,18 +13,12 @@
 #include "CQelMessageBox.h"
 #include "QelDarkListLook.h"
 #include "QelQtConvert.h"
+#include "QelDialogButtons.h"
 #include "QelJsonParse.h"
 
 namespace {
 
 constexpr int kOperateRole = Qt::UserRole;  // the row's operation index
-
-QPushButton* MakeButton(const QString& text, const QString& name, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
 
 QString RuleText(int index) { return QString::fromUtf16(kRenameRuleTexts[index]); }
 
@@ -55,8 +49,8 @@ void CDlgReaNameRule::BuildControls() {
     m_replaceLabel = new QLabel(QStringLiteral("Replace:"), this);
     m_replaceEdit = new QLineEdit(this);
     m_replaceEdit->setObjectName(QStringLiteral("replaceEdit"));
-    auto* addButton = MakeButton(QStringLiteral("Add"), QStringLiteral("addButton"), this);
-    auto* deleteButton = MakeButton(QStringLiteral("Delete"), QStringLiteral("deleteButton"), this);
+    auto* addButton = qel::MakeDialogButton(QStringLiteral("Add"), QStringLiteral("addButton"), this);
+    auto* deleteButton = qel::MakeDialogButton(QStringLiteral("Delete"), QStringLiteral("deleteButton"), this);
 
     auto* fields = new QGridLayout;
     fields->addWidget(m_typeCombo, 0, 0);
@@ -81,13 +75,10 @@ void CDlgReaNameRule::BuildControls() {
     m_list->setColumnWidth(kColReplace, 105);
     ApplyDarkListLook(m_list);
 
-    auto* saveButton = MakeButton(QStringLiteral("Save"), QStringLiteral("saveButton"), this);
+    QPushButton* saveButton = nullptr;
+    QPushButton* cancelButton = nullptr;
+    QHBoxLayout* buttonRow = qel::MakeSaveCancelRow(this, saveButton, cancelButton);
     saveButton->setDefault(true);
-    auto* cancelButton = MakeButton(QStringLiteral("Cancel"), QStringLiteral("cancelButton"), this);
-    auto* buttonRow = new QHBoxLayout;
-    buttonRow->addStretch(1);
-    buttonRow->addWidget(saveButton);
-    buttonRow->addWidget(cancelButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
