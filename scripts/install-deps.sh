@@ -13,6 +13,7 @@ packages=(
   shared-mime-info
   bfs fd-find findutils time
   unzip
+  ccache
 )
 
 missing=()
