@@ -14,6 +14,8 @@ packages=(
   bfs fd-find findutils time
   unzip
   ccache
+  bash-completion
+  lintian appstream desktop-file-utils groff-base man-db
 )
 
 missing=()

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "CQelLogMng.h"
+#include "CQelWinUtilFunc.h"
 #include "CTessaryDlgApp.h"
 
 namespace {
@@ -24,6 +25,10 @@ bool DisplayAvailable() {
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--log") == 0) CQelLogMng::GetInstance()->SetEnabled(true);
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("QelTessary %s\n", CQelWinUtilFunc::GetInstance()->GetAppVersion().ToUtf8());
+            return 0;
+        }
     }
     if (!DisplayAvailable()) {
         std::fputs("qeltessary: no display available (DISPLAY and WAYLAND_DISPLAY are not set); "

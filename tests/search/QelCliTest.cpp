@@ -401,6 +401,49 @@ TEST_F(CliFilter, MissingOrBrokenSettings) {
     EXPECT_NE(run.err.find("env.json"), std::string::npos);
 }
 
+// The bash completion as bash runs it: the names come from the program's
+// hidden listings of env.json, the folders from the disk.
+TEST_F(CliFilter, BashCompletionOffersSubcommandsOptionsNamesAndFolders) {
+    const std::string bashCompletion = "/usr/share/bash-completion/bash_completion";
+    if (access(bashCompletion.c_str(), R_OK) != 0) GTEST_SKIP() << "bash-completion is not installed";
+    WriteEnv("config", R"({"searchfilter":[{"name":"Text"},{"filterfileext":["txt"]},{"name":"My Docs"}]})");
+    WriteEnv("user", R"({"aftersearchjob":[{"name":"Keep"},{"name":"Ka$h"}]})");
+    EXPECT_EQ(RunCli({"--list-filters"}, home.Root()).out, "Text\nMy Docs\n");  // array order, nameless skipped
+
+    // Prints the completions of the last word, sorted, one per line.
+    const std::string script = R"(source "$0"; source "$1"; shift
+COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
+_qeltessary_cli "$1" "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD-1]}" 2>/dev/null
+[[ ${#COMPREPLY[@]} -eq 0 ]] || printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort)";
+    struct Case {
+        std::vector<std::string> words;
+        std::string completions;
+    };
+    const Case cases[] = {
+        {{""}, "job\nsearch\n"},
+        {{"-"}, "--help\n"},
+        {{"search", "--f"}, "--filter\n--folder\n--follow\n"},
+        {{"search", "--filter", ""}, "My\\ Docs\nText\n"},
+        {{"search", "--filter", "My\\ "}, "My\\ Docs\n"},
+        {{"search", "--name", ""}, ""},
+        {{"search", "--no-sub", t.Path("s")}, t.Path("src") + "\n"},
+        {{"search", "--", t.Path("src"), ""}, ""},
+        {{"job", "K"}, "Ka\\$h\nKeep\n"},
+        {{"job", "--filter", "T"}, "Text\n"},
+        {{"job", "--dry-run", "Keep", t.Path("s")}, t.Path("src") + "\n"},
+        {{"job", "--d"}, "--dry-run\n"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> command{"bash", "-c", script, bashCompletion, QEL_CLI_COMPLETION, QEL_CLI_PATH};
+        command.insert(command.end(), c.words.begin(), c.words.end());
+        const CliRun run = RunCommand(command, RunSetup{home.Root()});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, c.completions) << c.words.front() << " ... " << c.words.back();
+    }
+    std::ofstream(home.Path("user/env.json"), std::ios::trunc) << "{ not json";
+    EXPECT_EQ(RunCli({"--list-jobs"}, home.Root()).status, 2);
+}
+
 // The after-search job subcommand: the saved job runs on the hits of the
 // saved filter, and --dry-run leaves the disk as it was.
 class CliJob : public CliFilter {

@@ -11,6 +11,7 @@
 #include "CQelSearchCriteria.h"
 #include "QelCliFilter.h"
 #include "QelCliJob.h"
+#include "QelCliNameListing.h"
 #include "QelCliOptions.h"
 #include "QelCliOutput.h"
 #include "QelWalkTree.h"
@@ -36,6 +37,7 @@ QelWalkOptions WalkOptions(const QelCliOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (int status = 0; RunCliNameListing(argc, argv, status)) return status;
     QelCliOptions options;
     QelString error;
     if (!ParseCliOptions(argc, argv, options, error)) {
