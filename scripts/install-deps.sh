@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
   libjsoncpp-dev rapidjson-dev libcli11-dev
   libcurl4-openssl-dev libproxy-dev libglib2.0-dev libxlsxwriter-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libssl-dev
