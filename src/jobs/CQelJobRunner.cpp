@@ -93,7 +93,7 @@ void CQelJobRunner::Log(const QelString& quoted, const char16_t* tail) {
 void CQelJobRunner::Log(const char16_t* row) { m_log.OnJobLog(QelString(row)); }
 
 void CQelJobRunner::DryRun(const char16_t* action, const QelString& item, const QelString& target,
-                          std::u16string_view note, bool wouldSucceed) {
+                           std::u16string_view note, bool wouldSucceed) {
     QelString row(u"Would ");
     row.Append(action).Append(u" \"").Append(item).Append(u"\"");
     if (!target.IsEmpty()) row.Append(u" To \"").Append(target).Append(u"\"");

@@ -91,8 +91,8 @@ private:
     void Log(const char16_t* row);
     // A dry run's row: "Would <action> \"item\"", " To \"target\"" when there
     // is one, then note; counted as a success or, when it would fail, a failure.
-    void DryRun(const char16_t* action, const QelString& item, const QelString& target,
-                std::u16string_view note = {}, bool wouldSucceed = true);
+    void DryRun(const char16_t* action, const QelString& item, const QelString& target, std::u16string_view note = {},
+                bool wouldSucceed = true);
     void Count(bool success) { success ? ++m_outcome.succeeded : ++m_outcome.failed; }
 
     IQelJobLogDelegate& m_log;

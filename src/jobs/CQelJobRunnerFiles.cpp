@@ -8,9 +8,9 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <vector>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "CQelJobRunner.h"
 #include "CQelJobRunnerItems.h"
@@ -33,14 +33,33 @@ namespace {
 
 using FileStepTexts = CQelJobRunner::FileStepTexts;
 
-constexpr FileStepTexts kCopyTexts{u"Copy",    u"Copy File Success", u"Copy File Failed", u"Copy Path Success",
-                                   u"Copy Path Failed", nullptr, nullptr, nullptr, true};
-constexpr FileStepTexts kMoveTexts{u"Move",           u"Move File Success",       u"Move File Failed",
-                                   u"Move Path Success", u"Move Path Failed",     u"Moved With Its Folder",
-                                   u"Move Skipped: an earlier step failed",       u"Skip Move", false};
-constexpr FileStepTexts kDeleteTexts{u"Delete",            u"Delete File Success",     u"Delete File Failed",
-                                     u"Delete Path Success", u"Delete Path Failed",    u"Deleted With Its Folder",
-                                     u"Delete Skipped: an earlier step failed",        u"Skip Delete", false};
+constexpr FileStepTexts kCopyTexts{u"Copy",
+                                   u"Copy File Success",
+                                   u"Copy File Failed",
+                                   u"Copy Path Success",
+                                   u"Copy Path Failed",
+                                   nullptr,
+                                   nullptr,
+                                   nullptr,
+                                   true};
+constexpr FileStepTexts kMoveTexts{u"Move",
+                                   u"Move File Success",
+                                   u"Move File Failed",
+                                   u"Move Path Success",
+                                   u"Move Path Failed",
+                                   u"Moved With Its Folder",
+                                   u"Move Skipped: an earlier step failed",
+                                   u"Skip Move",
+                                   false};
+constexpr FileStepTexts kDeleteTexts{u"Delete",
+                                     u"Delete File Success",
+                                     u"Delete File Failed",
+                                     u"Delete Path Success",
+                                     u"Delete Path Failed",
+                                     u"Deleted With Its Folder",
+                                     u"Delete Skipped: an earlier step failed",
+                                     u"Skip Delete",
+                                     false};
 
 const char16_t* RowTail(const FileStepTexts& texts, const QelResultRow& row, bool succeeded) {
     if (row.isFolder) return succeeded ? texts.folderDone : texts.folderFailed;
@@ -123,7 +142,8 @@ private:
     void RunSome(const QelResultRows& rows, const RowsAct& act) {
         if (rows.empty()) return;
         if (!m_runner.m_options.dryRun) {
-            return act(rows, [this](const QelResultRow& row, const QelString& target, bool ok) { Done(row, target, ok); });
+            return act(rows,
+                       [this](const QelResultRow& row, const QelString& target, bool ok) { Done(row, target, ok); });
         }
         for (const QelResultRow& row : rows) {
             if (!m_dest) {
@@ -137,7 +157,8 @@ private:
 
     void Skip(const QelResultRow& row) {
         if (m_runner.m_options.dryRun)
-            return m_runner.DryRun(m_texts.drySkip, QelString(row.fullPath), QelString(), u": an earlier step would fail", false);
+            return m_runner.DryRun(m_texts.drySkip, QelString(row.fullPath), QelString(),
+                                   u": an earlier step would fail", false);
         m_runner.Count(false);
         m_runner.Log(QelString(row.fullPath), m_texts.skipped);
     }
@@ -160,15 +181,19 @@ private:
         const QelString item(row.fullPath);
         const QelString shownTarget = m_dest ? target : QelString();
         const std::u16string wentTo = m_texts.withFolder ? m_handled.WentTo(row.fullPath) : std::u16string();
-        if (!wentTo.empty()) return m_runner.DryRun(m_texts.dryAction, item, QelString(wentTo), u" with its folder", true);
+        if (!wentTo.empty())
+            return m_runner.DryRun(m_texts.dryAction, item, QelString(wentTo), u" with its folder", true);
         Record(row, target, reason.IsEmpty());
         if (reason.IsEmpty()) return m_runner.DryRun(m_texts.dryAction, item, shownTarget, u"", true);
-        m_runner.DryRun(m_texts.dryAction, item, shownTarget, QelString(u" - would fail: ").Append(reason).view(), false);
+        m_runner.DryRun(m_texts.dryAction, item, shownTarget, QelString(u" - would fail: ").Append(reason).view(),
+                        false);
     }
 
     void Record(const QelResultRow& row, const QelString& target, bool ok) {
-        if (!ok) m_runner.m_failedItems.insert(row.fullPath);
-        else if (row.isFolder && m_texts.withFolder) m_handled.Add(row.fullPath, target.view());
+        if (!ok)
+            m_runner.m_failedItems.insert(row.fullPath);
+        else if (row.isFolder && m_texts.withFolder)
+            m_handled.Add(row.fullPath, target.view());
     }
 
     // Why a copy or move of row to target would fail: the name is there
@@ -192,7 +217,10 @@ private:
         std::vector<std::string> layers = claim->second.folders;
         if (there) layers.push_back(targetBytes);
         const std::string clash = FirstClash(source, layers);
-        if (!clash.empty()) return QelString::FromFileName(targetBytes + clash).Append(u": ").Append(QelString::FromUtf8(std::strerror(EEXIST)));
+        if (!clash.empty())
+            return QelString::FromFileName(targetBytes + clash)
+                .Append(u": ")
+                .Append(QelString::FromUtf8(std::strerror(EEXIST)));
         claim->second.folders.push_back(source);
         return QelString();
     }
@@ -216,19 +244,22 @@ void CQelJobRunner::FailAllItems(const Json::Value& model) {
 }
 
 void CQelJobRunner::Copy(const QelResultRows& rows, const QelString& dest) {
-    FileStep(*this, kCopyTexts, &dest).Run(rows, [&dest](const QelResultRows& some, const QelResultRowObserver& observer) {
-        qel::CopyResultRows(some, QelCopyMoveOptions{dest, false}, nullptr, observer);
-    });
+    FileStep(*this, kCopyTexts, &dest)
+        .Run(rows, [&dest](const QelResultRows& some, const QelResultRowObserver& observer) {
+            qel::CopyResultRows(some, QelCopyMoveOptions{dest, false}, nullptr, observer);
+        });
 }
 
 void CQelJobRunner::Move(const QelResultRows& rows, const QelString& dest) {
-    FileStep(*this, kMoveTexts, &dest).Run(rows, [&dest](const QelResultRows& some, const QelResultRowObserver& observer) {
-        qel::MoveResultRows(some, QelCopyMoveOptions{dest, false}, nullptr, observer);
-    });
+    FileStep(*this, kMoveTexts, &dest)
+        .Run(rows, [&dest](const QelResultRows& some, const QelResultRowObserver& observer) {
+            qel::MoveResultRows(some, QelCopyMoveOptions{dest, false}, nullptr, observer);
+        });
 }
 
 void CQelJobRunner::Delete(const QelResultRows& rows) {
-    FileStep(*this, kDeleteTexts, nullptr).Run(rows, [](const QelResultRows& some, const QelResultRowObserver& observer) {
-        qel::DeleteResultRows(some, nullptr, observer);
-    });
+    FileStep(*this, kDeleteTexts, nullptr)
+        .Run(rows, [](const QelResultRows& some, const QelResultRowObserver& observer) {
+            qel::DeleteResultRows(some, nullptr, observer);
+        });
 }

@@ -41,8 +41,9 @@ void CQelJobRunner::DryRename(const Json::Value& model, const QelString& ruleTex
     if (!LoadRules(ruleText, rules)) return;
     QelResultRows rows = qel::JobRows(model, qel::QelJobOrder::FilesFirst);
     const auto observe = [this](const _tag_RenameEvent& event) {
-        const QelString reason = event.error == 0 ? QelString()
-                                                  : QelString(u" - would fail: ").Append(QelString::FromUtf8(std::strerror(event.error)));
+        const QelString reason =
+            event.error == 0 ? QelString()
+                             : QelString(u" - would fail: ").Append(QelString::FromUtf8(std::strerror(event.error)));
         DryRun(u"Rename", QelString(event.oldFullPath), QelString(event.newFullPath), reason.view(), event.error == 0);
     };
     qel::ApplyRenameRules(rules, rows, observe, QelRenameOptions{.dryRun = true});

@@ -19,7 +19,8 @@ constexpr int kMaxCandidates = 10000;
 
 // stem extension, or stem_n extension from the second candidate on.
 QelString CandidateName(const QelString& stem, const QelString& extension, int n) {
-    return n == 1 ? QelString::Formatted(u"%s%s", stem, extension) : QelString::Formatted(u"%s_%d%s", stem, n, extension);
+    return n == 1 ? QelString::Formatted(u"%s%s", stem, extension)
+                  : QelString::Formatted(u"%s_%d%s", stem, n, extension);
 }
 
 // Opens a new file exclusively; the descriptor or -1 with path and errno set.
@@ -68,7 +69,8 @@ public:
             m_fd.Reset(::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
             struct stat st;
             // Swapped for someone else's folder in between: not ours to write in.
-            if (m_fd.Get() >= 0 && (::fstat(m_fd.Get(), &st) != 0 || st.st_uid != ::geteuid() || (st.st_mode & 077) != 0)) {
+            if (m_fd.Get() >= 0 &&
+                (::fstat(m_fd.Get(), &st) != 0 || st.st_uid != ::geteuid() || (st.st_mode & 077) != 0)) {
                 m_fd.Reset(-1);
                 errno = EPERM;
             }

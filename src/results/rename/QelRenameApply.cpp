@@ -154,8 +154,8 @@ int RenameNoReplace(const char* from, const char* to) {
     return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0 ? 0 : errno;
 }
 
-QelRenameCounts ApplyRenameRules(const QelRenameRuleSet& rules, QelResultRows& rows,
-                                 const QelRenameObserver& observer, QelRenameOptions options) {
+QelRenameCounts ApplyRenameRules(const QelRenameRuleSet& rules, QelResultRows& rows, const QelRenameObserver& observer,
+                                 QelRenameOptions options) {
     RuleRunner runner(rows, observer, options);
     for (const _tag_RenameRule& rule : rules) {
         for (std::size_t i = 0; i < rows.size(); ++i) runner.Run(rule, i);
