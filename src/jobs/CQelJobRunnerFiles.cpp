@@ -68,7 +68,7 @@ const char16_t* RowTail(const FileStepTexts& texts, const QelResultRow& row, boo
 
 bool IsGone(std::u16string_view path) {
     struct stat st;
-    return ::lstat(QelString(path).ToFileName().c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
+    return ::lstat(QelString(path).ToFileName().c_str(), &st) != 0 && errno == ENOENT;
 }
 
 bool IsRealFolder(const std::string& path) {

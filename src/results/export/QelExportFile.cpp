@@ -55,7 +55,6 @@ private:
 class CPrivateFolder {
 public:
     explicit CPrivateFolder(int parentFd) : m_parentFd(parentFd) {
-        errno = 0;
         for (int tries = 0; tries < 100; ++tries) {
             unsigned long long random = 0;
             if (::getrandom(&random, sizeof random, 0) != sizeof random) break;
@@ -76,7 +75,7 @@ public:
             }
             break;
         }
-        if (m_fd.Get() < 0) m_error = errno != 0 ? errno : EIO;
+        if (m_fd.Get() < 0) m_error = errno;
     }
     ~CPrivateFolder() {
         if (m_fd.Get() < 0) return;
