@@ -65,15 +65,16 @@ public:
     QelJobOutcome Run(const Json::Value& model);
 
     struct FileStepTexts;  // the log texts of a copy, move or delete step
+
+private:
+    class FileStep;  // one copy, move or delete step over its rows
     // The result operation a file step runs on some of its rows.
     using RowsAct = std::function<void(const QelResultRows& rows, const QelResultRowObserver& observer)>;
 
-private:
     void RunStep(const Json::Value& model, const Json::Value& step);
     // rows in the order the step takes them; dest is absolute.
     void Copy(const QelResultRows& rows, const QelString& dest);
     void Move(const QelResultRows& rows, const QelString& dest);
-    class FileStep;  // one copy, move or delete step over its rows
     void Delete(const QelResultRows& rows);
     // Marks every item of the model as failed, for the steps that follow.
     void FailAllItems(const Json::Value& model);
