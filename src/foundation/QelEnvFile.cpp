@@ -48,7 +48,9 @@ void BuildNameList(const Json::Value& records, QelStringArray& names, QelArray<i
         const Json::Value& record = records[i];
         if (!record.isObject()) continue;
         const Json::Value& name = record["name"];
-        if (!name.isString()) continue;
+        // A record without a name cannot be told apart in a list, and an empty
+        // name would answer a script's empty variable: neither is ever chosen.
+        if (!name.isString() || name.asString().empty()) continue;
         names.Add(QelString::FromUtf8(name.asString()));
         indexes.Add(static_cast<int>(i));
     }

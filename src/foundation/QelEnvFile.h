@@ -42,7 +42,7 @@ Json::Value* FindArrayInUse(CQelJSONFileMng& settings, const QelString& key);
 // member when missing; returns the user-tree value, the array in use from now on.
 Json::Value* WriteBackArray(CQelJSONFileMng& settings, const QelString& key, const Json::Value& array);
 
-// The "name" of every record that has a string "name", in array order;
+// The "name" of every record whose "name" is a text that is not empty, in array order;
 // indexes receives the array index of each name.
 void BuildNameList(const Json::Value& records, QelStringArray& names, QelArray<int>& indexes);
 

@@ -40,6 +40,7 @@ CQelJobRunner::CQelJobRunner(IQelJobLogDelegate& log, QelJobOptions options) : m
 
 QelJobOutcome CQelJobRunner::Run(const Json::Value& model) {
     m_outcome = {};
+    m_failedItems.clear();
     const Json::Value& job = model.isObject() ? model["afjitem"] : Json::Value::nullSingleton();
     m_jobName = JobRecordName(job);
     Log(m_jobName, u"Job Process Start.");
@@ -58,6 +59,7 @@ void CQelJobRunner::RunStep(const Json::Value& model, const Json::Value& step) {
         // Run as a copy, a hand-edited "Delete" would copy everything somewhere instead.
         Log(cmd, u"Unknown Command Skipped");
         Count(false);
+        FailAllItems(model);  // it may have been meant as a copy: nothing it left behind is safe to remove
         return;
     }
     const QelString act = StepText(step, kJobActKey);
@@ -67,6 +69,7 @@ void CQelJobRunner::RunStep(const Json::Value& model, const Json::Value& step) {
     if (info->param == QelJobParam::Destination && !qel::ResolveDestination(act, dest)) {
         Log(act, u"Destination Not Valid");
         Count(false);
+        if (info->command == QelJobCommand::Copy || info->command == QelJobCommand::Move) FailAllItems(model);
         return;
     }
     using qel::QelJobOrder;
@@ -89,10 +92,12 @@ void CQelJobRunner::Log(const QelString& quoted, const char16_t* tail) {
 
 void CQelJobRunner::Log(const char16_t* row) { m_log.OnJobLog(QelString(row)); }
 
-void CQelJobRunner::DryRun(const char16_t* action, const QelString& item, const QelString& target) {
+void CQelJobRunner::DryRun(const char16_t* action, const QelString& item, const QelString& target,
+                           std::u16string_view note, bool wouldSucceed) {
     QelString row(u"Would ");
     row.Append(action).Append(u" \"").Append(item).Append(u"\"");
     if (!target.IsEmpty()) row.Append(u" To \"").Append(target).Append(u"\"");
-    Count(true);
+    row.Append(note);
+    Count(wouldSucceed);
     m_log.OnJobLog(row);
 }

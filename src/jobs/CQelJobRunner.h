@@ -19,14 +19,25 @@
 // is one log row; the step and the job go on. Copy, move and delete are the
 // result window's operations (links acted on as links, folders moved by one
 // rename where possible), without unique names.
+//
+// Steps are chained: a move or delete step skips, as a failure, every item
+// on which an earlier copy or move step of the run failed (a skipped copy or
+// move step, or one of unknown command, fails every item), so nothing is
+// removed that was not put in safety. An item below a folder row that the
+// same move or delete step already handled went with it and counts as done.
+// A dry run predicts both: a copy or move fails on a target that exists or
+// that an earlier item of the step takes.
 
 #include <json/value.h>
 
+#include <functional>
 #include <string_view>
+#include <unordered_set>
 
 #include "IQelJobLogDelegate.h"
 #include "QelJobRecord.h"
 #include "QelRenameRule.h"
+#include "QelResultOps.h"
 #include "QelResultRows.h"
 #include "QelString.h"
 
@@ -36,8 +47,9 @@ struct QelJobOptions {
     bool dryRun = false;
 };
 
-// Items handled (or, in a dry run, that would be handled) and items that failed;
-// a skipped step or an export that could not be written counts as one failure.
+// Items handled (or, in a dry run, that would be handled) and items that failed
+// (or would fail); a skipped step or an export that could not be written
+// counts as one failure.
 struct QelJobOutcome {
     int succeeded = 0;
     int failed = 0;
@@ -55,13 +67,17 @@ public:
     struct FileStepTexts;  // the log texts of a copy, move or delete step
 
 private:
+    class FileStep;  // one copy, move or delete step over its rows
+    // The result operation a file step runs on some of its rows.
+    using RowsAct = std::function<void(const QelResultRows& rows, const QelResultRowObserver& observer)>;
+
     void RunStep(const Json::Value& model, const Json::Value& step);
     // rows in the order the step takes them; dest is absolute.
     void Copy(const QelResultRows& rows, const QelString& dest);
     void Move(const QelResultRows& rows, const QelString& dest);
-    template <typename Operation>
-    void CopyOrMove(const QelResultRows& rows, const QelString& dest, const FileStepTexts& texts, Operation operation);
     void Delete(const QelResultRows& rows);
+    // Marks every item of the model as failed, for the steps that follow.
+    void FailAllItems(const Json::Value& model);
     void Rename(const Json::Value& model, const QelString& ruleText);
     void DryRename(const Json::Value& model, const QelString& ruleText);
     // The rules of a rename step; false, logged, when the text is no rule set.
@@ -74,12 +90,15 @@ private:
     // The row "\"quoted\" tail", and a row without a quoted text.
     void Log(const QelString& quoted, const char16_t* tail);
     void Log(const char16_t* row);
-    // A dry run's row: "Would <action> \"item\"", and " To \"target\"" when there is one.
-    void DryRun(const char16_t* action, const QelString& item, const QelString& target);
+    // A dry run's row: "Would <action> \"item\"", " To \"target\"" when there
+    // is one, then note; counted as a success or, when it would fail, a failure.
+    void DryRun(const char16_t* action, const QelString& item, const QelString& target, std::u16string_view note = {},
+                bool wouldSucceed = true);
     void Count(bool success) { success ? ++m_outcome.succeeded : ++m_outcome.failed; }
 
     IQelJobLogDelegate& m_log;
     QelJobOptions m_options;
     QelString m_jobName;
     QelJobOutcome m_outcome;
+    std::unordered_set<std::u16string> m_failedItems;  // full paths a copy or move of this run failed on
 };

@@ -2,8 +2,6 @@
 // numbered or listed in one run, into a new file in the destination named by the date,
 // the time and the job name. An existing file is never replaced.
 
-#include <unistd.h>
-
 #include <string>
 
 #include "CQelJobRunner.h"
@@ -43,11 +41,10 @@ void CQelJobRunner::SaveExcel(const QelResultRows& rows, const QelString& dest) 
     const QelString stem = ExportStem();
     if (m_options.dryRun) return DryRun(u"Save Excel", QelString::Formatted(u"%s/%s.xlsx", dest, stem), QelString());
     QelString path;
-    bool done = qel::ReserveNewFile(dest, stem, QelString(u".xlsx"), path) == 0;
-    if (done) {
-        done = qel::WriteListWorkbook(path, rows.size(), FullPaths(rows));
-        if (!done) ::unlink(path.ToFileName().c_str());  // the name reserved above, nobody else's file
-    }
+    const auto write = [&rows](const std::string& privatePath) {
+        return qel::WriteListWorkbook(QelString::FromFileName(privatePath), rows.size(), FullPaths(rows));
+    };
+    const bool done = qel::WriteNewFileByName(dest, stem, QelString(u".xlsx"), write, path) == 0;
     Count(done);
     Log(path, done ? u"Save Excel Complete" : u"Save Excel Failed");
 }

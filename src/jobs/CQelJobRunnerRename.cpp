@@ -1,7 +1,7 @@
 // The runner's rename step: the rule engine of the result window on a working
 // copy of the rows, so the model (and every later step) keeps the old paths.
 
-#include <sys/stat.h>
+#include <cstring>
 
 #include "CQelJobRunner.h"
 #include "CQelJobRunnerItems.h"
@@ -13,11 +13,6 @@ namespace {
 const char16_t* RenameRowTail(const _tag_RenameRule& rule, bool renamed) {
     if (rule.item == QelRenameItem::Folder) return renamed ? u"Change Folder Name" : u"Change Folder Name Failed";
     return renamed ? u"Change File Name" : u"Change File Name Failed";
-}
-
-bool IsDirectoryItself(std::u16string_view path) {
-    struct stat st;
-    return ::lstat(QelString(path).ToFileName().c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 }  // namespace
@@ -39,26 +34,17 @@ void CQelJobRunner::Rename(const Json::Value& model, const QelString& ruleText) 
     });
 }
 
-// The names the rules would give, carried from rule to rule in memory; a name
-// that could not be taken is reported as the failure it would be.
+// The plan the real run follows, made without renaming anything, so both
+// name the same targets, folder renames and the paths below them included.
 void CQelJobRunner::DryRename(const Json::Value& model, const QelString& ruleText) {
     QelRenameRuleSet rules;
     if (!LoadRules(ruleText, rules)) return;
     QelResultRows rows = qel::JobRows(model, qel::QelJobOrder::FilesFirst);
-    for (const _tag_RenameRule& rule : rules) {
-        for (QelResultRow& row : rows) {
-            const bool isDirectory = rule.item == QelRenameItem::Folder && IsDirectoryItself(row.fullPath);
-            const std::optional<std::u16string> name = qel::RenamedName(rule, row.Name(), isDirectory);
-            if (!name || *name == row.Name()) continue;
-            std::u16string newPath(row.Path());
-            newPath.append(u"/").append(*name);
-            if (!qel::IsAcceptableName(*name)) {
-                Count(false);
-                Log(QelString(newPath), RenameRowTail(rule, false));
-                continue;
-            }
-            DryRun(u"Rename", QelString(row.fullPath), QelString(newPath));
-            row.fullPath = std::move(newPath);
-        }
-    }
+    const auto observe = [this](const _tag_RenameEvent& event) {
+        const QelString reason =
+            event.error == 0 ? QelString()
+                             : QelString(u" - would fail: ").Append(QelString::FromUtf8(std::strerror(event.error)));
+        DryRun(u"Rename", QelString(event.oldFullPath), QelString(event.newFullPath), reason.view(), event.error == 0);
+    };
+    qel::ApplyRenameRules(rules, rows, observe, QelRenameOptions{.dryRun = true});
 }

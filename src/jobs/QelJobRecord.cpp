@@ -56,7 +56,7 @@ QelJobRowArray JobRowsFromRecord(const Json::Value& record) {
     return rows;
 }
 
-Json::Value JobRecordFromRows(const QelString& name, const QelJobRowArray& rows) {
+Json::Value JobRecordFromRows(const QelString& name, const QelJobRowArray& rows, Json::Value base) {
     Json::Value list(Json::arrayValue);
     for (const _tag_JobRow& row : rows) {
         const _tag_JobCommandInfo* info = CommandOfTypeDef(row.typeDef);
@@ -65,10 +65,10 @@ Json::Value JobRecordFromRows(const QelString& name, const QelJobRowArray& rows)
         step[kJobActKey] = row.action.ToStdString();
         list.append(step);
     }
-    Json::Value record(Json::objectValue);
-    record[kJobNameKey] = name.ToStdString();
-    record[kJobListKey] = list;
-    return record;
+    if (!base.isObject()) base = Json::Value(Json::objectValue);
+    base[kJobNameKey] = name.ToStdString();
+    base[kJobListKey] = std::move(list);
+    return base;
 }
 
 QelString JobRecordName(const Json::Value& record) { return StringMember(record, kJobNameKey); }

@@ -59,9 +59,13 @@ using QelJobRowArray = QelArray<_tag_JobRow>;
 _tag_JobRow MakeJobRow(int index, const QelString& action);
 // The record's steps as rows, in order; steps that are not objects add nothing.
 QelJobRowArray JobRowsFromRecord(const Json::Value& record);
-// {"name", "list"} from the rows in order: "cmd" from TypeDef (empty when it
-// is not one of the six indexes), "act" from the Action text.
-Json::Value JobRecordFromRows(const QelString& name, const QelJobRowArray& rows);
+// base with its "name" and "list" set from the rows in order: "cmd" from
+// TypeDef (empty when it is not one of the six indexes), "act" from the
+// Action text. Every other member of base is kept, so a record edited here
+// loses nothing another version of the program stored in it; a base that is
+// no object starts as an empty one.
+Json::Value JobRecordFromRows(const QelString& name, const QelJobRowArray& rows,
+                              Json::Value base = Json::Value(Json::objectValue));
 // The record's "name"; empty when missing or not a string.
 QelString JobRecordName(const Json::Value& record);
 

@@ -128,13 +128,13 @@ void CQelResultSubWnd::OnSaveExcel() {
         const QelResultRows& rows = m_listModel->Rows();
         QelString path;
         std::string reason;
-        const int error = qel::ReserveNewFile(ExportFolder(u"temp"), ResultStem(), u".xlsx", path);
-        if (error != 0) reason = std::strerror(error);
-        if (error == 0 && !qel::WriteListWorkbook(
-                              path, rows.size(), [&rows](std::size_t i) { return std::u16string_view(rows[i].fullPath); },
-                              {}, &reason)) {
-            ::unlink(path.ToFileName().c_str());  // the half-written workbook we reserved
-        }
+        const auto write = [&rows, &reason](const std::string& privatePath) {
+            return qel::WriteListWorkbook(
+                QelString::FromFileName(privatePath), rows.size(),
+                [&rows](std::size_t i) { return std::u16string_view(rows[i].fullPath); }, {}, &reason);
+        };
+        const int error = qel::WriteNewFileByName(ExportFolder(u"temp"), ResultStem(), u".xlsx", write, path);
+        if (error > 0) reason = std::strerror(error);
         if (!reason.empty()) {
             ShowWriteFailure(this, path, QString::fromStdString(reason));
             return QelString(u"Result List Excel Send Failed!");

@@ -88,7 +88,7 @@ TEST_F(RecordLists, DeleteAsksWithTheShownNameSelectsTheFirstAndCanEmptyTheList)
 }
 
 TEST_F(RecordLists, EntriesActOnTheirOwnRecordsWhenARecordHasNoName) {
-    home.WriteConfigEnv(R"({"searchfilter":[{"name":"A"},{"filterfileext":["x"]},"junk",{"name":5},
+    home.WriteConfigEnv(R"({"searchfilter":[{"name":"A"},{"filterfileext":["x"]},"junk",{"name":5},{"name":""},
         {"name":"C","filterfilename":[],"filterfileext":["txt"],"filterdirname":[]}]})");
     Open();
     EXPECT_EQ(ComboTexts(dialog->GetFilterCombo()), (Texts{"A", "C"}));
@@ -101,12 +101,12 @@ TEST_F(RecordLists, EntriesActOnTheirOwnRecordsWhenARecordHasNoName) {
     });
     EXPECT_EQ(shownName, "C");
     EXPECT_EQ(ComboTexts(dialog->GetFilterCombo()), (Texts{"A", "C"}));
-    EXPECT_EQ(dialog->GetSettings().UserTree()["searchfilter"][4],
+    EXPECT_EQ(dialog->GetSettings().UserTree()["searchfilter"][5],
               ParseJson(R"({"name":"C","filterfilename":["notes"],"filterfileext":["txt"],"filterdirname":[]})"));
     answers = {CQelMessageBox::Answer::Yes};
     Click("filterDeleteButton");
     EXPECT_EQ(boxes.back().text, "\"C\" Are you sure you want to delete the selection?");
-    EXPECT_EQ(SavedOnExit()["searchfilter"], ParseJson(R"([{"name":"A"},{"filterfileext":["x"]},"junk",{"name":5}])"));
+    EXPECT_EQ(SavedOnExit()["searchfilter"], ParseJson(R"([{"name":"A"},{"filterfileext":["x"]},"junk",{"name":5},{"name":""}])"));
 }
 
 TEST_F(RecordLists, JobEditorAddsAndChangesTheRecordOfItsEntry) {

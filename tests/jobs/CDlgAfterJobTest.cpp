@@ -182,6 +182,15 @@ TEST_F(JobEditorTest, TheRuleLabelEditsTheStoredSetAndKeepsItOnOneLine) {
     EXPECT_EQ(ListRows()[1], "ReName|" + caption + "|3");
 }
 
+TEST_F(JobEditorTest, SavingAModifiedJobKeepsTheMembersItDoesNotKnow) {
+    Open(CDlgAfterJob::Mode::Modify,
+         ParseJson(R"({"name":"n","extra":{"keep":[1,2]},"list":[{"cmd":"copy","act":"/a"},{"cmd":"move","act":"/b"}]})"));
+    Click("delButton");
+    Click("saveButton");
+    EXPECT_EQ(m_dlg->GetJobRecord(),
+              ParseJson(R"({"name":"n","extra":{"keep":[1,2]},"list":[{"cmd":"move","act":"/b"}]})"));
+}
+
 TEST_F(JobEditorTest, CancelHandsBackOnlyTheRecordGiven) {
     const Json::Value stored = ParseJson(kStoredJob);
     Open(CDlgAfterJob::Mode::Modify, stored);

@@ -116,6 +116,35 @@ TEST_F(JobRunnerTest, RenameLogsWhatHappenedAndLeavesThePathsForLaterSteps) {
     EXPECT_EQ(ReadBytes(dir / "src/e_x/in.txt"), "IN");
 }
 
+// A folder renamed twice, a file inside it renamed once, and a name that is taken.
+TEST_F(JobRunnerTest, ADryRenameNamesTheTargetsTheRunThenTakes) {
+    MakeFile(dir / "t/a/f.txt", "F");
+    MakeFile(dir / "t/a/g.txt", "G");
+    MakeFile(dir / "t/a/new_g.txt", "taken");
+    const std::string rules = R"([{"findadd":"_x","operate":"postadd","replace":"","type":"folder"},)"
+                              R"({"findadd":"new_","operate":"preadd","replace":"","type":"file"},)"
+                              R"({"findadd":"a","operate":"change","replace":"b","type":"folder"}])";
+    const auto targets = [](const QelLogRows& body) {
+        std::vector<std::string> out;  // the last quoted text of each row
+        for (const std::string& row : body) {
+            const std::size_t end = row.rfind('"');
+            const std::size_t begin = row.rfind('"', end - 1) + 1;
+            out.push_back(row.substr(begin, end - begin));
+        }
+        return out;
+    };
+    const std::vector<std::string> expected = {dir / "t/a_x", dir / "t/a_x/new_f.txt", dir / "t/a_x/new_g.txt",
+                                               dir / "t/new_a_x", dir / "t/new_b_x"};
+    for (const bool dryRun : {true, false}) {
+        const QelLogRows body = Body(RunOn({dir / "t/a/f.txt", dir / "t/a/g.txt"}, {dir / "t/a"},
+                                           {{"rename", rules}}, QelJobOptions{.dryRun = dryRun}));
+        EXPECT_EQ(targets(body), expected) << dryRun;
+        EXPECT_EQ(outcome.failed, 1) << dryRun;
+    }
+    EXPECT_EQ(Listing(dir / "t"), (std::vector<std::string>{"new_b_x", "new_b_x/g.txt", "new_b_x/new_f.txt",
+                                                             "new_b_x/new_g.txt"}));
+}
+
 TEST_F(JobRunnerTest, UnknownCommandsAndUnusableDestinationsAreSkipped) {
     const QelLogRows body = Body(Run({{"Copy", dir / "out"},
                                       {"archive", dir / "out"},
@@ -142,6 +171,99 @@ TEST_F(JobRunnerTest, AFolderMoveThatLeavesItsSourceIsAFailureAndLosesNothing) {
     EXPECT_EQ(ReadBytes(dir / "src/d/in.txt"), "IN");
     EXPECT_EQ(ReadBytes(dir / "out/d/in.txt"), "IN");
     EXPECT_EQ(ReadBytes(dir / "out/d/old.txt"), "there before");
+}
+
+// Two photos of the same name: the second copy fails on the name, so no later
+// step of the run may remove that item (in a dry run: would fail, would skip).
+TEST_F(JobRunnerTest, AMoveOrDeleteSkipsTheItemsAnEarlierCopyOrMoveFailedOn) {
+    MakeFile(dir / "t/2023/IMG.JPG", "2023");
+    MakeFile(dir / "t/2024/IMG.JPG", "2024");
+    const std::string y3 = dir / "t/2023/IMG.JPG", y4 = dir / "t/2024/IMG.JPG", out = dir / "out/IMG.JPG";
+    const std::string skip = " Delete Skipped: an earlier step failed";
+    struct Case {
+        std::vector<QelJobStep> steps;
+        bool dryRun;
+        QelLogRows body;
+        int failed;
+    };
+    const Case cases[] = {
+        {{{"copy", dir / "out"}, {"delete", ""}}, false,
+         {Q2(out) + " Copy File Success", Q2(out) + " Copy File Failed", Q2(y3) + " Delete File Success", Q2(y4) + skip}, 2},
+        {{{"move", dir / "out"}, {"move", dir / "keep"}}, false,
+         {Q2(out) + " Move File Success", Q2(out) + " Move File Failed", Q2(dir / "keep/IMG.JPG") + " Move File Failed",
+          Q2(y4) + " Move Skipped: an earlier step failed"},
+         3},
+        // A copy that cannot run at all, or may have been meant as one, fails every item.
+        {{{"copy", "relative"}, {"Copy", dir / "out"}, {"delete", ""}}, false,
+         {"\"relative\" Destination Not Valid", "\"Copy\" Unknown Command Skipped", Q2(y3) + skip, Q2(y4) + skip}, 4},
+        {{{"copy", dir / "out"}, {"delete", ""}}, true,
+         {"Would Copy " + Q2(y3) + " To " + Q2(out),
+          "Would Copy " + Q2(y4) + " To " + Q2(out) + " - would fail: an earlier item takes the same target",
+          "Would Delete " + Q2(y3), "Would Skip Delete " + Q2(y4) + ": an earlier step would fail"}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.body.front());
+        fs::remove_all(dir / "out");
+        MakeFile(dir / "t/2023/IMG.JPG", "2023");
+        EXPECT_EQ(Body(RunOn({y3, y4}, {}, c.steps, QelJobOptions{.dryRun = c.dryRun})), c.body);
+        EXPECT_EQ(outcome.failed, c.failed);
+        EXPECT_EQ(ReadBytes(y4), "2024");
+    }
+}
+
+// What is already in the destination, and what the real run would make of it.
+TEST_F(JobRunnerTest, ADryRunForetellsEachTargetThatWouldFailWithTheReason) {
+    const std::string d = dir / "src/d", to = dir / "out/d", would = " - would fail: ";
+    struct Case {
+        std::string inOut;  // a file made in out/ first
+        QelJobStep step;
+        std::vector<std::string> files, folders;
+        std::string row;
+    };
+    const Case cases[] = {
+        {"a.txt", {"copy", dir / "out"}, {dir / "src/a.txt"}, {}, "Would Copy " + Q2(dir / "src/a.txt") + " To " + Q2(dir / "out/a.txt") + would + "File exists"},
+        {"d/in.txt", {"copy", dir / "out"}, {}, {d}, "Would Copy " + Q2(d) + " To " + Q2(to) + would + to + "/in.txt: File exists"},
+        {"d/other.txt", {"copy", dir / "out"}, {}, {d}, "Would Copy " + Q2(d) + " To " + Q2(to)},  // merges
+        {"d/other.txt", {"move", dir / "out"}, {}, {d}, "Would Move " + Q2(d) + " To " + Q2(to) + would + "File exists"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.row);
+        fs::remove_all(dir / "out");
+        MakeFile(dir / ("out/" + c.inOut), "mine");
+        EXPECT_EQ(Body(RunOn(c.files, c.folders, {c.step}, QelJobOptions{.dryRun = true})), QelLogRows{c.row});
+        EXPECT_EQ(outcome.failed, c.row.find(would) == std::string::npos ? 0 : 1);
+    }
+}
+
+TEST_F(JobRunnerTest, RowsBelowAFolderTheStepAlreadyHandledWentWithIt) {
+    const std::vector<std::string> files = {dir / "src/d/in.txt", dir / "src/a.txt"};
+    const std::vector<std::string> folders = {dir / "src/d", dir / "src/d/e"};
+    struct Case {
+        QelJobStep step;
+        bool dryRun;
+        QelLogRows body;
+    };
+    const Case cases[] = {
+        {{"move", dir / "out"}, false,
+         {Q2(dir / "out/d") + " Move Path Success", Q2(dir / "out/d/e") + " Moved With Its Folder",
+          Q2(dir / "out/d/in.txt") + " Moved With Its Folder", Q2(dir / "out/a.txt") + " Move File Success"}},
+        {{"move", dir / "out"}, true,
+         {"Would Move " + Q2(dir / "src/d") + " To " + Q2(dir / "out/d"),
+          "Would Move " + Q2(dir / "src/d/e") + " To " + Q2(dir / "out/d/e") + " with its folder",
+          "Would Move " + Q2(dir / "src/d/in.txt") + " To " + Q2(dir / "out/d/in.txt") + " with its folder",
+          "Would Move " + Q2(dir / "src/a.txt") + " To " + Q2(dir / "out/a.txt")}},
+        {{"delete", ""}, false,
+         {Q2(dir / "src/d/in.txt") + " Delete File Success", Q2(dir / "src/a.txt") + " Delete File Success",
+          Q2(dir / "src/d") + " Delete Path Success", Q2(dir / "src/d/e") + " Deleted With Its Folder"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.body.front());
+        fs::remove_all(dir / "out");
+        for (const char* file : {"src/d/in.txt", "src/d/e/deep.txt", "src/a.txt"}) MakeFile(dir / file, "x");
+        EXPECT_EQ(Body(RunOn(files, folders, {c.step}, QelJobOptions{.dryRun = c.dryRun})), c.body);
+        EXPECT_EQ(outcome.failed, 0);
+        EXPECT_EQ(Listing(dir / "src").size(), c.dryRun ? 6u : 1u);  // b.txt stays
+    }
 }
 
 TEST_F(JobRunnerTest, ExportsListFoldersFirstAndNeverReplaceAFile) {

@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
 #include "../fileops/QelTreeFixture.h"
@@ -16,6 +20,8 @@
 #include "QelXlsxReadBack.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 std::vector<std::u16string> Paths(std::size_t count) {
     std::vector<std::u16string> paths;
@@ -76,11 +82,41 @@ TEST(ExportFile, NeverReplacesAnEarlierExportAndNamesTheNextFreeOne) {
         EXPECT_EQ(path.ToFileName(), dir / expected[i]);
     }
     for (int i = 0; i < 3; ++i) EXPECT_EQ(ReadBytes(dir / expected[i]), "export " + std::to_string(i));
+}
 
-    QelString reserved;
-    ASSERT_EQ(qel::ReserveNewFile(folder, stem, u".xlsx", reserved), 0);
-    EXPECT_EQ(reserved.ToFileName(), dir / "2024-05-01_09-03-07_Result.xlsx");
-    EXPECT_TRUE(Exists(reserved.ToFileName()));
+// A writer that opens its file by name writes in a folder of our own; a link
+// planted meanwhile at the final name in the shared folder is not followed,
+// and the file takes the next free name beside it.
+TEST(ExportFile, AFileWrittenByNameIsMadePrivatelyAndPlacedWithoutReplacingAnything) {
+    QelTestDir dir;
+    MakeFile(dir / "victim", "precious");
+    std::string writtenAt;
+    mode_t privateMode = 0;
+    const auto produce = [&](const std::string& path) {
+        writtenAt = path;
+        struct stat st {};
+        EXPECT_EQ(::stat(fs::path(path).parent_path().c_str(), &st), 0);
+        privateMode = st.st_mode & 07777;
+        EXPECT_EQ(::symlink((dir / "victim").c_str(), (dir / "list.xlsx").c_str()), 0);  // the attacker's move
+        MakeFile(path, "workbook");
+        return true;
+    };
+    QelString path;
+    ASSERT_EQ(qel::WriteNewFileByName(Q(dir.path()), u"list", u".xlsx", produce, path), 0);
+    EXPECT_EQ(privateMode, 0700u);
+    EXPECT_NE(fs::path(writtenAt).parent_path(), fs::path(dir.path()));
+    EXPECT_EQ(path.ToFileName(), dir / "list_2.xlsx");
+    EXPECT_EQ(ReadBytes(dir / "list_2.xlsx"), "workbook");
+    EXPECT_EQ(ReadBytes(dir / "victim"), "precious");
+    // Nothing of ours is left behind, also when the writer fails.
+    EXPECT_EQ(qel::WriteNewFileByName(Q(dir.path()), u"list", u".xlsx", [](const std::string& p) {
+        MakeFile(p, "half");
+        return false;
+    }, path), qel::kProduceFailed);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.path())) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"list.xlsx", "list_2.xlsx", "victim"}));
 }
 
 TEST(ResultListText, StopsWhenTheWriterFails) {

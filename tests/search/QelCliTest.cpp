@@ -453,11 +453,16 @@ protected:
     void SetUp() override {
         CliFilter::SetUp();
         home.Dir("out");
-        WriteEnv("user", R"({"searchfilter":[{"name":"Text","filterfileext":["txt"],"filterdirname":["src"]},
+        // Records without a name come first: they are never chosen, not even by an empty name.
+        WriteEnv("user", R"({"searchfilter":[{"filterfileext":["cpp"]},{"name":"","filterfileext":["cpp"]},
+                                               {"name":"Text","filterfileext":["txt"],"filterdirname":["src"]},
                                                {"name":"Code","filterfileext":["cpp"]}],
-            "aftersearchjob":[{"name":"Keep","list":[{"cmd":"copy","act":")" + home.Path("out") + R"("},
+            "aftersearchjob":[{"list":[{"cmd":"delete","act":""}]},{"name":"","list":[{"cmd":"delete","act":""}]},
+                              {"name":"Keep","list":[{"cmd":"copy","act":")" + home.Path("out") + R"("},
                                                       {"cmd":"savetxt","act":")" + home.Path("out") + R"("}]},
-                              {"name":"Wipe","list":[{"cmd":"delete","act":""}]}]})");
+                              {"name":"Wipe","list":[{"cmd":"delete","act":""}]},
+                              {"name":"Archive","list":[{"cmd":"copy","act":")" + home.Path("out") + R"("},
+                                                         {"cmd":"delete","act":""}]}]})");
     }
     // Every entry below root with its bytes (folders as "/").
     static std::set<std::string> Snapshot(const std::string& root) {
@@ -508,10 +513,55 @@ TEST_F(CliJob, ADryRunTellsWhatWouldHappenAndTouchesNothing) {
     EXPECT_EQ(Snapshot(home.Path("out")), outBefore);
 }
 
+// Two photos of one name: the dry run foretells the clash and the skip, the
+// run keeps the photo it could not copy.
+TEST_F(CliJob, ADeleteAfterAFailedCopyIsForetoldAndSkipped) {
+    for (const std::string year : {"2023", "2024"}) {
+        t.Dir(year);
+        t.File(year + "/IMG.cpp", year);
+    }
+    const std::vector<std::string> args = {"job", "Archive", t.Root(), "--filter", "Code"};
+    const std::set<std::string> before = Snapshot(t.Root());
+    std::vector<std::string> dry = args;
+    dry.push_back("--dry-run");
+    const CliRun foretold = RunCli(dry, home.Root());
+    EXPECT_EQ(foretold.status, 1);
+    EXPECT_NE(foretold.out.find(" - would fail: an earlier item takes the same target\n"), std::string::npos) << foretold.out;
+    EXPECT_NE(foretold.out.find("Would Skip Delete \""), std::string::npos) << foretold.out;
+    EXPECT_EQ(Snapshot(t.Root()), before);
+
+    const CliRun run = RunCli(args, home.Root());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("IMG.cpp\" Delete Skipped: an earlier step failed\n"), std::string::npos) << run.out;
+    const std::set<std::string> after = Snapshot(t.Root());
+    const std::set<std::string> copied = Snapshot(home.Path("out"));
+    // Exactly one photo stays, the one whose copy failed; the other is in out.
+    const bool kept2023 = after.count(t.Path("2023/IMG.cpp") + "=2023") == 1;
+    const bool kept2024 = after.count(t.Path("2024/IMG.cpp") + "=2024") == 1;
+    EXPECT_NE(kept2023, kept2024);
+    EXPECT_EQ(copied.count(home.Path("out/IMG.cpp") + (kept2023 ? "=2024" : "=2023")), 1u);
+}
+
+TEST_F(CliJob, RowsWriteControlCharactersInNamesAsEscapes) {
+    const std::string odd = "odd\n\"x\" Copy File Success\t\x1b[2J\\.txt";
+    t.File(odd);
+    const CliRun run = RunCli({"job", "Keep", t.Root(), "--no-sub"}, home.Root());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Split(run.out, '\n').size(), 6u);  // start, three items, the list file, end
+    EXPECT_NE(run.out.find("\"" + home.Path("out/") + "odd\\n\"x\" Copy File Success\\t\\x1b[2J\\\\.txt\" Copy File Success\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_TRUE(std::filesystem::exists(home.Path("out/" + odd)));
+    EXPECT_NE(RunCli({"--help"}).out.find("C escapes (\\n, \\t, \\x1b)"), std::string::npos);
+}
+
 TEST_F(CliJob, ExitCodesAndMessages) {
+    const std::set<std::string> before = Snapshot(t.Root());
     const std::vector<std::pair<std::vector<std::string>, std::string>> failures = {
         {{"job", "Nope", t.Root()}, "There is no after-search job named \"Nope\".\n"},
+        {{"job", "", t.Root()}, "There is no after-search job named \"\".\n"},
         {{"job", "Keep", t.Root(), "--filter", "Nope"}, "There is no search filter named \"Nope\".\n"},
+        {{"job", "Keep", t.Root(), "--filter", ""}, "There is no search filter named \"\".\n"},
         {{"job", "Keep", t.Path("missing")}, "The search path is invalid!!\n"},
     };
     for (const auto& [args, message] : failures) {
@@ -520,6 +570,7 @@ TEST_F(CliJob, ExitCodesAndMessages) {
         EXPECT_EQ(run.err, message);
         EXPECT_EQ(run.out, "");
     }
+    EXPECT_EQ(Snapshot(t.Root()), before);
     for (const auto& bad : std::vector<std::vector<std::string>>{
              {"job", "Keep"}, {"job", "Keep", t.Root(), "--bogus"}, {"job", "Keep", t.Root(), t.Root()}}) {
         const CliRun run = RunCli(bad, home.Root());

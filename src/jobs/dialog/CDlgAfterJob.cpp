@@ -316,6 +316,6 @@ void CDlgAfterJob::accept() {
     }
     QelJobRowArray rows;
     for (int i = 0; i < m_list->topLevelItemCount(); ++i) rows.Add(RowTexts(m_list->topLevelItem(i)));
-    m_record = JobRecordFromRows(name, rows);
+    m_record = JobRecordFromRows(name, rows, m_record);
     QDialog::accept();
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace qel {
@@ -53,13 +54,42 @@ private:
     std::vector<std::size_t> m_order;     // row indices sorted by those paths
 };
 
+// Where a planned rename would meet the disk: each row's path as it is on
+// disk (a plan changes none), and the names the plan has given so far.
+class RenamePlan {
+public:
+    explicit RenamePlan(const QelResultRows& rows) {
+        m_diskPaths.reserve(rows.size());
+        for (const QelResultRow& row : rows) m_diskPaths.push_back(row.fullPath);
+    }
+    const std::u16string& DiskPath(std::size_t row) const { return m_diskPaths[row]; }
+    // 0 when row could take name in its folder, else the errno the rename would give.
+    int Judge(std::size_t row, std::u16string_view name) {
+        const std::u16string& path = m_diskPaths[row];
+        std::u16string target = path.substr(0, path.rfind(u'/') + 1).append(name);
+        std::string bytes;
+        AppendUtf16AsUtf8(bytes, target);
+        struct stat st;
+        const int found = ::lstat(bytes.c_str(), &st) == 0 ? EEXIST : errno;
+        if (found == EEXIST || !m_given.insert(std::move(target)).second) return EEXIST;
+        return found == ENOENT ? 0 : found;
+    }
+
+private:
+    std::vector<std::u16string> m_diskPaths;
+    std::unordered_set<std::u16string> m_given;
+};
+
 class RuleRunner {
 public:
-    RuleRunner(QelResultRows& rows, const QelRenameObserver& observer) : m_rows(rows), m_observer(observer) {}
+    RuleRunner(QelResultRows& rows, const QelRenameObserver& observer, QelRenameOptions options)
+        : m_rows(rows), m_observer(observer) {
+        if (options.dryRun) m_plan = std::make_unique<RenamePlan>(rows);
+    }
 
     void Run(const _tag_RenameRule& rule, std::size_t index) {
         QelResultRow& row = m_rows[index];
-        Utf16ToBytes(row.fullPath, m_oldBytes);
+        Utf16ToBytes(m_plan ? m_plan->DiskPath(index) : row.fullPath, m_oldBytes);
         const bool isDirectory = rule.item == QelRenameItem::Folder && IsDirectoryItself(m_oldBytes);
         const std::optional<std::u16string> name = RenamedName(rule, row.Name(), isDirectory);
         if (!name || *name == row.Name()) return;
@@ -67,7 +97,9 @@ public:
         std::u16string newPath(row.Path());
         newPath.append(u"/").append(*name);
         int error = EINVAL;
-        if (IsAcceptableName(*name)) {
+        if (IsAcceptableName(*name) && m_plan) {
+            error = m_plan->Judge(index, *name);
+        } else if (IsAcceptableName(*name)) {
             Utf16ToBytes(newPath, m_newBytes);
             error = RenameNoReplace(m_oldBytes.c_str(), m_newBytes.c_str());
         }
@@ -103,6 +135,7 @@ private:
     const QelRenameObserver& m_observer;
     QelRenameCounts m_counts;
     std::unique_ptr<DescendantIndex> m_index;
+    std::unique_ptr<RenamePlan> m_plan;  // only when planning
     std::string m_oldBytes;  // reused for every row: no allocation per rename
     std::string m_newBytes;
 };
@@ -121,9 +154,9 @@ int RenameNoReplace(const char* from, const char* to) {
     return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0 ? 0 : errno;
 }
 
-QelRenameCounts ApplyRenameRules(const QelRenameRuleSet& rules, QelResultRows& rows,
-                                 const QelRenameObserver& observer) {
-    RuleRunner runner(rows, observer);
+QelRenameCounts ApplyRenameRules(const QelRenameRuleSet& rules, QelResultRows& rows, const QelRenameObserver& observer,
+                                 QelRenameOptions options) {
+    RuleRunner runner(rows, observer, options);
     for (const _tag_RenameRule& rule : rules) {
         for (std::size_t i = 0; i < rows.size(); ++i) runner.Run(rule, i);
     }

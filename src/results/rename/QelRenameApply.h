@@ -33,6 +33,15 @@ struct _tag_RenameEvent {
 // Called after each attempt (callers that log every rename, such as jobs).
 using QelRenameObserver = std::function<void(const _tag_RenameEvent&)>;
 
+struct QelRenameOptions {
+    // Plans the renames without making any: each attempt is judged against
+    // the disk as it is (an item whose name is taken fails, as does a second
+    // item given the same new name) and, when it would succeed, the rows
+    // change as a rename would change them. The events then tell what the
+    // real run would do, row by row, with the same new paths.
+    bool dryRun = false;
+};
+
 namespace qel {
 
 // True when name can be a new name in the same folder: not empty, not "." or
@@ -45,6 +54,6 @@ int RenameNoReplace(const char* from, const char* to);
 // Applies rules to every row (see the top of this file). A rule that leaves a
 // name as it was makes no attempt and counts nothing.
 QelRenameCounts ApplyRenameRules(const QelRenameRuleSet& rules, QelResultRows& rows,
-                                 const QelRenameObserver& observer = {});
+                                 const QelRenameObserver& observer = {}, QelRenameOptions options = {});
 
 }  // namespace qel

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "CQelJSONFileMng.h"
+#include "QelEnvFile.h"
 
 namespace {
 
@@ -44,16 +45,18 @@ bool LoadNamedFilter(const QelString& name, QelStringArray& names, QelStringArra
         error = QelString(u"The settings file env.json could not be read.");
         return false;
     }
+    // Only the filters the main window lists can be chosen, the first of them by default.
     const Json::Value* filters = FilterArray(env);
-    if (!filters || filters->empty()) {
+    QelStringArray listed;
+    QelArray<int> indexes;
+    if (filters) qel::BuildNameList(*filters, listed, indexes);
+    if (listed.empty()) {
         error = QelString(u"There are no search filters.");
         return false;
     }
-    for (const Json::Value& record : *filters) {
-        if (!record.isObject()) continue;
-        const Json::Value* recordName = Member(record, "name");
-        const bool named = recordName && recordName->isString() && FromJson(*recordName).Equals(name);
-        if (name.IsSet() && !named) continue;
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+        if (name.IsSet() && !listed[i].Equals(name)) continue;
+        const Json::Value& record = (*filters)[static_cast<Json::ArrayIndex>(indexes[i])];
         AppendStrings(record, "filterfilename", names);
         AppendStrings(record, "filterfileext", exts);
         AppendStrings(record, "filterdirname", folders);

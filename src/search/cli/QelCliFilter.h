@@ -3,11 +3,12 @@
 
 #include "QelString.h"
 
-// Appends the strings of the filter record named name (the first record
-// when name is unset) ("filterfilename",
-// "filterfileext", "filterdirname") to the three lists. The "searchfilter"
-// array comes from the user's env.json, else from the shipped one. False
-// with a message in error when the file cannot be read or there is no such
-// filter.
+// Appends the strings of the filter record named name (the first named
+// record when name is unset) ("filterfilename", "filterfileext",
+// "filterdirname") to the three lists. A record without a name, or with an
+// empty one, is never chosen, as the main window never lists it. The
+// "searchfilter" array comes from the user's env.json, else from the
+// shipped one. False with a message in error when the file cannot be read
+// or there is no such filter.
 bool LoadNamedFilter(const QelString& name, QelStringArray& names, QelStringArray& exts, QelStringArray& folders,
                      QelString& error);

@@ -11,6 +11,7 @@
 #include "CQelSearchCriteria.h"
 #include "CQelSearchResults.h"
 #include "QelCliFilter.h"
+#include "QelCliOutput.h"
 #include "QelEnvFile.h"
 #include "QelWalkTree.h"
 
@@ -19,11 +20,14 @@ namespace {
 constexpr int kAllDone = 0;
 constexpr int kSomeFailed = 1;
 
-// Each row on its own line, out at once, so a long job can be watched.
+// Each row on its own line, out at once, so a long job can be watched. Names
+// are escaped: a line feed in a name must not read as a row of its own.
 class CStdoutJobLog : public IQelJobLogDelegate {
 public:
     void OnJobLog(const QelString& row) override {
-        const std::string line = row.ToStdString() + "\n";
+        std::string line;
+        qel::AppendCEscaped(line, row.ToStdString());
+        line += '\n';
         if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() || std::fflush(stdout) != 0)
             m_failed = true;
     }
@@ -33,11 +37,15 @@ private:
     bool m_failed = false;
 };
 
-// The job record named name from the array in use, as the main window lists it.
+// The job record named name from the array in use, among the ones the main
+// window lists (so never a record without a name, whatever name asks for).
 const Json::Value* FindJob(CQelJSONFileMng& env, const QelString& name) {
     const Json::Value* jobs = qel::FindArrayInUse(env, qel::kEnvJobKey);
-    for (const Json::Value& record : *jobs) {
-        if (record.isObject() && JobRecordName(record).Equals(name)) return &record;
+    QelStringArray names;
+    QelArray<int> indexes;
+    qel::BuildNameList(*jobs, names, indexes);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i].Equals(name)) return &(*jobs)[static_cast<Json::ArrayIndex>(indexes[i])];
     }
     return nullptr;
 }

@@ -10,6 +10,25 @@ namespace {
 constexpr std::size_t kFlushAt = 256 * 1024;
 }  // namespace
 
+void qel::AppendCEscaped(std::string& out, std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\r')
+            out += "\\r";
+        else if (byte < 0x20 || byte == 0x7f)
+            out.append("\\x").append(1, kHex[byte >> 4]).append(1, kHex[byte & 15]);
+        else
+            out += c;
+    }
+}
+
 CQelCliResultWriter::CQelCliResultWriter(int fd, QelCliOutputMode mode, const CQelSearchCriteria& criteria,
                                          std::string root)
     : m_fd(fd), m_mode(mode), m_criteria(criteria), m_prefix(std::move(root)) {

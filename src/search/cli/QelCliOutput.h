@@ -17,6 +17,14 @@
 #include "IQelWalkVisitor.h"
 #include "QelCliOptions.h"
 
+namespace qel {
+// Appends text with every control character (bytes 0x00-0x1f and 0x7f)
+// written as a C escape ("\n", "\t", "\r", else "\x1b" with two hex digits)
+// and each backslash doubled, so one row of a line-based report stays one
+// line whatever the names in it hold, and reads back without ambiguity.
+void AppendCEscaped(std::string& out, std::string_view text);
+}  // namespace qel
+
 class CQelCliResultWriter : public IQelWalkVisitor {
 public:
     CQelCliResultWriter(int fd, QelCliOutputMode mode, const CQelSearchCriteria& criteria, std::string root);
