@@ -81,5 +81,6 @@ private:
     IQelJobLogDelegate& m_log;
     QelJobOptions m_options;
     QelString m_jobName;
+    QelString m_searchRoot;  // the model's "searchpath": the rows are found below it
     QelJobOutcome m_outcome;
 };

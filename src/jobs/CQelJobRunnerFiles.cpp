@@ -39,10 +39,10 @@ void CQelJobRunner::CopyOrMove(const QelResultRows& rows, const QelString& dest,
             DryRun(texts.dryAction, QelString(row.fullPath), qel::MakeTargetPath(dest, row.Name(), false));
         return;
     }
-    operation(rows, QelCopyMoveOptions{dest, false}, nullptr,
-              [&](const QelResultRow& row, const QelString& target, bool ok) {
-                  Count(ok);
-                  Log(target, RowTail(texts, row, ok));
+    operation(rows, QelCopyMoveOptions{dest, false, m_searchRoot}, nullptr,
+              [&](const QelResultRow& row, const QelString& target, const QelItemOutcome& outcome) {
+                  Count(outcome.Succeeded());
+                  Log(target, RowTail(texts, row, outcome.Succeeded()));
               });
 }
 
@@ -59,8 +59,9 @@ void CQelJobRunner::Delete(const QelResultRows& rows) {
         for (const QelResultRow& row : rows) DryRun(kDeleteTexts.dryAction, QelString(row.fullPath), QelString());
         return;
     }
-    qel::DeleteResultRows(rows, nullptr, [this](const QelResultRow& row, const QelString& path, bool ok) {
-        Count(ok);
-        Log(path, RowTail(kDeleteTexts, row, ok));
-    });
+    qel::DeleteResultRows(rows, m_searchRoot, nullptr,
+                          [this](const QelResultRow& row, const QelString& path, const QelItemOutcome& outcome) {
+                              Count(outcome.Succeeded());
+                              Log(path, RowTail(kDeleteTexts, row, outcome.Succeeded()));
+                          });
 }

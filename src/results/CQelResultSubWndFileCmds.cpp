@@ -22,6 +22,12 @@ constexpr CopyMoveTexts kCopyTexts = {"Please specify a path to copy.", u"Copy P
 constexpr CopyMoveTexts kMoveTexts = {"Please specify a path to move.", u"Move Path:%s, Make UniqueName:%s",
                                       u"Result Move to Dest Complete!"};
 
+// The folder searched, below which the rows are found again.
+QelString SearchRoot(const Json::Value& model) {
+    const Json::Value& path = model["searchpath"];
+    return path.isString() ? QelString::FromFileName(path.asString()) : QelString();
+}
+
 }  // namespace
 
 void CQelResultSubWnd::ConnectFileCommands() {
@@ -36,7 +42,7 @@ void CQelResultSubWnd::OnCopyOrMove(bool move) {
     CDlgDestSelect dialog(this);
     dialog.SetTitleText(QString::fromLatin1(texts.title));
     if (dialog.exec() != QDialog::Accepted) return;
-    const QelCopyMoveOptions options{dialog.GetDestination(), dialog.GetMakeUniqueName()};
+    const QelCopyMoveOptions options{dialog.GetDestination(), dialog.GetMakeUniqueName(), SearchRoot(m_model)};
     CQelLogMng::GetInstance()->Write(texts.logLine, options.destination,
                                      options.makeUniqueName ? u"true" : u"false");
     RunOperation([&] {
@@ -53,7 +59,7 @@ void CQelResultSubWnd::OnDelete() {
     if (m_busy) return;
     RunOperation([&] {
         const QelResultRows rows = m_listModel->Rows();
-        qel::DeleteResultRows(rows, m_delegate);
+        qel::DeleteResultRows(rows, SearchRoot(m_model), m_delegate);
         return QelString(u"Result Delete Complete!");
     });
 }

@@ -30,7 +30,15 @@ QelResultRows Rows(const std::vector<std::string>& files, const std::vector<std:
     return rows;
 }
 
-QelCopyMoveOptions To(const std::string& destination, bool unique) { return {Q(destination), unique}; }
+// Rows found below root (by default the file system's root).
+QelCopyMoveOptions To(const std::string& destination, bool unique, const std::string& root = "") {
+    return {Q(destination), unique, Q(root)};
+}
+
+QelResultOpCounts DeleteRows(const QelResultRows& rows, IQelResultSubWndDelegate* delegate,
+                             const std::string& root = "") {
+    return qel::DeleteResultRows(rows, Q(root), delegate);
+}
 
 std::set<std::string> Names(const std::string& folder) {
     std::set<std::string> names;
@@ -214,7 +222,7 @@ TEST(QelResultDelete, FilesAndTreesGoReadOnlyFilesStay) {
     MakeFile(dir / "s/locked/in.txt", "L");
     ::chmod((dir / "s/locked/in.txt").c_str(), 0444);
     Notices notices;
-    const QelResultOpCounts counts = qel::DeleteResultRows(
+    const QelResultOpCounts counts = DeleteRows(
         Rows({dir / "s/a.txt", dir / "s/ro.txt", dir / "s/gone.txt"}, {dir / "s/tree", dir / "s/locked"}), &notices);
     EXPECT_EQ(counts.succeeded, 2);
     EXPECT_EQ(counts.failed, 3);
@@ -245,7 +253,7 @@ TEST(QelResultRowsOfLinks, AreActedOnAsTheLinksThemselves) {
     EXPECT_TRUE(IsLink(dir / "moved/dlink"));
     EXPECT_TRUE(Names(dir / "s").empty());
 
-    EXPECT_EQ(qel::DeleteResultRows(Rows({dir / "moved/flink"}, {dir / "moved/dlink"}), nullptr).succeeded, 2);
+    EXPECT_EQ(DeleteRows(Rows({dir / "moved/flink"}, {dir / "moved/dlink"}), nullptr).succeeded, 2);
     EXPECT_TRUE(Names(dir / "moved").empty());
     EXPECT_EQ(ReadBytes(dir / "real/file.txt"), "F");
     EXPECT_EQ(ReadBytes(dir / "real/folder/in.txt"), "I");
@@ -263,7 +271,7 @@ TEST(QelResultRowsOfOddNames, AreCopiedMovedAndDeletedAsThemselves) {
         EXPECT_EQ(qel::MoveResultRows(rows, To(dir / "m", false), nullptr).succeeded, 2) << name;
         EXPECT_EQ(Names(dir / "m"), (std::set<std::string>{name, name + "dir"}));
         EXPECT_TRUE(Names(dir / "s").empty());
-        EXPECT_EQ(qel::DeleteResultRows(Rows({dir / ("c/" + name)}, {dir / ("c/" + name + "dir")}), nullptr).succeeded,
+        EXPECT_EQ(DeleteRows(Rows({dir / ("c/" + name)}, {dir / ("c/" + name + "dir")}), nullptr).succeeded,
                   2);
         EXPECT_TRUE(Names(dir / "c").empty()) << name;
     }
