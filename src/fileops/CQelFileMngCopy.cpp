@@ -126,13 +126,15 @@ int CopyTreeAt(int sourceDir, const char* sourceName, int targetDir, const char*
 }
 
 void QelCopiedEntries::Add(const struct stat& st) {
-    m_entries[st.st_ino] = Stamp{st.st_dev, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+    m_entries[st.st_ino] = Stamp{st.st_dev, S_ISDIR(st.st_mode), st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
 }
 
 bool QelCopiedEntries::Holds(const struct stat& st) const {
     const auto found = m_entries.find(st.st_ino);
     if (found == m_entries.end()) return false;
     const Stamp& s = found->second;
+    // A folder changes with every entry added or removed: its own entries are judged one by one.
+    if (s.folder) return s.dev == st.st_dev && S_ISDIR(st.st_mode);
     return s.dev == st.st_dev && s.size == st.st_size && s.mtimeSec == st.st_mtim.tv_sec &&
            s.mtimeNsec == st.st_mtim.tv_nsec;
 }

@@ -25,6 +25,7 @@ public:
 private:
     struct Stamp {
         dev_t dev;
+        bool folder;
         off_t size;
         long long mtimeSec;
         long mtimeNsec;

@@ -91,7 +91,8 @@ public:
 
     // Why the folder may not go to targetName here, judged before anything
     // is made: while the destination is missing, from the nearest folder above it that exists.
-    int NestingReasonFor(int folderFd, const std::string& targetName) const {
+    int NestingReasonFor(int folderFd, const std::string& targetName) {
+        if (m_fd < 0) m_fd = ::open(m_path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         if (m_fd >= 0) return NestingReason(folderFd, m_fd, targetName.c_str());
         std::string existing = m_path;
         int fd = -1;
