@@ -33,10 +33,13 @@ void CQelJobRunner::Rename(const Json::Value& model, const QelString& ruleText) 
     QelRenameRuleSet rules;
     if (!LoadRules(ruleText, rules)) return;
     QelResultRows rows = qel::JobRows(model, qel::QelJobOrder::FilesFirst);
-    qel::ApplyRenameRules(rules, rows, [this](const _tag_RenameEvent& event) {
-        Count(event.error == 0);
-        Log(QelString(event.newFullPath), RenameRowTail(event.rule, event.error == 0));
-    });
+    qel::ApplyRenameRules(
+        rules, rows,
+        [this](const _tag_RenameEvent& event) {
+            Count(event.error == 0);
+            Log(QelString(event.newFullPath), RenameRowTail(event.rule, event.error == 0));
+        },
+        m_searchRoot);
 }
 
 // The names the rules would give, carried from rule to rule in memory; a name

@@ -8,6 +8,7 @@
 #include "CQelResultListModel.h"
 #include "CQelResultSubWnd.h"
 #include "QelResultOps.h"
+#include "QelResultRecord.h"
 
 namespace {
 
@@ -21,12 +22,6 @@ constexpr CopyMoveTexts kCopyTexts = {"Please specify a path to copy.", u"Copy P
                                       u"Result Copy to Dest Complete!"};
 constexpr CopyMoveTexts kMoveTexts = {"Please specify a path to move.", u"Move Path:%s, Make UniqueName:%s",
                                       u"Result Move to Dest Complete!"};
-
-// The folder searched, below which the rows are found again.
-QelString SearchRoot(const Json::Value& model) {
-    const Json::Value& path = model["searchpath"];
-    return path.isString() ? QelString::FromFileName(path.asString()) : QelString();
-}
 
 }  // namespace
 
@@ -42,7 +37,7 @@ void CQelResultSubWnd::OnCopyOrMove(bool move) {
     CDlgDestSelect dialog(this);
     dialog.SetTitleText(QString::fromLatin1(texts.title));
     if (dialog.exec() != QDialog::Accepted) return;
-    const QelCopyMoveOptions options{dialog.GetDestination(), dialog.GetMakeUniqueName(), SearchRoot(m_model)};
+    const QelCopyMoveOptions options{dialog.GetDestination(), dialog.GetMakeUniqueName(), qel::ResultSearchRoot(m_model)};
     CQelLogMng::GetInstance()->Write(texts.logLine, options.destination,
                                      options.makeUniqueName ? u"true" : u"false");
     RunOperation([&] {
@@ -59,7 +54,7 @@ void CQelResultSubWnd::OnDelete() {
     if (m_busy) return;
     RunOperation([&] {
         const QelResultRows rows = m_listModel->Rows();
-        qel::DeleteResultRows(rows, SearchRoot(m_model), m_delegate);
+        qel::DeleteResultRows(rows, qel::ResultSearchRoot(m_model), m_delegate);
         return QelString(u"Result Delete Complete!");
     });
 }

@@ -16,6 +16,7 @@
 #include "../fileops/QelTmpfsMount.h"
 #include "../fileops/QelTreeFixture.h"
 #include "QelOpHook.h"
+#include "QelRenameApply.h"
 #include "QelResultOps.h"
 #include "QelResultTargets.h"
 
@@ -415,8 +416,8 @@ struct SwappedTree {
 }  // namespace
 
 TEST(QelResultLinksAndRaces, ARowWhoseFolderBecameALinkFailsAndReachesNothingOutside) {
-    enum class Op { Copy, Move, Delete };
-    for (const Op op : {Op::Copy, Op::Move, Op::Delete}) {
+    enum class Op { Copy, Move, Delete, Rename };
+    for (const Op op : {Op::Copy, Op::Move, Op::Delete, Op::Rename}) {
         SwappedTree tree;
         tree.Swap();
         const QelResultRows rows = Rows({tree.dir / "t/a/important.txt"}, {tree.dir / "t/a/sub"});
@@ -428,7 +429,17 @@ TEST(QelResultLinksAndRaces, ARowWhoseFolderBecameALinkFailsAndReachesNothingOut
         if (op == Op::Copy) qel::CopyResultRows(rows, to, nullptr, observe);
         if (op == Op::Move) qel::MoveResultRows(rows, to, nullptr, observe);
         if (op == Op::Delete) qel::DeleteResultRows(rows, Q(tree.dir / "t"), nullptr, observe);
-        EXPECT_EQ(errors, (std::vector<int>{qel::kReasonLinkOnPath, qel::kReasonLinkOnPath})) << int(op);
+        if (op == Op::Rename) {
+            QelResultRows renamed = rows;
+            const QelRenameRuleSet rules{{QelRenameItem::File, QelRenameOperate::PostAdd, QelString(u"_x"), {}},
+                                         {QelRenameItem::Folder, QelRenameOperate::PostAdd, QelString(u"_y"), {}}};
+            qel::ApplyRenameRules(
+                rules, renamed, [&](const _tag_RenameEvent& event) { errors.push_back(event.error); },
+                Q(tree.dir / "t"));
+            EXPECT_EQ(Names(tree.dir / "outside"), (std::set<std::string>{"important.txt", "sub"}));
+        }
+        EXPECT_GE(errors.size(), 2u) << int(op);  // both rows, one attempt per rule for Rename
+        EXPECT_EQ(std::set<int>(errors.begin(), errors.end()), std::set<int>{qel::kReasonLinkOnPath}) << int(op);
         tree.ExpectOutsideUntouched();
         EXPECT_FALSE(Exists(tree.dir / "dst/important.txt"));
     }

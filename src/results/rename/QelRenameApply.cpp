@@ -10,15 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "QelBeneathRoot.h"
+
 namespace qel {
 
 namespace {
 
 constexpr std::size_t kMaxNameBytes = 255;
 
-bool IsDirectoryItself(const std::string& path) {
+bool IsDirectoryItself(int dirFd, const std::string& name) {
     struct stat st;
-    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return ::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
 }
 
 // Which rows lie below which: taken once, on the first folder rename, from
@@ -55,21 +57,29 @@ private:
 
 class RuleRunner {
 public:
-    RuleRunner(QelResultRows& rows, const QelRenameObserver& observer) : m_rows(rows), m_observer(observer) {}
+    RuleRunner(QelResultRows& rows, const QelRenameObserver& observer, const std::string& searchRoot)
+        : m_rows(rows), m_observer(observer), m_root(searchRoot) {}
 
     void Run(const _tag_RenameRule& rule, std::size_t index) {
         QelResultRow& row = m_rows[index];
-        Utf16ToBytes(row.fullPath, m_oldBytes);
-        const bool isDirectory = rule.item == QelRenameItem::Folder && IsDirectoryItself(m_oldBytes);
+        // The row's folder, found below the search root without following a link.
+        Utf16ToBytes(row.Path(), m_folderBytes);
+        int error = 0;
+        const int dirFd = m_root.OpenFolder(m_folderBytes, error);
+        Utf16ToBytes(row.Name(), m_oldBytes);
+        // A row that cannot be reached is taken for what it was listed as, so its failure is counted.
+        const bool isDirectory = rule.item == QelRenameItem::Folder &&
+                                 (dirFd < 0 ? row.isFolder : IsDirectoryItself(dirFd, m_oldBytes));
         const std::optional<std::u16string> name = RenamedName(rule, row.Name(), isDirectory);
         if (!name || *name == row.Name()) return;
 
         std::u16string newPath(row.Path());
         newPath.append(u"/").append(*name);
-        int error = EINVAL;
-        if (IsAcceptableName(*name)) {
-            Utf16ToBytes(newPath, m_newBytes);
-            error = RenameNoReplace(m_oldBytes.c_str(), m_newBytes.c_str());
+        if (dirFd >= 0 && !IsAcceptableName(*name)) {
+            error = EINVAL;
+        } else if (dirFd >= 0) {
+            Utf16ToBytes(*name, m_newBytes);
+            error = ::renameat2(dirFd, m_oldBytes.c_str(), dirFd, m_newBytes.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
         }
         if (m_observer) m_observer(_tag_RenameEvent{rule, index, row.fullPath, newPath, error});
         if (error != 0) {
@@ -103,7 +113,9 @@ private:
     const QelRenameObserver& m_observer;
     QelRenameCounts m_counts;
     std::unique_ptr<DescendantIndex> m_index;
-    std::string m_oldBytes;  // reused for every row: no allocation per rename
+    QelBeneathRoot m_root;
+    std::string m_folderBytes;  // reused for every row: no allocation per rename
+    std::string m_oldBytes;
     std::string m_newBytes;
 };
 
@@ -117,13 +129,9 @@ bool IsAcceptableName(std::u16string_view name) {
     return bytes.size() <= kMaxNameBytes;
 }
 
-int RenameNoReplace(const char* from, const char* to) {
-    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0 ? 0 : errno;
-}
-
 QelRenameCounts ApplyRenameRules(const QelRenameRuleSet& rules, QelResultRows& rows,
-                                 const QelRenameObserver& observer) {
-    RuleRunner runner(rows, observer);
+                                 const QelRenameObserver& observer, const QelString& searchRoot) {
+    RuleRunner runner(rows, observer, searchRoot.ToFileName());
     for (const _tag_RenameRule& rule : rules) {
         for (std::size_t i = 0; i < rows.size(); ++i) runner.Run(rule, i);
     }
