@@ -483,18 +483,13 @@ TEST(QelResultLinksAndRaces, AMoveByCopyLeavesWhatWasAddedOrChangedMeanwhile) {
     EXPECT_EQ(ReadBytes(dir / "other/p/sub/done.txt"), "copied");
 }
 
-TEST(QelResultLinksAndRaces, RowsDeeperThanAnyPathAreCopiedAndDeleted) {
+TEST(QelResultLinksAndRaces, RowsDeeperThanAnyPathAreCopiedRenamedAndDeleted) {
     QelTestDir dir;
     // 900 levels of "level/" make a folder path of 5400 bytes, past PATH_MAX.
     std::string relative;
-    int fd = ::open((dir.path()).c_str(), O_RDONLY | O_DIRECTORY);
+    std::filesystem::create_directories(dir / "t");
+    int fd = ::open((dir / "t").c_str(), O_RDONLY | O_DIRECTORY);
     ASSERT_GE(fd, 0);
-    for (const char* name : {"t"}) {
-        ::mkdirat(fd, name, 0755);
-        const int next = ::openat(fd, name, O_RDONLY | O_DIRECTORY);
-        ::close(fd);
-        fd = next;
-    }
     for (int i = 0; i < 900; ++i) {
         ASSERT_EQ(::mkdirat(fd, "level", 0755), 0);
         const int next = ::openat(fd, "level", O_RDONLY | O_DIRECTORY);
@@ -505,12 +500,15 @@ TEST(QelResultLinksAndRaces, RowsDeeperThanAnyPathAreCopiedAndDeleted) {
     const int file = ::openat(fd, "deep.txt", O_WRONLY | O_CREAT, 0644);
     ASSERT_EQ(::write(file, "deep", 4), 4);
     ::close(file);
-    const QelResultRows rows = Rows({dir / ("t" + relative + "/deep.txt")});
+    QelResultRows rows = Rows({dir / ("t" + relative + "/deep.txt")});
     EXPECT_EQ(qel::CopyResultRows(rows, To(dir / "dst", false, dir / "t"), nullptr).succeeded, 1);
     EXPECT_EQ(ReadBytes(dir / "dst/deep.txt"), "deep");
-    EXPECT_EQ(DeleteRows(rows, nullptr, dir / "t").succeeded, 1);
+    const QelRenameRuleSet rules{{QelRenameItem::File, QelRenameOperate::PreAdd, QelString(u"new_"), {}}};
+    EXPECT_EQ(qel::ApplyRenameRules(rules, rows, {}, Q(dir / "t")).succeeded, 1);
     struct stat st;
-    EXPECT_NE(::fstatat(fd, "deep.txt", &st, AT_SYMLINK_NOFOLLOW), 0);
+    EXPECT_EQ(::fstatat(fd, "new_deep.txt", &st, AT_SYMLINK_NOFOLLOW), 0);
+    EXPECT_EQ(DeleteRows(rows, nullptr, dir / "t").succeeded, 1);
+    EXPECT_NE(::fstatat(fd, "new_deep.txt", &st, AT_SYMLINK_NOFOLLOW), 0);
     ::close(fd);
 }
 
