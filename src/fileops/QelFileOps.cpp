@@ -1,12 +1,10 @@
 #include "QelFileOps.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <string>
 
 #include "QelPathAt.h"
@@ -100,51 +98,6 @@ bool CopyNodeAt(const struct stat& source, int targetDir, const char* targetName
     return false;
 }
 
-// A name beside the target for the new content while it is made; dot-named,
-// so tree copies and deletes pass it by should one be left by a crash.
-std::string TemporaryName() {
-    unsigned char bytes[8] = {};
-    (void)::getrandom(bytes, sizeof bytes, GRND_NONBLOCK);  // O_EXCL and retries cover a weak draw
-    std::string name = ".qeltmp-";
-    for (unsigned char b : bytes) {
-        char hex[3];
-        std::snprintf(hex, sizeof hex, "%02x", b);
-        name += hex;
-    }
-    return name;
-}
-
-// Whether an existing entry may be replaced by a copy of source: never a
-// folder, a write-protected file or the source itself.
-bool MayReplace(int targetDir, const char* targetName, const struct stat& source) {
-    struct stat existing;
-    if (::fstatat(targetDir, targetName, &existing, AT_SYMLINK_NOFOLLOW) != 0) return false;
-    if (S_ISDIR(existing.st_mode) || IsWriteProtected(existing.st_mode) ||
-        (existing.st_dev == source.st_dev && existing.st_ino == source.st_ino)) {
-        errno = S_ISDIR(existing.st_mode) ? EISDIR : EACCES;
-        return false;
-    }
-    return true;
-}
-
-// Replaces targetName as a whole: make(name) creates the new entry under a
-// temporary name in the same folder, which is renamed over the old entry only
-// once complete, so any failure on the way leaves the old one as it was.
-template <typename Make>
-bool ReplaceThroughTemporary(int targetDir, const char* targetName, Make make) {
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        const std::string temporary = TemporaryName();
-        if (!make(temporary.c_str())) {
-            if (errno == EEXIST) continue;
-            return false;
-        }
-        if (::renameat(targetDir, temporary.c_str(), targetDir, targetName) == 0) return true;
-        RemoveAfterFailure(targetDir, temporary.c_str());
-        return false;
-    }
-    return false;
-}
-
 std::string ReadLinkAt(int dirFd, const char* name, bool& ok) {
     std::string link(256, '\0');
     for (;;) {
@@ -179,23 +132,6 @@ bool MoveAcrossFileSystems(int sourceDir, const char* sourceName, int targetDir,
 
 bool IsWriteProtected(mode_t mode) { return !S_ISLNK(mode) && (mode & S_IWUSR) == 0; }
 
-bool CopyFileAt(int sourceDir, const char* sourceName, int targetDir, const char* targetName, bool failIfExists) {
-    const int in = ::openat(sourceDir, sourceName, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
-    if (in < 0) return false;
-    struct stat st;
-    bool ok = ::fstat(in, &st) == 0 && S_ISREG(st.st_mode);
-    if (ok && !CopyToNewName(in, st, targetDir, targetName)) {
-        ok = !failIfExists && errno == EEXIST && MayReplace(targetDir, targetName, st) &&
-             ReplaceThroughTemporary(targetDir, targetName, [&](const char* temporary) {
-                 return CopyToNewName(in, st, targetDir, temporary);
-             });
-    }
-    const int saved = errno;
-    ::close(in);
-    errno = saved;
-    return ok;
-}
-
 int CopyRegularAt(int sourceDir, const char* sourceName, int targetDir, const char* targetName, bool keepOwner,
                   struct stat* copied) {
     const int in = ::openat(sourceDir, sourceName, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
@@ -215,7 +151,7 @@ int CopyEntryAt(int sourceDir, const char* sourceName, const struct stat& source
     if (S_ISREG(source.st_mode)) return CopyRegularAt(sourceDir, sourceName, targetDir, targetName, keepOwner);
     bool ok = false;
     if (S_ISLNK(source.st_mode)) {
-        ok = CopySymlinkAt(sourceDir, sourceName, targetDir, targetName, true);
+        ok = CopySymlinkAt(sourceDir, sourceName, targetDir, targetName);
         if (ok && keepOwner) (void)SettleOwner(targetDir, targetName, -1, source, true);
     } else if (S_ISFIFO(source.st_mode) || S_ISSOCK(source.st_mode) || S_ISCHR(source.st_mode) ||
                S_ISBLK(source.st_mode)) {
@@ -226,24 +162,18 @@ int CopyEntryAt(int sourceDir, const char* sourceName, const struct stat& source
     return ok ? 0 : (errno ? errno : EIO);
 }
 
-bool CopySymlinkAt(int sourceDir, const char* sourceName, int targetDir, const char* targetName, bool failIfExists) {
+bool CopySymlinkAt(int sourceDir, const char* sourceName, int targetDir, const char* targetName) {
     bool ok = false;
     const std::string link = ReadLinkAt(sourceDir, sourceName, ok);
-    if (!ok) return false;
-    if (::symlinkat(link.c_str(), targetDir, targetName) == 0) return true;
-    struct stat source;
-    if (failIfExists || errno != EEXIST || ::fstatat(sourceDir, sourceName, &source, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !MayReplace(targetDir, targetName, source))
-        return false;
-    return ReplaceThroughTemporary(targetDir, targetName, [&](const char* temporary) {
-        return ::symlinkat(link.c_str(), targetDir, temporary) == 0;
-    });
+    return ok && ::symlinkat(link.c_str(), targetDir, targetName) == 0;
 }
 
-bool CopyFile(const QelString& source, const QelString& target, bool failIfExists) {
+bool CopyFile(const QelString& source, const QelString& target) {
     QelPathAt from, to;
-    return from.Open(source.ToFileName()) && to.Open(target.ToFileName()) &&
-           CopyFileAt(from.ParentFd(), from.Name(), to.ParentFd(), to.Name(), failIfExists);
+    if (!from.Open(source.ToFileName()) || !to.Open(target.ToFileName())) return false;
+    const int error = CopyRegularAt(from.ParentFd(), from.Name(), to.ParentFd(), to.Name(), false);
+    errno = error;
+    return error == 0;
 }
 
 bool MoveFileAt(int sourceDir, const char* sourceName, int targetDir, const char* targetName) {
