@@ -393,23 +393,29 @@ TEST(QelResultSpecialFiles, AreCopiedAndMovedAcrossFileSystemsAsCpDoes) {
 
 namespace {
 
-// t/a holds the rows; outside holds a look-alike that must never be touched.
+// t/a holds the rows; outside and t/other hold look-alikes that must never be touched.
 struct SwappedTree {
     QelTestDir dir;
     SwappedTree() {
         MakeFile(dir / "t/a/important.txt", "inside");
         MakeFile(dir / "t/a/sub/x.txt", "inside x");
-        MakeFile(dir / "outside/important.txt", "outside");
-        MakeFile(dir / "outside/sub/x.txt", "outside x");
+        for (const std::string other : {"outside", "t/other"}) {
+            MakeFile(dir / (other + "/important.txt"), "look-alike");
+            MakeFile(dir / (other + "/sub/x.txt"), "look-alike x");
+        }
     }
-    // t/a renamed away and a link to outside put in its place.
-    void Swap() const {
+    // t/a renamed away and a link to the look-alike at linkTarget put in its
+    // place: absolute out of the tree, relative within it.
+    void Swap(const std::string& linkTarget = "outside") const {
         ASSERT_EQ(::rename((dir / "t/a").c_str(), (dir / "t/away").c_str()), 0);
-        ASSERT_EQ(::symlink((dir / "outside").c_str(), (dir / "t/a").c_str()), 0);
+        const std::string text = linkTarget == "t/other" ? "other" : dir / linkTarget;
+        ASSERT_EQ(::symlink(text.c_str(), (dir / "t/a").c_str()), 0);
     }
     void ExpectOutsideUntouched() const {
-        EXPECT_EQ(ReadBytes(dir / "outside/important.txt"), "outside");
-        EXPECT_EQ(ReadBytes(dir / "outside/sub/x.txt"), "outside x");
+        for (const std::string other : {"outside", "t/other"}) {
+            EXPECT_EQ(ReadBytes(dir / (other + "/important.txt")), "look-alike") << other;
+            EXPECT_EQ(ReadBytes(dir / (other + "/sub/x.txt")), "look-alike x") << other;
+        }
     }
 };
 
@@ -417,31 +423,35 @@ struct SwappedTree {
 
 TEST(QelResultLinksAndRaces, ARowWhoseFolderBecameALinkFailsAndReachesNothingOutside) {
     enum class Op { Copy, Move, Delete, Rename };
-    for (const Op op : {Op::Copy, Op::Move, Op::Delete, Op::Rename}) {
-        SwappedTree tree;
-        tree.Swap();
-        const QelResultRows rows = Rows({tree.dir / "t/a/important.txt"}, {tree.dir / "t/a/sub"});
-        std::vector<int> errors;
-        const auto observe = [&](const QelResultRow&, const QelString&, const QelItemOutcome& o) {
-            errors.push_back(o.error);
-        };
-        const QelCopyMoveOptions to = To(tree.dir / "dst", false, tree.dir / "t");
-        if (op == Op::Copy) qel::CopyResultRows(rows, to, nullptr, observe);
-        if (op == Op::Move) qel::MoveResultRows(rows, to, nullptr, observe);
-        if (op == Op::Delete) qel::DeleteResultRows(rows, Q(tree.dir / "t"), nullptr, observe);
-        if (op == Op::Rename) {
-            QelResultRows renamed = rows;
-            const QelRenameRuleSet rules{{QelRenameItem::File, QelRenameOperate::PostAdd, QelString(u"_x"), {}},
-                                         {QelRenameItem::Folder, QelRenameOperate::PostAdd, QelString(u"_y"), {}}};
-            qel::ApplyRenameRules(
-                rules, renamed, [&](const _tag_RenameEvent& event) { errors.push_back(event.error); },
-                Q(tree.dir / "t"));
-            EXPECT_EQ(Names(tree.dir / "outside"), (std::set<std::string>{"important.txt", "sub"}));
+    // A link out of the searched folder or to another folder inside it: neither is followed.
+    for (const char* linkTarget : {"outside", "t/other"}) {
+        for (const Op op : {Op::Copy, Op::Move, Op::Delete, Op::Rename}) {
+            SwappedTree tree;
+            tree.Swap(linkTarget);
+            const QelResultRows rows = Rows({tree.dir / "t/a/important.txt"}, {tree.dir / "t/a/sub"});
+            std::vector<int> errors;
+            const auto observe = [&](const QelResultRow&, const QelString&, const QelItemOutcome& o) {
+                errors.push_back(o.error);
+            };
+            const QelCopyMoveOptions to = To(tree.dir / "dst", false, tree.dir / "t");
+            if (op == Op::Copy) qel::CopyResultRows(rows, to, nullptr, observe);
+            if (op == Op::Move) qel::MoveResultRows(rows, to, nullptr, observe);
+            if (op == Op::Delete) qel::DeleteResultRows(rows, Q(tree.dir / "t"), nullptr, observe);
+            if (op == Op::Rename) {
+                QelResultRows renamed = rows;
+                const QelRenameRuleSet rules{{QelRenameItem::File, QelRenameOperate::PostAdd, QelString(u"_x"), {}},
+                                             {QelRenameItem::Folder, QelRenameOperate::PostAdd, QelString(u"_y"), {}}};
+                qel::ApplyRenameRules(
+                    rules, renamed, [&](const _tag_RenameEvent& event) { errors.push_back(event.error); },
+                    Q(tree.dir / "t"));
+                EXPECT_EQ(Names(tree.dir / linkTarget), (std::set<std::string>{"important.txt", "sub"}));
+            }
+            EXPECT_GE(errors.size(), 2u) << int(op);  // both rows, one attempt per rule for Rename
+            EXPECT_EQ(std::set<int>(errors.begin(), errors.end()), std::set<int>{qel::kReasonLinkOnPath})
+                << linkTarget << " " << int(op);
+            tree.ExpectOutsideUntouched();
+            EXPECT_FALSE(Exists(tree.dir / "dst/important.txt"));
         }
-        EXPECT_GE(errors.size(), 2u) << int(op);  // both rows, one attempt per rule for Rename
-        EXPECT_EQ(std::set<int>(errors.begin(), errors.end()), std::set<int>{qel::kReasonLinkOnPath}) << int(op);
-        tree.ExpectOutsideUntouched();
-        EXPECT_FALSE(Exists(tree.dir / "dst/important.txt"));
     }
     EXPECT_EQ(QelItemOutcome{qel::kReasonLinkOnPath}.Reason().ToStdString(),
               "a folder on its path has been replaced by a link");
