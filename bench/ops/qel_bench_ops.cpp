@@ -71,11 +71,14 @@ int main(int argc, char** argv) {
     if (op == "delete") rows = EverythingBelow(root);
     else if (op == "copy") rows = TopFolders(root);
     else qel::AppendResultRow(rows, qel::Utf8ToUtf16(root), true);
-    const QelCopyMoveOptions options{op == "delete" ? QelString() : QelString::FromFileName(argv[3]), false};
+    // The rows lie below ROOT; the move's one row is ROOT itself, below its parent.
+    const std::string searched = op == "move" ? root.substr(0, root.find_last_of('/')) : root;
+    const QelCopyMoveOptions options{op == "delete" ? QelString() : QelString::FromFileName(argv[3]), false,
+                                     QelString::FromFileName(searched)};
 
     const double cpuStart = CpuSeconds();
     const auto start = std::chrono::steady_clock::now();
-    const QelResultOpCounts counts = op == "delete" ? qel::DeleteResultRows(rows, nullptr)
+    const QelResultOpCounts counts = op == "delete" ? qel::DeleteResultRows(rows, options.searchRoot, nullptr)
                                      : op == "copy" ? qel::CopyResultRows(rows, options, nullptr)
                                                     : qel::MoveResultRows(rows, options, nullptr);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;

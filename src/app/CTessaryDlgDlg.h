@@ -157,6 +157,7 @@ private:
     CQelEnvRecordList m_jobList{m_settings, qel::kEnvJobKey, m_env.jobs};
     QelStringArray m_fileResults;
     QelStringArray m_folderResults;
+    QelString m_searchedPath;  // of the last walk, handed on with its results
     bool m_searching = false;
     bool m_stopRequested = false;                          // Stop pressed during the walk under way
     std::chrono::steady_clock::time_point m_searchStart;

@@ -132,6 +132,7 @@ void CTessaryDlgDlg::RunWalk(const SearchRequest& request) {
     m_searching = true;
     BeginSearchFrame();
 
+    m_searchedPath = request.path;
     CQelLogMng::GetInstance()->Write(u"Run Search!");
     SetStatus(u"Run Search!", kStatusRunText);
     files->SearchFiles(request.path, m_fileResults, m_folderResults, request.names, request.extensions,
@@ -246,7 +247,8 @@ void CTessaryDlgDlg::ShowResultSubWnd(bool alreadyExists) {
 // The lists are released while the record is written: a large search holds
 // one full copy of its paths at a time.
 std::string CTessaryDlgDlg::TakeHandOffRecord(const qel::QelSubWndSize* size) {
-    std::string record = qel::WriteHandOffRecord(std::move(m_fileResults), std::move(m_folderResults), size);
+    std::string record =
+        qel::WriteHandOffRecord(std::move(m_fileResults), std::move(m_folderResults), size, m_searchedPath.view());
     m_fileResults.RemoveAll();
     m_folderResults.RemoveAll();
     return record;

@@ -47,17 +47,25 @@ std::size_t MaxTextSize(const QelStringArray& paths) {
 
 }  // namespace
 
-std::string WriteHandOffRecord(QelStringArray files, QelStringArray folders, const QelSubWndSize* size) {
+std::string WriteHandOffRecord(QelStringArray files, QelStringArray folders, const QelSubWndSize* size,
+                               std::u16string_view searchPath) {
     std::string out;
-    out.reserve(MaxTextSize(files) + MaxTextSize(folders) + 96);
+    out.reserve(MaxTextSize(files) + MaxTextSize(folders) + 6 * searchPath.size() + 112);
     out += '{';
     AppendList(out, "dirresultlist", folders);
     out += ',';
     AppendList(out, "fileresultlist", files);
-    if (size) {
-        out += ",\"height\":" + std::to_string(size->height);
-        out += ",\"width\":" + std::to_string(size->width);
+    if (size) out += ",\"height\":" + std::to_string(size->height);
+    if (!searchPath.empty()) {
+        std::string utf8;
+        AppendUtf16AsUtf8(utf8, searchPath);
+        out += ",\"";
+        out += kSearchPathKey;
+        out += "\":\"";
+        AppendJsonEscaped(out, utf8);
+        out += '"';
     }
+    if (size) out += ",\"width\":" + std::to_string(size->width);
     out += "}\n";
     return out;
 }

@@ -35,10 +35,14 @@ public:
 
     // Creates every missing folder along path.
     bool doMakeDirectoryChain(const QelString& path);
-    // Copies the tree below source into destination (files overwritten inside the tree).
+    // Copies the tree below source into destination, dot-names included. Into
+    // an existing tree it merges but never replaces: an entry whose name is
+    // taken fails (false) and the rest is copied. A destination that is the
+    // source, lies inside it or holds it is refused before anything is written.
     bool doCopyFolderContents(const QelString& source, const QelString& destination,
                               const std::atomic<bool>* cancel = nullptr);
-    // Deletes the tree, the folder itself included.
+    // Deletes the tree, the folder itself included, dot-names too; never what
+    // is mounted inside it.
     bool doDeleteFolderContents(const QelString& path, const std::atomic<bool>* cancel = nullptr,
                                 bool pump = true);
     // Lets the UI process pending events (through the installed pump hook),

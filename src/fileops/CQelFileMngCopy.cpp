@@ -2,6 +2,7 @@
 // neither the depth of the tree nor the length of its paths is bounded.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <vector>
@@ -10,56 +11,135 @@
 #include "QelCancel.h"
 #include "QelDirCursor.h"
 #include "QelFileOps.h"
+#include "QelOpError.h"
 #include "QelPathAt.h"
+#include "QelTreeOps.h"
+
+namespace qel {
 
 namespace {
 
 struct CopyFrame {
     QelDirCursor source;
     QelDirHandle target;
+    struct stat sourceStat {};
+    bool made = false;  // the target folder is ours: it takes the source's mode once filled
 };
 
-// Starts copying the folder name of the innermost frame: creates it in the
-// target, opens both sides and pushes them. A folder that is the destination
-// itself (a copy into its own source) is left out, or the copy would never end.
-bool EnterFolder(std::vector<CopyFrame>& stack, const std::string& name, const QelDirHandle& destination,
-                 const std::atomic<bool>* cancel) {
-    CopyFrame& parent = stack.back();
-    struct stat st;
-    if (::fstatat(parent.source.Fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-        destination.Is(st.st_dev, st.st_ino))
-        return true;
-    if (::mkdirat(parent.target.Fd(), name.c_str(), 0777) != 0 && errno != EEXIST) return false;
-    CopyFrame child;
-    if (!child.target.Open(parent.target.Fd(), name.c_str(), false)) return false;
-    if (qel::IsCancelled(cancel)) return false;
-    if (!child.source.Open(parent.source.Fd(), name.c_str(), false)) return false;
-    parent.source.Park();
-    parent.target.Close();
-    stack.push_back(std::move(child));
-    return true;
-}
+class TreeCopier {
+public:
+    explicit TreeCopier(const QelTreeCopyHow& how) : m_how(how) {}
 
-// Copies one entry of the innermost frame; true when it was copied or needs no copy.
-bool CopyEntry(std::vector<CopyFrame>& stack, const QelDirCursor::Entry& entry, const QelDirHandle& destination,
-               const std::atomic<bool>* cancel) {
-    CopyFrame& frame = stack.back();
-    const char* name = entry.name.c_str();
-    switch (EntryType(frame.source.Fd(), entry)) {
-        case DT_DIR:
-            return EnterFolder(stack, entry.name, destination, cancel);
-        case DT_REG:
-            return qel::CopyFileAt(frame.source.Fd(), name, frame.target.Fd(), name, false);
-        case DT_LNK:
-            return qel::CopySymlinkAt(frame.source.Fd(), name, frame.target.Fd(), name, false);
-        case DT_UNKNOWN:
-            return false;  // vanished or unreadable
-        default:
-            return true;  // pipes, sockets and devices hold no data to copy
+    int Run(int sourceDir, const char* sourceName, int targetDir, const char* targetName) {
+        CopyFrame top;
+        if (!top.source.Open(sourceDir, sourceName, false) || ::fstat(top.source.Fd(), &top.sourceStat) != 0)
+            return errno;
+        if (IsCancelled(m_how.cancel)) return kReasonCancelled;
+        if (!MakeTarget(targetDir, targetName, top, m_how.mergeIntoExisting)) return errno;
+        m_stack.push_back(std::move(top));
+        while (!m_stack.empty()) {
+            if (IsCancelled(m_how.cancel)) return kReasonCancelled;
+            QelDirCursor::Entry entry;
+            if (!m_stack.back().source.Next(entry)) {
+                if (m_stack.back().source.Failed()) Note(errno ? errno : EIO);
+                if (!LeaveFolder()) return m_error ? m_error : ENOENT;
+                continue;
+            }
+            CQelFileMng::PumpDialogMessages();
+            CopyEntry(entry);
+        }
+        return m_error;
     }
-}
+
+private:
+    void Note(int error) {
+        if (m_error == 0) m_error = error;
+    }
+
+    // Makes (or, merging, opens) the folder name in targetDir for frame.
+    static bool MakeTarget(int targetDir, const char* name, CopyFrame& frame, bool merge) {
+        frame.made = ::mkdirat(targetDir, name, 0700) == 0;
+        if (!frame.made && (errno != EEXIST || !merge)) return false;
+        return frame.target.Open(targetDir, name, false);
+    }
+
+    void CopyEntry(const QelDirCursor::Entry& entry) {
+        CopyFrame& frame = m_stack.back();
+        const char* name = entry.name.c_str();
+        const unsigned char type = EntryType(frame.source.Fd(), entry);
+        if (type == DT_DIR) return EnterFolder(name);
+        struct stat st;
+        int error = 0;
+        if (type == DT_REG) {
+            error = CopyRegularAt(frame.source.Fd(), name, frame.target.Fd(), name, m_how.keepOwner, &st);
+        } else if (::fstatat(frame.source.Fd(), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            error = errno;  // vanished meanwhile
+        } else {
+            error = CopyEntryAt(frame.source.Fd(), name, st, frame.target.Fd(), name, m_how.keepOwner);
+        }
+        if (error) return Note(error);
+        if (m_how.copied) m_how.copied->Add(st);
+    }
+
+    void EnterFolder(const char* name) {
+        CopyFrame& parent = m_stack.back();
+        CopyFrame child;
+        if (!child.source.Open(parent.source.Fd(), name, false) || ::fstat(child.source.Fd(), &child.sourceStat) != 0)
+            return Note(errno);
+        if (!child.source.Handle().SameMount(m_stack.front().source.Handle())) return Note(kReasonOtherFileSystem);
+        if (!MakeTarget(parent.target.Fd(), name, child, true)) return Note(errno);
+        parent.source.Park();
+        parent.target.Close();
+        m_stack.push_back(std::move(child));
+    }
+
+    // Gives the innermost folder its mode and pops it; false when the walk
+    // cannot go back up (a folder was moved away meanwhile).
+    bool LeaveFolder() {
+        CopyFrame& frame = m_stack.back();
+        if (frame.made) {
+            const int fd = frame.target.Fd();
+            if (m_how.keepOwner) (void)::fchown(fd, frame.sourceStat.st_uid, frame.sourceStat.st_gid);
+            struct stat now;
+            if (::fstat(fd, &now) != 0 || ::fchmod(fd, KeptModeBits(frame.sourceStat, now.st_uid, now.st_gid)) != 0)
+                Note(errno);
+        }
+        if (m_how.copied) m_how.copied->Add(frame.sourceStat);
+        if (m_stack.size() > 1) {
+            CopyFrame& parent = m_stack[m_stack.size() - 2];
+            if (!parent.source.Resume(frame.source.Fd()) || !parent.target.Resume(frame.target.Fd())) return false;
+        }
+        m_stack.pop_back();
+        return true;
+    }
+
+    const QelTreeCopyHow& m_how;
+    std::vector<CopyFrame> m_stack;
+    int m_error = 0;
+};
 
 }  // namespace
+
+int CopyTreeAt(int sourceDir, const char* sourceName, int targetDir, const char* targetName,
+               const QelTreeCopyHow& how) {
+    return TreeCopier(how).Run(sourceDir, sourceName, targetDir, targetName);
+}
+
+void QelCopiedEntries::Add(const struct stat& st) {
+    m_entries[st.st_ino] = Stamp{st.st_dev, S_ISDIR(st.st_mode), st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+}
+
+bool QelCopiedEntries::Holds(const struct stat& st) const {
+    const auto found = m_entries.find(st.st_ino);
+    if (found == m_entries.end()) return false;
+    const Stamp& s = found->second;
+    // A folder changes with every entry added or removed: its own entries are judged one by one.
+    if (s.folder) return s.dev == st.st_dev && S_ISDIR(st.st_mode);
+    return s.dev == st.st_dev && s.size == st.st_size && s.mtimeSec == st.st_mtim.tv_sec &&
+           s.mtimeNsec == st.st_mtim.tv_nsec;
+}
+
+}  // namespace qel
 
 bool CQelFileMng::doCopyFolderContents(const QelString& source, const QelString& destination,
                                        const std::atomic<bool>* cancel) {
@@ -69,30 +149,14 @@ bool CQelFileMng::doCopyFolderContents(const QelString& source, const QelString&
     if (!from.Open(source.ToFileName()) || ::fstatat(from.ParentFd(), from.Name(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
     if (qel::IsCancelled(cancel)) return false;
-
-    // Both tops are opened without following a link: a destination that is a
-    // link would send the copy (and its overwrites) somewhere else.
-    QelDirHandle destinationRoot;
-    if (!to.Open(destination.ToFileName()) || !destinationRoot.Open(to.ParentFd(), to.Name(), false)) return false;
-    std::vector<CopyFrame> stack(1);
     // A source that is a file or a link holds nothing to copy.
-    if (!stack[0].source.Open(from.ParentFd(), from.Name(), false)) return errno == ENOTDIR;
-    if (!stack[0].target.Open(to.ParentFd(), to.Name(), false)) return false;
-
-    while (!stack.empty()) {
-        QelDirCursor::Entry entry;
-        if (!stack.back().source.Next(entry)) {
-            if (stack.back().source.Failed()) return false;
-            if (stack.size() == 1) break;
-            CopyFrame& parent = stack[stack.size() - 2];
-            if (!parent.source.Resume(stack.back().source.Fd()) || !parent.target.Resume(stack.back().target.Fd()))
-                return false;
-            stack.pop_back();
-            continue;
-        }
-        PumpDialogMessages();
-        if (entry.name[0] == '.') continue;  // dot-names are never copied, files or folders
-        if (!CopyEntry(stack, entry, destinationRoot, cancel) || qel::IsCancelled(cancel)) return false;
-    }
-    return !qel::IsCancelled(cancel);
+    if (!S_ISDIR(st.st_mode)) return true;
+    // Both tops are judged without following a link: a destination that is a
+    // link would send the copy somewhere else.
+    if (!to.Open(destination.ToFileName())) return false;
+    QelDirHandle folder;
+    if (!folder.Open(from.ParentFd(), from.Name(), false)) return false;
+    if (qel::NestingReason(folder.Fd(), to.ParentFd(), to.Name()) != 0) return false;
+    const qel::QelTreeCopyHow how{.cancel = cancel};
+    return qel::CopyTreeAt(from.ParentFd(), from.Name(), to.ParentFd(), to.Name(), how) == 0;
 }

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,6 +19,7 @@ QelDirHandle& QelDirHandle::operator=(QelDirHandle&& other) noexcept {
         m_fd = std::exchange(other.m_fd, -1);
         m_dev = other.m_dev;
         m_ino = other.m_ino;
+        m_mount = other.m_mount;
     }
     return *this;
 }
@@ -32,16 +34,17 @@ bool QelDirHandle::Open(int parentFd, const char* name, bool followLink) {
     const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
     const int fd = ::openat(parentFd, name, flags);
     if (fd < 0) return false;
-    struct stat st;
-    if (::fstat(fd, &st) != 0) {
+    struct statx st;
+    if (::statx(fd, "", AT_EMPTY_PATH, STATX_INO | STATX_MNT_ID, &st) != 0) {
         const int saved = errno;
         ::close(fd);
         errno = saved;
         return false;
     }
     m_fd = fd;
-    m_dev = st.st_dev;
-    m_ino = st.st_ino;
+    m_dev = makedev(st.stx_dev_major, st.stx_dev_minor);
+    m_ino = st.stx_ino;
+    m_mount = (st.stx_mask & STATX_MNT_ID) ? st.stx_mnt_id : 0;
     return true;
 }
 

@@ -30,11 +30,15 @@ public:
     void Close();
     int Fd() const { return m_fd; }  // -1 while closed
     bool Is(dev_t dev, ino_t ino) const { return m_dev == dev && m_ino == ino; }
+    // Whether other lies on the same mount (the same device and, where the
+    // kernel tells, the same mount, so a bind mount counts as another).
+    bool SameMount(const QelDirHandle& other) const { return m_dev == other.m_dev && m_mount == other.m_mount; }
 
 private:
     int m_fd = -1;
     dev_t m_dev = 0;
     ino_t m_ino = 0;
+    unsigned long long m_mount = 0;  // 0 where the kernel gives no mount id
 };
 
 // A directory whose entries are read one by one.
@@ -57,6 +61,7 @@ public:
     bool Next(Entry& out);
     bool Failed() const { return m_failed; }
     int Fd() const { return m_handle.Fd(); }
+    const QelDirHandle& Handle() const { return m_handle; }
     // Reads the remaining entries into memory and closes the directory.
     void Park();
     bool Resume(int childFd) { return m_handle.Resume(childFd); }

@@ -1,12 +1,10 @@
 #include "QelFileOps.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <string>
 
 #include "QelPathAt.h"
@@ -47,60 +45,56 @@ void RemoveAfterFailure(int dirFd, const char* name) {
     errno = saved;
 }
 
+}  // namespace
+
+mode_t KeptModeBits(const struct stat& source, uid_t uid, gid_t gid) {
+    mode_t mode = source.st_mode & 07777;
+    if (uid != source.st_uid) mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
+    if (gid != source.st_gid) mode &= ~static_cast<mode_t>(S_ISGID);
+    return mode;
+}
+
+namespace {
+
+// With keepOwner, gives the new entry the source's owner and group where the
+// process may (as mv does), else the group alone; then returns its mode bits
+// as KeptModeBits allows them for the owner it ended up with.
+mode_t SettleOwner(int dirFd, const char* name, int fd, const struct stat& source, bool keepOwner) {
+    if (!keepOwner && (source.st_mode & (S_ISUID | S_ISGID)) == 0) return source.st_mode & 07777;
+    const int flags = fd >= 0 ? AT_EMPTY_PATH : AT_SYMLINK_NOFOLLOW;
+    const int at = fd >= 0 ? fd : dirFd;
+    const char* path = fd >= 0 ? "" : name;
+    if (keepOwner && ::fchownat(at, path, source.st_uid, source.st_gid, flags) != 0)
+        (void)::fchownat(at, path, static_cast<uid_t>(-1), source.st_gid, flags);
+    struct stat now;
+    if (::fstatat(at, path, &now, flags) != 0) return source.st_mode & 0777;
+    return KeptModeBits(source, now.st_uid, now.st_gid);
+}
+
 // Copies the open regular file in to a name that must not exist yet, with
 // mode and times; a failed copy leaves nothing behind.
-bool CopyToNewName(int in, const struct stat& source, int targetDir, const char* targetName) {
+bool CopyToNewName(int in, const struct stat& source, int targetDir, const char* targetName, bool keepOwner = false) {
     const int out = ::openat(targetDir, targetName, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (out < 0) return false;
     const timespec times[2] = {source.st_atim, source.st_mtim};
-    bool ok = CopyBytes(in, out) && ::fchmod(out, source.st_mode & 07777) == 0 && ::futimens(out, times) == 0;
+    bool ok = CopyBytes(in, out);
+    ok = ok && ::fchmod(out, SettleOwner(targetDir, targetName, out, source, keepOwner)) == 0 &&
+         ::futimens(out, times) == 0;
     ok = (::close(out) == 0) && ok;
     if (!ok) RemoveAfterFailure(targetDir, targetName);
     return ok;
 }
 
-// A name beside the target for the new content while it is made; dot-named,
-// so tree copies and deletes pass it by should one be left by a crash.
-std::string TemporaryName() {
-    unsigned char bytes[8] = {};
-    (void)::getrandom(bytes, sizeof bytes, GRND_NONBLOCK);  // O_EXCL and retries cover a weak draw
-    std::string name = ".qeltmp-";
-    for (unsigned char b : bytes) {
-        char hex[3];
-        std::snprintf(hex, sizeof hex, "%02x", b);
-        name += hex;
-    }
-    return name;
-}
-
-// Whether an existing entry may be replaced by a copy of source: never a
-// folder, a write-protected file or the source itself.
-bool MayReplace(int targetDir, const char* targetName, const struct stat& source) {
-    struct stat existing;
-    if (::fstatat(targetDir, targetName, &existing, AT_SYMLINK_NOFOLLOW) != 0) return false;
-    if (S_ISDIR(existing.st_mode) || IsWriteProtected(existing.st_mode) ||
-        (existing.st_dev == source.st_dev && existing.st_ino == source.st_ino)) {
-        errno = S_ISDIR(existing.st_mode) ? EISDIR : EACCES;
-        return false;
-    }
-    return true;
-}
-
-// Replaces targetName as a whole: make(name) creates the new entry under a
-// temporary name in the same folder, which is renamed over the old entry only
-// once complete, so any failure on the way leaves the old one as it was.
-template <typename Make>
-bool ReplaceThroughTemporary(int targetDir, const char* targetName, Make make) {
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        const std::string temporary = TemporaryName();
-        if (!make(temporary.c_str())) {
-            if (errno == EEXIST) continue;
-            return false;
-        }
-        if (::renameat(targetDir, temporary.c_str(), targetDir, targetName) == 0) return true;
-        RemoveAfterFailure(targetDir, temporary.c_str());
-        return false;
-    }
+// Makes a FIFO, socket or device node like source under a name that must not
+// exist yet, as cp -R does; mode, owner and times as for a file.
+bool CopyNodeAt(const struct stat& source, int targetDir, const char* targetName, bool keepOwner) {
+    if (::mknodat(targetDir, targetName, (source.st_mode & S_IFMT) | 0600, source.st_rdev) != 0) return false;
+    const timespec times[2] = {source.st_atim, source.st_mtim};
+    const mode_t mode = SettleOwner(targetDir, targetName, -1, source, keepOwner);
+    if (::fchmodat(targetDir, targetName, mode, 0) == 0 &&
+        ::utimensat(targetDir, targetName, times, AT_SYMLINK_NOFOLLOW) == 0)
+        return true;
+    RemoveAfterFailure(targetDir, targetName);
     return false;
 }
 
@@ -121,9 +115,14 @@ std::string ReadLinkAt(int dirFd, const char* name, bool& ok) {
 bool MoveAcrossFileSystems(int sourceDir, const char* sourceName, int targetDir, const char* targetName) {
     struct stat st;
     if (::fstatat(sourceDir, sourceName, &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
-    const bool copied = S_ISLNK(st.st_mode) ? CopySymlinkAt(sourceDir, sourceName, targetDir, targetName, true)
-                                            : CopyFileAt(sourceDir, sourceName, targetDir, targetName, true);
-    if (!copied) return false;
+    if (S_ISDIR(st.st_mode)) {
+        errno = EXDEV;
+        return false;
+    }
+    if (const int error = CopyEntryAt(sourceDir, sourceName, st, targetDir, targetName, true)) {
+        errno = error;
+        return false;
+    }
     if (DeleteFileAt(sourceDir, sourceName)) return true;
     RemoveAfterFailure(targetDir, targetName);  // never leave the file in both places
     return false;
@@ -133,41 +132,48 @@ bool MoveAcrossFileSystems(int sourceDir, const char* sourceName, int targetDir,
 
 bool IsWriteProtected(mode_t mode) { return !S_ISLNK(mode) && (mode & S_IWUSR) == 0; }
 
-bool CopyFileAt(int sourceDir, const char* sourceName, int targetDir, const char* targetName, bool failIfExists) {
+int CopyRegularAt(int sourceDir, const char* sourceName, int targetDir, const char* targetName, bool keepOwner,
+                  struct stat* copied) {
     const int in = ::openat(sourceDir, sourceName, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
-    if (in < 0) return false;
-    struct stat st;
-    bool ok = ::fstat(in, &st) == 0 && S_ISREG(st.st_mode);
-    if (ok && !CopyToNewName(in, st, targetDir, targetName)) {
-        ok = !failIfExists && errno == EEXIST && MayReplace(targetDir, targetName, st) &&
-             ReplaceThroughTemporary(targetDir, targetName, [&](const char* temporary) {
-                 return CopyToNewName(in, st, targetDir, temporary);
-             });
-    }
-    const int saved = errno;
+    if (in < 0) return errno;
+    struct stat st{};
+    int error = 0;
+    if (::fstat(in, &st) != 0) error = errno;
+    else if (!S_ISREG(st.st_mode)) error = EINVAL;
+    else if (!CopyToNewName(in, st, targetDir, targetName, keepOwner)) error = errno ? errno : EIO;
     ::close(in);
-    errno = saved;
-    return ok;
+    if (copied) *copied = st;
+    return error;
 }
 
-bool CopySymlinkAt(int sourceDir, const char* sourceName, int targetDir, const char* targetName, bool failIfExists) {
+int CopyEntryAt(int sourceDir, const char* sourceName, const struct stat& source, int targetDir,
+                const char* targetName, bool keepOwner) {
+    if (S_ISREG(source.st_mode)) return CopyRegularAt(sourceDir, sourceName, targetDir, targetName, keepOwner);
+    bool ok = false;
+    if (S_ISLNK(source.st_mode)) {
+        ok = CopySymlinkAt(sourceDir, sourceName, targetDir, targetName);
+        if (ok && keepOwner) (void)SettleOwner(targetDir, targetName, -1, source, true);
+    } else if (S_ISFIFO(source.st_mode) || S_ISSOCK(source.st_mode) || S_ISCHR(source.st_mode) ||
+               S_ISBLK(source.st_mode)) {
+        ok = CopyNodeAt(source, targetDir, targetName, keepOwner);
+    } else {
+        errno = S_ISDIR(source.st_mode) ? EISDIR : EINVAL;
+    }
+    return ok ? 0 : (errno ? errno : EIO);
+}
+
+bool CopySymlinkAt(int sourceDir, const char* sourceName, int targetDir, const char* targetName) {
     bool ok = false;
     const std::string link = ReadLinkAt(sourceDir, sourceName, ok);
-    if (!ok) return false;
-    if (::symlinkat(link.c_str(), targetDir, targetName) == 0) return true;
-    struct stat source;
-    if (failIfExists || errno != EEXIST || ::fstatat(sourceDir, sourceName, &source, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !MayReplace(targetDir, targetName, source))
-        return false;
-    return ReplaceThroughTemporary(targetDir, targetName, [&](const char* temporary) {
-        return ::symlinkat(link.c_str(), targetDir, temporary) == 0;
-    });
+    return ok && ::symlinkat(link.c_str(), targetDir, targetName) == 0;
 }
 
-bool CopyFile(const QelString& source, const QelString& target, bool failIfExists) {
+bool CopyFile(const QelString& source, const QelString& target) {
     QelPathAt from, to;
-    return from.Open(source.ToFileName()) && to.Open(target.ToFileName()) &&
-           CopyFileAt(from.ParentFd(), from.Name(), to.ParentFd(), to.Name(), failIfExists);
+    if (!from.Open(source.ToFileName()) || !to.Open(target.ToFileName())) return false;
+    const int error = CopyRegularAt(from.ParentFd(), from.Name(), to.ParentFd(), to.Name(), false);
+    errno = error;
+    return error == 0;
 }
 
 bool MoveFileAt(int sourceDir, const char* sourceName, int targetDir, const char* targetName) {

@@ -43,6 +43,7 @@ QelJobOutcome CQelJobRunner::Run(const Json::Value& model) {
     m_failedItems.clear();
     const Json::Value& job = model.isObject() ? model["afjitem"] : Json::Value::nullSingleton();
     m_jobName = JobRecordName(job);
+    m_searchRoot = model.isObject() ? StepText(model, "searchpath") : QelString();
     Log(m_jobName, u"Job Process Start.");
     const Json::Value& steps = job.isObject() ? job[kJobListKey] : Json::Value::nullSingleton();
     if (steps.isArray()) {

@@ -5,7 +5,8 @@
 //
 // The model is the hand-off record: "fileresultlist" and "dirresultlist"
 // (full paths, UTF-8, any file-name bytes) and "afjitem", the job record
-// {"name", "list": [{"cmd", "act"}]}. Every step reads the two arrays afresh
+// {"name", "list": [{"cmd", "act"}]}, and "searchpath", the folder searched,
+// below which the items are found again. Every step reads the two arrays afresh
 // and never changes them, so a later step still sees the paths as searched.
 //
 // Order within a step: folders, then files, for copy, move and the two
@@ -99,6 +100,7 @@ private:
     IQelJobLogDelegate& m_log;
     QelJobOptions m_options;
     QelString m_jobName;
+    QelString m_searchRoot;  // the model's "searchpath": the rows are found below it
     QelJobOutcome m_outcome;
     std::unordered_set<std::u16string> m_failedItems;  // full paths a copy or move of this run failed on
 };

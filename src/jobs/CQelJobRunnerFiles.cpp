@@ -142,8 +142,9 @@ private:
     void RunSome(const QelResultRows& rows, const RowsAct& act) {
         if (rows.empty()) return;
         if (!m_runner.m_options.dryRun) {
-            return act(rows,
-                       [this](const QelResultRow& row, const QelString& target, bool ok) { Done(row, target, ok); });
+            return act(rows, [this](const QelResultRow& row, const QelString& target, const QelItemOutcome& outcome) {
+                Done(row, target, outcome.Succeeded());
+            });
         }
         for (const QelResultRow& row : rows) {
             if (!m_dest) {
@@ -245,21 +246,21 @@ void CQelJobRunner::FailAllItems(const Json::Value& model) {
 
 void CQelJobRunner::Copy(const QelResultRows& rows, const QelString& dest) {
     FileStep(*this, kCopyTexts, &dest)
-        .Run(rows, [&dest](const QelResultRows& some, const QelResultRowObserver& observer) {
-            qel::CopyResultRows(some, QelCopyMoveOptions{dest, false}, nullptr, observer);
+        .Run(rows, [this, &dest](const QelResultRows& some, const QelResultRowObserver& observer) {
+            qel::CopyResultRows(some, QelCopyMoveOptions{dest, false, m_searchRoot}, nullptr, observer);
         });
 }
 
 void CQelJobRunner::Move(const QelResultRows& rows, const QelString& dest) {
     FileStep(*this, kMoveTexts, &dest)
-        .Run(rows, [&dest](const QelResultRows& some, const QelResultRowObserver& observer) {
-            qel::MoveResultRows(some, QelCopyMoveOptions{dest, false}, nullptr, observer);
+        .Run(rows, [this, &dest](const QelResultRows& some, const QelResultRowObserver& observer) {
+            qel::MoveResultRows(some, QelCopyMoveOptions{dest, false, m_searchRoot}, nullptr, observer);
         });
 }
 
 void CQelJobRunner::Delete(const QelResultRows& rows) {
     FileStep(*this, kDeleteTexts, nullptr)
-        .Run(rows, [](const QelResultRows& some, const QelResultRowObserver& observer) {
-            qel::DeleteResultRows(some, nullptr, observer);
+        .Run(rows, [this](const QelResultRows& some, const QelResultRowObserver& observer) {
+            qel::DeleteResultRows(some, m_searchRoot, nullptr, observer);
         });
 }

@@ -1,10 +1,10 @@
 // The runner's rename step: the rule engine of the result window on a working
 // copy of the rows, so the model (and every later step) keeps the old paths.
 
-#include <cstring>
 
 #include "CQelJobRunner.h"
 #include "CQelJobRunnerItems.h"
+#include "QelOpError.h"
 #include "QelRenameApply.h"
 #include "QelResultRows.h"
 
@@ -28,10 +28,13 @@ void CQelJobRunner::Rename(const Json::Value& model, const QelString& ruleText) 
     QelRenameRuleSet rules;
     if (!LoadRules(ruleText, rules)) return;
     QelResultRows rows = qel::JobRows(model, qel::QelJobOrder::FilesFirst);
-    qel::ApplyRenameRules(rules, rows, [this](const _tag_RenameEvent& event) {
-        Count(event.error == 0);
-        Log(QelString(event.newFullPath), RenameRowTail(event.rule, event.error == 0));
-    });
+    qel::ApplyRenameRules(
+        rules, rows,
+        [this](const _tag_RenameEvent& event) {
+            Count(event.error == 0);
+            Log(QelString(event.newFullPath), RenameRowTail(event.rule, event.error == 0));
+        },
+        m_searchRoot);
 }
 
 // The plan the real run follows, made without renaming anything, so both
@@ -43,8 +46,8 @@ void CQelJobRunner::DryRename(const Json::Value& model, const QelString& ruleTex
     const auto observe = [this](const _tag_RenameEvent& event) {
         const QelString reason =
             event.error == 0 ? QelString()
-                             : QelString(u" - would fail: ").Append(QelString::FromUtf8(std::strerror(event.error)));
+                             : QelString(u" - would fail: ").Append(qel::ReasonText(event.error));
         DryRun(u"Rename", QelString(event.oldFullPath), QelString(event.newFullPath), reason.view(), event.error == 0);
     };
-    qel::ApplyRenameRules(rules, rows, observe, QelRenameOptions{.dryRun = true});
+    qel::ApplyRenameRules(rules, rows, observe, m_searchRoot, QelRenameOptions{.dryRun = true});
 }

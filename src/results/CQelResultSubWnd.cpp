@@ -128,6 +128,7 @@ bool CQelResultSubWnd::UpdateResult(std::string jsonText) {
     qel::ReadResultRecord(jsonText, rows, others);
     std::string().swap(jsonText);
     m_listModel->SetRows(std::move(rows));
+    m_model["searchpath"] = others["searchpath"];  // the new rows lie below the new search's folder
     // Closed by the user since the last search: the new results bring it back where it was.
     if (m_list && !isVisible()) show();
     return true;

@@ -20,6 +20,7 @@
 #include "QelQtConvert.h"
 #include "QelRenameApply.h"
 #include "QelResultListText.h"
+#include "QelResultRecord.h"
 
 namespace {
 
@@ -87,7 +88,8 @@ void CQelResultSubWnd::OnRename() {
         QelRenameCounts counts;
         ThrottledPump pump;
         m_listModel->EditRows([&](QelResultRows& rows) {
-            counts = qel::ApplyRenameRules(rules, rows, [&pump](const _tag_RenameEvent&) { pump(); });
+            counts = qel::ApplyRenameRules(
+                rules, rows, [&pump](const _tag_RenameEvent&) { pump(); }, qel::ResultSearchRoot(m_model));
         });
         return OperationNotice{QelString(u"Result Rename Complete!"),
                                QelString::Formatted(u" Succces:%d, Failed:%d", counts.succeeded, counts.failed)};

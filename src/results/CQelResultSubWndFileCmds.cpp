@@ -8,6 +8,7 @@
 #include "CQelResultListModel.h"
 #include "CQelResultSubWnd.h"
 #include "QelResultOps.h"
+#include "QelResultRecord.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ void CQelResultSubWnd::OnCopyOrMove(bool move) {
     CDlgDestSelect dialog(this);
     dialog.SetTitleText(QString::fromLatin1(texts.title));
     if (dialog.exec() != QDialog::Accepted) return;
-    const QelCopyMoveOptions options{dialog.GetDestination(), dialog.GetMakeUniqueName()};
+    const QelCopyMoveOptions options{dialog.GetDestination(), dialog.GetMakeUniqueName(), qel::ResultSearchRoot(m_model)};
     CQelLogMng::GetInstance()->Write(texts.logLine, options.destination,
                                      options.makeUniqueName ? u"true" : u"false");
     RunOperation([&] {
@@ -53,7 +54,7 @@ void CQelResultSubWnd::OnDelete() {
     if (m_busy) return;
     RunOperation([&] {
         const QelResultRows rows = m_listModel->Rows();
-        qel::DeleteResultRows(rows, m_delegate);
+        qel::DeleteResultRows(rows, qel::ResultSearchRoot(m_model), m_delegate);
         return QelString(u"Result Delete Complete!");
     });
 }

@@ -115,4 +115,9 @@ bool ReadResultRecord(const std::string& text, QelResultRows& rows, Json::Value&
     return true;
 }
 
+QelString ResultSearchRoot(const Json::Value& others) {
+    const Json::Value& path = others.isObject() ? others["searchpath"] : Json::Value::nullSingleton();
+    return path.isString() ? QelString::FromFileName(path.asString()) : QelString();
+}
+
 }  // namespace qel

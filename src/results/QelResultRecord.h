@@ -10,6 +10,7 @@
 #include <json/value.h>
 
 #include "QelResultRows.h"
+#include "QelString.h"
 
 namespace qel {
 
@@ -21,6 +22,10 @@ namespace qel {
 // their exact bytes. False, rows and others emptied, when the text is not one
 // JSON object.
 bool ReadResultRecord(const std::string& text, QelResultRows& rows, Json::Value& others);
+
+// The folder the search walked ("searchpath" among the others), below which
+// the operations find the rows again; "" when the record names none.
+QelString ResultSearchRoot(const Json::Value& others);
 
 // True when ReadResultRecord would accept the text; builds nothing, so a
 // caller can let go of the rows it shows before reading the new ones.

@@ -22,7 +22,8 @@ TEST(QelHandOffRecord, KeysAndLayoutAreThoseOfJsonCppsFastWriter) {
     created["fileresultlist"].append("/t/a.txt");
     created["fileresultlist"].append("/t/b.txt");
     created["dirresultlist"].append("/t/sub");
-    EXPECT_EQ(qel::WriteHandOffRecord(Paths({u"/t/a.txt", u"/t/b.txt"}), Paths({u"/t/sub"}), &size),
+    created["searchpath"] = "/t \"x\"";  // the folder searched, below which the operations find the rows
+    EXPECT_EQ(qel::WriteHandOffRecord(Paths({u"/t/a.txt", u"/t/b.txt"}), Paths({u"/t/sub"}), &size, u"/t \"x\""),
               Json::FastWriter().write(created));
     // An update carries only the lists.
     Json::Value updated;

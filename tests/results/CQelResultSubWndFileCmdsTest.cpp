@@ -69,7 +69,7 @@ TEST(CDlgDestSelect, TitleUniqueNameWarningAndPicker) {
     EXPECT_TRUE(dialog.GetUniqueNameCheck()->isChecked());
     EXPECT_EQ(dialog.GetUniqueNameCheck()->text(), "Make UniqueName");
     dialog.GetUniqueNameCheck()->click();  // unticked: warned
-    EXPECT_EQ(boxes.texts, std::vector<std::string>{"The same file or folder will be replaced."});
+    EXPECT_EQ(boxes.texts, std::vector<std::string>{"Items whose name already exists in the destination are left as they are."});
     dialog.GetUniqueNameCheck()->click();  // ticked again: nothing
     EXPECT_EQ(boxes.texts.size(), 1u);
     EXPECT_TRUE(dialog.GetBrowseButton()->isVisibleTo(&dialog));
@@ -133,7 +133,7 @@ TEST(CQelResultSubWndFileCmds, CopyAsksForTheDestinationAndActsOnEveryRowInListO
                                                       "Result Copy to Dest Complete!|"}));
     EXPECT_EQ(ReadBytes(dir / "dst/a.txt"), "A");
     EXPECT_EQ(ReadBytes(dir / "dst/f/in.txt"), "in");
-    EXPECT_EQ(boxes.texts, std::vector<std::string>{"The same file or folder will be replaced."});
+    EXPECT_EQ(boxes.texts, std::vector<std::string>{"Items whose name already exists in the destination are left as they are."});
 }
 
 TEST(CQelResultSubWndFileCmds, MoveAndDeleteLeaveTheRowsAndIgnoreClicksWhileBusy) {

@@ -67,7 +67,7 @@ bool CQelAFJSubWnd::UpdateAndRun(std::string jsonText) {
         CQelLogMng::GetInstance()->Write(u"Update Json Read Failed");
         return false;
     }
-    for (const char* key : {"fileresultlist", "dirresultlist", "afjitem"}) m_model[key].swap(update[key]);
+    for (const char* key : {"fileresultlist", "dirresultlist", "afjitem", "searchpath"}) m_model[key].swap(update[key]);
     if (m_logView && !isVisible()) show();
     RunJob();
     return true;

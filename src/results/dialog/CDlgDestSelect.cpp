@@ -59,7 +59,7 @@ void CDlgDestSelect::accept() {
 
 void CDlgDestSelect::OnUniqueNameClicked(bool checked) {
     if (!checked)
-        CQelMessageBox::Show(this, QStringLiteral("The same file or folder will be replaced."),
+        CQelMessageBox::Show(this, QStringLiteral("Items whose name already exists in the destination are left as they are."),
                              CQelMessageBox::Kind::Warning);
 }
 

@@ -1,19 +1,17 @@
 #pragma once
 // Moving a whole folder to a new place.
 
-#include "QelString.h"
-
 namespace qel {
 
-// Moves the folder source (judged without following a link) to target.
-// Within one file system, when target does not exist, this is one
-// renameat2(RENAME_NOREPLACE): instant whatever the size (a missing folder
-// above target is made first). Otherwise the tree is copied into target
-// (files of the same name in an existing target are replaced) and the source
-// deleted. True only when the source is gone and its content is at target; a
-// source that could not be deleted completely gives false with the copy kept.
-// A target inside the source tree is refused before anything is deleted, as
-// deleting the source would delete the copy too.
-bool MoveFolder(const QelString& source, const QelString& target);
+// Moves the folder sourceName of sourceDir to targetName in targetDir, which
+// must not exist (a folder Move never merges, as mv refuses a non-empty
+// target). Within one file system this is one renameat2(RENAME_NOREPLACE):
+// instant whatever the size. Across file systems the tree is copied to a new
+// folder, keeping owner and group where the process may, and then exactly
+// the copied entries are deleted: anything added or changed in the source
+// meanwhile stays there, and so does the whole source when the copy failed.
+// 0 or the reason (an errno or a qel::QelOwnReason). The caller has ruled out
+// a target inside the folder or holding it.
+int MoveFolderAt(int sourceDir, const char* sourceName, int targetDir, const char* targetName);
 
 }  // namespace qel

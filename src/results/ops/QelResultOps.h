@@ -9,14 +9,19 @@
 // far (the texts, misspelling included, are what logs and scripts read).
 // Between rows the window system gets its turn (CQelFileMng::PumpDialogMessages).
 //
-// A row that is a symbolic link is acted on as the link itself: Copy makes a
-// new link with the same target text, Move moves the link, Delete removes it;
-// nothing reaches what it points to. Names are used as their exact bytes.
+// Rows are found below the searched folder without following any link below
+// it (a folder replaced by a link since the search fails its rows), however
+// deep they lie. Nothing is ever replaced: a target that exists fails its
+// row. A row that is a symbolic link is acted on as the link itself: Copy
+// makes a new link with the same target text, Move moves the link, Delete
+// removes it; nothing reaches what it points to. Tree operations stay on the
+// row's own mount and pass by only "." and "..". Names are used as their exact bytes.
 
 #include <cstdint>
 #include <functional>
 
 #include "IQelResultSubWndDelegate.h"
+#include "QelOpError.h"
 #include "QelResultRows.h"
 #include "QelString.h"
 
@@ -26,30 +31,33 @@ struct QelResultOpCounts {
 };
 
 struct QelCopyMoveOptions {
-    QelString destination;      // absolute, as qel::ResolveDestination gives it
+    QelString destination;       // absolute, as qel::ResolveDestination gives it
     bool makeUniqueName = true;  // targets named GUID_name instead of name
+    QelString searchRoot;        // the folder searched, as typed; "" when unknown: "/"
 };
 
 // Told after each row how it went, with the path it was copied or moved to
-// (the row's own path for Delete); for callers that log every row, as jobs do.
-using QelResultRowObserver = std::function<void(const QelResultRow& row, const QelString& target, bool succeeded)>;
+// (the row's own path for Delete); for callers that log or show every row.
+using QelResultRowObserver =
+    std::function<void(const QelResultRow& row, const QelString& target, const QelItemOutcome& outcome)>;
 
 namespace qel {
 
-// Copy and Move first make the destination folder when it is missing.
-// Files are copied to a target that must not exist yet (mode and times
-// kept); folders through doCopyFolderContents (the target made, files of the
-// same name inside it replaced).
+// Copy and Move make the destination folder when it is missing. A folder
+// row is refused, before anything is written, when the destination is the
+// folder, lies inside it or the target holds it.
+// Copy: files (and FIFOs, sockets, devices, made anew) go to a target that
+// must not exist yet, mode and times kept; a folder into an existing folder
+// merges, where every entry whose name is taken fails the row and stays.
 QelResultOpCounts CopyResultRows(const QelResultRows& rows, const QelCopyMoveOptions& options,
                                  IQelResultSubWndDelegate* delegate, const QelResultRowObserver& observer = {});
-// Files never replace a target; across file systems they are copied, then
-// deleted. Folders move as MoveFolder does: a row counts as a success only
-// when its source is gone.
+// Move: a target that exists fails the row, files and folders alike;
+// folders move as qel::MoveFolderAt does.
 QelResultOpCounts MoveResultRows(const QelResultRows& rows, const QelCopyMoveOptions& options,
                                  IQelResultSubWndDelegate* delegate, const QelResultRowObserver& observer = {});
-// Files without owner write permission are refused; folders go through
-// doDeleteFolderContents with pumping on.
-QelResultOpCounts DeleteResultRows(const QelResultRows& rows, IQelResultSubWndDelegate* delegate,
-                                   const QelResultRowObserver& observer = {});
+// Files without owner write permission are refused; folders are deleted with
+// everything in them, pumping between entries.
+QelResultOpCounts DeleteResultRows(const QelResultRows& rows, const QelString& searchRoot,
+                                   IQelResultSubWndDelegate* delegate, const QelResultRowObserver& observer = {});
 
 }  // namespace qel

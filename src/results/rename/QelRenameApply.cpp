@@ -11,15 +11,17 @@
 #include <unordered_set>
 #include <vector>
 
+#include "QelBeneathRoot.h"
+
 namespace qel {
 
 namespace {
 
 constexpr std::size_t kMaxNameBytes = 255;
 
-bool IsDirectoryItself(const std::string& path) {
+bool IsDirectoryItself(int dirFd, const std::string& name) {
     struct stat st;
-    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return ::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
 }
 
 // Which rows lie below which: taken once, on the first folder rename, from
@@ -63,14 +65,12 @@ public:
         for (const QelResultRow& row : rows) m_diskPaths.push_back(row.fullPath);
     }
     const std::u16string& DiskPath(std::size_t row) const { return m_diskPaths[row]; }
-    // 0 when row could take name in its folder, else the errno the rename would give.
-    int Judge(std::size_t row, std::u16string_view name) {
+    // 0 when row could take name in its folder dirFd, else the errno the rename would give.
+    int Judge(std::size_t row, int dirFd, std::u16string_view name, const std::string& nameBytes) {
         const std::u16string& path = m_diskPaths[row];
         std::u16string target = path.substr(0, path.rfind(u'/') + 1).append(name);
-        std::string bytes;
-        AppendUtf16AsUtf8(bytes, target);
         struct stat st;
-        const int found = ::lstat(bytes.c_str(), &st) == 0 ? EEXIST : errno;
+        const int found = ::fstatat(dirFd, nameBytes.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 ? EEXIST : errno;
         if (found == EEXIST || !m_given.insert(std::move(target)).second) return EEXIST;
         return found == ENOENT ? 0 : found;
     }
@@ -82,26 +82,44 @@ private:
 
 class RuleRunner {
 public:
-    RuleRunner(QelResultRows& rows, const QelRenameObserver& observer, QelRenameOptions options)
-        : m_rows(rows), m_observer(observer) {
+    RuleRunner(QelResultRows& rows, const QelRenameObserver& observer, const std::string& searchRoot,
+               QelRenameOptions options)
+        : m_rows(rows), m_observer(observer), m_root(searchRoot) {
         if (options.dryRun) m_plan = std::make_unique<RenamePlan>(rows);
     }
 
     void Run(const _tag_RenameRule& rule, std::size_t index) {
         QelResultRow& row = m_rows[index];
-        Utf16ToBytes(m_plan ? m_plan->DiskPath(index) : row.fullPath, m_oldBytes);
-        const bool isDirectory = rule.item == QelRenameItem::Folder && IsDirectoryItself(m_oldBytes);
+        // A plan renames nothing, so the row is still where it was found.
+        std::u16string_view folder = row.Path();
+        std::u16string_view oldName = row.Name();
+        if (m_plan) {
+            const std::u16string_view disk = m_plan->DiskPath(index);
+            const std::size_t cut = disk.rfind(u'/');
+            folder = disk.substr(0, cut);
+            oldName = disk.substr(cut + 1);
+        }
+        // The row's folder, found below the search root without following a link.
+        Utf16ToBytes(folder, m_folderBytes);
+        int error = 0;
+        const int dirFd = m_root.OpenFolder(m_folderBytes, error);
+        Utf16ToBytes(oldName, m_oldBytes);
+        // A row that cannot be reached is taken for what it was listed as, so its failure is counted.
+        const bool isDirectory = rule.item == QelRenameItem::Folder &&
+                                 (dirFd < 0 ? row.isFolder : IsDirectoryItself(dirFd, m_oldBytes));
         const std::optional<std::u16string> name = RenamedName(rule, row.Name(), isDirectory);
         if (!name || *name == row.Name()) return;
 
         std::u16string newPath(row.Path());
         newPath.append(u"/").append(*name);
-        int error = EINVAL;
-        if (IsAcceptableName(*name) && m_plan) {
-            error = m_plan->Judge(index, *name);
-        } else if (IsAcceptableName(*name)) {
-            Utf16ToBytes(newPath, m_newBytes);
-            error = RenameNoReplace(m_oldBytes.c_str(), m_newBytes.c_str());
+        if (dirFd >= 0 && !IsAcceptableName(*name)) {
+            error = EINVAL;
+        } else if (dirFd >= 0 && m_plan) {
+            Utf16ToBytes(*name, m_newBytes);
+            error = m_plan->Judge(index, dirFd, *name, m_newBytes);
+        } else if (dirFd >= 0) {
+            Utf16ToBytes(*name, m_newBytes);
+            error = ::renameat2(dirFd, m_oldBytes.c_str(), dirFd, m_newBytes.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
         }
         if (m_observer) m_observer(_tag_RenameEvent{rule, index, row.fullPath, newPath, error});
         if (error != 0) {
@@ -136,7 +154,9 @@ private:
     QelRenameCounts m_counts;
     std::unique_ptr<DescendantIndex> m_index;
     std::unique_ptr<RenamePlan> m_plan;  // only when planning
-    std::string m_oldBytes;  // reused for every row: no allocation per rename
+    QelBeneathRoot m_root;
+    std::string m_folderBytes;  // reused for every row: no allocation per rename
+    std::string m_oldBytes;
     std::string m_newBytes;
 };
 
@@ -150,13 +170,10 @@ bool IsAcceptableName(std::u16string_view name) {
     return bytes.size() <= kMaxNameBytes;
 }
 
-int RenameNoReplace(const char* from, const char* to) {
-    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0 ? 0 : errno;
-}
-
-QelRenameCounts ApplyRenameRules(const QelRenameRuleSet& rules, QelResultRows& rows, const QelRenameObserver& observer,
+QelRenameCounts ApplyRenameRules(const QelRenameRuleSet& rules, QelResultRows& rows,
+                                 const QelRenameObserver& observer, const QelString& searchRoot,
                                  QelRenameOptions options) {
-    RuleRunner runner(rows, observer, options);
+    RuleRunner runner(rows, observer, searchRoot.ToFileName(), options);
     for (const _tag_RenameRule& rule : rules) {
         for (std::size_t i = 0; i < rows.size(); ++i) runner.Run(rule, i);
     }

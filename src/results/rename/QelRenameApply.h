@@ -16,6 +16,7 @@
 
 #include "QelRenameRule.h"
 #include "QelResultRows.h"
+#include "QelString.h"
 
 struct QelRenameCounts {
     int succeeded = 0;  // renames made
@@ -28,7 +29,7 @@ struct _tag_RenameEvent {
     std::size_t row;                  // index into the rows
     std::u16string_view oldFullPath;  // before the attempt
     std::u16string_view newFullPath;  // the name asked for
-    int error;                        // 0: renamed; EINVAL: not a valid name; otherwise the errno of renameat2
+    int error;  // 0: renamed; EINVAL: not a valid name; else the errno of renameat2 or why the row was not reached
 };
 // Called after each attempt (callers that log every rename, such as jobs).
 using QelRenameObserver = std::function<void(const _tag_RenameEvent&)>;
@@ -48,12 +49,13 @@ namespace qel {
 // "..", no '/' or NUL, at most 255 bytes as a file name.
 bool IsAcceptableName(std::u16string_view name);
 
-// Renames from to to, failing when to exists; 0 or the errno.
-int RenameNoReplace(const char* from, const char* to);
-
 // Applies rules to every row (see the top of this file). A rule that leaves a
-// name as it was makes no attempt and counts nothing.
+// name as it was makes no attempt and counts nothing. Each row's folder is
+// found below searchRoot (the folder searched; "" is "/") without following
+// a link; a row that cannot be reached so fails with the reason
+// (qel::QelOwnReason or errno) as its error.
 QelRenameCounts ApplyRenameRules(const QelRenameRuleSet& rules, QelResultRows& rows,
-                                 const QelRenameObserver& observer = {}, QelRenameOptions options = {});
+                                 const QelRenameObserver& observer = {}, const QelString& searchRoot = {},
+                                 QelRenameOptions options = {});
 
 }  // namespace qel

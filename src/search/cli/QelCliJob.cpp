@@ -86,6 +86,7 @@ int RunCliJob(const QelCliOptions& options) {
     model["fileresultlist"] = PathArray(fileHits);
     model["dirresultlist"] = PathArray(folderHits);
     model["afjitem"] = *job;
+    model["searchpath"] = root;
     CStdoutJobLog log;
     const QelJobOutcome outcome = CQelJobRunner(log, QelJobOptions{.dryRun = options.dryRun}).Run(model);
     if (log.Failed()) return PrintCliFailure(QelString(u"The job log could not be written."));
