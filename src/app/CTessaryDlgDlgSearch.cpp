@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "CQelAFJSubWnd.h"
+#include "CQelImgMngr.h"
 #include "CQelLabel.h"
 #include "CQelLogMng.h"
 #include "CQelMessageBox.h"
@@ -88,8 +89,9 @@ bool CTessaryDlgDlg::PrepareSearch(SearchRequest& request) {
         CQelMessageBox::Show(this, QStringLiteral("The path is empty!!"), CQelMessageBox::Kind::Warning);
         return false;
     }
-    if (!qel::PathExists(request.path)) {
-        CQelMessageBox::Show(this, QStringLiteral("The search path is invalid!!"), CQelMessageBox::Kind::Warning);
+    if (const int error = qel::PathError(request.path); error != 0) {
+        CQelMessageBox::Show(this, ToQString(qel::InvalidSearchPathText(request.path, error)),
+                             CQelMessageBox::Kind::Warning);
         return false;
     }
     if (m_filterCombo->count() == 0) {
@@ -141,6 +143,7 @@ void CTessaryDlgDlg::RunWalk(const SearchRequest& request) {
 void CTessaryDlgDlg::FinishSearch(const SearchRequest& request) {
     const long long seconds = SecondsSince(m_searchStart);
     const bool stopped = m_stopRequested;
+    if (stopped) m_lastSearchStop = std::chrono::steady_clock::now();
     CQelLogMng::GetInstance()->Write(stopped ? u"Stopped Search!" : u"Finish Search!");
     SetStatus(stopped ? u"Stopped Search!" : u"Finish Search!", kStatusRunText);
     const QelString summary =
@@ -170,7 +173,7 @@ void CTessaryDlgDlg::BeginSearchFrame() {
         child->setEnabled(false);
         m_disabledForSearch.push_back(child);
     }
-    m_searchButton->setText(QStringLiteral("Stop"));
+    CQelImgMngr::GetInstance()->SetButtonImage(m_searchButton, kStopImage, kImageOnlyStyle);
     m_searchButton->setAccessibleName(QStringLiteral("Stop"));
     m_searchButton->setToolTip(QStringLiteral("Stop the search"));
     if (m_jobWnd) m_jobWnd->BeginBusy();
@@ -183,7 +186,7 @@ void CTessaryDlgDlg::BeginSearchFrame() {
 void CTessaryDlgDlg::EndSearchFrame() {
     for (QWidget* child : m_disabledForSearch) child->setEnabled(true);
     m_disabledForSearch.clear();
-    m_searchButton->setText(QString());
+    CQelImgMngr::GetInstance()->SetButtonImage(m_searchButton, kSearchImage, kImageOnlyStyle);
     m_searchButton->setAccessibleName(QStringLiteral("Search"));
     m_searchButton->setToolTip(QStringLiteral("Search"));
     setEnabled(true);
@@ -231,6 +234,7 @@ void CTessaryDlgDlg::ShowResultSubWnd(bool alreadyExists) {
         const QRect docked = qel::DockedRect(this, kResultSubWndHeight);
         const qel::QelSubWndSize size{docked.width(), docked.height()};
         m_resultWnd->CreateSubWnd(this, TakeHandOffRecord(&size), docked.left(), docked.top());
+        DockSubWindow(m_resultWnd.get(), kResultSubWndHeight);  // its own frame taken off, as far as known
         log->Write(u"Create SubWindow!!");
         activateWindow();
         setFocus();

@@ -3,7 +3,9 @@
 #include <QPushButton>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <vector>
 #include <cstring>
 
 #include "CDlgReaNameRule.h"
@@ -24,6 +26,7 @@
 namespace {
 
 constexpr auto kPumpInterval = std::chrono::milliseconds(30);
+constexpr std::size_t kRenamePreviewRows = 20;  // the rule editor shows what becomes of these
 const char16_t* const kExcelNotRegistered = u"Could not start Excel, which might not be properly registered.";
 
 // Lets the window paint now and then during a long rename, never per row.
@@ -46,6 +49,9 @@ QelString ExportFolder(const char16_t* name) {
     if (!folder.IsEmpty()) qel::MakeDirectoryChain(folder);
     return folder;
 }
+
+// The notice's second text: where an export went.
+QelString SavedAs(const QelString& path) { return QelString::Formatted(u" Saved as \"%s\"", path); }
 
 QelString ResultStem() { return qel::DatedExportStem(qel::NowLocal(), u"Result"); }
 
@@ -81,22 +87,44 @@ void CQelResultSubWnd::OpenWithRegisteredProgram(const QelString& extension, con
 void CQelResultSubWnd::OnRename() {
     if (IsBusy() || !m_listModel) return;
     CDlgReaNameRule dialog(this);
+    const QelResultRows& all = m_listModel->Rows();
+    dialog.SetPreview(QelResultRows(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(
+                                                                   std::min(all.size(), kRenamePreviewRows))),
+                      QStringLiteral("Rename"));
     if (dialog.exec() != QDialog::Accepted) return;
     const QelRenameRuleSet rules = qel::RenameRulesFromJson(dialog.GetRuleSet());
     RunOperationWithDetail([&] {
-        QelRenameCounts counts;
+        // Items, not rename attempts, are counted: a row counts as failed
+        // when any rule failed on it, else as renamed when one renamed it.
+        std::vector<int> errors(all.size(), -1);  // -1 untouched, 0 renamed, else the first errno
         ThrottledPump pump;
         m_listModel->EditRows([&](QelResultRows& rows) {
-            counts = qel::ApplyRenameRules(rules, rows, [&pump](const _tag_RenameEvent&) { pump(); });
+            qel::ApplyRenameRules(rules, rows, [&](const _tag_RenameEvent& event) {
+                int& error = errors[event.row];
+                if (error <= 0) error = event.error;
+                pump();
+            });
         });
+        int renamed = 0, failed = 0;
+        for (std::size_t i = 0; i < errors.size(); ++i) {
+            if (errors[i] < 0) continue;
+            if (errors[i] == 0) ++renamed;
+            else ++failed;
+            m_listModel->SetOutcome(i,
+                                    errors[i] == 0 ? QStringLiteral("Renamed")
+                                                   : QStringLiteral("Failed: ") +
+                                                         QString::fromLocal8Bit(std::strerror(errors[i])),
+                                    false);
+        }
+        m_listModel->ShowOutcomes();
         return OperationNotice{QelString(u"Result Rename Complete!"),
-                               QelString::Formatted(u" Succces:%d, Failed:%d", counts.succeeded, counts.failed)};
+                               QelString::Formatted(u" Succces:%d, Failed:%d", renamed, failed)};
     });
 }
 
 void CQelResultSubWnd::OnSaveTxt() {
     if (IsBusy() || !m_listModel) return;
-    RunOperation([this] {
+    RunOperationWithDetail([this] {
         const QelResultRows& rows = m_listModel->Rows();
         CQelLogMng* log = CQelLogMng::GetInstance();
         qel::QelLineSink logLine;
@@ -109,26 +137,22 @@ void CQelResultSubWnd::OnSaveTxt() {
         const int error = qel::WriteNewFile(ExportFolder(u"user"), ResultStem(), u".txt", content, path);
         if (error != 0) {
             ShowWriteFailure(this, path, QString::fromLocal8Bit(std::strerror(error)));
-            return QelString(u"Result List TXT Make Failed!");
+            return OperationNotice{QelString(u"Result List TXT Make Failed!"), QelString(u"")};
         }
         OpenWithRegisteredProgram(u".txt", path);
-        return QelString(u"Result List TXT Make Complete!");
+        return OperationNotice{QelString(u"Result List TXT Make Complete!"), SavedAs(path)};
     });
 }
 
+// The workbook is always written, into "user" beside the text lists, and
+// then opened; without a spreadsheet program the user is told where it is.
 void CQelResultSubWnd::OnSaveExcel() {
     if (IsBusy() || !m_listModel) return;
-    // Without a spreadsheet program nothing is written and nothing changes.
-    const QelString program = Launcher().FindProgram(u".xlsx");
-    if (program.IsEmpty()) {
-        CQelMessageBox::Show(this, ToQString(kExcelNotRegistered), CQelMessageBox::Kind::Error, QStringLiteral("Error!"));
-        return;
-    }
-    RunOperation([this, &program] {
+    RunOperationWithDetail([this] {
         const QelResultRows& rows = m_listModel->Rows();
         QelString path;
         std::string reason;
-        const int error = qel::ReserveNewFile(ExportFolder(u"temp"), ResultStem(), u".xlsx", path);
+        const int error = qel::ReserveNewFile(ExportFolder(u"user"), ResultStem(), u".xlsx", path);
         if (error != 0) reason = std::strerror(error);
         if (error == 0 && !qel::WriteListWorkbook(
                               path, rows.size(), [&rows](std::size_t i) { return std::u16string_view(rows[i].fullPath); },
@@ -137,12 +161,20 @@ void CQelResultSubWnd::OnSaveExcel() {
         }
         if (!reason.empty()) {
             ShowWriteFailure(this, path, QString::fromStdString(reason));
-            return QelString(u"Result List Excel Send Failed!");
+            return OperationNotice{QelString(u"Result List Excel Send Failed!"), QelString(u"")};
         }
-        if (!Launcher().Open(program, path)) {
-            CQelMessageBox::Show(this, ToQString(kExcelNotRegistered), CQelMessageBox::Kind::Error, QStringLiteral("Error!"));
-            return QelString(u"Result List Excel Send Failed!");
+        const QelString program = Launcher().FindProgram(u".xlsx");
+        if (program.IsEmpty()) {
+            CQelMessageBox::Show(this,
+                                 QStringLiteral("The workbook was saved as \"%1\".\n"
+                                                "No program is registered to open .xlsx files.")
+                                     .arg(ToQString(path)));
+        } else if (!Launcher().Open(program, path)) {
+            CQelMessageBox::Show(this,
+                                 QStringLiteral("The workbook was saved as \"%1\", but %2")
+                                     .arg(ToQString(path), ToQString(kExcelNotRegistered)),
+                                 CQelMessageBox::Kind::Error, QStringLiteral("Error!"));
         }
-        return QelString(u"Result List Excel Send Complete!");
+        return OperationNotice{QelString(u"Result List Excel Send Complete!"), SavedAs(path)};
     });
 }

@@ -25,7 +25,7 @@ int MakeWideTree(const std::string& root, const std::string& prefix, int folders
 // The window as seen at the first events pumped during the walk (the first hit shows at once).
 struct DuringWalk {
     bool seen = false;
-    std::string button;
+    std::string button;  // its accessible name; the picture carries the word
     bool buttonEnabled = false, pathEnabled = true, exitEnabled = true, filterEnabled = true;
     bool tickGoesOn = true;  // what the walk's clock tick was answered after Stop
 };
@@ -46,9 +46,12 @@ TEST_F(StopAndProgress, StopOrEscapeDuringAWalkKeepsWhatWasFoundAndRunsNoJob) {
     for (const auto& [name, stop] : stops) {
         SCOPED_TRACE(name);
         DuringWalk during;
+        qint64 stopIcon = 0;
+        const qint64 idleIcon = dialog->GetSearchButton()->icon().cacheKey();
         QTimer::singleShot(0, dialog.get(), [&, stop = stop] {
+            stopIcon = dialog->GetSearchButton()->icon().cacheKey();
             during = {true,
-                      dialog->GetSearchButton()->text().toStdString(),
+                      dialog->GetSearchButton()->accessibleName().toStdString(),
                       dialog->GetSearchButton()->isEnabled(),
                       dialog->GetPathEdit()->isEnabled(),
                       dialog->GetExitButton()->isEnabled(),
@@ -59,6 +62,7 @@ TEST_F(StopAndProgress, StopOrEscapeDuringAWalkKeepsWhatWasFoundAndRunsNoJob) {
         Search(tree);
         ASSERT_TRUE(during.seen);
         EXPECT_EQ(during.button, "Stop");
+        EXPECT_NE(stopIcon, idleIcon);
         EXPECT_TRUE(during.buttonEnabled);
         EXPECT_FALSE(during.pathEnabled || during.exitEnabled || during.filterEnabled);
         EXPECT_FALSE(during.tickGoesOn);
@@ -73,6 +77,10 @@ TEST_F(StopAndProgress, StopOrEscapeDuringAWalkKeepsWhatWasFoundAndRunsNoJob) {
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_FALSE(dialog->IsSearching());
         EXPECT_TRUE(dialog->GetSearchButton()->text().isEmpty());
+        EXPECT_EQ(dialog->GetSearchButton()->accessibleName(), "Search");
+        // A second Escape right after a stop belongs to it: the window and its rows stay.
+        QTest::keyClick(dialog.get(), Qt::Key_Escape);
+        EXPECT_TRUE(dialog->isVisible());
         EXPECT_TRUE(dialog->GetPathEdit()->isEnabled() && dialog->GetExitButton()->isEnabled());
         EXPECT_TRUE(dialog->GetJobCombo()->isEnabled());  // "After Search" is still checked
         EXPECT_TRUE(std::filesystem::exists(tree + "/d0/f0"));

@@ -64,8 +64,9 @@ public:
         const std::optional<std::u16string> name = RenamedName(rule, row.Name(), isDirectory);
         if (!name || *name == row.Name()) return;
 
-        std::u16string newPath(row.Path());
-        newPath.append(u"/").append(*name);
+        // The folder part with its separator: a row right below "/" keeps one.
+        std::u16string newPath(std::u16string_view(row.fullPath).substr(0, row.pathLength + 1));
+        newPath.append(*name);
         int error = EINVAL;
         if (IsAcceptableName(*name)) {
             Utf16ToBytes(newPath, m_newBytes);
