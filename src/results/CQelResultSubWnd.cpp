@@ -208,7 +208,9 @@ void CQelResultSubWnd::BuildContents() {
     m_list->setColumnWidth(CQelResultListModel::kName, 160);
     m_list->setColumnWidth(CQelResultListModel::kType, 60);
     m_list->setColumnWidth(CQelResultListModel::kPath, 348);
-    m_list->setColumnWidth(CQelResultListModel::kFullPath, 400);
+    m_list->setColumnWidth(CQelResultListModel::kStatus, 110);
+    // What happened to a row shows beside its name, not after the long full path.
+    m_list->horizontalHeader()->moveSection(CQelResultListModel::kStatus, CQelResultListModel::kPath);
     QFont font(QStringLiteral("MS Shell Dlg"));
     font.setPixelSize(12);
     m_list->setFont(font);

@@ -100,7 +100,9 @@ TEST(CTessaryDlgApp, OptionsAnswerWithoutADisplayAndAPlainStartSaysThereIsNone) 
         const std::string out = program.readAllStandardOutput().toStdString();
         const QString error = QString::fromUtf8(program.readAllStandardError());
         EXPECT_TRUE(out.starts_with(c.outStart)) << out;
-        if (c.arguments == QStringList{"--help"}) EXPECT_NE(out.find("--log"), std::string::npos) << out;
+        if (c.arguments == QStringList{"--help"}) {
+            EXPECT_NE(out.find("--log"), std::string::npos) << out;
+        }
         EXPECT_EQ(error.count('\n'), c.errorHas.empty() ? 0 : 1) << error.toStdString();
         EXPECT_TRUE(error.contains(QString::fromStdString(c.errorHas))) << error.toStdString();
     }

@@ -37,6 +37,11 @@ TEST_F(StopAndProgress, StopOrEscapeDuringAWalkKeepsWhatWasFoundAndRunsNoJob) {
                             "aftersearchjob": [{"name": "Wipe", "list": [{"cmd": "delete", "act": ""}]}]})");
     const std::string tree = home / "wide";
     const int total = MakeWideTree(tree, "d", 4, 50);
+    // The button's two pictures, so that they can be told apart.
+    for (const char* image : {"FindStart.png", "FindStop.png"}) {
+        std::filesystem::create_directories(home / "res/img");
+        std::filesystem::copy_file(std::string(QEL_VIEW_DIR) + "/../img/" + image, home / ("res/img/" + std::string(image)));
+    }
     Open();
     dialog->GetAfterSearchCheck()->setChecked(true);
     const std::vector<std::pair<const char*, std::function<void()>>> stops = {

@@ -55,6 +55,7 @@ TEST_F(JobEditorTest, NewEditorOffersTheSixCommandsWithCopyChosen) {
     EXPECT_EQ(entries.join(u','), "Copy,Move,Delete,Rename,Save Excel,Save Txt");
     EXPECT_EQ(Selector()->currentIndex(), 0);
     EXPECT_EQ(List()->headerItem()->text(2), "TypeDef");
+    EXPECT_TRUE(List()->isColumnHidden(2));  // the command number is for the program, not the user
     EXPECT_EQ(m_dlg->GetRuleCaption(), QelString(u"No Rename Rule"));
 }
 

@@ -198,7 +198,7 @@ TEST_F(Cli, PathAfterDoubleDashMayStartWithADash) {
 }
 
 TEST_F(Cli, RootIsUsedAsWrittenWithoutADoubledSeparator) {
-    for (const std::string& suffix : {"", "/", "//"}) {
+    for (const char* suffix : {"", "/", "//"}) {
         const CliRun run = RunCli({"search", t.Root() + suffix, "--name", "top"});
         EXPECT_EQ(run.out, t.Root() + "/top.txt\n") << suffix;
     }

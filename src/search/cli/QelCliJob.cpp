@@ -11,6 +11,7 @@
 #include "CQelSearchCriteria.h"
 #include "CQelSearchResults.h"
 #include "QelCliFilter.h"
+#include "QelPath.h"
 #include "QelEnvFile.h"
 #include "QelWalkTree.h"
 
