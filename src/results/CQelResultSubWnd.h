@@ -109,6 +109,8 @@ public:
     // Copy, Move, Delete (after its question) and Trash of chosen rows: list
     // indexes of the model's rows, acted on in the order given.
     void CopyOrMoveRows(bool move, const std::vector<std::size_t>& indexes);
+    // Rename of chosen rows: the rule editor with their preview, then the rules.
+    void RenameRows(const std::vector<std::size_t>& indexes);
     // which names the rows in the question: "found" or "selected".
     void DeleteRows(const std::vector<std::size_t>& indexes, const QString& which);
     // The model's indexes of the selected rows, in list order.

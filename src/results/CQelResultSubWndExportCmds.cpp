@@ -84,36 +84,52 @@ void CQelResultSubWnd::OpenWithRegisteredProgram(const QelString& extension, con
     }
 }
 
-void CQelResultSubWnd::OnRename() {
-    if (IsBusy() || !m_listModel) return;
+void CQelResultSubWnd::OnRename() { RenameRows(AllRowIndexes()); }
+
+void CQelResultSubWnd::RenameRows(const std::vector<std::size_t>& indexes) {
+    if (IsBusy() || !m_listModel || indexes.empty()) return;
     CDlgReaNameRule dialog(this);
     const QelResultRows& all = m_listModel->Rows();
-    dialog.SetPreview(QelResultRows(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(
-                                                                   std::min(all.size(), kRenamePreviewRows))),
-                      QStringLiteral("Rename"));
+    QelResultRows preview;
+    for (std::size_t k = 0; k < std::min(indexes.size(), kRenamePreviewRows); ++k) preview.push_back(all[indexes[k]]);
+    dialog.SetPreview(std::move(preview), QStringLiteral("Rename"));
     if (dialog.exec() != QDialog::Accepted) return;
     const QelRenameRuleSet rules = qel::RenameRulesFromJson(dialog.GetRuleSet());
     RunOperationWithDetail([&] {
         // Items, not rename attempts, are counted: a row counts as failed
         // when any rule failed on it, else as renamed when one renamed it.
-        std::vector<int> errors(all.size(), -1);  // -1 untouched, 0 renamed, else the first errno
+        std::vector<int> errors(indexes.size(), -1);  // -1 untouched, 0 renamed, else the first errno
         ThrottledPump pump;
+        const QelRenameObserver observe = [&](const _tag_RenameEvent& event) {
+            int& error = errors[event.row];
+            if (error <= 0) error = event.error;
+            pump();
+        };
         m_listModel->EditRows([&](QelResultRows& rows) {
-            qel::ApplyRenameRules(rules, rows, [&](const _tag_RenameEvent& event) {
-                int& error = errors[event.row];
-                if (error <= 0) error = event.error;
-                pump();
-            });
+            if (indexes.size() == rows.size()) {
+                qel::ApplyRenameRules(rules, rows, observe);
+                return;
+            }
+            QelResultRows chosen;
+            chosen.reserve(indexes.size());
+            for (const std::size_t i : indexes) chosen.push_back(rows[i]);
+            qel::ApplyRenameRules(rules, chosen, observe);
+            for (std::size_t k = 0; k < indexes.size(); ++k) {
+                QelResultRow& row = rows[indexes[k]];
+                if (row.fullPath == chosen[k].fullPath) continue;
+                if (row.isFolder) qel::FollowFolderRename(rows, row.fullPath, chosen[k].fullPath);
+                row = std::move(chosen[k]);
+            }
         });
         int renamed = 0, failed = 0;
-        for (std::size_t i = 0; i < errors.size(); ++i) {
-            if (errors[i] < 0) continue;
-            if (errors[i] == 0) ++renamed;
+        for (std::size_t k = 0; k < errors.size(); ++k) {
+            if (errors[k] < 0) continue;
+            if (errors[k] == 0) ++renamed;
             else ++failed;
-            m_listModel->SetOutcome(i,
-                                    errors[i] == 0 ? QStringLiteral("Renamed")
+            m_listModel->SetOutcome(indexes[k],
+                                    errors[k] == 0 ? QStringLiteral("Renamed")
                                                    : QStringLiteral("Failed: ") +
-                                                         QString::fromLocal8Bit(std::strerror(errors[i])),
+                                                         QString::fromLocal8Bit(std::strerror(errors[k])),
                                     false);
         }
         m_listModel->ShowOutcomes();

@@ -132,6 +132,7 @@ QMenu* CQelResultSubWnd::MakeContextMenu(int shownRow) {
     menu->addAction(QStringLiteral("Move Selected To..."), this, [this] { CopyOrMoveRows(true, SelectedRowIndexes()); });
     menu->addAction(QStringLiteral("Move Selected to Trash"), this,
                     [this] { DeleteRows(SelectedRowIndexes(), QStringLiteral("selected")); });
+    menu->addAction(QStringLiteral("Rename Selected..."), this, [this] { RenameRows(SelectedRowIndexes()); });
     return menu;
 }
 

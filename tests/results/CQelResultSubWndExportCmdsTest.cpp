@@ -220,6 +220,29 @@ TEST_F(ExportCommandsTest, RenameAppliesTheEditedRulesOnDiskAndInTheListWithCoun
     EXPECT_EQ(m_delegate.notices, (std::vector<Notice>{{"MSG", "Result Rename Complete!", " Succces:1, Failed:1"}}));
 }
 
+TEST_F(ExportCommandsTest, RenameSelectedRenamesThoseRowsOnlyAndRowsBelowAFolderFollow) {
+    const std::string tree = m_dir / "tree";
+    MakeFile(tree + "/a.txt", "a");
+    MakeFile(tree + "/da/x.txt", "x");
+    Open({tree + "/a.txt", tree + "/da/x.txt"}, {tree + "/da"});
+    QTimer::singleShot(0, [] {
+        auto* editor = qobject_cast<CDlgReaNameRule*>(QApplication::activeModalWidget());
+        ASSERT_NE(editor, nullptr);
+        editor->findChild<QLineEdit*>("findAddEdit")->setText("a");
+        editor->findChild<QLineEdit*>("replaceEdit")->setText("b");
+        QTest::mouseClick(editor->findChild<QPushButton*>("addButton"), Qt::LeftButton);
+        QTest::mouseClick(editor->findChild<QPushButton*>("saveButton"), Qt::LeftButton);
+    });
+    m_window.RenameRows({2});
+    EXPECT_EQ(ReadBytes(tree + "/a.txt"), "a");  // not selected
+    EXPECT_EQ(ReadBytes(tree + "/db/x.txt"), "x");
+    EXPECT_EQ(Cell(1, CQelResultListModel::kFullPath), QString::fromStdString(tree + "/db/x.txt"));
+    EXPECT_EQ(Cell(1, CQelResultListModel::kPath), QString::fromStdString(tree + "/db"));
+    EXPECT_EQ(Cell(2, CQelResultListModel::kFullPath), QString::fromStdString(tree + "/db"));
+    EXPECT_EQ(Cell(2, CQelResultListModel::kStatus), "Renamed");
+    EXPECT_EQ(m_delegate.notices, (std::vector<Notice>{{"MSG", "Result Rename Complete!", " Succces:1, Failed:0"}}));
+}
+
 TEST_F(ExportCommandsTest, RenameCancelledChangesNothing) {
     const std::string tree = m_dir / "tree";
     MakeFile(tree + "/a.txt", "a");

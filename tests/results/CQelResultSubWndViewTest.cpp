@@ -145,7 +145,7 @@ TEST_F(ResultListView, OpeningAndTheContextMenuHandTheShownRowToTheDesktop) {
     Texts texts;
     for (QAction* action : menu->actions()) texts.push_back(action->text().toStdString());
     EXPECT_EQ(texts, (Texts{"Open", "Open Containing Folder", "Copy Full Path", "", "Copy Selected To...",
-                            "Move Selected To...", "Move Selected to Trash"}));
+                            "Move Selected To...", "Move Selected to Trash", "Rename Selected..."}));
     for (QAction* action : menu->actions().mid(0, 3)) action->trigger();
     EXPECT_EQ(launcher.calls, (Texts{"open /t/file2.txt", "open /a/dir20", "open /t/dir3", "show /t/dir3"}));
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "/u/File1.txt\n");  // the selection, not the row

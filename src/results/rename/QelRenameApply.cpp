@@ -16,6 +16,12 @@ namespace {
 
 constexpr std::size_t kMaxNameBytes = 255;
 
+// A row below a renamed folder: newPath in place of the first oldLength characters.
+void ReplacePathStart(QelResultRow& row, std::size_t oldLength, std::u16string_view newPath) {
+    row.fullPath.replace(0, oldLength, newPath);
+    row.pathLength = static_cast<std::uint32_t>(row.pathLength + newPath.size() - oldLength);
+}
+
 bool IsDirectoryItself(const std::string& path) {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -94,9 +100,7 @@ private:
     void MoveRowsBelow(std::size_t index, std::size_t oldLength, const std::u16string& newPath) {
         if (!m_index) m_index = std::make_unique<DescendantIndex>(m_rows);
         m_index->ForEachBelow(index, [&](std::size_t below) {
-            QelResultRow& row = m_rows[below];
-            row.fullPath.replace(0, oldLength, newPath);
-            row.pathLength = static_cast<std::uint32_t>(row.pathLength + newPath.size() - oldLength);
+            ReplacePathStart(m_rows[below], oldLength, newPath);
         });
     }
 
@@ -129,6 +133,14 @@ QelRenameCounts ApplyRenameRules(const QelRenameRuleSet& rules, QelResultRows& r
         for (std::size_t i = 0; i < rows.size(); ++i) runner.Run(rule, i);
     }
     return runner.Counts();
+}
+
+void FollowFolderRename(QelResultRows& rows, std::u16string_view oldPath, std::u16string_view newPath) {
+    for (QelResultRow& row : rows) {
+        const std::u16string_view path(row.fullPath);
+        if (path.size() <= oldPath.size() || !path.starts_with(oldPath) || path[oldPath.size()] != u'/') continue;
+        ReplacePathStart(row, oldPath.size(), newPath);
+    }
 }
 
 }  // namespace qel

@@ -47,4 +47,8 @@ int RenameNoReplace(const char* from, const char* to);
 QelRenameCounts ApplyRenameRules(const QelRenameRuleSet& rules, QelResultRows& rows,
                                  const QelRenameObserver& observer = {});
 
+// After a folder was renamed from oldPath to newPath by rules applied to some
+// of the rows only: every row below oldPath takes newPath in its place.
+void FollowFolderRename(QelResultRows& rows, std::u16string_view oldPath, std::u16string_view newPath);
+
 }  // namespace qel
