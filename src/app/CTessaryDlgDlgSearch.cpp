@@ -143,7 +143,6 @@ void CTessaryDlgDlg::RunWalk(const SearchRequest& request) {
 void CTessaryDlgDlg::FinishSearch(const SearchRequest& request) {
     const long long seconds = SecondsSince(m_searchStart);
     const bool stopped = m_stopRequested;
-    if (stopped) m_lastSearchStop = std::chrono::steady_clock::now();
     CQelLogMng::GetInstance()->Write(stopped ? u"Stopped Search!" : u"Finish Search!");
     SetStatus(stopped ? u"Stopped Search!" : u"Finish Search!", kStatusRunText);
     const QelString summary =
@@ -161,6 +160,8 @@ void CTessaryDlgDlg::FinishSearch(const SearchRequest& request) {
         ShowResultSubWnd(m_resultWnd != nullptr);
     EndSearchFrame();
     AddToHistory(request.path, request.includeSub);
+    // Counted from now: keys pressed while the rows were being handed over come after this.
+    if (stopped) m_lastSearchStop = std::chrono::steady_clock::now();
 }
 
 // Everything but the Search button (now "Stop") and the status label is
