@@ -1,9 +1,10 @@
-// The runner's copy, move and delete steps: the result window's operations,
+// The runner's copy, move, delete and trash steps: the result window's operations,
 // one log row per item.
 
 #include "CQelJobRunner.h"
 #include "QelResultOps.h"
 #include "QelResultTargets.h"
+#include "QelTrash.h"
 
 struct CQelJobRunner::FileStepTexts {
     const char16_t* dryAction;
@@ -23,6 +24,8 @@ constexpr FileStepTexts kMoveTexts{u"Move", u"Move File Success", u"Move File Fa
                                    u"Move Path Failed"};
 constexpr FileStepTexts kDeleteTexts{u"Delete", u"Delete File Success", u"Delete File Failed", u"Delete Path Success",
                                      u"Delete Path Failed"};
+constexpr FileStepTexts kTrashTexts{u"Trash", u"Trash File Success", u"Trash File Failed", u"Trash Path Success",
+                                    u"Trash Path Failed"};
 
 const char16_t* RowTail(const FileStepTexts& texts, const QelResultRow& row, bool succeeded) {
     if (row.isFolder) return succeeded ? texts.folderDone : texts.folderFailed;
@@ -63,4 +66,18 @@ void CQelJobRunner::Delete(const QelResultRows& rows) {
         Count(ok);
         Log(path, RowTail(kDeleteTexts, row, ok));
     });
+}
+
+// Into the desktop's Trash; an item where there is none fails and stays.
+void CQelJobRunner::Trash(const QelResultRows& rows) {
+    for (const QelResultRow& row : rows) {
+        if (m_options.dryRun) {
+            DryRun(kTrashTexts.dryAction, QelString(row.fullPath), QelString());
+            continue;
+        }
+        std::string reason;
+        const bool ok = qel::MoveRowToTrash(row, reason);
+        Count(ok);
+        Log(QelString(row.fullPath), RowTail(kTrashTexts, row, ok));
+    }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "../fileops/QelTreeFixture.h"
@@ -79,6 +80,24 @@ TEST_F(JobRunnerTest, DeleteTakesFilesFirstAndRefusesWriteProtectedFiles) {
               (QelLogRows{Q2(dir / "src/a.txt") + " Delete File Success", Q2(dir / "src/b.txt") + " Delete File Failed",
                           Q2(dir / "src/d") + " Delete Path Success"}));
     EXPECT_EQ(Listing(dir / "src"), (std::vector<std::string>{"b.txt"}));
+}
+
+TEST_F(JobRunnerTest, TrashMovesEveryItemIntoTheDesktopsTrashFilesFirst) {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    ASSERT_NE(data, nullptr) << "the tests' own Trash must be set up";
+    fs::create_directories(data);
+    struct stat here {}, trash {};
+    if (::stat(dir.path().c_str(), &here) != 0 || ::stat(data, &trash) != 0 || here.st_dev != trash.st_dev)
+        GTEST_SKIP() << "the test folder and XDG_DATA_HOME lie on different file systems";
+    const std::string trashed = std::string(data) + "/Trash/files/";
+    fs::remove_all(std::string(data) + "/Trash");
+    EXPECT_EQ(Body(Run({{"trash", ""}})),
+              (QelLogRows{Q2(dir / "src/a.txt") + " Trash File Success", Q2(dir / "src/b.txt") + " Trash File Success",
+                          Q2(dir / "src/d") + " Trash Path Success"}));
+    EXPECT_TRUE(Listing(dir / "src").empty());
+    EXPECT_EQ(ReadBytes(trashed + "d/in.txt"), "IN");  // the desktop can restore it
+    EXPECT_EQ(ReadBytes(trashed + "a.txt"), "A");
+    fs::remove_all(std::string(data) + "/Trash");
 }
 
 TEST_F(JobRunnerTest, CopyThenDeleteLeavesOnlyTheCopies) {
