@@ -12,6 +12,10 @@
 
 namespace {
 
+// GIO reads XDG_DATA_HOME once, on first use: the tests' own Trash is named
+// before the program starts, so no test can reach the user's real one.
+const bool kPrivateTrash = ::setenv("XDG_DATA_HOME", QEL_TEST_DATA_HOME, 1) == 0;
+
 namespace fs = std::filesystem;
 
 std::string Q2(const std::string& a) { return "\"" + a + "\""; }
@@ -83,8 +87,8 @@ TEST_F(JobRunnerTest, DeleteTakesFilesFirstAndRefusesWriteProtectedFiles) {
 }
 
 TEST_F(JobRunnerTest, TrashMovesEveryItemIntoTheDesktopsTrashFilesFirst) {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    ASSERT_NE(data, nullptr) << "the tests' own Trash must be set up";
+    ASSERT_TRUE(kPrivateTrash);
+    const char* data = QEL_TEST_DATA_HOME;
     fs::create_directories(data);
     struct stat here {}, trash {};
     if (::stat(dir.path().c_str(), &here) != 0 || ::stat(data, &trash) != 0 || here.st_dev != trash.st_dev)

@@ -25,6 +25,10 @@
 
 namespace {
 
+// GIO reads XDG_DATA_HOME once, on first use: the tests' own Trash is named
+// before the program starts, so no test can reach the user's real one.
+const bool kPrivateTrash = ::setenv("XDG_DATA_HOME", QEL_TEST_DATA_HOME, 1) == 0;
+
 struct Notices : IQelResultSubWndDelegate {
     std::vector<std::string> seen;  // "progress|summary"
     void onNotifyEvent(const QelString&, const QelString& p1, const QelString& p2) override {
@@ -170,8 +174,8 @@ TEST(CQelResultSubWndFileCmds, CopyAndMoveNameTheCountAndTellEachRowsOutcome) {
 }
 
 TEST(CQelResultSubWndFileCmds, DeleteAsksAndEachAnswerDoesWhatItSays) {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    ASSERT_NE(data, nullptr) << "the tests' own Trash must be set up";
+    ASSERT_TRUE(kPrivateTrash);
+    const char* data = QEL_TEST_DATA_HOME;
     QelTestDir dir;
     struct stat here {}, trash {};
     std::filesystem::create_directories(data);
