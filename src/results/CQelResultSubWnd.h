@@ -135,6 +135,10 @@ private:
     OperationNotice RunFileCommand(FileCommand command, const std::vector<std::size_t>& indexes,
                                    const QelCopyMoveOptions& options);
     static RowOutcome RunOnRow(FileCommand command, const QelResultRows& one, const QelCopyMoveOptions& options);
+    // Around a run that Stop and Escape may end: the Stop button shown, then
+    // hidden and the rows' outcomes drawn; End says whether Stop was asked for.
+    void BeginStoppable();
+    bool EndStoppable();
 
     void BuildContents();
     void SetUpListView();

@@ -103,17 +103,22 @@ void CQelResultSubWnd::RenameRows(const std::vector<std::size_t>& indexes) {
         const QelRenameObserver observe = [&](const _tag_RenameEvent& event) {
             int& error = errors[event.row];
             if (error <= 0) error = event.error;
-            pump();
         };
+        // Stop and Escape get their turn between two renames.
+        const std::function<bool()> keepGoing = [&] {
+            pump();
+            return !m_stopRequested;
+        };
+        BeginStoppable();
         m_listModel->EditRows([&](QelResultRows& rows) {
             if (indexes.size() == rows.size()) {
-                qel::ApplyRenameRules(rules, rows, observe);
+                qel::ApplyRenameRules(rules, rows, observe, keepGoing);
                 return;
             }
             QelResultRows chosen;
             chosen.reserve(indexes.size());
             for (const std::size_t i : indexes) chosen.push_back(rows[i]);
-            qel::ApplyRenameRules(rules, chosen, observe);
+            qel::ApplyRenameRules(rules, chosen, observe, keepGoing);
             for (std::size_t k = 0; k < indexes.size(); ++k) {
                 QelResultRow& row = rows[indexes[k]];
                 if (row.fullPath == chosen[k].fullPath) continue;
@@ -132,8 +137,8 @@ void CQelResultSubWnd::RenameRows(const std::vector<std::size_t>& indexes) {
                                                          QString::fromLocal8Bit(std::strerror(errors[k])),
                                     false);
         }
-        m_listModel->ShowOutcomes();
-        return OperationNotice{QelString(u"Result Rename Complete!"),
+        const bool stopped = EndStoppable();
+        return OperationNotice{QelString(stopped ? u"Result Rename Stopped!" : u"Result Rename Complete!"),
                                QelString::Formatted(u" Succces:%d, Failed:%d", renamed, failed)};
     });
 }

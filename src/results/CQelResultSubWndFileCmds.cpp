@@ -98,6 +98,19 @@ void CQelResultSubWnd::RequestOperationStop() {
     if (m_running) m_stopRequested = true;
 }
 
+void CQelResultSubWnd::BeginStoppable() {
+    m_running = true;
+    m_stopRequested = false;
+    m_stopButton->show();
+}
+
+bool CQelResultSubWnd::EndStoppable() {
+    m_stopButton->hide();
+    m_running = false;
+    m_listModel->ShowOutcomes();
+    return m_stopRequested;
+}
+
 // One row at a time through the shared operations, so that a stop falls
 // between two rows and each row's outcome is known on its own.
 CQelResultSubWnd::OperationNotice CQelResultSubWnd::RunFileCommand(FileCommand command,
@@ -106,9 +119,7 @@ CQelResultSubWnd::OperationNotice CQelResultSubWnd::RunFileCommand(FileCommand c
     const CommandTexts& texts = kTexts[static_cast<int>(command)];
     const int total = static_cast<int>(indexes.size());
     int succeeded = 0, failed = 0, done = 0;
-    m_running = true;
-    m_stopRequested = false;
-    m_stopButton->show();
+    BeginStoppable();
     for (; done < total && !m_stopRequested; ++done) {
         const std::size_t index = indexes[static_cast<std::size_t>(done)];
         const QelResultRows one{m_listModel->Rows()[index]};
@@ -122,9 +133,7 @@ CQelResultSubWnd::OperationNotice CQelResultSubWnd::RunFileCommand(FileCommand c
         }
         CQelFileMng::PumpDialogMessages();  // Stop and Escape get their turn here
     }
-    m_stopButton->hide();
-    m_running = false;
-    m_listModel->ShowOutcomes();
+    EndStoppable();
     const bool stopped = done < total;
     QelString detail = QelString::Formatted(u" Succces:%d, Failed:%d", succeeded, failed);
     if (stopped) detail.Append(QelString::Formatted(u", Not done:%d", total - done));

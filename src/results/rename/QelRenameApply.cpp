@@ -127,10 +127,13 @@ int RenameNoReplace(const char* from, const char* to) {
 }
 
 QelRenameCounts ApplyRenameRules(const QelRenameRuleSet& rules, QelResultRows& rows,
-                                 const QelRenameObserver& observer) {
+                                 const QelRenameObserver& observer, const std::function<bool()>& keepGoing) {
     RuleRunner runner(rows, observer);
     for (const _tag_RenameRule& rule : rules) {
-        for (std::size_t i = 0; i < rows.size(); ++i) runner.Run(rule, i);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (keepGoing && !keepGoing()) return runner.Counts();
+            runner.Run(rule, i);
+        }
     }
     return runner.Counts();
 }

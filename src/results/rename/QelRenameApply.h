@@ -43,9 +43,11 @@ bool IsAcceptableName(std::u16string_view name);
 int RenameNoReplace(const char* from, const char* to);
 
 // Applies rules to every row (see the top of this file). A rule that leaves a
-// name as it was makes no attempt and counts nothing.
+// name as it was makes no attempt and counts nothing. keepGoing, when given,
+// is asked before each row: false ends the run there, between two renames.
 QelRenameCounts ApplyRenameRules(const QelRenameRuleSet& rules, QelResultRows& rows,
-                                 const QelRenameObserver& observer = {});
+                                 const QelRenameObserver& observer = {},
+                                 const std::function<bool()>& keepGoing = {});
 
 // After a folder was renamed from oldPath to newPath by rules applied to some
 // of the rows only: every row below oldPath takes newPath in its place.
