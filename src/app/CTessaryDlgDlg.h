@@ -40,6 +40,8 @@ class CTessaryDlgDlg : public QDialog,
 public:
     static constexpr int kResultSubWndHeight = 400;
     static constexpr int kJobSubWndHeight = 250;
+    // Hits shown while a search goes on, before all of them at its end.
+    static constexpr std::size_t kFirstRows = 1000;
     // The Search button's pictures (each carries its word) and their style: the picture alone.
     static constexpr const char16_t* kSearchImage = u"FindStart.png";
     static constexpr const char16_t* kStopImage = u"FindStop.png";
@@ -147,6 +149,10 @@ private:
     void BeginSearchFrame();
     void EndSearchFrame();
     void ShowResultSubWnd(bool alreadyExists);
+    void CreateResultSubWnd(bool withAllRows);
+    // The first kFirstRows hits, shown while the walk goes on.
+    void ShowFirstRows();
+    std::string FirstRowsRecord(const qel::QelSubWndSize* size) const;
     // The job branch (CTessaryDlgDlgJobs.cpp): runs the chosen job on the results.
     void ShowJobSubWnd(bool alreadyExists);
     std::string TakeHandOffRecord(const qel::QelSubWndSize* size);
@@ -170,6 +176,8 @@ private:
     QelStringArray m_folderResults;
     bool m_searching = false;
     bool m_stopRequested = false;                          // Stop pressed during the walk under way
+    bool m_showFirstRows = false;   // the walk under way lists its results
+    bool m_firstRowsShown = false;  // ... and its first rows are shown already
     std::optional<std::chrono::steady_clock::time_point> m_lastSearchStop;  // when a stopped walk last ended
     static constexpr auto kEscapeAfterStopGrace = std::chrono::milliseconds(500);
     std::chrono::steady_clock::time_point m_searchStart;

@@ -106,6 +106,30 @@ TEST_F(StopAndProgress, StopOrEscapeDuringAWalkKeepsWhatWasFoundAndRunsNoJob) {
     EXPECT_EQ(Status().rfind("Find File:" + std::to_string(total) + ", Folder:0, search took ", 0), 0u) << Status();
 }
 
+TEST_F(StopAndProgress, TheFirstRowsShowWhileTheWalkGoesOnAndAllOfThemAtItsEnd) {
+    home.WriteConfigEnv(R"({"searchfilter": [{"name": "All", "filterfilename": [""]}]})");
+    const std::string tree = home / "wide";
+    const int total = MakeWideTree(tree, "d", 4, 50);
+    Open();
+    std::size_t shownDuring = 0, foundDuring = 0;
+    bool busyDuring = false;
+    QTimer::singleShot(0, dialog.get(), [&] {
+        // As if the thousandth hit had come: what has been found so far is listed at once.
+        CQelFileMng::GetInstance()->GetEventDelegate()->OnSearchProgress(CTessaryDlgDlg::kFirstRows, 0);
+        foundDuring = dialog->GetFileResults().size();
+        ASSERT_NE(dialog->GetResultSubWnd(), nullptr);
+        shownDuring = static_cast<std::size_t>(dialog->GetResultSubWnd()->GetListModel()->rowCount());
+        busyDuring = dialog->GetResultSubWnd()->IsBusy() && dialog->IsSearching();
+    });
+    Search(tree);
+    EXPECT_GT(foundDuring, 0u);
+    EXPECT_EQ(shownDuring, foundDuring);
+    EXPECT_TRUE(busyDuring);  // no command can act on a part of the results
+    EXPECT_EQ(Rows().size(), static_cast<std::size_t>(total));
+    EXPECT_FALSE(dialog->GetResultSubWnd()->IsBusy());
+    EXPECT_TRUE(dialog->isEnabled());
+}
+
 TEST_F(StopAndProgress, TicksWithoutHitsShowTheCountsSecondsAndTheFolderShortenedInTheMiddle) {
     home.WriteConfigEnv(R"({"searchfilter": [{"name": "None", "filterfilename": ["no such name"]}]})");
     const std::string tree = home / "quiet";
