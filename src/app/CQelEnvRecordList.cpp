@@ -29,6 +29,15 @@ const Json::Value* CQelEnvRecordList::Record(int arrayIndex) const {
     return &(*m_array)[static_cast<Json::ArrayIndex>(arrayIndex)];
 }
 
+bool CQelEnvRecordList::SelectByName(const QelString& name) {
+    for (int i = 0; i < m_names.GetCount(); ++i) {
+        if (m_names[static_cast<std::size_t>(i)] != name) continue;
+        m_combo->setCurrentIndex(i);
+        return true;
+    }
+    return false;
+}
+
 void CQelEnvRecordList::WriteBack(const Json::Value& array) {
     m_array = qel::WriteBackArray(m_settings, m_key, array);
 }
@@ -38,12 +47,14 @@ void CQelEnvRecordList::Append(const Json::Value& record) {
     WriteBack(*m_array);
     Fill();
     if (m_combo->count() > 0) m_combo->setCurrentIndex(m_combo->count() - 1);
+    if (m_changed) m_changed();
 }
 
 void CQelEnvRecordList::Replace(int arrayIndex, const Json::Value& record) {
     if (!Record(arrayIndex)) return;
     (*m_array)[static_cast<Json::ArrayIndex>(arrayIndex)] = record;
     WriteBack(*m_array);
+    if (m_changed) m_changed();
 }
 
 void CQelEnvRecordList::DeleteSelected(QWidget* parent) {
@@ -54,4 +65,5 @@ void CQelEnvRecordList::DeleteSelected(QWidget* parent) {
     if (!CQelMessageBox::Ask(parent, question)) return;
     WriteBack(qel::ArrayWithout(*m_array, static_cast<Json::ArrayIndex>(arrayIndex)));
     Fill();
+    if (m_changed) m_changed();
 }

@@ -1,13 +1,15 @@
 #pragma once
 // One list of named records of env.json ("searchfilter", "aftersearchjob") as
 // the main window shows it in a combo box. Every change is written back into
-// the user tree at once; the file itself is written at Exit.
+// the user tree at once and then reported (the main window saves the file).
 //
 // Each combo entry remembers the array index of its record: a record without
 // a "name" (a hand-edited file) is not listed, and must not shift the entries
 // after it onto the wrong record.
 
 #include <json/value.h>
+
+#include <functional>
 
 #include "CQelJSONFileMng.h"
 #include "QelString.h"
@@ -22,6 +24,10 @@ public:
     CQelEnvRecordList(CQelJSONFileMng& settings, const char16_t* key, Json::Value*& arrayInUse);
 
     void SetComboBox(QComboBox* combo) { m_combo = combo; }
+    // Called after every change to the records.
+    void SetOnChanged(std::function<void()> changed) { m_changed = std::move(changed); }
+    // Selects the first entry named name; false, selection unchanged, when there is none.
+    bool SelectByName(const QelString& name);
 
     // Rebuilds the names from the array and fills the combo box, first entry selected.
     void Fill();
@@ -48,6 +54,7 @@ private:
     QelString m_key;
     Json::Value*& m_array;
     QComboBox* m_combo = nullptr;
+    std::function<void()> m_changed;
     QelStringArray m_names;
     QelArray<int> m_indexes;  // array index of each name
 };

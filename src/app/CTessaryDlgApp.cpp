@@ -37,7 +37,6 @@ int CTessaryDlgApp::Run() {
         QCoreApplication::exit(0);
     });
 
-    CQelDirMng::GetInstance()->LogFolders();
     CTessaryDlgDlg dialog;
     connect(&instance, &CQelSingleInstance::RaiseRequested, &dialog, &CTessaryDlgDlg::BringToFront);
     // A walk pumps events but is no event loop: stop it so the save is not held up.

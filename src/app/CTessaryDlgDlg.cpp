@@ -44,9 +44,8 @@ using qel::kStatusBackground;
 using qel::kStatusCountText;
 using qel::kStatusRunText;
 
-// Small picture buttons beside the lists (style 2) and the picture-only buttons (style 3).
+// Small picture buttons beside the lists (style 2); kImageOnlyStyle for the picture-only ones.
 constexpr int kEditButtonStyle = 2;
-constexpr int kImageOnlyStyle = 3;
 
 QPushButton* MakeImageButton(QWidget* parent, const char16_t* image, int style, const QString& name,
                              const QString& tip) {
@@ -103,11 +102,13 @@ CTessaryDlgDlg::CTessaryDlgDlg(QWidget* parent) : QDialog(parent) {
     RestoreWindowPosition();
 
     m_includeSub->setChecked(true);
-    m_afterSearch->setChecked(false);
-    OnAfterSearchToggled(false);
     SetUpStatusLabel();
     m_filterList.Fill();
     m_jobList.Fill();
+    RestoreChoices();
+    OnAfterSearchToggled(m_afterSearch->isChecked());
+    m_filterList.SetOnChanged([this] { SaveAfterChange(); });
+    m_jobList.SetOnChanged([this] { SaveAfterChange(); });
     qel::BuildHistoryDisplayLines(*m_env.history, m_historyLines);
     SetUpUpdateCheck();
 }
@@ -201,10 +202,11 @@ void CTessaryDlgDlg::BuildControls() {
     grid->addLayout(linkRow, 4, 0, 1, 5);
 
     auto* searchRow = new QHBoxLayout();
-    m_searchButton = MakeImageButton(this, u"FindStart.png", kImageOnlyStyle, QStringLiteral("searchButton"),
+    m_searchButton = MakeImageButton(this, kSearchImage, kImageOnlyStyle, QStringLiteral("searchButton"),
                                      QStringLiteral("Search"));
     m_searchButton->setAccessibleName(QStringLiteral("Search"));
     connect(m_searchButton, &QPushButton::clicked, this, &CTessaryDlgDlg::OnSearch);
+    connect(m_pathEdit, &QLineEdit::returnPressed, this, &CTessaryDlgDlg::OnSearch);
     m_status = new CQelLabel(this);
     m_status->Create(this, QRect(0, 0, 200, 26), 1048);
     m_status->setObjectName(QStringLiteral("statusLabel"));
@@ -299,7 +301,14 @@ void CTessaryDlgDlg::reject() {
 
 void CTessaryDlgDlg::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        event->accept();  // Enter does nothing in this window
+        event->accept();  // Enter searches from the path box (returnPressed) and nowhere else
+        return;
+    }
+    // Escape pressed twice to stop a search must not also leave the program
+    // and lose its rows: an Escape just after a stop is taken as part of it.
+    if (event->key() == Qt::Key_Escape && !m_searching && m_lastSearchStop &&
+        std::chrono::steady_clock::now() - *m_lastSearchStop < kEscapeAfterStopGrace) {
+        event->accept();
         return;
     }
     QDialog::keyPressEvent(event);
@@ -307,11 +316,13 @@ void CTessaryDlgDlg::keyPressEvent(QKeyEvent* event) {
 
 void CTessaryDlgDlg::moveEvent(QMoveEvent* event) {
     QDialog::moveEvent(event);
+    ApplySavedFrame();
     DockSubWindows();
 }
 
 void CTessaryDlgDlg::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
+    ApplySavedFrame();
     DockSubWindows();
 }
 
@@ -320,8 +331,27 @@ void CTessaryDlgDlg::DockSubWindows() {
     if (m_jobWnd && m_jobWnd->isVisible()) DockSubWindow(m_jobWnd.get(), kJobSubWndHeight);
 }
 
+// The docked rectangle is the sub-window's outer one: its own frame is taken
+// off the inside, or a title bar would push its bottom edge off the screen.
+// The frame is known only once the window manager has put it on, so a
+// sub-window whose frame changed since it was docked is docked again.
 void CTessaryDlgDlg::DockSubWindow(QWidget* window, int height) {
+    window->removeEventFilter(this);
+    window->installEventFilter(this);
     const QRect docked = qel::DockedRect(this, height);
+    const QSize frameExtra = window->frameGeometry().size() - window->size();
+    window->setProperty(kDockedFrameProperty, frameExtra);
     window->move(docked.topLeft());
-    window->resize(docked.size());
+    window->resize((docked.size() - frameExtra).expandedTo(QSize(1, 1)));
+}
+
+bool CTessaryDlgDlg::eventFilter(QObject* watched, QEvent* event) {
+    const bool placed = event->type() == QEvent::Move || event->type() == QEvent::Resize;
+    auto* window = qobject_cast<QWidget*>(watched);
+    if (placed && window && window->isVisible() &&
+        window->property(kDockedFrameProperty).toSize() != window->frameGeometry().size() - window->size()) {
+        if (window == m_resultWnd.get()) DockSubWindow(window, kResultSubWndHeight);
+        if (window == m_jobWnd.get()) DockSubWindow(window, kJobSubWndHeight);
+    }
+    return QDialog::eventFilter(watched, event);
 }

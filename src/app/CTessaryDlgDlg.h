@@ -40,6 +40,12 @@ class CTessaryDlgDlg : public QDialog,
 public:
     static constexpr int kResultSubWndHeight = 400;
     static constexpr int kJobSubWndHeight = 250;
+    // Hits shown while a search goes on, before all of them at its end.
+    static constexpr std::size_t kFirstRows = 1000;
+    // The Search button's pictures (each carries its word) and their style: the picture alone.
+    static constexpr const char16_t* kSearchImage = u"FindStart.png";
+    static constexpr const char16_t* kStopImage = u"FindStop.png";
+    static constexpr int kImageOnlyStyle = 3;
     // Room left and right of the status label's text, in pixels.
     static constexpr int kStatusTextMargin = 4;
 
@@ -102,8 +108,10 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static constexpr char kDockedFrameProperty[] = "qelDockedFrame";
     // IQelFileMngEventDelegate
     void OnSearchProgress(std::int32_t fileCount, std::int32_t folderCount) override;
     bool OnSearchTick(std::int32_t fileCount, std::int32_t folderCount, const QelString& currentFolder) override;
@@ -121,6 +129,11 @@ private:
     void ApplySavedFrame();
     // Stores the outer rectangle and writes env.json; false when not written.
     bool SaveSettings();
+    // The last Work Path, filter, job and "After Search" tick (CTessaryDlgDlgChoices.cpp).
+    void RestoreChoices();
+    void StoreChoices();
+    // Writes env.json after a change to the filters, jobs or history.
+    void SaveAfterChange();
     void OnAfterSearchToggled(bool checked);
     void OpenWebPage(const QelString& address);
     void SetUpUpdateCheck();
@@ -136,6 +149,10 @@ private:
     void BeginSearchFrame();
     void EndSearchFrame();
     void ShowResultSubWnd(bool alreadyExists);
+    void CreateResultSubWnd(bool withAllRows);
+    // The first kFirstRows hits, shown while the walk goes on.
+    void ShowFirstRows();
+    std::string FirstRowsRecord(const qel::QelSubWndSize* size) const;
     // The job branch (CTessaryDlgDlgJobs.cpp): runs the chosen job on the results.
     void ShowJobSubWnd(bool alreadyExists);
     std::string TakeHandOffRecord(const qel::QelSubWndSize* size);
@@ -160,6 +177,10 @@ private:
     QelString m_searchedPath;  // of the last walk, handed on with its results
     bool m_searching = false;
     bool m_stopRequested = false;                          // Stop pressed during the walk under way
+    bool m_showFirstRows = false;   // the walk under way lists its results
+    bool m_firstRowsShown = false;  // ... and its first rows are shown already
+    std::optional<std::chrono::steady_clock::time_point> m_lastSearchStop;  // when a stopped walk last ended
+    static constexpr auto kEscapeAfterStopGrace = std::chrono::milliseconds(500);
     std::chrono::steady_clock::time_point m_searchStart;
     std::chrono::steady_clock::time_point m_lastProgressRefresh;
     std::chrono::steady_clock::time_point m_lastNoticeRefresh;  // result notice last put on the status label
@@ -167,7 +188,9 @@ private:
     QelString m_currentFolder;                             // the folder the walk reads, as last ticked
     QelArray<QWidget*> m_disabledForSearch;                // controls to enable again after the walk
     std::unique_ptr<CQelResultSubWnd> m_resultWnd;
-    std::optional<QRect> m_savedFrame;  // outer rectangle to restore; set again once the frame is known
+    std::optional<QRect> m_savedFrame;  // outer rectangle to restore; kept until the frame is known
+    bool m_applyingFrame = false;
+    static constexpr int kFrameWaitMs = 2000;  // how long a window manager may take to frame the window
     bool m_sessionEnding = false;
     std::shared_ptr<CQelUpdateCheck> m_updateCheck;  // outlives the window while a check runs
     std::unique_ptr<CQelAFJSubWnd> m_jobWnd;

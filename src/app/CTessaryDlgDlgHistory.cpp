@@ -19,6 +19,7 @@ void CTessaryDlgDlg::AddToHistory(const QelString& path, bool includeSub) {
     qel::AddHistoryEntry(*m_env.history, path, includeSub, qel::TodayHistoryDate());
     m_env.history = qel::WriteBackArray(m_settings, qel::kEnvHistoryKey, *m_env.history);
     qel::BuildHistoryDisplayLines(*m_env.history, m_historyLines);
+    SaveAfterChange();
 }
 
 void CTessaryDlgDlg::OnHistoryPopup() {
@@ -56,6 +57,7 @@ void CTessaryDlgDlg::OnHistoryDelete() {
     m_historyLines.erase(m_historyLines.begin() + m_selectedHistory);
     m_selectedHistory = 0;
     LoadHistoryEntry(0);
+    SaveAfterChange();
 }
 
 void CTessaryDlgDlg::LoadHistoryEntry(int index) {

@@ -58,6 +58,7 @@ void CTessaryDlgDlg::ShowJobSubWnd(bool alreadyExists) {
         std::string record = TakeHandOffRecord(&size);
         qel::AddJobToHandOffRecord(record, job);
         m_jobWnd->CreateSubWnd(this, std::move(record), docked.left(), docked.top());
+        DockSubWindow(m_jobWnd.get(), kJobSubWndHeight);  // its own frame taken off, as far as known
         log->Write(u"Create SubWindow!!");
     } else {
         // Closed by the user since: it comes back docked where the main window is now.

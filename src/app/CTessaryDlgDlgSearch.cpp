@@ -8,8 +8,10 @@
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "CQelAFJSubWnd.h"
+#include "CQelImgMngr.h"
 #include "CQelLabel.h"
 #include "CQelLogMng.h"
 #include "CQelMessageBox.h"
@@ -88,8 +90,9 @@ bool CTessaryDlgDlg::PrepareSearch(SearchRequest& request) {
         CQelMessageBox::Show(this, QStringLiteral("The path is empty!!"), CQelMessageBox::Kind::Warning);
         return false;
     }
-    if (!qel::PathExists(request.path)) {
-        CQelMessageBox::Show(this, QStringLiteral("The search path is invalid!!"), CQelMessageBox::Kind::Warning);
+    if (const int error = qel::PathError(request.path); error != 0) {
+        CQelMessageBox::Show(this, ToQString(qel::InvalidSearchPathText(request.path, error)),
+                             CQelMessageBox::Kind::Warning);
         return false;
     }
     if (m_filterCombo->count() == 0) {
@@ -130,6 +133,8 @@ void CTessaryDlgDlg::RunWalk(const SearchRequest& request) {
     m_lastProgressRefresh = m_searchStart - kProgressRefreshInterval;  // the first hit shows at once
     m_stopRequested = false;
     m_searching = true;
+    m_showFirstRows = !request.runJob;  // a job's results go to the job log, never to the list
+    m_firstRowsShown = false;
     BeginSearchFrame();
 
     m_searchedPath = request.path;
@@ -159,6 +164,8 @@ void CTessaryDlgDlg::FinishSearch(const SearchRequest& request) {
         ShowResultSubWnd(m_resultWnd != nullptr);
     EndSearchFrame();
     AddToHistory(request.path, request.includeSub);
+    // Counted from now: keys pressed while the rows were being handed over come after this.
+    if (stopped) m_lastSearchStop = std::chrono::steady_clock::now();
 }
 
 // Everything but the Search button (now "Stop") and the status label is
@@ -171,7 +178,7 @@ void CTessaryDlgDlg::BeginSearchFrame() {
         child->setEnabled(false);
         m_disabledForSearch.push_back(child);
     }
-    m_searchButton->setText(QStringLiteral("Stop"));
+    CQelImgMngr::GetInstance()->SetButtonImage(m_searchButton, kStopImage, kImageOnlyStyle);
     m_searchButton->setAccessibleName(QStringLiteral("Stop"));
     m_searchButton->setToolTip(QStringLiteral("Stop the search"));
     if (m_jobWnd) m_jobWnd->BeginBusy();
@@ -184,7 +191,7 @@ void CTessaryDlgDlg::BeginSearchFrame() {
 void CTessaryDlgDlg::EndSearchFrame() {
     for (QWidget* child : m_disabledForSearch) child->setEnabled(true);
     m_disabledForSearch.clear();
-    m_searchButton->setText(QString());
+    CQelImgMngr::GetInstance()->SetButtonImage(m_searchButton, kSearchImage, kImageOnlyStyle);
     m_searchButton->setAccessibleName(QStringLiteral("Search"));
     m_searchButton->setToolTip(QStringLiteral("Search"));
     setEnabled(true);
@@ -196,6 +203,8 @@ void CTessaryDlgDlg::EndSearchFrame() {
 
 void CTessaryDlgDlg::OnSearchProgress(std::int32_t fileCount, std::int32_t folderCount) {
     CQelLogMng::GetInstance()->Write(u"Find File:%d, Folder:%d", fileCount, folderCount);
+    if (m_showFirstRows && !m_firstRowsShown && static_cast<std::size_t>(fileCount) + folderCount >= kFirstRows)
+        ShowFirstRows();
     // Refreshing and pumping on every hit would dominate a large search; the
     // summary at the end always carries the final counts.
     if (std::chrono::steady_clock::now() - m_lastProgressRefresh < kProgressRefreshInterval) return;
@@ -223,16 +232,9 @@ void CTessaryDlgDlg::ShowSearchProgress(std::int32_t fileCount, std::int32_t fol
 }
 
 void CTessaryDlgDlg::ShowResultSubWnd(bool alreadyExists) {
-    CQelLogMng* log = CQelLogMng::GetInstance();
     if (m_jobWnd) m_jobWnd->hide();  // one docked window at a time
     if (!alreadyExists) {
-        m_resultWnd = std::make_unique<CQelResultSubWnd>();
-        m_resultWnd->SetDelegate(this);
-        log->Write(u"SubWindow[Hwnd=%s]", u"NULL");
-        const QRect docked = qel::DockedRect(this, kResultSubWndHeight);
-        const qel::QelSubWndSize size{docked.width(), docked.height()};
-        m_resultWnd->CreateSubWnd(this, TakeHandOffRecord(&size), docked.left(), docked.top());
-        log->Write(u"Create SubWindow!!");
+        CreateResultSubWnd(/*withAllRows=*/true);
         activateWindow();
         setFocus();
         return;
@@ -242,6 +244,43 @@ void CTessaryDlgDlg::ShowResultSubWnd(bool alreadyExists) {
     m_resultWnd->UpdateResult(TakeHandOffRecord(nullptr));
     setEnabled(true);
     m_resultWnd->EndBusy();
+}
+
+// With all rows the lists are handed over; otherwise a copy of the first rows.
+void CTessaryDlgDlg::CreateResultSubWnd(bool withAllRows) {
+    CQelLogMng* log = CQelLogMng::GetInstance();
+    m_resultWnd = std::make_unique<CQelResultSubWnd>();
+    m_resultWnd->SetDelegate(this);
+    log->Write(u"SubWindow[Hwnd=%s]", u"NULL");
+    const QRect docked = qel::DockedRect(this, kResultSubWndHeight);
+    const qel::QelSubWndSize size{docked.width(), docked.height()};
+    m_resultWnd->CreateSubWnd(this, withAllRows ? TakeHandOffRecord(&size) : FirstRowsRecord(&size), docked.left(),
+                              docked.top());
+    DockSubWindow(m_resultWnd.get(), kResultSubWndHeight);  // its own frame taken off, as far as known
+    log->Write(u"Create SubWindow!!");
+}
+
+// A large search shows its first rows while the walk goes on; the result
+// window stays busy, so no command can act on a part of the results, and
+// the end of the walk replaces them with all of them.
+void CTessaryDlgDlg::ShowFirstRows() {
+    m_firstRowsShown = true;
+    if (!m_resultWnd) {
+        CreateResultSubWnd(/*withAllRows=*/false);
+        m_resultWnd->BeginBusy();
+        setEnabled(true);  // the busy frame disables its owner; Stop must stay reachable
+        return;
+    }
+    if (!m_resultWnd->isVisible()) DockSubWindow(m_resultWnd.get(), kResultSubWndHeight);
+    m_resultWnd->UpdateResult(FirstRowsRecord(nullptr));
+}
+
+std::string CTessaryDlgDlg::FirstRowsRecord(const qel::QelSubWndSize* size) const {
+    const std::size_t files = std::min<std::size_t>(m_fileResults.size(), kFirstRows);
+    const std::size_t folders = std::min<std::size_t>(m_folderResults.size(), kFirstRows - files);
+    return qel::WriteHandOffRecord(
+        QelStringArray(m_fileResults.begin(), m_fileResults.begin() + static_cast<std::ptrdiff_t>(files)),
+        QelStringArray(m_folderResults.begin(), m_folderResults.begin() + static_cast<std::ptrdiff_t>(folders)), size);
 }
 
 // The lists are released while the record is written: a large search holds

@@ -78,25 +78,31 @@ void CTessaryDlgDlg::RestoreWindowPosition() {
 }
 
 // Qt places the frame but sizes the inside: the frame's own size is taken
-// off, as far as it is known now. The window manager adds the frame only when
-// the window is shown, so this runs once more then (showEvent).
+// off, as far as it is known now. A window manager adds the frame only some
+// time after the window is shown, so this runs again on show and on every
+// move or resize until a frame has been taken into account; until then the
+// inside would be given the outer size and the window would grow each run.
 void CTessaryDlgDlg::ApplySavedFrame() {
-    if (!m_savedFrame) return;
+    if (!m_savedFrame || m_applyingFrame) return;
+    m_applyingFrame = true;
     const QSize frameExtra = frameGeometry().size() - size();
     move(m_savedFrame->topLeft());
     resize((m_savedFrame->size() - frameExtra).expandedTo(minimumSizeHint()));
+    if (isVisible() && !frameExtra.isNull()) m_savedFrame.reset();
+    m_applyingFrame = false;
 }
 
 void CTessaryDlgDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!m_savedFrame || event->spontaneous()) return;
-    QTimer::singleShot(0, this, [this] {
-        ApplySavedFrame();
-        m_savedFrame.reset();
-    });
+    ApplySavedFrame();
+    QTimer::singleShot(0, this, [this] { ApplySavedFrame(); });
+    // A frameless window (no window manager) never reports a frame.
+    QTimer::singleShot(kFrameWaitMs, this, [this] { m_savedFrame.reset(); });
 }
 
 bool CTessaryDlgDlg::SaveSettings() {
+    StoreChoices();
     const QRect frame = frameGeometry();
     qel::StoreLastPosition(m_settings,
                            qel::QelWindowRect{frame.left(), frame.top(),

@@ -2,6 +2,7 @@
 // server's sessions at start and the "Check App Last Version" link.
 #include <QLabel>
 
+#include "CQelMessageBox.h"
 #include "CQelUpdateCheck.h"
 #include "CQelUpdateUiBridge.h"
 #include "CTessaryDlgDlg.h"
@@ -14,6 +15,12 @@ void CTessaryDlgDlg::SetUpUpdateCheck() {
 }
 
 void CTessaryDlgDlg::CheckAppVersion() {
+    // The shipped placeholder names no real server: asking it would only time out.
+    if (qel::ReadUpdateServers(m_settings).api == QelString(qel::kDefaultUpdateApiUrl)) {
+        CQelMessageBox::Show(this, QStringLiteral("No update server is configured for this installation, "
+                                                  "so the latest version cannot be checked."));
+        return;
+    }
     // One check at a time: a second one could replace the installer that the
     // first is about to start.
     m_versionLink->setEnabled(false);

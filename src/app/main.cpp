@@ -1,8 +1,9 @@
 // qeltessary: the desktop program.
 
+#include <QCommandLineParser>
+#include <QStringList>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "CQelLogMng.h"
 #include "CQelWinUtilFunc.h"
@@ -23,13 +24,27 @@ bool DisplayAvailable() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--log") == 0) CQelLogMng::GetInstance()->SetEnabled(true);
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("QelTessary %s\n", CQelWinUtilFunc::GetInstance()->GetAppVersion().ToUtf8());
-            return 0;
-        }
+    // Read before any window exists, so --help and --version work without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Searches a folder tree for files and folders by named filters and acts on what it found."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("Write the program's log lines to standard error."));
+    parser.addOption(log);
+    parser.parse(arguments);  // the toolkit's own options (-platform, -style, ...) are left to it
+    if (parser.isSet(help)) {
+        std::fputs(qPrintable(parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("qeltessary"))),
+                   stdout);
+        return 0;
     }
+    if (parser.isSet(version)) {
+        std::printf("qeltessary %s\n", CQelWinUtilFunc::GetInstance()->GetAppVersion().ToStdString().c_str());
+        return 0;
+    }
+    if (parser.isSet(log)) CQelLogMng::GetInstance()->SetEnabled(true);
     if (!DisplayAvailable()) {
         std::fputs("qeltessary: no display available (DISPLAY and WAYLAND_DISPLAY are not set); "
                    "start it on a desktop or set QT_QPA_PLATFORM=offscreen\n",

@@ -26,16 +26,19 @@ GCharPtr FileUri(const QelString& path) {
     return GCharPtr(g_file_get_uri(file.get()));
 }
 
-void LogError(const char16_t* what, GError* error) {
-    CQelLogMng::GetInstance()->Write(u"%s: %s", what, QelString::FromUtf8(error ? error->message : ""));
+// Logs the failure and frees error; returns its text.
+QelString LogError(const char16_t* what, GError* error) {
+    const QelString reason = QelString::FromUtf8(error ? error->message : "");
+    CQelLogMng::GetInstance()->Write(u"%s: %s", what, reason);
     if (error) g_error_free(error);
+    return reason;
 }
 
-bool CallFileManager(const gchar* uri) {
+bool CallFileManager(const gchar* uri, QelString& reason) {
     GError* error = nullptr;
     GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
     if (!bus) {
-        LogError(u"No session bus", error);
+        reason = LogError(u"No session bus", error);
         return false;
     }
     GVariantBuilder items;
@@ -47,7 +50,7 @@ bool CallFileManager(const gchar* uri) {
         nullptr, &error);
     g_object_unref(bus);
     if (!reply) {
-        LogError(u"No file manager answered", error);
+        reason = LogError(u"No file manager answered", error);
         return false;
     }
     g_variant_unref(reply);
@@ -65,15 +68,18 @@ bool CQelDesktopLauncher::Open(const QelString& path) {
     const GCharPtr uri = FileUri(path);
     GError* error = nullptr;
     if (g_app_info_launch_default_for_uri(uri.get(), nullptr, &error)) return true;
-    LogError(u"Open failed", error);
+    m_lastFailure = LogError(u"Open failed", error);
     return false;
 }
 
 bool CQelDesktopLauncher::ShowInFolder(const QelString& path) {
-    if (CallFileManager(FileUri(path).get())) return true;
+    QelString busFailure;
+    if (CallFileManager(FileUri(path).get(), busFailure)) return true;
     const GFilePtr file(g_file_new_for_path(path.ToFileName().c_str()));
     const GFilePtr folder(g_file_get_parent(file.get()));
-    if (!folder) return false;
-    const GCharPtr folderPath(g_file_get_path(folder.get()));
-    return folderPath && Open(QelString::FromFileName(folderPath.get()));
+    const GCharPtr folderPath(folder ? g_file_get_path(folder.get()) : nullptr);
+    if (folderPath && Open(QelString::FromFileName(folderPath.get()))) return true;
+    // Both ways failed: the user learns why of each.
+    m_lastFailure = QelString::Formatted(u"%s; %s", busFailure, folderPath ? m_lastFailure : QelString(u"no folder"));
+    return false;
 }

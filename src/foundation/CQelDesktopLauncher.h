@@ -17,6 +17,11 @@ public:
     virtual bool Open(const QelString& path);
     // Shows path selected in the file manager through the freedesktop
     // FileManager1 interface on the session bus; where none answers, opens
-    // the folder that holds it. True when either worked.
+    // the folder that holds it with its default program. True when either worked.
     virtual bool ShowInFolder(const QelString& path);
+    // Why the last Open or ShowInFolder of this launcher failed, for the user.
+    const QelString& LastFailure() const { return m_lastFailure; }
+
+protected:
+    QelString m_lastFailure;
 };

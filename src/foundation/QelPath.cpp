@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace qel {
 
@@ -34,9 +35,16 @@ QelString RemoveTrailingSeparator(const QelString& path) {
     return r;
 }
 
-bool PathExists(const QelString& path) {
+bool PathExists(const QelString& path) { return PathError(path) == 0; }
+
+int PathError(const QelString& path) {
     struct stat st;
-    return ::lstat(path.ToFileName().c_str(), &st) == 0;
+    return ::lstat(path.ToFileName().c_str(), &st) == 0 ? 0 : errno;
+}
+
+QelString InvalidSearchPathText(const QelString& path, int error) {
+    return QelString::Formatted(u"The search path is invalid!!\n\"%s\": %s", path,
+                                QelString::FromUtf8(std::strerror(error)));
 }
 
 bool IsDirectory(const QelString& path) {

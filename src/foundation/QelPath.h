@@ -15,5 +15,10 @@ QelString RemoveTrailingSeparator(const QelString& path);
 bool MakeDirectoryChain(const QelString& path);
 // True when something exists at path (lstat succeeds).
 bool PathExists(const QelString& path);
+// 0 when something exists at path, else the errno of lstat.
+int PathError(const QelString& path);
+// "The search path is invalid!!" with the path and the reason for error on a
+// second line: the same words from the window and the command line.
+QelString InvalidSearchPathText(const QelString& path, int error);
 bool IsDirectory(const QelString& path);
 }  // namespace qel

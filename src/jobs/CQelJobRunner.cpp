@@ -78,6 +78,7 @@ void CQelJobRunner::RunStep(const Json::Value& model, const Json::Value& step) {
         case QelJobCommand::Copy: Copy(qel::JobRows(model, QelJobOrder::FoldersFirst), dest); break;
         case QelJobCommand::Move: Move(qel::JobRows(model, QelJobOrder::FoldersFirst), dest); break;
         case QelJobCommand::Delete: Delete(qel::JobRows(model, QelJobOrder::FilesFirst)); break;
+        case QelJobCommand::Trash: Trash(qel::JobRows(model, QelJobOrder::FilesFirst)); break;
         case QelJobCommand::Rename: m_options.dryRun ? DryRename(model, act) : Rename(model, act); break;
         case QelJobCommand::SaveExcel: SaveExcel(qel::JobRows(model, QelJobOrder::FoldersFirst), dest); break;
         case QelJobCommand::SaveTxt: SaveTxt(qel::JobRows(model, QelJobOrder::FoldersFirst), dest); break;

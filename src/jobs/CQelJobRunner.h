@@ -14,7 +14,7 @@
 // Nothing is ever replaced: copies and moves fail on an existing target,
 // renames use RENAME_NOREPLACE, exports take the next free name.
 //
-// A step whose "cmd" is not one of the six exact texts is skipped, as is a
+// A step whose "cmd" is not one of the exact command texts is skipped, as is a
 // copy, move or export whose destination is not an absolute path (a leading
 // "~/" is the home folder, as in the result window). Every per-item failure
 // is one log row; the step and the job go on. Copy, move and delete are the
@@ -79,6 +79,7 @@ private:
     void Delete(const QelResultRows& rows);
     // Marks every item of the model as failed, for the steps that follow.
     void FailAllItems(const Json::Value& model);
+    void Trash(const QelResultRows& rows);
     void Rename(const Json::Value& model, const QelString& ruleText);
     void DryRename(const Json::Value& model, const QelString& ruleText);
     // The rules of a rename step; false, logged, when the text is no rule set.

@@ -1,4 +1,4 @@
-// The runner's copy, move and delete steps: the result window's operations,
+// The runner's copy, move, delete and trash steps: the result window's operations,
 // one log row per item, chained so that no step of a run moves or deletes an
 // item an earlier copy or move of the same run failed on.
 
@@ -16,6 +16,7 @@
 #include "CQelJobRunnerItems.h"
 #include "QelResultOps.h"
 #include "QelResultTargets.h"
+#include "QelTrash.h"
 
 struct CQelJobRunner::FileStepTexts {
     const char16_t* dryAction;
@@ -60,6 +61,15 @@ constexpr FileStepTexts kDeleteTexts{u"Delete",
                                      u"Delete Skipped: an earlier step failed",
                                      u"Skip Delete",
                                      false};
+constexpr FileStepTexts kTrashTexts{u"Trash",
+                                    u"Trash File Success",
+                                    u"Trash File Failed",
+                                    u"Trash Path Success",
+                                    u"Trash Path Failed",
+                                    u"Trashed With Its Folder",
+                                    u"Trash Skipped: an earlier step failed",
+                                    u"Skip Trash",
+                                    false};
 
 const char16_t* RowTail(const FileStepTexts& texts, const QelResultRow& row, bool succeeded) {
     if (row.isFolder) return succeeded ? texts.folderDone : texts.folderFailed;
@@ -262,5 +272,17 @@ void CQelJobRunner::Delete(const QelResultRows& rows) {
     FileStep(*this, kDeleteTexts, nullptr)
         .Run(rows, [this](const QelResultRows& some, const QelResultRowObserver& observer) {
             qel::DeleteResultRows(some, m_searchRoot, nullptr, observer);
+        });
+}
+
+// Into the desktop's Trash; an item where there is none fails and stays.
+void CQelJobRunner::Trash(const QelResultRows& rows) {
+    FileStep(*this, kTrashTexts, nullptr)
+        .Run(rows, [](const QelResultRows& some, const QelResultRowObserver& observer) {
+            std::string reason;
+            for (const QelResultRow& row : some) {
+                const bool ok = qel::MoveRowToTrash(row, reason);
+                observer(row, QelString(row.fullPath), QelItemOutcome{ok ? 0 : EIO});
+            }
         });
 }

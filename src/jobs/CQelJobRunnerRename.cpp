@@ -49,5 +49,7 @@ void CQelJobRunner::DryRename(const Json::Value& model, const QelString& ruleTex
                              : QelString(u" - would fail: ").Append(qel::ReasonText(event.error));
         DryRun(u"Rename", QelString(event.oldFullPath), QelString(event.newFullPath), reason.view(), event.error == 0);
     };
-    qel::ApplyRenameRules(rules, rows, observe, m_searchRoot, QelRenameOptions{.dryRun = true});
+    QelRenameOptions plan;
+    plan.dryRun = true;
+    qel::ApplyRenameRules(rules, rows, observe, m_searchRoot, plan);
 }

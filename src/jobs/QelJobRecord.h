@@ -1,6 +1,7 @@
 #pragma once
-// The after-search job record {"name", "list": [{"cmd", "act"}]} and the six
-// commands a step can name. The editor's rows and the runner both use this
+// The after-search job record {"name", "list": [{"cmd", "act"}]} and the
+// commands a step can name ("trash" is newer than the other six: older
+// readers skip it as an unknown command). The editor's rows and the runner both use this
 // table, so a command's text, shown name and index never drift apart.
 // Free of Qt.
 
@@ -11,7 +12,7 @@
 #include "QelContainers.h"
 #include "QelString.h"
 
-enum class QelJobCommand : int { Copy = 0, Move = 1, Delete = 2, Rename = 3, SaveExcel = 4, SaveTxt = 5 };
+enum class QelJobCommand : int { Copy = 0, Move = 1, Delete = 2, Rename = 3, SaveExcel = 4, SaveTxt = 5, Trash = 6 };
 
 // What a step's "act" holds for a command.
 enum class QelJobParam { Destination, None, RuleSet };
@@ -32,12 +33,13 @@ inline constexpr _tag_JobCommandInfo kJobCommands[] = {
     {QelJobCommand::Rename, "rename", u"ReName", u"Rename", QelJobParam::RuleSet},
     {QelJobCommand::SaveExcel, "saveexcel", u"SaveExcel", u"Save Excel", QelJobParam::Destination},
     {QelJobCommand::SaveTxt, "savetxt", u"SaveTxt", u"Save Txt", QelJobParam::Destination},
+    {QelJobCommand::Trash, "trash", u"Trash", u"Move to Trash", QelJobParam::None},
 };
 inline constexpr int kJobCommandCount = static_cast<int>(std::size(kJobCommands));
 
 // Exact, case-sensitive; nullptr for any other text ("Copy", "archive", "").
 const _tag_JobCommandInfo* FindJobCommand(std::string_view cmd);
-// nullptr for an index outside 0..5.
+// nullptr for an index outside the table.
 const _tag_JobCommandInfo* JobCommandAt(int index);
 
 // Keys of the record, used by the editor, the main window and the runner.
@@ -60,7 +62,7 @@ _tag_JobRow MakeJobRow(int index, const QelString& action);
 // The record's steps as rows, in order; steps that are not objects add nothing.
 QelJobRowArray JobRowsFromRecord(const Json::Value& record);
 // base with its "name" and "list" set from the rows in order: "cmd" from
-// TypeDef (empty when it is not one of the six indexes), "act" from the
+// TypeDef (empty when it is not one of the table's indexes), "act" from the
 // Action text. Every other member of base is kept, so a record edited here
 // loses nothing another version of the program stored in it; a base that is
 // no object starts as an empty one.

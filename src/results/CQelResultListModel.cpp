@@ -8,6 +8,7 @@ namespace {
 const QColor kTextColor(81, 156, 214);
 const QColor kEvenRowColor(43, 43, 43);
 const QColor kOddRowColor(63, 63, 63);
+const QColor kGoneTextColor(128, 128, 128);
 
 QString ToQString(std::u16string_view text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
@@ -23,8 +24,25 @@ Qt::Alignment ColumnAlignment(int column) {
 void CQelResultListModel::SetRows(QelResultRows rows) {
     beginResetModel();
     m_rows = std::move(rows);
+    std::vector<RowOutcome>().swap(m_outcomes);
     endResetModel();
 }
+
+void CQelResultListModel::SetOutcome(std::size_t row, const QString& text, bool gone) {
+    if (row >= m_rows.size()) return;
+    if (m_outcomes.empty()) m_outcomes.resize(m_rows.size());
+    m_outcomes[row] = RowOutcome{text, gone};
+}
+
+void CQelResultListModel::ShowOutcomes() {
+    if (!m_rows.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, kColumnCount - 1));
+}
+
+QString CQelResultListModel::Outcome(std::size_t row) const {
+    return row < m_outcomes.size() ? m_outcomes[row].text : QString();
+}
+
+bool CQelResultListModel::IsGone(std::size_t row) const { return row < m_outcomes.size() && m_outcomes[row].gone; }
 
 void CQelResultListModel::EditRows(const std::function<void(QelResultRows&)>& edit) {
     edit(m_rows);
@@ -49,10 +67,11 @@ QVariant CQelResultListModel::data(const QModelIndex& index, int role) const {
                 case kType: return ToQString(row.Type());
                 case kPath: return ToQString(row.Path());
                 case kFullPath: return ToQString(row.fullPath);
+                case kStatus: return Outcome(static_cast<std::size_t>(index.row()));
                 default: return {};
             }
         case Qt::TextAlignmentRole: return static_cast<int>(ColumnAlignment(index.column()));
-        case Qt::ForegroundRole: return QBrush(kTextColor);
+        case Qt::ForegroundRole: return QBrush(IsGone(static_cast<std::size_t>(index.row())) ? kGoneTextColor : kTextColor);
         case Qt::BackgroundRole: return RowBackground(index.row());
         default: return {};
     }
@@ -69,6 +88,7 @@ QVariant CQelResultListModel::headerData(int section, Qt::Orientation orientatio
         case kType: return QStringLiteral("Type");
         case kPath: return QStringLiteral("Path");
         case kFullPath: return QStringLiteral("FullPath");
+        case kStatus: return QStringLiteral("Status");
         default: return {};
     }
 }

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
@@ -168,6 +169,15 @@ QPushButton* CQelResultSubWnd::GetCommandButton(int id) const {
     return nullptr;
 }
 
+void CQelResultSubWnd::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && m_running) {
+        RequestOperationStop();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void CQelResultSubWnd::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     LayOut();
@@ -199,6 +209,9 @@ void CQelResultSubWnd::BuildContents() {
     m_list->setColumnWidth(CQelResultListModel::kName, 160);
     m_list->setColumnWidth(CQelResultListModel::kType, 60);
     m_list->setColumnWidth(CQelResultListModel::kPath, 348);
+    m_list->setColumnWidth(CQelResultListModel::kStatus, 110);
+    // What happened to a row shows beside its name, not after the long full path.
+    m_list->horizontalHeader()->moveSection(CQelResultListModel::kStatus, CQelResultListModel::kPath);
     QFont font(QStringLiteral("MS Shell Dlg"));
     font.setPixelSize(12);
     m_list->setFont(font);
@@ -228,6 +241,12 @@ void CQelResultSubWnd::BuildContents() {
         }
         m_buttons[static_cast<std::size_t>(i)] = button;
     }
+    m_stopButton = new QPushButton(QStringLiteral("Stop"), this);
+    m_stopButton->setObjectName(QStringLiteral("stopButton"));
+    m_stopButton->setAutoDefault(false);
+    m_stopButton->setToolTip(QStringLiteral("Stop after the current item (Esc)"));
+    connect(m_stopButton, &QPushButton::clicked, this, &CQelResultSubWnd::RequestOperationStop);
+    m_stopButton->hide();  // shown while a command runs
     ConnectFileCommands();
     LayOut();
     for (QWidget* child : {static_cast<QWidget*>(m_list), static_cast<QWidget*>(m_caption),
@@ -250,4 +269,6 @@ void CQelResultSubWnd::LayOut() {
         m_buttons[static_cast<std::size_t>(i)]->setGeometry(w - kOperationWidth, kButtonTop + i * kButtonStep,
                                                              kOperationWidth, kButtonHeight);
     }
+    m_stopButton->setGeometry(w - kOperationWidth, kButtonTop + kCommandCount * kButtonStep + kButtonStep / 2,
+                              kOperationWidth, kButtonHeight);
 }

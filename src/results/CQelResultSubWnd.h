@@ -8,9 +8,11 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <json/json.h>
 
+#include "QelResultOps.h"
 #include "QelString.h"
 
 class CCaption;
@@ -68,8 +70,8 @@ public:
     // Save TXT: the numbered list as a new file in "user", opened with the
     // program registered for ".txt".
     void OnSaveTxt();
-    // Save Excel: with a program registered for ".xlsx", the list as a new
-    // workbook in "temp", opened with that program.
+    // Save Excel: the list as a new workbook in "user", opened with the
+    // program registered for ".xlsx" (or the user told where it is).
     void OnSaveExcel();
     // Where the exports find and start programs; not owned, null for the
     // desktop's own (tests put a recorder here).
@@ -104,8 +106,22 @@ public:
     // The button of a command identifier; null for any other number.
     QPushButton* GetCommandButton(int id) const;
 
+    // Copy, Move, Delete (after its question) and Trash of chosen rows: list
+    // indexes of the model's rows, acted on in the order given.
+    void CopyOrMoveRows(bool move, const std::vector<std::size_t>& indexes);
+    // Rename of chosen rows: the rule editor with their preview, then the rules.
+    void RenameRows(const std::vector<std::size_t>& indexes);
+    // which names the rows in the question: "found" or "selected".
+    void DeleteRows(const std::vector<std::size_t>& indexes, const QString& which);
+    // The model's indexes of the selected rows, in list order.
+    std::vector<std::size_t> SelectedRowIndexes() const;
+    // Stop (its button, Escape): the run under way ends after its current row.
+    void RequestOperationStop();
+    QPushButton* GetStopButton() const { return m_stopButton; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -113,6 +129,16 @@ private:
     void ConnectFileCommands();
     void OnCopyOrMove(bool move);
     void OnDelete();
+    std::vector<std::size_t> AllRowIndexes() const;
+    enum class FileCommand { kCopy, kMove, kDelete, kTrash };
+    struct RowOutcome;
+    OperationNotice RunFileCommand(FileCommand command, const std::vector<std::size_t>& indexes,
+                                   const QelCopyMoveOptions& options);
+    static RowOutcome RunOnRow(FileCommand command, const QelResultRows& one, const QelCopyMoveOptions& options);
+    // Around a run that Stop and Escape may end: the Stop button shown, then
+    // hidden and the rows' outcomes drawn; End says whether Stop was asked for.
+    void BeginStoppable();
+    bool EndStoppable();
 
     void BuildContents();
     void SetUpListView();
@@ -130,6 +156,8 @@ private:
     QWidget* m_owner = nullptr;
     IQelResultSubWndDelegate* m_delegate = nullptr;
     bool m_busy = false;
+    bool m_running = false;        // a row-by-row command is under way
+    bool m_stopRequested = false;  // ... and has been asked to stop
     IQelProgramLauncher* m_launcher = nullptr;
 
     CCaption* m_caption = nullptr;
@@ -139,4 +167,5 @@ private:
     CQelResultSortModel* m_sortModel = nullptr;
     CQelDesktopLauncher* m_desktopLauncher = nullptr;
     std::array<QPushButton*, kCommandCount> m_buttons{};
+    QPushButton* m_stopButton = nullptr;
 };

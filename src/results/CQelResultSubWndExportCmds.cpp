@@ -3,7 +3,9 @@
 #include <QPushButton>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <vector>
 #include <cstring>
 
 #include "CDlgReaNameRule.h"
@@ -25,6 +27,7 @@
 namespace {
 
 constexpr auto kPumpInterval = std::chrono::milliseconds(30);
+constexpr std::size_t kRenamePreviewRows = 20;  // the rule editor shows what becomes of these
 const char16_t* const kExcelNotRegistered = u"Could not start Excel, which might not be properly registered.";
 
 // Lets the window paint now and then during a long rename, never per row.
@@ -47,6 +50,9 @@ QelString ExportFolder(const char16_t* name) {
     if (!folder.IsEmpty()) qel::MakeDirectoryChain(folder);
     return folder;
 }
+
+// The notice's second text: where an export went.
+QelString SavedAs(const QelString& path) { return QelString::Formatted(u" Saved as \"%s\"", path); }
 
 QelString ResultStem() { return qel::DatedExportStem(qel::NowLocal(), u"Result"); }
 
@@ -79,26 +85,69 @@ void CQelResultSubWnd::OpenWithRegisteredProgram(const QelString& extension, con
     }
 }
 
-void CQelResultSubWnd::OnRename() {
-    if (IsBusy() || !m_listModel) return;
+void CQelResultSubWnd::OnRename() { RenameRows(AllRowIndexes()); }
+
+void CQelResultSubWnd::RenameRows(const std::vector<std::size_t>& indexes) {
+    if (IsBusy() || !m_listModel || indexes.empty()) return;
     CDlgReaNameRule dialog(this);
+    const QelResultRows& all = m_listModel->Rows();
+    QelResultRows preview;
+    for (std::size_t k = 0; k < std::min(indexes.size(), kRenamePreviewRows); ++k) preview.push_back(all[indexes[k]]);
+    dialog.SetPreview(std::move(preview), QStringLiteral("Rename"));
     if (dialog.exec() != QDialog::Accepted) return;
     const QelRenameRuleSet rules = qel::RenameRulesFromJson(dialog.GetRuleSet());
     RunOperationWithDetail([&] {
-        QelRenameCounts counts;
+        // Items, not rename attempts, are counted: a row counts as failed
+        // when any rule failed on it, else as renamed when one renamed it.
+        std::vector<int> errors(indexes.size(), -1);  // -1 untouched, 0 renamed, else the first errno
         ThrottledPump pump;
+        const QelRenameObserver observe = [&](const _tag_RenameEvent& event) {
+            int& error = errors[event.row];
+            if (error <= 0) error = event.error;
+        };
+        // Stop and Escape get their turn between two renames.
+        QelRenameOptions options;
+        options.keepGoing = [&] {
+            pump();
+            return !m_stopRequested;
+        };
+        const QelString root = qel::ResultSearchRoot(m_model);
+        BeginStoppable();
         m_listModel->EditRows([&](QelResultRows& rows) {
-            counts = qel::ApplyRenameRules(
-                rules, rows, [&pump](const _tag_RenameEvent&) { pump(); }, qel::ResultSearchRoot(m_model));
+            if (indexes.size() == rows.size()) {
+                qel::ApplyRenameRules(rules, rows, observe, root, options);
+                return;
+            }
+            QelResultRows chosen;
+            chosen.reserve(indexes.size());
+            for (const std::size_t i : indexes) chosen.push_back(rows[i]);
+            qel::ApplyRenameRules(rules, chosen, observe, root, options);
+            for (std::size_t k = 0; k < indexes.size(); ++k) {
+                QelResultRow& row = rows[indexes[k]];
+                if (row.fullPath == chosen[k].fullPath) continue;
+                if (row.isFolder) qel::FollowFolderRename(rows, row.fullPath, chosen[k].fullPath);
+                row = std::move(chosen[k]);
+            }
         });
-        return OperationNotice{QelString(u"Result Rename Complete!"),
-                               QelString::Formatted(u" Succces:%d, Failed:%d", counts.succeeded, counts.failed)};
+        int renamed = 0, failed = 0;
+        for (std::size_t k = 0; k < errors.size(); ++k) {
+            if (errors[k] < 0) continue;
+            if (errors[k] == 0) ++renamed;
+            else ++failed;
+            m_listModel->SetOutcome(indexes[k],
+                                    errors[k] == 0 ? QStringLiteral("Renamed")
+                                                   : QStringLiteral("Failed: ") + ToQString(qel::ReasonText(errors[k])),
+                                    false);
+        }
+        const bool stopped = EndStoppable();
+        return OperationNotice{QelString(stopped ? u"Result Rename Stopped!" : u"Result Rename Complete!"),
+                               QelString::Formatted(u" Succces:%d, Failed:%d", renamed, failed)};
     });
 }
 
 void CQelResultSubWnd::OnSaveTxt() {
     if (IsBusy() || !m_listModel) return;
-    RunOperation([this] {
+    RunOperationWithDetail([this] {
         const QelResultRows& rows = m_listModel->Rows();
         CQelLogMng* log = CQelLogMng::GetInstance();
         qel::QelLineSink logLine;
@@ -111,22 +160,18 @@ void CQelResultSubWnd::OnSaveTxt() {
         const int error = qel::WriteNewFile(ExportFolder(u"user"), ResultStem(), u".txt", content, path);
         if (error != 0) {
             ShowWriteFailure(this, path, QString::fromLocal8Bit(std::strerror(error)));
-            return QelString(u"Result List TXT Make Failed!");
+            return OperationNotice{QelString(u"Result List TXT Make Failed!"), QelString(u"")};
         }
         OpenWithRegisteredProgram(u".txt", path);
-        return QelString(u"Result List TXT Make Complete!");
+        return OperationNotice{QelString(u"Result List TXT Make Complete!"), SavedAs(path)};
     });
 }
 
+// The workbook is always written, into "user" beside the text lists, and
+// then opened; without a spreadsheet program the user is told where it is.
 void CQelResultSubWnd::OnSaveExcel() {
     if (IsBusy() || !m_listModel) return;
-    // Without a spreadsheet program nothing is written and nothing changes.
-    const QelString program = Launcher().FindProgram(u".xlsx");
-    if (program.IsEmpty()) {
-        CQelMessageBox::Show(this, ToQString(kExcelNotRegistered), CQelMessageBox::Kind::Error, QStringLiteral("Error!"));
-        return;
-    }
-    RunOperation([this, &program] {
+    RunOperationWithDetail([this] {
         const QelResultRows& rows = m_listModel->Rows();
         QelString path;
         std::string reason;
@@ -135,16 +180,24 @@ void CQelResultSubWnd::OnSaveExcel() {
                 QelString::FromFileName(privatePath), rows.size(),
                 [&rows](std::size_t i) { return std::u16string_view(rows[i].fullPath); }, {}, &reason);
         };
-        const int error = qel::WriteNewFileByName(ExportFolder(u"temp"), ResultStem(), u".xlsx", write, path);
+        const int error = qel::WriteNewFileByName(ExportFolder(u"user"), ResultStem(), u".xlsx", write, path);
         if (error > 0) reason = std::strerror(error);
         if (!reason.empty()) {
             ShowWriteFailure(this, path, QString::fromStdString(reason));
-            return QelString(u"Result List Excel Send Failed!");
+            return OperationNotice{QelString(u"Result List Excel Send Failed!"), QelString(u"")};
         }
-        if (!Launcher().Open(program, path)) {
-            CQelMessageBox::Show(this, ToQString(kExcelNotRegistered), CQelMessageBox::Kind::Error, QStringLiteral("Error!"));
-            return QelString(u"Result List Excel Send Failed!");
+        const QelString program = Launcher().FindProgram(u".xlsx");
+        if (program.IsEmpty()) {
+            CQelMessageBox::Show(this,
+                                 QStringLiteral("The workbook was saved as \"%1\".\n"
+                                                "No program is registered to open .xlsx files.")
+                                     .arg(ToQString(path)));
+        } else if (!Launcher().Open(program, path)) {
+            CQelMessageBox::Show(this,
+                                 QStringLiteral("The workbook was saved as \"%1\", but %2")
+                                     .arg(ToQString(path), ToQString(kExcelNotRegistered)),
+                                 CQelMessageBox::Kind::Error, QStringLiteral("Error!"));
         }
-        return QelString(u"Result List Excel Send Complete!");
+        return OperationNotice{QelString(u"Result List Excel Send Complete!"), SavedAs(path)};
     });
 }

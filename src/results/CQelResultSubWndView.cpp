@@ -21,6 +21,7 @@
 #include "CQelResultListModel.h"
 #include "CQelResultSortModel.h"
 #include "CQelResultSubWnd.h"
+#include "QelPath.h"
 
 namespace {
 
@@ -69,6 +70,14 @@ QelString CQelResultSubWnd::ShownRowPath(int shownRow) const {
     return QelString(m_listModel->Rows()[static_cast<std::size_t>(row.row())].fullPath);
 }
 
+std::vector<std::size_t> CQelResultSubWnd::SelectedRowIndexes() const {
+    std::vector<std::size_t> indexes;
+    for (const QModelIndex& index : m_list->selectionModel()->selectedRows())
+        indexes.push_back(static_cast<std::size_t>(m_sortModel->mapToSource(index).row()));
+    std::sort(indexes.begin(), indexes.end());
+    return indexes;
+}
+
 QString CQelResultSubWnd::SelectedPathsText() const {
     QList<int> shown;
     for (const QModelIndex& index : m_list->selectionModel()->selectedRows()) shown.append(index.row());
@@ -90,16 +99,26 @@ void CQelResultSubWnd::CopySelectedPaths() {
 void CQelResultSubWnd::OpenShownRow(int shownRow) {
     const QelString path = ShownRowPath(shownRow);
     if (path.IsEmpty()) return;
-    if (!DesktopLauncher()->Open(path))
-        CQelMessageBox::Show(this, QStringLiteral("No registered programs found."), CQelMessageBox::Kind::Warning);
+    if (DesktopLauncher()->Open(path)) return;
+    // A row whose item a command or another program has taken away says so,
+    // rather than blaming the programs registered for it.
+    const std::size_t row = static_cast<std::size_t>(m_sortModel->mapToSource(m_sortModel->index(shownRow, 0)).row());
+    const bool gone = m_listModel->IsGone(row) || !qel::PathExists(path);
+    CQelMessageBox::Show(this, gone ? QStringLiteral("This item was moved or deleted.")
+                                    : QStringLiteral("No registered programs found."),
+                         CQelMessageBox::Kind::Warning);
 }
 
 void CQelResultSubWnd::ShowShownRowInFolder(int shownRow) {
     const QelString path = ShownRowPath(shownRow);
     if (path.IsEmpty()) return;
-    if (!DesktopLauncher()->ShowInFolder(path))
-        CQelMessageBox::Show(this, QStringLiteral("The containing folder could not be opened."),
+    if (!DesktopLauncher()->ShowInFolder(path)) {
+        const QelString& reason = DesktopLauncher()->LastFailure();
+        CQelMessageBox::Show(this,
+                             QStringLiteral("The containing folder of \"%1\" could not be opened.%2")
+                                 .arg(ToQString(path.view()), reason.IsEmpty() ? QString() : "\n" + ToQString(reason.view())),
                              CQelMessageBox::Kind::Warning);
+    }
 }
 
 QMenu* CQelResultSubWnd::MakeContextMenu(int shownRow) {
@@ -107,6 +126,13 @@ QMenu* CQelResultSubWnd::MakeContextMenu(int shownRow) {
     menu->addAction(QStringLiteral("Open"), this, [this, shownRow] { OpenShownRow(shownRow); });
     menu->addAction(QStringLiteral("Open Containing Folder"), this, [this, shownRow] { ShowShownRowInFolder(shownRow); });
     menu->addAction(QStringLiteral("Copy Full Path"), this, [this] { CopySelectedPaths(); });
+    // The same commands as the buttons, on the selected rows only.
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Copy Selected To..."), this, [this] { CopyOrMoveRows(false, SelectedRowIndexes()); });
+    menu->addAction(QStringLiteral("Move Selected To..."), this, [this] { CopyOrMoveRows(true, SelectedRowIndexes()); });
+    menu->addAction(QStringLiteral("Move Selected to Trash"), this,
+                    [this] { DeleteRows(SelectedRowIndexes(), QStringLiteral("selected")); });
+    menu->addAction(QStringLiteral("Rename Selected..."), this, [this] { RenameRows(SelectedRowIndexes()); });
     return menu;
 }
 

@@ -24,7 +24,8 @@ void AppendList(const Json::Value& list, bool isFolder, const char16_t* logForma
 
 int FindResultSplit(std::u16string_view fullPath) {
     const std::size_t slash = fullPath.rfind(u'/');
-    if (slash == std::u16string_view::npos || slash < 1) return -1;
+    // A row right below the root ("/etc") splits at index 0; "/" alone names nothing.
+    if (slash == std::u16string_view::npos || fullPath.size() == 1) return -1;
     return static_cast<int>(slash);
 }
 

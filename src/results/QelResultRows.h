@@ -16,8 +16,10 @@ struct QelResultRow {
 
     // Text after the last '/'.
     std::u16string_view Name() const { return std::u16string_view(fullPath).substr(pathLength + 1); }
-    // Text before the last '/' (the containing folder, no trailing '/').
-    std::u16string_view Path() const { return std::u16string_view(fullPath).substr(0, pathLength); }
+    // Text before the last '/' (the containing folder, no trailing '/'; "/" for the root).
+    std::u16string_view Path() const {
+        return pathLength == 0 ? std::u16string_view(u"/") : std::u16string_view(fullPath).substr(0, pathLength);
+    }
     // "File" or "Folder".
     std::u16string_view Type() const { return isFolder ? std::u16string_view(u"Folder") : std::u16string_view(u"File"); }
 };
@@ -26,10 +28,10 @@ using QelResultRows = std::vector<QelResultRow>;
 
 namespace qel {
 
-// Index of the last '/' when it stands at index 1 or more; -1 otherwise.
+// Index of the last '/'; -1 when there is none or the path is "/" alone.
 int FindResultSplit(std::u16string_view fullPath);
 
-// Appends the row of fullPath; false, appending nothing, when it has no '/' at index 1 or more.
+// Appends the row of fullPath; false, appending nothing, when FindResultSplit finds no split.
 bool AppendResultRow(QelResultRows& rows, std::u16string fullPath, bool isFolder);
 
 // Rebuilds rows from a result model: every string of "fileresultlist", then of

@@ -1,10 +1,14 @@
 #include "CQelSearchResults.h"
 
+#include <algorithm>
+
 CQelSearchResults::CQelSearchResults(const CQelSearchCriteria& criteria, const QelString& root,
                                      QelStringArray& fileResults, QelStringArray& folderResults,
                                      IQelFileMngEventDelegate* delegate)
     : m_criteria(criteria), m_files(fileResults), m_folders(folderResults), m_delegate(delegate), m_prefix(root.view()) {
-    m_prefix.push_back(u'/');
+    // A root typed with its separator ("/", "/home/") gets no second one.
+    while (m_prefix.size() > 1 && m_prefix.ends_with(u"//")) m_prefix.pop_back();
+    if (!m_prefix.ends_with(u'/')) m_prefix.push_back(u'/');
 }
 
 void CQelSearchResults::OnFile(std::string_view name) {
@@ -44,7 +48,7 @@ bool CQelSearchResults::KeepGoingWhileWaiting() { return m_clock.Due() ? Tick() 
 bool CQelSearchResults::Tick() {
     if (!m_delegate || !m_keepGoing) return m_keepGoing;
     // The current folder without the separator that ends the prefix.
-    const QelString folder(std::u16string_view(m_prefix).substr(0, m_prefix.size() - 1));
+    const QelString folder(std::u16string_view(m_prefix).substr(0, std::max<std::size_t>(m_prefix.size() - 1, 1)));
     m_keepGoing = m_delegate->OnSearchTick(static_cast<std::int32_t>(m_files.size()),
                                            static_cast<std::int32_t>(m_folders.size()), folder);
     return m_keepGoing;

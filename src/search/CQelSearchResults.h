@@ -2,8 +2,8 @@
 // The walk visitor of a search: matches each entry and appends the hits to
 // the caller's lists.
 //
-// A result path is the root exactly as passed, "/", then the names on the way
-// joined by "/". The UTF-16 form of the current folder's path is kept in one
+// A result path is the root exactly as passed, "/" unless the root ends in
+// one already, then the names on the way joined by "/". The UTF-16 form of the current folder's path is kept in one
 // buffer that grows and shrinks with the walk, so a hit costs one decode of
 // its own name and one string for the result.
 //

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 CQelMessageBox::Handler& CurrentHandler() {
@@ -43,6 +44,27 @@ bool CQelMessageBox::Ask(QWidget* parent, const QString& text, const QString& ti
     if (CurrentHandler()) return CurrentHandler()(Kind::Question, text) == Answer::Yes;
     return QMessageBox::question(parent, TitleOr(title), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
            QMessageBox::Yes;
+}
+
+CQelMessageBox::Answer CQelMessageBox::AskWithAlternative(QWidget* parent, const QString& text,
+                                                          const QString& yesText, const QString& alternativeText) {
+    g_lastText = text;
+    g_lastTitle.clear();
+    ++g_count;
+    if (CurrentHandler()) {
+        const Answer answer = CurrentHandler()(Kind::Question, text);
+        return answer == Answer::Yes || answer == Answer::Alternative ? answer : Answer::No;
+    }
+    QMessageBox box(QMessageBox::Question, TitleOr(QString()), text, QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(yesText, QMessageBox::AcceptRole);
+    QPushButton* alternative = box.addButton(alternativeText, QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == yes) return Answer::Yes;
+    if (box.clickedButton() == alternative) return Answer::Alternative;
+    return Answer::No;
 }
 
 void CQelMessageBox::SetHandler(Handler handler) { CurrentHandler() = std::move(handler); }

@@ -11,13 +11,19 @@ class QWidget;
 class CQelMessageBox {
 public:
     enum class Kind { Information, Warning, Error, Question };
-    enum class Answer { Ok, Yes, No };
+    // Alternative: the second, riskier choice of AskWithAlternative.
+    enum class Answer { Ok, Yes, No, Alternative };
 
     // Shows text with an OK button.
     static void Show(QWidget* parent, const QString& text, Kind kind = Kind::Information,
                      const QString& title = QString());
     // Asks a Yes/No question; true for Yes.
     static bool Ask(QWidget* parent, const QString& text, const QString& title = QString());
+    // Asks with three buttons: yesText (the default, Answer::Yes),
+    // alternativeText (Answer::Alternative) and Cancel (Answer::No, also Escape).
+    // A handler's answer other than Yes or Alternative counts as Cancel.
+    static Answer AskWithAlternative(QWidget* parent, const QString& text, const QString& yesText,
+                                     const QString& alternativeText);
 
     // A handler replaces the modal boxes (tests); it gets the kind and text and
     // returns the answer. Pass an empty function to restore the real boxes.

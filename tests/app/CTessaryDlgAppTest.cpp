@@ -10,6 +10,7 @@
 #include <set>
 
 #include "CQelSingleInstance.h"
+#include "CQelWinUtilFunc.h"
 #include "CTessaryDlgDlg.h"
 #include "QelAppTestHome.h"
 
@@ -72,21 +73,39 @@ TEST(CTessaryDlgApp, SecondStartRaisesTheRunningWindowAndTouchesNoFile) {
     qunsetenv("QELTESSARY_HOME");
 }
 
-TEST(CTessaryDlgApp, WithoutADisplaySaysSoInOneLineAndFails) {
+TEST(CTessaryDlgApp, OptionsAnswerWithoutADisplayAndAPlainStartSaysThereIsNone) {
     QelAppTestHome home;
     QProcessEnvironment env = ProgramEnvironment(home.path());
     env.remove("QT_QPA_PLATFORM");
     env.remove("DISPLAY");
     env.remove("WAYLAND_DISPLAY");
-    QProcess program;
-    program.setProcessEnvironment(env);
-    program.start(QStringLiteral(QEL_APP_BINARY), {});
-    ASSERT_TRUE(program.waitForFinished(60000));
-    EXPECT_NE(program.exitCode(), 0);
-    const QString error = QString::fromUtf8(program.readAllStandardError());
-    EXPECT_EQ(error.count('\n'), 1) << error.toStdString();
-    EXPECT_TRUE(error.contains("no display")) << error.toStdString();
-    EXPECT_TRUE(program.readAllStandardOutput().isEmpty());
+    const std::string version = CQelWinUtilFunc::GetInstance()->GetAppVersion().ToStdString();
+    const struct {
+        QStringList arguments;
+        int status;
+        std::string outStart;  // what standard output begins with
+        std::string errorHas;  // the one line on standard error; empty for none
+    } cases[] = {
+        {{}, 1, "", "no display"},
+        {{"--help"}, 0, "Usage: qeltessary [options]", ""},
+        {{"--version"}, 0, "qeltessary " + version + "\n", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(QEL_APP_BINARY), c.arguments);
+        ASSERT_TRUE(program.waitForFinished(60000));
+        EXPECT_EQ(program.exitCode(), c.status);
+        const std::string out = program.readAllStandardOutput().toStdString();
+        const QString error = QString::fromUtf8(program.readAllStandardError());
+        EXPECT_TRUE(out.starts_with(c.outStart)) << out;
+        if (c.arguments == QStringList{"--help"}) {
+            EXPECT_NE(out.find("--log"), std::string::npos) << out;
+        }
+        EXPECT_EQ(error.count('\n'), c.errorHas.empty() ? 0 : 1) << error.toStdString();
+        EXPECT_TRUE(error.contains(QString::fromStdString(c.errorHas))) << error.toStdString();
+    }
     EXPECT_FALSE(std::filesystem::exists(home / "user"));
 }
 
@@ -106,6 +125,8 @@ void StartAndTerminate(QProcess& program, const std::string& home) {
     }
     program.terminate();  // SIGTERM
     ASSERT_TRUE(program.waitForFinished(60000)) << "the program did not end on SIGTERM";
+    log += program.readAllStandardError();
+    EXPECT_EQ(log.count("Program file:"), 1) << "each log line once:\n" << log.toStdString();
 }
 
 }  // namespace

@@ -17,12 +17,12 @@ TEST_F(ResultWindowPlace, NeverOverTheMainWindowAndBackDockedAfterTheUserClosedI
     CQelResultSubWnd* results = dialog->GetResultSubWnd();
     ASSERT_NE(results, nullptr);
     QRect main = dialog->frameGeometry();
-    EXPECT_EQ(QRect(results->pos(), results->size()), QRect(main.left(), main.bottom() + 1, main.width(), 250));
+    EXPECT_EQ(results->frameGeometry(), QRect(main.left(), main.bottom() + 1, main.width(), 250));
 
     // Lower still: it goes above, and follows the main window there.
     dialog->move(40, screen.bottom() - 100 - frame.height() + 1);
     main = dialog->frameGeometry();
-    EXPECT_EQ(QRect(results->pos(), results->size()), QRect(main.left(), main.top() - 400, main.width(), 400));
+    EXPECT_EQ(results->frameGeometry(), QRect(main.left(), main.top() - 400, main.width(), 400));
 
     // Closed by the user and the main window moved: the next results bring it back docked under it.
     results->close();
@@ -30,5 +30,5 @@ TEST_F(ResultWindowPlace, NeverOverTheMainWindowAndBackDockedAfterTheUserClosedI
     Search(tree);
     main = dialog->frameGeometry();
     EXPECT_TRUE(results->isVisible());
-    EXPECT_EQ(QRect(results->pos(), results->size()), QRect(main.left(), main.bottom() + 1, main.width(), 400));
+    EXPECT_EQ(results->frameGeometry(), QRect(main.left(), main.bottom() + 1, main.width(), 400));
 }

@@ -50,7 +50,7 @@ TEST_F(SearchJobs, TheChosenJobRunsOnEverySearchInsideTheBusyFrame) {
     EXPECT_EQ(first[0], "\"Keep\" Job Process Start.");
     EXPECT_EQ(first[1], "\"" + backup + "/notes\" Copy Path Success");
     EXPECT_TRUE(std::filesystem::exists(backup + "/notes/d.txt"));
-    EXPECT_EQ(dialog->GetJobSubWnd()->size().height(), 250);
+    EXPECT_EQ(dialog->GetJobSubWnd()->frameGeometry().height(), 250);
     ASSERT_FALSE(frames.empty());
     for (const auto& [mainEnabled, busyCursor, logShown] : frames) {
         EXPECT_FALSE(mainEnabled);

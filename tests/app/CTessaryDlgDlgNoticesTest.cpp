@@ -10,7 +10,10 @@ TEST_F(ResultNotices, ADeleteEndsOnTheStatusLabelWithItsCounts) {
     Open();
     Search(tree);
     ASSERT_EQ(Rows().size(), 5u);
+    answers = {CQelMessageBox::Answer::Alternative};  // "Delete Permanently"
     dialog->GetResultSubWnd()->GetCommandButton(CQelResultSubWnd::kDelete)->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Move the 5 found items to the Trash?");
     // Three files, then "sub" with all below it; "sub/deeper/sub" is gone by its turn.
     EXPECT_EQ(Status(), "Result Delete Complete! Succces:4, Failed:1");
     EXPECT_TRUE(dialog->isEnabled());

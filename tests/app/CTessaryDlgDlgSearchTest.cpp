@@ -34,9 +34,10 @@ TEST_F(SearchSession, RowsOfTheTreeStayWhenALaterCheckFails) {
     const auto before = state();
     ASSERT_EQ(std::get<3>(before).size(), 1u);
     ASSERT_TRUE(boxes.empty());
+    const std::string missing = "The search path is invalid!!\n\"" + tree + "/missing\": No such file or directory";
     const std::vector<std::tuple<std::string, int, bool, const char*>> cases = {
         {"", 0, false, "The path is empty!!"},
-        {tree + "/missing", 0, false, "The search path is invalid!!"},
+        {tree + "/missing", 0, false, missing.c_str()},
         {tree, 1, false, "There are no search criteria!!"},
         {tree, 0, true,
          "No post-retrieval processing action was specified.\t\t\t\t\t\t\t\n"
@@ -54,6 +55,16 @@ TEST_F(SearchSession, RowsOfTheTreeStayWhenALaterCheckFails) {
     EXPECT_EQ(boxes[0].kind, CQelMessageBox::Kind::Question);
 }
 
+TEST_F(SearchSession, RootsWithTheirSeparatorGiveNoDoubledSlash) {
+    home.WriteConfigEnv(R"({"searchfilter": [{"name": "Tmp", "filterdirname": ["tmp"]}]})");
+    Open();
+    dialog->GetIncludeSubCheck()->setChecked(false);
+    Search("/");
+    EXPECT_EQ(Rows(), (Texts{"/tmp"}));
+    const QelResultRow& row = dialog->GetResultSubWnd()->GetListModel()->Rows().at(0);
+    EXPECT_EQ(qel::Utf16ToUtf8(row.Path()) + "|" + qel::Utf16ToUtf8(row.Name()), "/|tmp");
+}
+
 TEST_F(SearchSession, ResultWindowDocksUnderTheMainWindowAndLaterSearchesUpdateItInPlace) {
     WriteTwoFilters();
     const std::string tree = MakeTree();
@@ -65,7 +76,7 @@ TEST_F(SearchSession, ResultWindowDocksUnderTheMainWindowAndLaterSearchesUpdateI
     for (const QPoint to : {QPoint(60, 40), QPoint(90, 30)}) {  // moving the main window takes it along
         dialog->move(to);
         const QRect frame = dialog->frameGeometry();
-        EXPECT_EQ(QRect(results->pos(), results->size()), QRect(frame.left(), frame.bottom() + 1, frame.width(), 400));
+        EXPECT_EQ(results->frameGeometry(), QRect(frame.left(), frame.bottom() + 1, frame.width(), 400));
     }
 
     // After Search without a job asks; Yes shows the new results in the same window, where it stands now.

@@ -25,7 +25,7 @@ int MakeWideTree(const std::string& root, const std::string& prefix, int folders
 // The window as seen at the first events pumped during the walk (the first hit shows at once).
 struct DuringWalk {
     bool seen = false;
-    std::string button;
+    std::string button;  // its accessible name; the picture carries the word
     bool buttonEnabled = false, pathEnabled = true, exitEnabled = true, filterEnabled = true;
     bool tickGoesOn = true;  // what the walk's clock tick was answered after Stop
 };
@@ -37,6 +37,11 @@ TEST_F(StopAndProgress, StopOrEscapeDuringAWalkKeepsWhatWasFoundAndRunsNoJob) {
                             "aftersearchjob": [{"name": "Wipe", "list": [{"cmd": "delete", "act": ""}]}]})");
     const std::string tree = home / "wide";
     const int total = MakeWideTree(tree, "d", 4, 50);
+    // The button's two pictures, so that they can be told apart.
+    for (const char* image : {"FindStart.png", "FindStop.png"}) {
+        std::filesystem::create_directories(home / "res/img");
+        std::filesystem::copy_file(std::string(QEL_VIEW_DIR) + "/../img/" + image, home / ("res/img/" + std::string(image)));
+    }
     Open();
     dialog->GetAfterSearchCheck()->setChecked(true);
     const std::vector<std::pair<const char*, std::function<void()>>> stops = {
@@ -46,9 +51,12 @@ TEST_F(StopAndProgress, StopOrEscapeDuringAWalkKeepsWhatWasFoundAndRunsNoJob) {
     for (const auto& [name, stop] : stops) {
         SCOPED_TRACE(name);
         DuringWalk during;
+        qint64 stopIcon = 0;
+        const qint64 idleIcon = dialog->GetSearchButton()->icon().cacheKey();
         QTimer::singleShot(0, dialog.get(), [&, stop = stop] {
+            stopIcon = dialog->GetSearchButton()->icon().cacheKey();
             during = {true,
-                      dialog->GetSearchButton()->text().toStdString(),
+                      dialog->GetSearchButton()->accessibleName().toStdString(),
                       dialog->GetSearchButton()->isEnabled(),
                       dialog->GetPathEdit()->isEnabled(),
                       dialog->GetExitButton()->isEnabled(),
@@ -59,6 +67,7 @@ TEST_F(StopAndProgress, StopOrEscapeDuringAWalkKeepsWhatWasFoundAndRunsNoJob) {
         Search(tree);
         ASSERT_TRUE(during.seen);
         EXPECT_EQ(during.button, "Stop");
+        EXPECT_NE(stopIcon, idleIcon);
         EXPECT_TRUE(during.buttonEnabled);
         EXPECT_FALSE(during.pathEnabled || during.exitEnabled || during.filterEnabled);
         EXPECT_FALSE(during.tickGoesOn);
@@ -73,6 +82,10 @@ TEST_F(StopAndProgress, StopOrEscapeDuringAWalkKeepsWhatWasFoundAndRunsNoJob) {
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_FALSE(dialog->IsSearching());
         EXPECT_TRUE(dialog->GetSearchButton()->text().isEmpty());
+        EXPECT_EQ(dialog->GetSearchButton()->accessibleName(), "Search");
+        // A second Escape right after a stop belongs to it: the window and its rows stay.
+        QTest::keyClick(dialog.get(), Qt::Key_Escape);
+        EXPECT_TRUE(dialog->isVisible());
         EXPECT_TRUE(dialog->GetPathEdit()->isEnabled() && dialog->GetExitButton()->isEnabled());
         EXPECT_TRUE(dialog->GetJobCombo()->isEnabled());  // "After Search" is still checked
         EXPECT_TRUE(std::filesystem::exists(tree + "/d0/f0"));
@@ -91,6 +104,30 @@ TEST_F(StopAndProgress, StopOrEscapeDuringAWalkKeepsWhatWasFoundAndRunsNoJob) {
     EXPECT_TRUE(tickGoesOn);
     EXPECT_EQ(Rows().size(), static_cast<std::size_t>(total));
     EXPECT_EQ(Status().rfind("Find File:" + std::to_string(total) + ", Folder:0, search took ", 0), 0u) << Status();
+}
+
+TEST_F(StopAndProgress, TheFirstRowsShowWhileTheWalkGoesOnAndAllOfThemAtItsEnd) {
+    home.WriteConfigEnv(R"({"searchfilter": [{"name": "All", "filterfilename": [""]}]})");
+    const std::string tree = home / "wide";
+    const int total = MakeWideTree(tree, "d", 4, 50);
+    Open();
+    std::size_t shownDuring = 0, foundDuring = 0;
+    bool busyDuring = false;
+    QTimer::singleShot(0, dialog.get(), [&] {
+        // As if the thousandth hit had come: what has been found so far is listed at once.
+        CQelFileMng::GetInstance()->GetEventDelegate()->OnSearchProgress(CTessaryDlgDlg::kFirstRows, 0);
+        foundDuring = dialog->GetFileResults().size();
+        ASSERT_NE(dialog->GetResultSubWnd(), nullptr);
+        shownDuring = static_cast<std::size_t>(dialog->GetResultSubWnd()->GetListModel()->rowCount());
+        busyDuring = dialog->GetResultSubWnd()->IsBusy() && dialog->IsSearching();
+    });
+    Search(tree);
+    EXPECT_GT(foundDuring, 0u);
+    EXPECT_EQ(shownDuring, foundDuring);
+    EXPECT_TRUE(busyDuring);  // no command can act on a part of the results
+    EXPECT_EQ(Rows().size(), static_cast<std::size_t>(total));
+    EXPECT_FALSE(dialog->GetResultSubWnd()->IsBusy());
+    EXPECT_TRUE(dialog->isEnabled());
 }
 
 TEST_F(StopAndProgress, TicksWithoutHitsShowTheCountsSecondsAndTheFolderShortenedInTheMiddle) {

@@ -52,9 +52,10 @@ TEST_F(JobEditorTest, NewEditorOffersTheSixCommandsWithCopyChosen) {
     EXPECT_EQ(m_dlg->windowTitle(), "After Search Job New");
     QStringList entries;
     for (int i = 0; i < Selector()->count(); ++i) entries << Selector()->itemText(i);
-    EXPECT_EQ(entries.join(u','), "Copy,Move,Delete,Rename,Save Excel,Save Txt");
+    EXPECT_EQ(entries.join(u','), "Copy,Move,Delete,Rename,Save Excel,Save Txt,Move to Trash");
     EXPECT_EQ(Selector()->currentIndex(), 0);
     EXPECT_EQ(List()->headerItem()->text(2), "TypeDef");
+    EXPECT_TRUE(List()->isColumnHidden(2));  // the command number is for the program, not the user
     EXPECT_EQ(m_dlg->GetRuleCaption(), QelString(u"No Rename Rule"));
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "../fileops/QelTreeFixture.h"
@@ -10,6 +11,10 @@
 #include "QelJobTestModel.h"
 
 namespace {
+
+// GIO reads XDG_DATA_HOME once, on first use: the tests' own Trash is named
+// before the program starts, so no test can reach the user's real one.
+const bool kPrivateTrash = ::setenv("XDG_DATA_HOME", QEL_TEST_DATA_HOME, 1) == 0;
 
 namespace fs = std::filesystem;
 
@@ -79,6 +84,24 @@ TEST_F(JobRunnerTest, DeleteTakesFilesFirstAndRefusesWriteProtectedFiles) {
               (QelLogRows{Q2(dir / "src/a.txt") + " Delete File Success", Q2(dir / "src/b.txt") + " Delete File Failed",
                           Q2(dir / "src/d") + " Delete Path Success"}));
     EXPECT_EQ(Listing(dir / "src"), (std::vector<std::string>{"b.txt"}));
+}
+
+TEST_F(JobRunnerTest, TrashMovesEveryItemIntoTheDesktopsTrashFilesFirst) {
+    ASSERT_TRUE(kPrivateTrash);
+    const char* data = QEL_TEST_DATA_HOME;
+    fs::create_directories(data);
+    struct stat here {}, trash {};
+    if (::stat(dir.path().c_str(), &here) != 0 || ::stat(data, &trash) != 0 || here.st_dev != trash.st_dev)
+        GTEST_SKIP() << "the test folder and XDG_DATA_HOME lie on different file systems";
+    const std::string trashed = std::string(data) + "/Trash/files/";
+    fs::remove_all(std::string(data) + "/Trash");
+    EXPECT_EQ(Body(Run({{"trash", ""}})),
+              (QelLogRows{Q2(dir / "src/a.txt") + " Trash File Success", Q2(dir / "src/b.txt") + " Trash File Success",
+                          Q2(dir / "src/d") + " Trash Path Success"}));
+    EXPECT_TRUE(Listing(dir / "src").empty());
+    EXPECT_EQ(ReadBytes(trashed + "d/in.txt"), "IN");  // the desktop can restore it
+    EXPECT_EQ(ReadBytes(trashed + "a.txt"), "A");
+    fs::remove_all(std::string(data) + "/Trash");
 }
 
 TEST_F(JobRunnerTest, CopyThenDeleteLeavesOnlyTheCopies) {

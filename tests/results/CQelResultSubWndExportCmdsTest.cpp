@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 #include <QTimer>
 
 #include <filesystem>
@@ -100,7 +101,6 @@ protected:
 };
 
 const std::regex kTxtName(R"(\d{4}-\d{2}-\d{2}_\d{2}-\d{2}-\d{2}_Result(_2)?\.txt)");
-const std::regex kXlsxName(R"(\d{4}-\d{2}-\d{2}_\d{2}-\d{2}-\d{2}_Result\.xlsx)");
 
 }  // namespace
 
@@ -122,7 +122,10 @@ TEST_F(ExportCommandsTest, SaveTxtWritesTheNumberedListIntoUserAndOpensIt) {
     EXPECT_EQ(m_launcher.opened.size(), 2u);
     EXPECT_EQ(m_launcher.opened[0], std::make_pair(std::string("/usr/bin/qel-editor"), m_dir / "user/" + saved[0]));
     EXPECT_TRUE(m_messages.empty());
-    EXPECT_EQ(m_delegate.notices, std::vector<Notice>(2, {"MSG", "Result List TXT Make Complete!", ""}));
+    ASSERT_EQ(m_delegate.notices.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i)  // the notice names the file it wrote
+        EXPECT_EQ(m_delegate.notices[i], (Notice{"MSG", "Result List TXT Make Complete!",
+                                                 " Saved as \"" + m_launcher.opened[i].second + "\""}));
 }
 
 TEST_F(ExportCommandsTest, SaveTxtTellsWhenNoProgramIsRegisteredOrItDoesNotStart) {
@@ -136,7 +139,7 @@ TEST_F(ExportCommandsTest, SaveTxtTellsWhenNoProgramIsRegisteredOrItDoesNotStart
     EXPECT_EQ(m_messages, (std::vector<std::string>{"No registered programs found.",
                                                     "\".txt\" Failed to run the registered program."}));
     EXPECT_EQ(FilesIn("user").size(), 2u);  // written all the same
-    EXPECT_EQ(m_delegate.notices, std::vector<Notice>(2, {"MSG", "Result List TXT Make Complete!", ""}));
+    EXPECT_EQ(m_delegate.notices.size(), 2u);
 }
 
 TEST_F(ExportCommandsTest, SaveTxtReportsAFileThatCannotBeWritten) {
@@ -151,35 +154,32 @@ TEST_F(ExportCommandsTest, SaveTxtReportsAFileThatCannotBeWritten) {
     EXPECT_EQ(m_delegate.notices, (std::vector<Notice>{{"MSG", "Result List TXT Make Failed!", ""}}));
 }
 
-TEST_F(ExportCommandsTest, SaveExcelWithoutASpreadsheetProgramChangesNothing) {
-    Open({"/t/a.txt"}, {});
-    m_launcher.programs.erase(".xlsx");
-    Click(CQelResultSubWnd::kSaveExcel);
-    EXPECT_EQ(m_messages, std::vector<std::string>{"Could not start Excel, which might not be properly registered."});
-    EXPECT_EQ(CQelMessageBox::LastTitle(), "Error!");
-    EXPECT_EQ(m_kinds[0], CQelMessageBox::Kind::Error);
-    EXPECT_TRUE(FilesIn("temp").empty());
-    EXPECT_TRUE(m_launcher.opened.empty());
-    EXPECT_TRUE(m_delegate.notices.empty());
-    EXPECT_FALSE(m_window.IsBusy());
-}
-
-TEST_F(ExportCommandsTest, SaveExcelWritesEveryRowInListOrderAndOpensTheWorkbook) {
+TEST_F(ExportCommandsTest, SaveExcelWritesEveryRowInListOrderIntoUserAndOpensItOrSaysWhereItIs) {
     Open({"/t/b&c<d.txt", "/t/résumé.txt"}, {"/t/sub"});
     Click(CQelResultSubWnd::kSaveExcel);
+    m_launcher.programs.erase(".xlsx");
+    Click(CQelResultSubWnd::kSaveExcel);
 
-    const std::vector<std::string> saved = FilesIn("temp");
-    ASSERT_EQ(saved.size(), 1u);
-    EXPECT_TRUE(std::regex_match(saved[0], kXlsxName)) << saved[0];
-    const std::string workbook = m_dir / "temp/" + saved[0];
-    EXPECT_EQ(TextCells(Unzipped(workbook, "xl/worksheets/sheet1.xml")),
-              (QelSheetCells{{"A1", "Result List"},
-                             {"A2", "/t/b&amp;c&lt;d.txt"},
-                             {"A3", "/t/r\xC3\xA9sum\xC3\xA9.txt"},
-                             {"A4", "/t/sub"}}));
+    const std::vector<std::string> saved = FilesIn("user");
+    ASSERT_EQ(saved.size(), 2u);
+    const std::string workbook = m_dir / "user/" + saved[0];
+    for (const std::string& leaf : saved) {
+        EXPECT_TRUE(std::regex_match(leaf, std::regex(R"(\d{4}-\d{2}-\d{2}_\d{2}-\d{2}-\d{2}_Result(_2)?\.xlsx)"))) << leaf;
+        EXPECT_EQ(TextCells(Unzipped(m_dir / "user/" + leaf, "xl/worksheets/sheet1.xml")),
+                  (QelSheetCells{{"A1", "Result List"},
+                                 {"A2", "/t/b&amp;c&lt;d.txt"},
+                                 {"A3", "/t/r\xC3\xA9sum\xC3\xA9.txt"},
+                                 {"A4", "/t/sub"}}));
+    }
     EXPECT_EQ(m_launcher.opened, (std::vector<std::pair<std::string, std::string>>{{"/usr/bin/qel-sheets", workbook}}));
-    EXPECT_TRUE(m_messages.empty());
-    EXPECT_EQ(m_delegate.notices, (std::vector<Notice>{{"MSG", "Result List Excel Send Complete!", ""}}));
+    // Without a spreadsheet program the workbook is written all the same and the user learns where.
+    const std::string second = m_dir / "user/" + saved[1];
+    EXPECT_EQ(m_messages, std::vector<std::string>{"The workbook was saved as \"" + second +
+                                                   "\".\nNo program is registered to open .xlsx files."});
+    EXPECT_EQ(m_delegate.notices,
+              (std::vector<Notice>{{"MSG", "Result List Excel Send Complete!", " Saved as \"" + workbook + "\""},
+                                   {"MSG", "Result List Excel Send Complete!", " Saved as \"" + second + "\""}}));
+    EXPECT_FALSE(m_window.IsBusy());
 }
 
 TEST_F(ExportCommandsTest, RenameAppliesTheEditedRulesOnDiskAndInTheListWithCounts) {
@@ -187,13 +187,20 @@ TEST_F(ExportCommandsTest, RenameAppliesTheEditedRulesOnDiskAndInTheListWithCoun
     MakeFile(tree + "/a.txt", "a");
     MakeFile(tree + "/b.txt", "b");
     MakeFile(tree + "/ab.txt", "ab");
-    Open({tree + "/a.txt", tree + "/ab.txt"}, {});
-    QTimer::singleShot(0, [] {
+    Open({tree + "/a.txt", tree + "/ab.txt", tree + "/b.txt"}, {});
+    std::vector<std::string> preview;  // "old|new|note" as the editor showed it before accepting
+    QString acceptText;
+    QTimer::singleShot(0, [&] {
         auto* editor = qobject_cast<CDlgReaNameRule*>(QApplication::activeModalWidget());
         ASSERT_NE(editor, nullptr);
         editor->findChild<QLineEdit*>("findAddEdit")->setText("a");
         editor->findChild<QLineEdit*>("replaceEdit")->setText("b");
         QTest::mouseClick(editor->findChild<QPushButton*>("addButton"), Qt::LeftButton);
+        for (int i = 0; i < editor->GetPreviewList()->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = editor->GetPreviewList()->topLevelItem(i);
+            preview.push_back((item->text(0) + "|" + item->text(1) + "|" + item->text(2)).toStdString());
+        }
+        acceptText = editor->findChild<QPushButton*>("saveButton")->text();
         QTest::mouseClick(editor->findChild<QPushButton*>("saveButton"), Qt::LeftButton);
     });
     Click(CQelResultSubWnd::kRename);
@@ -205,7 +212,35 @@ TEST_F(ExportCommandsTest, RenameAppliesTheEditedRulesOnDiskAndInTheListWithCoun
     EXPECT_EQ(Cell(0, CQelResultListModel::kName), "a.txt");
     EXPECT_EQ(Cell(1, CQelResultListModel::kName), "bb.txt");
     EXPECT_EQ(Cell(1, CQelResultListModel::kFullPath), QString::fromStdString(tree + "/bb.txt"));
+    EXPECT_EQ(acceptText, "Rename");
+    EXPECT_EQ(preview, (std::vector<std::string>{"a.txt|b.txt|Name taken twice", "ab.txt|bb.txt|", "b.txt|b.txt|"}));
+    EXPECT_EQ(Cell(0, CQelResultListModel::kStatus), "Failed: File exists");
+    EXPECT_EQ(Cell(1, CQelResultListModel::kStatus), "Renamed");
+    EXPECT_EQ(Cell(2, CQelResultListModel::kStatus), "");
     EXPECT_EQ(m_delegate.notices, (std::vector<Notice>{{"MSG", "Result Rename Complete!", " Succces:1, Failed:1"}}));
+}
+
+TEST_F(ExportCommandsTest, RenameSelectedRenamesThoseRowsOnlyAndRowsBelowAFolderFollow) {
+    const std::string tree = m_dir / "tree";
+    MakeFile(tree + "/a.txt", "a");
+    MakeFile(tree + "/da/x.txt", "x");
+    Open({tree + "/a.txt", tree + "/da/x.txt"}, {tree + "/da"});
+    QTimer::singleShot(0, [] {
+        auto* editor = qobject_cast<CDlgReaNameRule*>(QApplication::activeModalWidget());
+        ASSERT_NE(editor, nullptr);
+        editor->findChild<QLineEdit*>("findAddEdit")->setText("a");
+        editor->findChild<QLineEdit*>("replaceEdit")->setText("b");
+        QTest::mouseClick(editor->findChild<QPushButton*>("addButton"), Qt::LeftButton);
+        QTest::mouseClick(editor->findChild<QPushButton*>("saveButton"), Qt::LeftButton);
+    });
+    m_window.RenameRows({2});
+    EXPECT_EQ(ReadBytes(tree + "/a.txt"), "a");  // not selected
+    EXPECT_EQ(ReadBytes(tree + "/db/x.txt"), "x");
+    EXPECT_EQ(Cell(1, CQelResultListModel::kFullPath), QString::fromStdString(tree + "/db/x.txt"));
+    EXPECT_EQ(Cell(1, CQelResultListModel::kPath), QString::fromStdString(tree + "/db"));
+    EXPECT_EQ(Cell(2, CQelResultListModel::kFullPath), QString::fromStdString(tree + "/db"));
+    EXPECT_EQ(Cell(2, CQelResultListModel::kStatus), "Renamed");
+    EXPECT_EQ(m_delegate.notices, (std::vector<Notice>{{"MSG", "Result Rename Complete!", " Succces:1, Failed:0"}}));
 }
 
 TEST_F(ExportCommandsTest, RenameCancelledChangesNothing) {

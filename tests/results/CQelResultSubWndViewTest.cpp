@@ -34,6 +34,7 @@ struct RecordingLauncher : CQelDesktopLauncher {
     bool ShowInFolder(const QelString& path) override { return Record("show " + path.ToStdString()); }
     bool Record(std::string call) {
         calls.push_back(std::move(call));
+        if (!ok) m_lastFailure = QelString(u"no file manager");
         return ok;
     }
     Texts calls;
@@ -143,8 +144,9 @@ TEST_F(ResultListView, OpeningAndTheContextMenuHandTheShownRowToTheDesktop) {
     std::unique_ptr<QMenu> menu(window.MakeContextMenu(4));
     Texts texts;
     for (QAction* action : menu->actions()) texts.push_back(action->text().toStdString());
-    EXPECT_EQ(texts, (Texts{"Open", "Open Containing Folder", "Copy Full Path"}));
-    for (QAction* action : menu->actions()) action->trigger();
+    EXPECT_EQ(texts, (Texts{"Open", "Open Containing Folder", "Copy Full Path", "", "Copy Selected To...",
+                            "Move Selected To...", "Move Selected to Trash", "Rename Selected..."}));
+    for (QAction* action : menu->actions().mid(0, 3)) action->trigger();
     EXPECT_EQ(launcher.calls, (Texts{"open /t/file2.txt", "open /a/dir20", "open /t/dir3", "show /t/dir3"}));
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "/u/File1.txt\n");  // the selection, not the row
     EXPECT_TRUE(boxes.empty());
@@ -153,7 +155,10 @@ TEST_F(ResultListView, OpeningAndTheContextMenuHandTheShownRowToTheDesktop) {
     launcher.ok = false;
     window.OpenShownRow(0);
     window.ShowShownRowInFolder(0);
-    EXPECT_EQ(boxes, (Texts{"No registered programs found.", "The containing folder could not be opened."}));
+    // These rows name nothing on disk: the user learns the item is gone.
+    EXPECT_EQ(boxes, (Texts{"This item was moved or deleted.",
+                            "The containing folder of \"" + launcher.calls.back().substr(5) +
+                                "\" could not be opened.\nno file manager"}));
 }
 
 TEST_F(ResultListView, CutCellsCarryTheirWholeTextAndUserWidthsSurviveNewResults) {

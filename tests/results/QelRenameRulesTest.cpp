@@ -156,6 +156,23 @@ TEST(ApplyRenameRules, NeverReplacesAnExistingItemAndGoesOnWithTheNextRow) {
     EXPECT_EQ(events, expected);
 }
 
+TEST(ApplyRenameRules, AStopEndsTheRunBetweenTwoRenames) {
+    QelTestDir dir;
+    WriteBytes(dir / "a1.txt", "1");
+    WriteBytes(dir / "a2.txt", "2");
+    QelResultRows rows;
+    AddRow(rows, dir / "a1.txt", false);
+    AddRow(rows, dir / "a2.txt", false);
+    int asked = 0;
+    QelRenameOptions options;
+    options.keepGoing = [&] { return ++asked < 2; };
+    const QelRenameCounts counts = qel::ApplyRenameRules({Rule(kFile, kChange, u"a", u"b")}, rows, {}, {}, options);
+    EXPECT_EQ(counts.succeeded, 1);
+    EXPECT_EQ(ReadBytes(dir / "b1.txt"), "1");
+    EXPECT_EQ(ReadBytes(dir / "a2.txt"), "2");
+    EXPECT_EQ(RowPath(rows[1]), dir / "a2.txt");
+}
+
 TEST(ApplyRenameRules, RowsBelowARenamedFolderFollowItForLaterRules) {
     QelTestDir dir;
     MakeFile(dir / "docs/a.txt", "a");

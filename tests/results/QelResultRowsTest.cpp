@@ -22,11 +22,12 @@ std::vector<std::string> Rows(const Json::Value& model) {
 TEST(QelResultRows, FilesThenFoldersInListOrderEachSplitAtTheLastSlash) {
     Json::Value model;
     ASSERT_TRUE(Json::Reader().parse(R"({"dirresultlist": ["/t/sub2", "//bin", "/rootdir", "/work/trailing/"],
-        "fileresultlist": ["/t/z.txt", "noslash", 42, null, "/home/me/a.txt"]})", model));
+        "fileresultlist": ["/t/z.txt", "noslash", 42, null, "/", "/home/me/a.txt"]})", model));
     // A name that is not valid UTF-8 must come back as the same bytes so the row names the very file.
     model["fileresultlist"].append("/t/a\xff" "b");
     EXPECT_EQ(Rows(model), (std::vector<std::string>{"File|/t|z.txt", "File|/home/me|a.txt", "File|/t|a\xff" "b",
-                                                     "Folder|/t|sub2", "Folder|/|bin", "Folder|/work/trailing|"}));
+                                                     "Folder|/t|sub2", "Folder|/|bin", "Folder|/|rootdir",
+                                                     "Folder|/work/trailing|"}));
 }
 
 TEST(QelResultRows, MissingOrBrokenListsGiveNoRows) {

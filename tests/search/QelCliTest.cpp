@@ -137,7 +137,7 @@ TEST_F(Cli, ExitCodesAndMessages) {
 
     const CliRun missing = RunCli({"search", t.Path("missing"), "--name", "x"});
     EXPECT_EQ(missing.status, 2);
-    EXPECT_EQ(missing.err, "The search path is invalid!!\n");
+    EXPECT_EQ(missing.err, "The search path is invalid!!\n\"" + t.Path("missing") + "\": No such file or directory\n");
     const CliRun empty = RunCli({"search", "", "--name", "x"});
     EXPECT_EQ(empty.status, 2);
     EXPECT_EQ(empty.err, "The path is empty!!\n");
@@ -197,9 +197,11 @@ TEST_F(Cli, PathAfterDoubleDashMayStartWithADash) {
     EXPECT_EQ(run.out, "-x/--help.txt\n");
 }
 
-TEST_F(Cli, RootIsUsedAsWritten) {
-    const CliRun run = RunCli({"search", t.Root() + "/", "--name", "top"});
-    EXPECT_EQ(run.out, t.Root() + "//top.txt\n");
+TEST_F(Cli, RootIsUsedAsWrittenWithoutADoubledSeparator) {
+    for (const char* suffix : {"", "/", "//"}) {
+        const CliRun run = RunCli({"search", t.Root() + suffix, "--name", "top"});
+        EXPECT_EQ(run.out, t.Root() + "/top.txt\n") << suffix;
+    }
 }
 
 TEST_F(Cli, OutputThatCannotBeWrittenEndsTheSearch) {
@@ -562,7 +564,8 @@ TEST_F(CliJob, ExitCodesAndMessages) {
         {{"job", "", t.Root()}, "There is no after-search job named \"\".\n"},
         {{"job", "Keep", t.Root(), "--filter", "Nope"}, "There is no search filter named \"Nope\".\n"},
         {{"job", "Keep", t.Root(), "--filter", ""}, "There is no search filter named \"\".\n"},
-        {{"job", "Keep", t.Path("missing")}, "The search path is invalid!!\n"},
+        {{"job", "Keep", t.Path("missing")},
+         "The search path is invalid!!\n\"" + t.Path("missing") + "\": No such file or directory\n"},
     };
     for (const auto& [args, message] : failures) {
         const CliRun run = RunCli(args, home.Root());

@@ -96,13 +96,13 @@ TEST_F(WalkOrder, HiddenEntriesAreFoundLikeAnyOther) {
     EXPECT_EQ(std::count(files.begin(), files.end(), t.Path(".git/readme")), 1);
 }
 
-TEST(WalkRoot, RootIsUsedExactlyAsPassed) {
+TEST(WalkRoot, RootIsUsedAsPassedWithoutADoubledSeparator) {
     CTestTree t;
     t.Dir("x");
     t.File("x/f.txt");
     const SearchOutcome slash = Search(QelString::FromFileName(t.Root() + "/"), Strings({u"f"}), {}, Strings({u"x"}));
-    EXPECT_EQ(Bytes(slash.folders), std::vector<std::string>{t.Root() + "//x"});
-    EXPECT_EQ(Bytes(slash.files), std::vector<std::string>{t.Root() + "//x/f.txt"});
+    EXPECT_EQ(Bytes(slash.folders), std::vector<std::string>{t.Root() + "/x"});
+    EXPECT_EQ(Bytes(slash.files), std::vector<std::string>{t.Root() + "/x/f.txt"});
     const SearchOutcome dotted = Search(QelString::FromFileName(t.Root() + "/x/."), Strings({u"f"}), {}, {});
     EXPECT_EQ(Bytes(dotted.files), std::vector<std::string>{t.Root() + "/x/./f.txt"});
 }

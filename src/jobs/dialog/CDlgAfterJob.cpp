@@ -114,6 +114,7 @@ QLayout* CDlgAfterJob::BuildListArea() {
     m_list->setHeaderLabels({QStringLiteral("Command"), QStringLiteral("Action"), QStringLiteral("TypeDef")});
     m_list->setColumnWidth(kColCommand, 70);
     m_list->setColumnWidth(kColAction, 200);
+    m_list->hideColumn(kColTypeDef);  // the command's number, for the program only
     for (int column = kColCommand; column <= kColTypeDef; ++column) {
         m_list->headerItem()->setTextAlignment(column, Qt::AlignCenter);
     }

@@ -15,6 +15,7 @@
 #include "QelQtConvert.h"
 #include "QelDialogButtons.h"
 #include "QelJsonParse.h"
+#include "QelRenamePreview.h"
 
 namespace {
 
@@ -75,14 +76,27 @@ void CDlgReaNameRule::BuildControls() {
     m_list->setColumnWidth(kColReplace, 105);
     ApplyDarkListLook(m_list);
 
+    m_preview = new QTreeWidget(this);
+    m_preview->setObjectName(QStringLiteral("previewList"));
+    m_preview->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("New Name"), QStringLiteral("Note")});
+    m_preview->setRootIsDecorated(false);
+    m_preview->setUniformRowHeights(true);
+    m_preview->setSelectionMode(QAbstractItemView::NoSelection);
+    m_preview->setColumnWidth(0, 150);
+    m_preview->setColumnWidth(1, 150);
+    ApplyDarkListLook(m_preview);
+    m_preview->hide();
+
     QPushButton* saveButton = nullptr;
     QPushButton* cancelButton = nullptr;
     QHBoxLayout* buttonRow = qel::MakeSaveCancelRow(this, saveButton, cancelButton);
     saveButton->setDefault(true);
+    m_saveButton = saveButton;
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(m_list, 1);
+    layout->addWidget(m_preview, 1);
     layout->addLayout(buttonRow);
     resize(400, 300);
 
@@ -147,6 +161,7 @@ void CDlgReaNameRule::OnAdd() {
                 pre ? QStringLiteral("Leading character is already added. Do you want to change it?")
                     : QStringLiteral("Trailing character has already been added. Do you want to change it?");
             if (CQelMessageBox::Ask(this, question)) existing->setText(kColFindOrAdd, find);
+            UpdatePreview();
             return;
         }
     } else {
@@ -172,6 +187,7 @@ void CDlgReaNameRule::OnDelete() {
     for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
         if (m_list->topLevelItem(i)->isSelected()) {
             delete m_list->takeTopLevelItem(i);
+            UpdatePreview();
             return;
         }
     }
@@ -184,6 +200,28 @@ void CDlgReaNameRule::AppendRow(const _tag_RenameRuleRow& row) {
     item->setText(kColFindOrAdd, ToQString(row.findAdd));
     item->setText(kColReplace, ToQString(row.replace));
     item->setData(kColType, kOperateRole, row.operateIndex);
+    UpdatePreview();
+}
+
+void CDlgReaNameRule::SetPreview(QelResultRows rows, const QString& acceptText) {
+    m_previewRows = std::move(rows);
+    m_saveButton->setText(acceptText);
+    m_preview->show();
+    resize(width(), 460);
+    UpdatePreview();
+}
+
+void CDlgReaNameRule::UpdatePreview() {
+    if (m_previewRows.empty()) return;
+    const QelRenameRuleSet rules = qel::RenameRulesFromJson(qel::RenameRuleSetFromRows(ReadRows()));
+    m_preview->clear();
+    for (const QelRenamePreviewRow& row : qel::PreviewRenames(rules, m_previewRows)) {
+        auto* item = new QTreeWidgetItem(m_preview);
+        item->setText(0, ToQString(QelString(row.oldName)));
+        item->setText(1, ToQString(QelString(row.newName)));
+        if (row.mark == QelRenamePreviewMark::kCollides) item->setText(2, QStringLiteral("Name taken twice"));
+        if (row.mark == QelRenamePreviewMark::kRefused) item->setText(2, QStringLiteral("Name not allowed"));
+    }
 }
 
 QelRenameRuleRows CDlgReaNameRule::ReadRows() const {

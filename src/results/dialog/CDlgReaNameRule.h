@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "QelRenameRuleRows.h"
+#include "QelResultRows.h"
 
 class QComboBox;
 class QLabel;
@@ -40,6 +41,12 @@ public:
     // The rule set (JSON array) after Save.
     const Json::Value& GetRuleSet() const { return m_ruleSet; }
 
+    // Opened to rename now: the first rows, whose new names show under the
+    // rules as they are written, and the text of the button that accepts
+    // ("Save" by default, for an editor that only stores the rules).
+    void SetPreview(QelResultRows rows, const QString& acceptText);
+    QTreeWidget* GetPreviewList() const { return m_preview; }
+
     // Save: rebuilds the rule set from the rows and closes.
     void accept() override;
 
@@ -53,6 +60,7 @@ private:
     class QTreeWidgetItem* FindRuleRow(const QString& ruleText) const;
     void AppendRow(const _tag_RenameRuleRow& row);
     QelRenameRuleRows ReadRows() const;
+    void UpdatePreview();
 
     Json::Value m_ruleSet;
 
@@ -63,4 +71,7 @@ private:
     QLabel* m_replaceLabel = nullptr;
     QLineEdit* m_replaceEdit = nullptr;
     QTreeWidget* m_list = nullptr;
+    QTreeWidget* m_preview = nullptr;  // hidden unless SetPreview gave rows
+    QPushButton* m_saveButton = nullptr;
+    QelResultRows m_previewRows;
 };

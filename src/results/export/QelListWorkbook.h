@@ -34,7 +34,7 @@ struct _tag_ListWorkbookLayout {
 namespace qel {
 
 // Writes count texts (textAt(0) ... textAt(count - 1)) to a workbook at path,
-// replacing whatever file is there: reserve a fresh name first (ReserveNewFile).
+// replacing whatever file is there: write it through qel::WriteNewFileByName.
 // False with *reason (when given) set on failure; a text too long for a cell
 // (more than 32 767 characters) fails the whole workbook rather than cut it.
 bool WriteListWorkbook(const QelString& path, std::size_t count, const QelPathAt& textAt,

@@ -19,6 +19,12 @@ namespace {
 
 constexpr std::size_t kMaxNameBytes = 255;
 
+// A row below a renamed folder: newPath in place of the first oldLength characters.
+void ReplacePathStart(QelResultRow& row, std::size_t oldLength, std::u16string_view newPath) {
+    row.fullPath.replace(0, oldLength, newPath);
+    row.pathLength = static_cast<std::uint32_t>(row.pathLength + newPath.size() - oldLength);
+}
+
 bool IsDirectoryItself(int dirFd, const std::string& name) {
     struct stat st;
     return ::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
@@ -110,8 +116,9 @@ public:
         const std::optional<std::u16string> name = RenamedName(rule, row.Name(), isDirectory);
         if (!name || *name == row.Name()) return;
 
-        std::u16string newPath(row.Path());
-        newPath.append(u"/").append(*name);
+        // The folder part with its separator: a row right below "/" keeps one.
+        std::u16string newPath(std::u16string_view(row.fullPath).substr(0, row.pathLength + 1));
+        newPath.append(*name);
         if (dirFd >= 0 && !IsAcceptableName(*name)) {
             error = EINVAL;
         } else if (dirFd >= 0 && m_plan) {
@@ -143,9 +150,7 @@ private:
     void MoveRowsBelow(std::size_t index, std::size_t oldLength, const std::u16string& newPath) {
         if (!m_index) m_index = std::make_unique<DescendantIndex>(m_rows);
         m_index->ForEachBelow(index, [&](std::size_t below) {
-            QelResultRow& row = m_rows[below];
-            row.fullPath.replace(0, oldLength, newPath);
-            row.pathLength = static_cast<std::uint32_t>(row.pathLength + newPath.size() - oldLength);
+            ReplacePathStart(m_rows[below], oldLength, newPath);
         });
     }
 
@@ -175,9 +180,20 @@ QelRenameCounts ApplyRenameRules(const QelRenameRuleSet& rules, QelResultRows& r
                                  QelRenameOptions options) {
     RuleRunner runner(rows, observer, searchRoot.ToFileName(), options);
     for (const _tag_RenameRule& rule : rules) {
-        for (std::size_t i = 0; i < rows.size(); ++i) runner.Run(rule, i);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (options.keepGoing && !options.keepGoing()) return runner.Counts();
+            runner.Run(rule, i);
+        }
     }
     return runner.Counts();
+}
+
+void FollowFolderRename(QelResultRows& rows, std::u16string_view oldPath, std::u16string_view newPath) {
+    for (QelResultRow& row : rows) {
+        const std::u16string_view path(row.fullPath);
+        if (path.size() <= oldPath.size() || !path.starts_with(oldPath) || path[oldPath.size()] != u'/') continue;
+        ReplacePathStart(row, oldPath.size(), newPath);
+    }
 }
 
 }  // namespace qel

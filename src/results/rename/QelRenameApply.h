@@ -41,6 +41,8 @@ struct QelRenameOptions {
     // change as a rename would change them. The events then tell what the
     // real run would do, row by row, with the same new paths.
     bool dryRun = false;
+    // Asked before each row when given: false ends the run there, between two renames.
+    std::function<bool()> keepGoing;
 };
 
 namespace qel {
@@ -57,5 +59,9 @@ bool IsAcceptableName(std::u16string_view name);
 QelRenameCounts ApplyRenameRules(const QelRenameRuleSet& rules, QelResultRows& rows,
                                  const QelRenameObserver& observer = {}, const QelString& searchRoot = {},
                                  QelRenameOptions options = {});
+
+// After a folder was renamed from oldPath to newPath by rules applied to some
+// of the rows only: every row below oldPath takes newPath in its place.
+void FollowFolderRename(QelResultRows& rows, std::u16string_view oldPath, std::u16string_view newPath);
 
 }  // namespace qel

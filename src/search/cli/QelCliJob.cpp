@@ -12,6 +12,7 @@
 #include "CQelSearchResults.h"
 #include "QelCliFilter.h"
 #include "QelCliOutput.h"
+#include "QelPath.h"
 #include "QelEnvFile.h"
 #include "QelWalkTree.h"
 
@@ -70,7 +71,8 @@ int RunCliJob(const QelCliOptions& options) {
     if (names.empty() && exts.empty() && folders.empty()) return PrintCliFailure(QelString(u"There are no search criteria!!"));
     const std::string root = options.path.ToFileName();
     if (root.empty()) return PrintCliFailure(QelString(u"The path is empty!!"));
-    if (::access(root.c_str(), F_OK) != 0 && errno == ENOENT) return PrintCliFailure(QelString(u"The search path is invalid!!"));
+    if (::access(root.c_str(), F_OK) != 0 && errno == ENOENT)
+        return PrintCliFailure(qel::InvalidSearchPathText(options.path, ENOENT));
 
     QelStringArray fileHits, folderHits;
     const CQelSearchCriteria criteria(names, exts, folders);

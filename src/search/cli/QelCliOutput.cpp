@@ -32,7 +32,9 @@ void qel::AppendCEscaped(std::string& out, std::string_view text) {
 CQelCliResultWriter::CQelCliResultWriter(int fd, QelCliOutputMode mode, const CQelSearchCriteria& criteria,
                                          std::string root)
     : m_fd(fd), m_mode(mode), m_criteria(criteria), m_prefix(std::move(root)) {
-    m_prefix += '/';
+    // A root typed with its separator ("/", "/home/") gets no second one.
+    while (m_prefix.size() > 1 && m_prefix.ends_with("//")) m_prefix.pop_back();
+    if (!m_prefix.ends_with('/')) m_prefix += '/';
     m_buffer.reserve(kFlushAt + 64 * 1024);
     if (m_mode == QelCliOutputMode::kJson) m_buffer += "{\"fileresultlist\":[";
 }

@@ -13,6 +13,7 @@
 #include "QelCliJob.h"
 #include "QelCliNameListing.h"
 #include "QelCliOptions.h"
+#include "QelPath.h"
 #include "QelCliOutput.h"
 #include "QelWalkTree.h"
 
@@ -53,7 +54,7 @@ int main(int argc, char** argv) {
     if (options.path.IsEmpty()) return Fail(QelString(u"The path is empty!!"));
     // The main window's own check and message for a path that is not there.
     const std::string root = options.path.ToFileName();
-    if (access(root.c_str(), F_OK) != 0 && errno == ENOENT) return Fail(QelString(u"The search path is invalid!!"));
+    if (access(root.c_str(), F_OK) != 0 && errno == ENOENT) return Fail(qel::InvalidSearchPathText(options.path, ENOENT));
 
     QelStringArray names, exts, folders;
     if (options.filter.IsSet() && !LoadNamedFilter(options.filter, names, exts, folders, error)) return Fail(error);

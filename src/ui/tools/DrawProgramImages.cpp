@@ -152,6 +152,12 @@ void Magnifier(QPainter& p) {
     p.drawLine(QPointF(18, 18), QPointF(27, 27));
 }
 
+void StopSquare(QPainter& p) {
+    p.setPen(Stroke(kRed, 2));
+    p.setBrush(kRed);
+    p.drawRoundedRect(QRectF(7, 7, 18, 18), 2, 2);
+}
+
 void Cup(QPainter& p) {
     p.setPen(Stroke(kYellow, 2));
     p.setBrush(kYellow.darker(160));
@@ -245,6 +251,9 @@ int main(int argc, char** argv) {
     });
     ok &= Save(dir, "FindStart.png", QSize(96, 28), [](QPainter& p) {
         WideButton(p, QSizeF(96, 28), kBlue, QStringLiteral("Search"), Magnifier);
+    }, QSizeF(96, 28));
+    ok &= Save(dir, "FindStop.png", QSize(96, 28), [](QPainter& p) {
+        WideButton(p, QSizeF(96, 28), kRed, QStringLiteral("Stop"), StopSquare);
     }, QSizeF(96, 28));
     ok &= Save(dir, "DonateCoffee_Halvard.png", QSize(120, 32), [](QPainter& p) {
         WideButton(p, QSizeF(120, 32), kYellow, QStringLiteral("Donate"), Cup);
