@@ -16,8 +16,10 @@ public:
     // Shows text with an OK button.
     static void Show(QWidget* parent, const QString& text, Kind kind = Kind::Information,
                      const QString& title = QString());
-    // Asks a Yes/No question; true for Yes.
-    static bool Ask(QWidget* parent, const QString& text, const QString& title = QString());
+    // Asks a Yes/No question; true for Yes. The default button (Enter) is
+    // No unless defaultAnswer says Yes.
+    static bool Ask(QWidget* parent, const QString& text, const QString& title = QString(),
+                    Answer defaultAnswer = Answer::No);
 
     // A handler replaces the modal boxes (tests); it gets the kind and text and
     // returns the answer. Pass an empty function to restore the real boxes.
