@@ -26,7 +26,8 @@ QelString DownloadFileName(const QelString& url) {
     std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), &curl_url_cleanup);
     const std::string text = url.ToStdString();
     char* path = nullptr;
-    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK ||
+    // curl would read the URL only up to a NUL, and fetch another name than the one judged.
+    if (!parsed || text.find('\0') != std::string::npos || curl_url_set(parsed.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK ||
         curl_url_get(parsed.get(), CURLUPART_PATH, &path, 0) != CURLUE_OK)
         return QelString(u"");
     // The component is cut out before decoding, so an encoded "/" stays inside it (and is refused).
