@@ -42,10 +42,12 @@ std::string BoundaryOf(const QelRecordedRequest& request) {
 }
 
 // A client of its own per test, with its API and file sessions on a server
-// that outlives it (so no connection of the client keeps the server waiting).
+// that outlives it (so no connection of the client keeps the server waiting),
+// and a program folder of its own for the downloads.
 class ClientTest : public ::testing::Test {
 protected:
     void Use() {
+        CQelDirMng::GetInstance()->SetModuleDir(Q(home.path()));
         ASSERT_EQ(client.AddSession(CQelHttpClient::kApiSession, Q(server.Url("/api"))), 1);
         ASSERT_EQ(client.AddSession(CQelHttpClient::kFileSession, Q(server.Url("/files"))), 1);
     }
@@ -53,6 +55,7 @@ protected:
         return client.PostForm(path, QelString(u""), CmdForm(cmd), tag, &QelHttpCallRecorder::Callback, recorder.Context());
     }
 
+    QelTestDir home;
     QelTestHttpServer server;
     QelHttpCallRecorder recorder;  // outlives the client, whose workers call it
     CQelHttpClient client;
@@ -145,8 +148,6 @@ TEST_F(ClientTest, TheRequestAfter257InProgressIsRefusedAndADownloadWaitsForAFre
 // Each download lands in temp under the decoded last component of its URL's
 // path; what fails leaves no file and delivers an error document.
 TEST_F(ClientTest, DownloadsLandInTempUnderTheirPathsNameOrDeliverAnErrorDocument) {
-    QelTestDir home;
-    CQelDirMng::GetInstance()->SetModuleDir(Q(home.path()));
     const std::string file = std::string("\x7F" "ELF\0\x02", 6) + std::string(200000, 'z');
     auto serve = [&](const httplib::Request&, httplib::Response& res) { res.set_content(file, "application/octet-stream"); };
     server.Routes().Get("/files/setup/sized.bin", serve).Get("/files/setup/q.bin", serve).Get("/files/setup/in st.bin", serve);
@@ -207,8 +208,6 @@ TEST_F(ClientTest, DownloadsLandInTempUnderTheirPathsNameOrDeliverAnErrorDocumen
 // (Served with a length, which the server writes without copying: its
 // chunked framing would fill the sanitizer's quarantine with copies.)
 TEST_F(ClientTest, AnOversizedDownloadStopsAtTheDiskCapWithMemoryFlat) {
-    QelTestDir home;
-    CQelDirMng::GetInstance()->SetModuleDir(Q(home.path()));
     server.Routes().Get("/files/endless.bin", [](const httplib::Request&, httplib::Response& res) {
         res.set_content_provider((std::size_t{1} << 30) + 1, "application/octet-stream",
                                  [](size_t, size_t length, httplib::DataSink& sink) {
@@ -245,10 +244,8 @@ TEST_F(ClientTest, ACallbackCanStartTheNextRequestFromItsWorkerThread) {
 }
 
 TEST_F(ClientTest, RequestsAndRepliesAreLoggedToTheDaysHttpLog) {
-    QelTestDir home;
     server.Routes().Post("/api/appversion", [](const httplib::Request&, httplib::Response& res) { res.set_content("{}", "text/plain"); });
     Use();
-    CQelDirMng::GetInstance()->SetModuleDir(Q(home.path()));
     CQelLogMng::GetInstance()->SetEnabled(true);
     Post(QelString(u"appversion"));
     recorder.WaitForResults(1);
@@ -260,9 +257,8 @@ TEST_F(ClientTest, RequestsAndRepliesAreLoggedToTheDaysHttpLog) {
 }
 
 TEST_F(ClientTest, AnHttpsFileServerIsTrustedOnlyThroughTheClientsOptions) {
-    QelTestDir dir;
-    CQelDirMng::GetInstance()->SetModuleDir(Q(dir.path()));
-    const QelTestCertificate cert(dir.path());
+    CQelDirMng::GetInstance()->SetModuleDir(Q(home.path()));
+    const QelTestCertificate cert(home.path());
     ASSERT_TRUE(cert.ok);
     QelTestHttpServer secure(&cert);
     secure.Routes().Get("/files/inst.bin", [](const httplib::Request&, httplib::Response& res) { res.set_content("INST", "application/octet-stream"); });
