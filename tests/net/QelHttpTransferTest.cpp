@@ -235,18 +235,19 @@ TEST(QelHttpTransfer, LessThanAKibibytePerWindowIsATimeOut) {
     });
     const struct {
         long lowSpeedBytes;
+        long windowMs;
         const char* path;
         int result;
         std::size_t requests;
     } cases[] = {
-        {1024, "/dribble/100000", -994, 3},  // about 40 bytes per window
-        {16, "/dribble/100", 1, 1},          // the same pace meets a lower bar
+        {1024, 80, "/dribble/100000", -994, 3},  // at most 40 bytes per window
+        {1, 2000, "/dribble/100", 1, 1},         // the same pace meets a lower bar
     };
     for (const auto& c : cases) {
         const std::size_t before = server.RequestCount();
         QelHttpTransferOptions options = NoProxy();
         options.lowSpeedBytes = c.lowSpeedBytes;
-        options.lowSpeedWindowMs = 80;
+        options.lowSpeedWindowMs = c.windowMs;
         QelHttpTransfer transfer;
         transfer.SetOptions(options);
         transfer.SetUrl(Q(server.Url(c.path)));
