@@ -2,6 +2,7 @@
 
 #include "CQelDirMng.h"
 #include "CQelFileMng.h"
+#include "CQelHttpClient.h"
 #include "CQelImgMngr.h"
 #include "CQelLogMng.h"
 #include "CQelSingleInstance.h"
@@ -17,6 +18,8 @@ CTessaryDlgApp::CTessaryDlgApp(int& argc, char** argv) : QApplication(argc, argv
 }
 
 CTessaryDlgApp::~CTessaryDlgApp() {
+    // The HTTP workers use the log and folder services: they stop first.
+    CQelHttpClient::GetInstance()->Shutdown();
     CQelWinUtilFunc::SetPumpHook({});
     CQelLogMng::DeleteInstance();
     CQelDirMng::DeleteInstance();

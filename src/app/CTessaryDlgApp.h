@@ -9,7 +9,8 @@ class CTessaryDlgApp : public QApplication {
 public:
     // Installs the event pump that long work on the UI thread calls.
     CTessaryDlgApp(int& argc, char** argv);
-    // Releases the log, directory, file and image managers, in that order.
+    // Shuts the HTTP client's workers down, then releases the log, directory,
+    // file and image managers, in that order.
     ~CTessaryDlgApp() override;
 
     // Forwards to a running instance and returns 0, or runs the main window

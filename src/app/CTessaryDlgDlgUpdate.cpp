@@ -9,8 +9,8 @@
 #include "QelUpdateServers.h"
 
 void CTessaryDlgDlg::SetUpUpdateCheck() {
-    CQelUpdateCheck::RegisterSessions(qel::ReadUpdateServers(m_settings));
-    m_updateCheck = CQelUpdateCheck::Create(std::make_shared<CQelUpdateUiBridge>(this, m_progress, m_versionLink));
+    m_updateCheck = CQelUpdateCheck::Create(std::make_shared<CQelUpdateUiBridge>(this, m_progress, m_versionLink),
+                                            qel::ReadUpdateServers(m_settings));
     connect(m_versionLink, &QLabel::linkActivated, this, &CTessaryDlgDlg::CheckAppVersion);
 }
 

@@ -1,5 +1,6 @@
 #include "CQelHttpClient.h"
 
+#include "CQelDirMng.h"
 #include "QelSingleton.h"
 
 namespace {
@@ -53,14 +54,17 @@ int CQelHttpClient::PostForm(const QelString& path, const QelString& httpconhead
 
 int CQelHttpClient::DownloadFiles(const QelStringArray& paths, const QelString& httpconhead,
                                   const QelString& onlyreturn, QelHttpCallback callback, void* context) {
+    const QelString folder = CQelDirMng::GetInstance()->GetPathInModuleDir(u"temp");
     std::unique_lock<std::mutex> lock(m_mutex);
     int last = -1;
     for (const QelString& path : paths) {
         QelHttpRequestParams params =
             RequestOf(QelHttpReqType::kGet, QelHttpDataType::kFile, httpconhead, onlyreturn, callback, context);
+        params.downloadFolder = folder;
         if (path.IsEmpty() || !ComposeUrl(kFileSession, path, params.url)) continue;
         QelHttpWorkItem* item = nullptr;
-        m_itemFreed.wait(lock, [&] { return (item = AllocateItem()) != nullptr; });
+        m_itemFreed.wait(lock, [&] { return m_shutDown || (item = AllocateItem()) != nullptr; });
+        if (!item) return -1;
         last = Queue(item, std::move(params));
     }
     return last;
@@ -76,7 +80,24 @@ int CQelHttpClient::GetLastIndex() const {
     return m_lastIndex;
 }
 
+bool CQelHttpClient::IsInProgress(int index) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return index >= 0 && index < m_items.GetCount() && m_items[index]->IsInProgress();
+}
+
+void CQelHttpClient::Shutdown() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_shutDown = true;
+        for (auto& item : m_items) item->Cancel();
+        m_itemFreed.notify_all();
+    }
+    // Without the lock: a finishing worker takes it to report its item free.
+    m_pool.Stop();
+}
+
 QelHttpWorkItem* CQelHttpClient::AllocateItem() {
+    if (m_shutDown) return nullptr;
     if (m_items.GetCount() < kMaxWorkItems) {
         m_items.Add(std::make_unique<QelHttpWorkItem>(m_items.GetCount()));
         m_items.back()->Claim();

@@ -17,8 +17,10 @@
 // callback runs.
 //
 // Lifetime: GetInstance makes the program's client on first use; it is
-// never destroyed. A client of one's own (tests, tools) may be destroyed:
-// that waits for running requests and drops queued ones without a callback.
+// never destroyed, but the program shuts it down (Shutdown) before the
+// services its workers use go. A client of one's own (tests, tools) may be
+// destroyed: that waits for running requests and drops queued ones without
+// a callback.
 
 #include <condition_variable>
 #include <memory>
@@ -58,12 +60,14 @@ public:
     int PostForm(const QelString& path, const QelString& httpconhead, const QelHttpFormFields& fields,
                  const QelString& onlyreturn, QelHttpCallback callback, void* context);
 
-    // One GET download per non-empty path, from "base/path" of session 3. A
-    // successful download reaches callback as bytes (2xx status, the whole
-    // announced length); any failure as an error document. While no work
-    // item is free it blocks until one is. Returns the index of the last
-    // download queued, or -1 when paths holds no non-empty entry or session 3
-    // was never added.
+    // One GET download per non-empty path, from "base/path" of session 3,
+    // streamed into the program's temp folder under the name the URL's path
+    // ends in (QelHttpDownloadFile). A successful download (2xx status, the
+    // whole announced length) reaches callback as its file's path, with
+    // QelHttpWorkItem::CurrentDownload describing it; any failure as an error
+    // document. While no work item is free it blocks until one is. Returns
+    // the index of the last download queued, or -1 when paths holds no
+    // non-empty entry, session 3 was never added or the client is shut down.
     int DownloadFiles(const QelStringArray& paths, const QelString& httpconhead, const QelString& onlyreturn,
                       QelHttpCallback callback, void* context);
 
@@ -71,6 +75,14 @@ public:
     void SetTransferOptions(const QelHttpTransferOptions& options);
     // Index handed out most recently, -1 before the first request.
     int GetLastIndex() const;
+    // True while the request with this index runs or waits, its callback included.
+    bool IsInProgress(int index) const;
+
+    // Cancels the requests under way (their callbacks are not made), drops
+    // the queued ones, refuses every later request and joins the worker
+    // threads. Called once the program's windows are gone, from a thread that
+    // no callback waits for; a callback still running is waited for.
+    void Shutdown();
 
 private:
     QelHttpWorkItem* AllocateItem();  // caller holds m_mutex; null when none is free
@@ -83,6 +95,7 @@ private:
     QelMap<int, _tag_HttpSessionInfo> m_sessions;
     QelArray<std::unique_ptr<QelHttpWorkItem>> m_items;  // position = request index
     int m_lastIndex = -1;
+    bool m_shutDown = false;
     QelHttpTransferOptions m_options;
     // Last: destroyed first, so no worker runs once the items go.
     QelASQMTPool<QelHttpWorkItem*> m_pool;

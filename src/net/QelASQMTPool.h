@@ -13,7 +13,7 @@
 // Threads: Submit may be called from any thread, handlers included (a busy
 // worker that submits hands the item to another worker or the queue). Every
 // hand-off happens under the pool lock, so one item never reaches two workers.
-// Start and destruction belong to the owner.
+// Start, Stop and destruction belong to the owner.
 //
 // Lifetime: items submitted before Start wait in the queue and start after
 // Start. Destruction waits for the running handlers and drops the items still
@@ -43,16 +43,20 @@ public:
     QelASQMTPool(const QelASQMTPool&) = delete;
     QelASQMTPool& operator=(const QelASQMTPool&) = delete;
 
-    // The dispatcher stops first: a worker finishing while the others are
-    // being stopped must not pick up a queued item.
-    virtual ~QelASQMTPool() {
+    virtual ~QelASQMTPool() { Stop(); }
+
+    // Waits for the running handlers, drops the queued items without running
+    // them and joins every thread; later submits only queue. The owner calls
+    // it (again harmlessly). The dispatcher stops first: a worker finishing
+    // while the others are being stopped must not pick up a queued item.
+    void Stop() {
         {
             std::lock_guard<std::mutex> lock(m_poolLock);
             m_running = false;
             m_stopping = true;
             m_changed.notify_all();
         }
-        m_dispatcher.join();
+        if (m_dispatcher.joinable()) m_dispatcher.join();
         for (auto& worker : m_workers) worker->Stop();
     }
 

@@ -22,6 +22,10 @@ const std::regex& LocationPattern() {
     static const std::regex re(R"(Location: ([0-9]+))", std::regex::icase);
     return re;
 }
+const std::regex& ChunkedPattern() {
+    static const std::regex re(R"(^Transfer-Encoding:.*chunked)", std::regex::icase);
+    return re;
+}
 const std::regex& CookiePattern() {
     static const std::regex re("Set-Cookie:[ \\t]*(.+?)(?:\\r\\n|\\r|\\n)", std::regex::icase);
     return re;
@@ -132,6 +136,9 @@ QelHttpHeaderFacts ParseResponseHeaders(std::string_view headers) {
     }
     facts.location = FirstCapture(headers, LocationPattern());
     facts.cookies = JoinedCookies(headers);
+    ForEachLine(headers, [&](std::string_view line) {
+        facts.chunked = facts.chunked || std::regex_search(line.begin(), line.end(), ChunkedPattern());
+    });
     return facts;
 }
 

@@ -15,6 +15,7 @@ struct QelHttpHeaderFacts {
     std::int64_t contentLength = 0;   // its value, 0 when none
     std::string location;             // first "Location: " value made of digits
     std::string cookies;              // Set-Cookie values as "a=1; b=2;", empty when none
+    bool chunked = false;             // "Transfer-Encoding" names chunked: the body's end is marked
 };
 
 namespace qel::http {

@@ -11,6 +11,9 @@ constexpr std::array<const char*, 4> kVerbs = {"GET", "POST", "PUT", "DELETE"};
 constexpr long kErrorPathNotFound = 3;
 constexpr long kErrorInvalidParameter = 87;
 constexpr long kErrorInvalidData = 13;
+// Longest wait for the socket between looks at the cancel flag and the
+// low-speed window; Cancel wakes the wait at once.
+constexpr long kPollLimitMs = 1000;
 
 void InitCurlOnce() {
     static std::once_flag once;
@@ -57,11 +60,20 @@ curl_slist* AppendLines(curl_slist* list, const std::string& text) {
 }
 }  // namespace
 
-QelHttpTransfer::QelHttpTransfer() { InitCurlOnce(); }
+QelHttpTransfer::QelHttpTransfer() {
+    InitCurlOnce();
+    m_multi = curl_multi_init();
+}
 
 QelHttpTransfer::~QelHttpTransfer() {
     if (m_curl) curl_easy_cleanup(m_curl);
+    if (m_multi) curl_multi_cleanup(m_multi);
     curl_slist_free_all(m_headerList);
+}
+
+void QelHttpTransfer::Cancel() {
+    m_cancelled = true;
+    if (m_multi) curl_multi_wakeup(m_multi);
 }
 
 void QelHttpTransfer::SetUrl(const QelString& url) {
@@ -79,7 +91,7 @@ int QelHttpTransfer::Send(const QelString& verb, const QelString& headers, const
         m_lastError = kErrorInvalidParameter;
         return qel::http::kBadParameter;
     }
-    if (!m_curl && !(m_curl = curl_easy_init())) return qel::http::kOpenFailed;
+    if (!m_multi || (!m_curl && !(m_curl = curl_easy_init()))) return qel::http::kOpenFailed;
     if (!PrepareUrl()) {
         m_requestBody.clear();
         return qel::http::kOpenFailed;
@@ -94,14 +106,16 @@ int QelHttpTransfer::Send(const QelString& verb, const QelString& headers, const
     Configure(headerLines);
 
     bool reached = false;
-    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+    for (int attempt = 1; attempt <= kAttempts && !m_cancelled; ++attempt) {
         const Attempt outcome = RunAttempt();
+        std::string().swap(m_raw);  // a body of up to the cap is not kept past its attempt
         if (outcome == Attempt::kDone) return qel::http::kDone;
         if (outcome == Attempt::kTooLarge) return qel::http::kTooLarge;
+        if (outcome == Attempt::kWriteFailed) return qel::http::kWriteFailed;
         reached = reached || outcome != Attempt::kUnreached;
         if (attempt == 1 && outcome == Attempt::kUnreached) UseUserProxy();
     }
-    return reached ? qel::http::kNoResponse : qel::http::kOpenFailed;
+    return reached || m_cancelled ? qel::http::kNoResponse : qel::http::kOpenFailed;
 }
 
 // Splits the URL as curl will use it; only http and https are taken.
@@ -142,8 +156,6 @@ void QelHttpTransfer::Configure(const std::string& headerLines) {
     // A redirect never leaves https for plain http.
     curl_easy_setopt(m_curl, CURLOPT_REDIR_PROTOCOLS_STR, m_secure ? "https" : "http,https");
     curl_easy_setopt(m_curl, CURLOPT_CONNECTTIMEOUT_MS, m_options.connectTimeoutMs);
-    curl_easy_setopt(m_curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(m_curl, CURLOPT_LOW_SPEED_TIME, m_options.stallSeconds);
     curl_easy_setopt(m_curl, CURLOPT_TIMEOUT_MS, m_options.attemptLimitMs);
     if (!m_options.caFile.empty()) curl_easy_setopt(m_curl, CURLOPT_CAINFO, m_options.caFile.c_str());
 
@@ -178,17 +190,70 @@ QelHttpTransfer::Attempt QelHttpTransfer::RunAttempt() {
     m_headers.clear();
     m_facts = {};
     m_raw.clear();
+    m_received = 0;
     m_overCap = false;
+    m_fileFailed = false;
+    m_endKnown = false;
     m_reported = SIZE_MAX;
     m_status = 0;
-    const CURLcode code = curl_easy_perform(m_curl);
+    m_responseText = QelString(u"");
+    if (m_file && !m_file->Restart()) return Attempt::kWriteFailed;
+    const CURLcode code = Perform();
     curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &m_status);
-    if (m_overCap) {
+    if (m_overCap || m_fileFailed) {
         m_lastError = code;
-        if (m_kind == QelHttpResponseKind::kText) m_responseText = qel::http::DecodeResponseText(m_raw, m_facts.charset);
-        return Attempt::kTooLarge;
+        return m_overCap ? Attempt::kTooLarge : Attempt::kWriteFailed;
     }
     return Judge(code);
+}
+
+// curl_easy_perform cannot be interrupted; the multi interface waits on the
+// sockets in slices that Cancel (curl_multi_wakeup) ends at once.
+CURLcode QelHttpTransfer::Perform() {
+    if (curl_multi_add_handle(m_multi, m_curl) != CURLM_OK) return CURLE_FAILED_INIT;
+    m_windowBytes = -1;
+    CURLcode code = CURLE_OK;
+    for (;;) {
+        int running = 0;
+        if (curl_multi_perform(m_multi, &running) != CURLM_OK) {
+            code = CURLE_FAILED_INIT;
+            break;
+        }
+        int left = 0;
+        CURLMsg* message = curl_multi_info_read(m_multi, &left);
+        if (message && message->msg == CURLMSG_DONE) {
+            code = message->data.result;
+            break;
+        }
+        if (m_cancelled) {
+            code = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        if (MovesTooSlowly(std::chrono::steady_clock::now())) {
+            code = CURLE_OPERATION_TIMEDOUT;
+            break;
+        }
+        curl_multi_poll(m_multi, nullptr, 0, static_cast<int>(std::min(kPollLimitMs, m_options.lowSpeedWindowMs)), nullptr);
+    }
+    curl_multi_remove_handle(m_multi, m_curl);
+    return code;
+}
+
+// Counts from the moment the request goes out (connecting has its own limit);
+// each time lowSpeedBytes have moved, a new window starts.
+bool QelHttpTransfer::MovesTooSlowly(std::chrono::steady_clock::time_point now) {
+    curl_off_t pretransfer = 0, down = 0, up = 0;
+    curl_easy_getinfo(m_curl, CURLINFO_PRETRANSFER_TIME_T, &pretransfer);
+    if (pretransfer <= 0) return false;
+    curl_easy_getinfo(m_curl, CURLINFO_SIZE_DOWNLOAD_T, &down);
+    curl_easy_getinfo(m_curl, CURLINFO_SIZE_UPLOAD_T, &up);
+    const curl_off_t moved = down + up;
+    if (m_windowBytes < 0 || moved - m_windowBytes >= m_options.lowSpeedBytes) {
+        m_windowStart = now;
+        m_windowBytes = moved;
+        return false;
+    }
+    return now - m_windowStart >= std::chrono::milliseconds(m_options.lowSpeedWindowMs);
 }
 
 QelHttpTransfer::Attempt QelHttpTransfer::Judge(CURLcode code) {
@@ -197,20 +262,26 @@ QelHttpTransfer::Attempt QelHttpTransfer::Judge(CURLcode code) {
         return ReachedServer(code) ? Attempt::kFailed : Attempt::kUnreached;
     }
     ReportProgress();
-    if (m_kind == QelHttpResponseKind::kFile) {
-        const bool complete = !m_facts.hasContentLength || m_facts.contentLength == static_cast<std::int64_t>(m_raw.size());
-        if (m_status < 200 || m_status > 299 || !complete) {
-            m_lastError = kErrorInvalidData;
-            return Attempt::kFailed;
-        }
-        return Attempt::kDone;
-    }
+    if (m_file) return JudgeDownload() ? Attempt::kDone : Attempt::kFailed;
     m_responseText = qel::http::DecodeResponseText(m_raw, m_facts.charset);
     if (m_method == "GET" && qel::http::IsHtmlUnclosed(m_responseText)) {
         m_lastError = kErrorInvalidData;
+        m_responseText = QelString(u"");
         return Attempt::kFailed;
     }
     return Attempt::kDone;
+}
+
+bool QelHttpTransfer::JudgeDownload() {
+    const bool complete = !m_facts.hasContentLength || m_facts.contentLength == static_cast<std::int64_t>(m_received);
+    if (m_status < 200 || m_status > 299 || !complete) {
+        m_lastError = kErrorInvalidData;
+        return false;
+    }
+    long version = 0;
+    curl_easy_getinfo(m_curl, CURLINFO_HTTP_VERSION, &version);
+    m_endKnown = m_facts.hasContentLength || m_facts.chunked || version >= CURL_HTTP_VERSION_2_0;
+    return true;
 }
 
 bool QelHttpTransfer::ReachedServer(CURLcode code) const {
@@ -234,9 +305,9 @@ void QelHttpTransfer::UseUserProxy() {
 }
 
 void QelHttpTransfer::ReportProgress() {
-    if (!m_progress || !m_progressContext || m_facts.contentLength <= 0 || m_raw.size() == m_reported) return;
-    m_reported = m_raw.size();
-    const double percent = static_cast<double>(m_raw.size()) * 100.0 / static_cast<double>(m_facts.contentLength);
+    if (!m_progress || !m_progressContext || m_facts.contentLength <= 0 || m_received == m_reported) return;
+    m_reported = m_received;
+    const double percent = static_cast<double>(m_received) * 100.0 / static_cast<double>(m_facts.contentLength);
     m_progress(m_progressContext, static_cast<int>(std::min(percent, 100.0)));
 }
 
@@ -253,13 +324,19 @@ std::size_t QelHttpTransfer::OnHeader(char* data, std::size_t size, std::size_t 
 std::size_t QelHttpTransfer::OnBody(char* data, std::size_t size, std::size_t count, void* self) {
     auto* t = static_cast<QelHttpTransfer*>(self);
     const std::size_t n = size * count;
-    const std::size_t cap = t->m_kind == QelHttpResponseKind::kFile ? t->m_options.maxFileBytes : t->m_options.maxTextBytes;
-    if (t->m_raw.size() + n > cap) {
-        t->m_raw.append(data, cap - t->m_raw.size());
+    const std::size_t cap = t->m_file ? t->m_options.maxFileBytes : t->m_options.maxTextBytes;
+    if (t->m_received + n > cap) {
         t->m_overCap = true;
         return 0;  // curl stops reading
     }
-    t->m_raw.append(data, n);
+    const std::string_view bytes(data, n);
+    if (t->m_file) {
+        t->m_fileFailed = !t->m_file->Append(bytes);
+        if (t->m_fileFailed) return 0;
+    } else {
+        t->m_raw.append(bytes);
+    }
+    t->m_received += n;
     return n;
 }
 

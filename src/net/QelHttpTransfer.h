@@ -4,25 +4,33 @@
 // transfer's life.
 //
 // Send tries up to 3 times. An attempt fails when curl fails (no connection,
-// time-out, certificate or host name not verified, cut body), when a GET
-// page holds "<html>" without "</html>", or when a download's status is not
-// 2xx or its length differs from its Content-Length. When the first attempt
-// did not reach the server, the user's proxy (libproxy) is used for the
-// later ones. Certificates and host names are always verified. Response
-// bodies are capped (text 16 MiB, downloads 1 GiB): past the cap reading
-// stops and Send returns -995 at once.
+// time-out, certificate or host name not verified, cut body), when less than
+// 1 KiB moves in 30 s, when a GET page holds "<html>" without "</html>", or
+// when a download's status is not 2xx or its length differs from its
+// Content-Length. When the first attempt did not reach the server, the
+// user's proxy (libproxy) is used for the later ones. Certificates and host
+// names are always verified.
 //
-// Threads: one thread at a time (the work item's worker); the progress
-// function is called on that thread during Send.
+// Memory: a text body is kept until it is decoded (capped at 16 MiB) and its
+// buffer is released when Send ends; a download goes straight to its file as
+// it arrives (capped at 1 GiB on disk). Past a cap reading stops and Send
+// returns -995 at once.
+//
+// Threads: one thread at a time (the work item's worker) runs Send; the
+// progress function is called on that thread during Send. Cancel may be
+// called from any thread.
 
 #include <curl/curl.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "QelHttpDownloadFile.h"
 #include "QelHttpProxy.h"
 #include "QelHttpResponseText.h"
 #include "QelHttpTypes.h"
@@ -32,17 +40,15 @@
 // shorten the time-outs and point at their own certificate authority.
 struct QelHttpTransferOptions {
     long connectTimeoutMs = 60000;
-    long stallSeconds = 30;   // send/receive time-out: an attempt fails after this long under 1 byte/s
+    // Once the request goes out, an attempt fails when fewer than
+    // lowSpeedBytes have moved (either way) within lowSpeedWindowMs.
+    long lowSpeedBytes = 1024;
+    long lowSpeedWindowMs = 30000;
     long attemptLimitMs = 0;  // whole-attempt limit, 0 for none (the program sets none)
     std::string caFile;       // PEM file of trusted authorities; empty: the system's
     std::size_t maxTextBytes = qel::http::kMaxTextBytes;
     std::size_t maxFileBytes = qel::http::kMaxFileBytes;
     qel::http::ProxyLookup proxyLookup;  // empty: libproxy
-};
-
-enum class QelHttpResponseKind {
-    kText,  // decoded to text; the HTTP status is not examined
-    kFile,  // kept as bytes; needs a 2xx status and the whole announced length
 };
 
 class QelHttpTransfer {
@@ -62,7 +68,10 @@ public:
     void SetUrl(const QelString& url);
     const QelString& GetUrl() const { return m_url; }
     void SetOptions(const QelHttpTransferOptions& options) { m_options = options; }
-    void SetResponseKind(QelHttpResponseKind kind) { m_kind = kind; }
+    // Null (the default): the body is decoded to text and the HTTP status is
+    // not examined. An open file: the body is written into it, and the
+    // exchange needs a 2xx status and the whole announced length.
+    void ReceiveInto(QelHttpDownloadFile* file) { m_file = file; }
     // Bytes sent after the body given to Send; used by the next Send only.
     void SetRequestBody(std::vector<char> body) { m_requestBody = std::move(body); }
     // Header lines (CR LF separated) added to the next requests.
@@ -75,15 +84,23 @@ public:
     // One exchange with verb (GET, POST, PUT or DELETE, any case), extra
     // header lines headers (may be empty) and body (may be null). Returns 1,
     // or -999 (empty URL), -998 (other verb), -997 (the URL does not parse,
-    // or no attempt reached the server), -995 (body past its cap; what was
-    // read stays and is decoded) or -994 (no attempt succeeded). The response
+    // or no attempt reached the server), -996 (the download's file could not
+    // be written), -995 (body past its cap; nothing of it is kept) or -994
+    // (no attempt succeeded, or the transfer was cancelled). The response
     // fields below describe the last attempt.
     int Send(const QelString& verb, const QelString& headers, const void* body, std::size_t length);
+    // Ends a Send under way at once (it returns -994) and refuses every later
+    // one. Any thread.
+    void Cancel();
 
+    // The decoded body of the last successful text exchange, else empty.
     const QelString& GetResponseText() const { return m_responseText; }
-    const std::string& GetRawResponse() const { return m_raw; }
-    // Hands the body bytes over (a download may be large), leaving none.
-    std::string TakeRawResponse() { return std::move(m_raw); }
+    // Hands the decoded body over, leaving none.
+    QelString TakeResponseText() { return std::move(m_responseText); }
+    // After a successful download: the response marked where its body ends
+    // (a length, chunked framing or HTTP/2), so a cut connection was not
+    // taken for the end.
+    bool IsBodyEndKnown() const { return m_endKnown; }
     const std::string& GetResponseHeaders() const { return m_headers; }
     const QelHttpHeaderFacts& GetHeaderFacts() const { return m_facts; }
     long GetStatusCode() const { return m_status; }
@@ -92,12 +109,15 @@ public:
     long GetLastError() const { return m_lastError; }
 
 private:
-    enum class Attempt { kDone, kFailed, kUnreached, kTooLarge };
+    enum class Attempt { kDone, kFailed, kUnreached, kTooLarge, kWriteFailed };
 
     bool PrepareUrl();
     void Configure(const std::string& headerLines);
     Attempt RunAttempt();
+    CURLcode Perform();
+    bool MovesTooSlowly(std::chrono::steady_clock::time_point now);
     Attempt Judge(CURLcode code);
+    bool JudgeDownload();
     bool ReachedServer(CURLcode code) const;  // after a failed attempt
     void UseUserProxy();
     void ReportProgress();
@@ -107,9 +127,11 @@ private:
     static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
     CURL* m_curl = nullptr;
+    CURLM* m_multi = nullptr;  // runs m_curl so that Cancel can wake it; made with the transfer
+    std::atomic<bool> m_cancelled{false};
     curl_slist* m_headerList = nullptr;  // owned; lives while the handle may use it
     QelHttpTransferOptions m_options;
-    QelHttpResponseKind m_kind = QelHttpResponseKind::kText;
+    QelHttpDownloadFile* m_file = nullptr;  // not owned; null for text
     QelString m_url;
     std::string m_urlBytes;
     bool m_secure = false;  // the URL's scheme is https
@@ -123,8 +145,14 @@ private:
 
     std::string m_headers;  // raw headers of the last response (of the last redirect hop)
     QelHttpHeaderFacts m_facts;
-    std::string m_raw;      // body bytes, at most the cap
+    std::string m_raw;      // text body bytes, at most the cap; released when Send ends
+    std::uint64_t m_received = 0;  // body bytes of this attempt
     bool m_overCap = false;
+    bool m_fileFailed = false;     // the download's file refused a write
+    bool m_endKnown = false;
+    // The low-speed window: its start and the bytes moved by then.
+    std::chrono::steady_clock::time_point m_windowStart;
+    curl_off_t m_windowBytes = -1;  // -1 until the request has gone out
     std::size_t m_reported = SIZE_MAX;  // byte count of the last progress report
     QelString m_responseText;
     long m_status = 0;

@@ -17,7 +17,7 @@ QelString ErrorDocument(int result) {
     case kUrlEmpty: return QelString::Formatted(kFormat, u"URL Not Found!", result);
     case kBadParameter: return QelString::Formatted(kFormat, u"Request Parameter Error!", result);
     case kOpenFailed: return QelString::Formatted(kFormat, u"URL Open Error!", result);
-    case -996:
+    case kWriteFailed:
     case kTooLarge:
     case kNoResponse: return QelString::Formatted(kFormat, u"Response Data Error!", result);
     default: return QelString(u"");

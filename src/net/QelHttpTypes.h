@@ -20,6 +20,7 @@ constexpr int kDone = 1;
 constexpr int kUrlEmpty = -999;      // "URL Not Found!"
 constexpr int kBadParameter = -998;  // the verb is none of GET, POST, PUT, DELETE
 constexpr int kOpenFailed = -997;    // the URL does not parse, or no attempt reached the server
+constexpr int kWriteFailed = -996;   // a download's file could not be created or written
 constexpr int kTooLarge = -995;      // the response passed its size cap
 constexpr int kNoResponse = -994;    // no attempt gave a usable response
 

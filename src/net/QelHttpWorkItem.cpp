@@ -7,12 +7,19 @@
 namespace {
 constexpr const char16_t* kLogTag = u"[QelCliComm] ";
 thread_local int t_currentResult = 0;
+thread_local const QelHttpDownload* t_currentDownload = nullptr;
 
 // Publishes a result to the callback running on this thread for its duration.
 class CurrentResultScope {
 public:
-    explicit CurrentResultScope(int result) { t_currentResult = result; }
-    ~CurrentResultScope() { t_currentResult = 0; }
+    CurrentResultScope(int result, const QelHttpDownload* download) {
+        t_currentResult = result;
+        t_currentDownload = download;
+    }
+    ~CurrentResultScope() {
+        t_currentResult = 0;
+        t_currentDownload = nullptr;
+    }
     CurrentResultScope(const CurrentResultScope&) = delete;
     CurrentResultScope& operator=(const CurrentResultScope&) = delete;
 };
@@ -23,6 +30,12 @@ bool IsFileDownload(const QelHttpRequestParams& p) {
 }  // namespace
 
 int QelHttpWorkItem::CurrentResult() { return t_currentResult; }
+const QelHttpDownload* QelHttpWorkItem::CurrentDownload() { return t_currentDownload; }
+
+void QelHttpWorkItem::Cancel() {
+    m_cancelled = true;
+    if (m_transfer) m_transfer->Cancel();
+}
 
 void QelHttpWorkItem::SetParameters(QelHttpRequestParams params, const QelHttpTransferOptions& options) {
     if (!m_transfer) m_transfer = std::make_unique<QelHttpTransfer>();
@@ -44,7 +57,8 @@ bool QelHttpWorkItem::Process() {
 int QelHttpWorkItem::Exchange() {
     QelHttpTransfer& transfer = *m_transfer;
     transfer.SetProgress(&QelHttpWorkItem::OnProgress, this);
-    transfer.SetResponseKind(IsFileDownload(m_params) ? QelHttpResponseKind::kFile : QelHttpResponseKind::kText);
+    transfer.ReceiveInto(nullptr);
+    if (IsFileDownload(m_params)) return Download();
     const std::vector<char>& body = m_params.requestBody;
     switch (static_cast<QelHttpReqType>(m_params.reqtype)) {
     case QelHttpReqType::kGet:
@@ -70,6 +84,23 @@ int QelHttpWorkItem::Exchange() {
     return result;
 }
 
+int QelHttpWorkItem::Download() {
+    const QelString name = qel::http::DownloadFileName(m_params.url);
+    if (name.IsEmpty()) return qel::http::kBadParameter;
+    if (m_file.Open(m_params.downloadFolder, name) != 0) return qel::http::kWriteFailed;
+    QelHttpTransfer& transfer = *m_transfer;
+    transfer.ReceiveInto(&m_file);
+    transfer.SetExtraHeaders(QelString(u""));
+    transfer.SetRequestBody(m_params.requestBody);
+    int result = transfer.Send(u"GET", QelString(u""), nullptr, 0);
+    transfer.ReceiveInto(nullptr);
+    m_download = {};
+    if (result == qel::http::kDone && !m_file.Finish(m_download)) result = qel::http::kWriteFailed;
+    m_file.Discard();  // what is left of a failed download
+    m_download.endKnown = transfer.IsBodyEndKnown();
+    return result;
+}
+
 int QelHttpWorkItem::SendMultipart() {
     m_boundary = qel::http::MakeBoundary();
     std::vector<char> body = m_params.datatype == static_cast<int>(QelHttpDataType::kFile)
@@ -82,19 +113,19 @@ int QelHttpWorkItem::SendMultipart() {
 }
 
 void QelHttpWorkItem::Deliver(int result) {
-    if (result == qel::http::kDone && IsFileDownload(m_params)) {
-        // Its length is what arrived: the transfer has checked it against Content-Length.
-        m_download = m_transfer->TakeRawResponse();
-        Call(kQelHttpResult, m_download.data(), static_cast<int>(m_download.size()), result);
-        return;
+    const bool downloaded = result == qel::http::kDone && IsFileDownload(m_params);
+    if (downloaded) {
+        m_responseText = m_download.path;
+    } else {
+        m_responseText = result == qel::http::kDone ? m_transfer->TakeResponseText() : qel::http::ErrorDocument(result);
     }
-    m_responseText = result == qel::http::kDone ? m_transfer->GetResponseText() : qel::http::ErrorDocument(result);
-    Call(kQelHttpResult, m_responseText.c_str(), m_responseText.GetLength(), result);
+    Call(kQelHttpResult, m_responseText.c_str(), m_responseText.GetLength(), result, downloaded ? &m_download : nullptr);
 }
 
-void QelHttpWorkItem::Call(int kind, const void* response, int length, int result) const {
-    if (!m_params.callback || !m_params.context) return;
-    CurrentResultScope scope(result);
+void QelHttpWorkItem::Call(int kind, const void* response, int length, int result,
+                           const QelHttpDownload* download) const {
+    if (!m_params.callback || !m_params.context || m_cancelled) return;
+    CurrentResultScope scope(result, download);
     const std::vector<char>& body = m_params.requestBody;
     m_params.callback(m_params.context, m_params.reqtype, m_params.datatype, m_descriptor.c_str(),
                       m_descriptor.GetLength(), kind, reinterpret_cast<const unsigned char*>(body.data()),

@@ -37,12 +37,13 @@ void CQelMessageBox::Show(QWidget* parent, const QString& text, Kind kind, const
     }
 }
 
-bool CQelMessageBox::Ask(QWidget* parent, const QString& text, const QString& title) {
+bool CQelMessageBox::Ask(QWidget* parent, const QString& text, const QString& title, Answer defaultAnswer) {
     g_lastText = text;
     g_lastTitle = title;
     ++g_count;
     if (CurrentHandler()) return CurrentHandler()(Kind::Question, text) == Answer::Yes;
-    return QMessageBox::question(parent, TitleOr(title), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+    const QMessageBox::StandardButton preset = defaultAnswer == Answer::Yes ? QMessageBox::Yes : QMessageBox::No;
+    return QMessageBox::question(parent, TitleOr(title), text, QMessageBox::Yes | QMessageBox::No, preset) ==
            QMessageBox::Yes;
 }
 

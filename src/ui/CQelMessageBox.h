@@ -17,8 +17,10 @@ public:
     // Shows text with an OK button.
     static void Show(QWidget* parent, const QString& text, Kind kind = Kind::Information,
                      const QString& title = QString());
-    // Asks a Yes/No question; true for Yes.
-    static bool Ask(QWidget* parent, const QString& text, const QString& title = QString());
+    // Asks a Yes/No question; true for Yes. The default button (Enter) is
+    // No unless defaultAnswer says Yes.
+    static bool Ask(QWidget* parent, const QString& text, const QString& title = QString(),
+                    Answer defaultAnswer = Answer::No);
     // Asks with three buttons: yesText (the default, Answer::Yes),
     // alternativeText (Answer::Alternative) and Cancel (Answer::No, also Escape).
     // A handler's answer other than Yes or Alternative counts as Cancel.

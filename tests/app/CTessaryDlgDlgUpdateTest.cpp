@@ -4,16 +4,25 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <mutex>
+#include <thread>
 
+#include "CQelHttpClient.h"
 #include "CQelLogMng.h"
 #include "CQelWinUtilFunc.h"
 #include "QelElevation.h"
-#include "QelInstallerFile.h"
+#include "QelHttpDownloadFile.h"
 #include "QelMainWindowFixture.h"
 #include "QelUpdateTestServer.h"
 
@@ -25,6 +34,25 @@ using Replies = std::map<std::string, std::string>;
 
 constexpr char kUpdateExists[] = R"({"msgcode":"0001","msg":"new version"})";
 constexpr char kNotValid[] = "The file path is not valid!!";
+constexpr char kNeedsHttps[] = "The update server must use https.";
+
+std::string Sha256Hex(const std::string& bytes) {
+    qel::http::QelSha256 hash;
+    hash.Update(bytes);
+    return hash.HexDigest();
+}
+
+// Runs the UI thread's events until done() holds, for at most 20 s.
+template <typename Done>
+bool PumpUntil(Done done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < 20000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return done();
+}
 
 std::string FileUrlReply(const std::string& fileUrl, const std::string& extra = "") {
     return R"({"msgcode":"0000","msg":"","output":{"outblk1":{"fileurl":")" + fileUrl + "\"" + extra + "}}}";
@@ -91,9 +119,12 @@ protected:
         QelMainWindowFixture::TearDown();
     }
 
-    // A fresh main window whose two update sessions point at baseUrl.
-    void OpenAgainst(const std::string& baseUrl) {
-        home.WriteConfigEnv(R"({"updateserver": {"api": ")" + baseUrl + R"(", "files": ")" + baseUrl + "\"}}");
+    // A fresh main window whose two update sessions point at baseUrl (or at
+    // api and files), with the filter "Text" that finds .txt files.
+    void OpenAgainst(const std::string& baseUrl, const std::string& files = "") {
+        home.WriteConfigEnv(R"({"updateserver": {"api": ")" + baseUrl + R"(", "files": ")" +
+                            (files.empty() ? baseUrl : files) + R"("},
+            "searchfilter": [{"name": "Text", "filterfilename": [], "filterfileext": ["txt"], "filterdirname": []}]})");
         Open();
         progress = dialog->findChild<QProgressBar*>("updateProgress");
         QObject::connect(progress, &QProgressBar::valueChanged, progress, [this](int value) {
@@ -102,12 +133,15 @@ protected:
         });
     }
 
+    QLabel* Link() const { return dialog->findChild<QLabel*>("versionLink"); }
+
     // Clicks "Check App Last Version" and runs the UI until the check has ended.
     void RunCheck() {
-        QLabel* link = dialog->findChild<QLabel*>("versionLink");
+        QLabel* link = Link();
         emit link->linkActivated(QStringLiteral("#"));
         EXPECT_FALSE(link->isEnabled()) << "one check at a time";
-        while (!link->isEnabled()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        // Once the installer has started, the link stays disabled and the window closes.
+        while (!link->isEnabled() && dialog->isVisible()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         for (const Box& box : boxes) EXPECT_TRUE(box.onUiThread) << box.text.toStdString();
         EXPECT_FALSE(progressOffUiThread);
     }
@@ -174,20 +208,30 @@ TEST_F(UpdateCheck, DecliningTheUpdateEndsTheCheck) {
     EXPECT_TRUE(dialog->isVisible());
 }
 
-// With and without the installer's SHA-256 in the reply (older servers send none).
 TEST_F(UpdateCheck, AcceptedUpdateIsDownloadedSavedStartedElevatedAndTheProgramLeavesThroughExit) {
     const std::string installer = Installer();
-    for (const std::string& extra : {",\"sha256\":\"" + qel::Sha256Hex(installer) + "\"", std::string()}) {
-        QelUpdateTestServer server(
-            {{"appverchk", kUpdateExists}, {"appfileurl", FileUrlReply("/var/www/html/setup/inst.run", extra)}},
-            installer);
+    const std::string goodHash = ",\"sha256\":\"" + Sha256Hex(installer) + "\"";
+    const struct {
+        std::string fileUrl;
+        std::string extra;
+        bool announceLength;
+    } cases[] = {
+        {"/var/www/html/setup/inst.run", goodHash, true},
+        {"/var/www/html/setup/inst.run", "", true},  // older servers send no hash
+        {"/var/www/html/setup/inst.run?a=/etc/passwd#frag", "", true},  // the name comes from the path alone
+        {"/var/www/html/setup/inst.run", goodHash, false},  // no length to tell a cut: the hash vouches
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fileUrl + c.extra + (c.announceLength ? "" : " no length"));
+        QelUpdateTestServer server({{"appverchk", kUpdateExists}, {"appfileurl", FileUrlReply(c.fileUrl, c.extra)}},
+                                   installer, 200, c.announceLength);
         boxes.clear();
         progressSeen.clear();
         OpenAgainst(server.BaseUrl());
         answers = {Answer::Yes};
         RunCheck();
 
-        EXPECT_EQ(BoxTexts(), (Texts{"An updated version exists. Do you want to update?"})) << extra;
+        EXPECT_EQ(BoxTexts(), (Texts{"An updated version exists. Do you want to update?"}));
         const auto forms = server.Forms();
         ASSERT_EQ(forms.size(), 2u);
         EXPECT_EQ(forms[1].cmd, "appfileurl");
@@ -199,7 +243,13 @@ TEST_F(UpdateCheck, AcceptedUpdateIsDownloadedSavedStartedElevatedAndTheProgramL
         EXPECT_EQ(launches.back().path, home / "temp/inst.run");
         EXPECT_TRUE(launches.back().bytes == installer) << "the started file holds the download";
         EXPECT_EQ(launches.back().mode, 0700u);
+        EXPECT_FALSE(dialog->isVisible()) << "the installer replaces a closed program";
+        EXPECT_EQ(dialog->result(), QDialog::Accepted);
+        EXPECT_TRUE(home.ReadUserEnv().isMember("applastpos")) << "left through Exit, settings saved";
 
+        ASSERT_FALSE(progressSeen.empty());
+        EXPECT_EQ(progressSeen.front().first, 0);
+        if (!c.announceLength) continue;  // nothing to count percentages against
         // The bar appeared at 0, moved through the download and ended full.
         ASSERT_GE(progressSeen.size(), 3u);
         EXPECT_EQ(progressSeen.front().first, 0);
@@ -210,11 +260,8 @@ TEST_F(UpdateCheck, AcceptedUpdateIsDownloadedSavedStartedElevatedAndTheProgramL
         EXPECT_TRUE(std::all_of(progressSeen.begin() + 1, progressSeen.end(),
                                 [](const auto& seen) { return seen.second; }));
 
-        EXPECT_FALSE(dialog->isVisible()) << "the installer replaces a closed program";
-        EXPECT_EQ(dialog->result(), QDialog::Accepted);
-        EXPECT_TRUE(home.ReadUserEnv().isMember("applastpos")) << "left through Exit, settings saved";
     }
-    EXPECT_EQ(Launches().size(), 2u);
+    EXPECT_EQ(Launches().size(), std::size(cases));
 }
 
 TEST_F(UpdateCheck, ErrorRepliesAndRefusedLocationsShowTheirWarningAndDownloadNothing) {
@@ -266,23 +313,27 @@ TEST_F(UpdateCheck, AnUnreachableServerShowsTheClientsErrorDocument) {
 
 TEST_F(UpdateCheck, AFailedDamagedOrUnstartableDownloadIsReportedAndTheProgramStays) {
     const std::string installer = Installer();
-    const std::string goodHash = ",\"sha256\":\"" + qel::Sha256Hex(installer) + "\"";
+    const std::string goodHash = ",\"sha256\":\"" + Sha256Hex(installer) + "\"";
     const struct {
         int status;
+        bool announceLength;
         std::string extra;
         bool launchSucceeds;
         std::string warning;
         bool saved;
     } cases[] = {
-        {404, "", true, "[-994] Response Data Error!\nNew SetupFile Download Failed!!", false},
-        {200, ",\"sha256\":\"" + std::string(64, 'f') + "\"", true, "The installer file is damaged!!", false},
-        {200, goodHash, false, "Installation file execution failed. Please update again!!", true},
+        {404, true, "", true, "[-994] Response Data Error!\nNew SetupFile Download Failed!!", false},
+        {200, true, ",\"sha256\":\"" + std::string(64, 'f') + "\"", true, "The installer file is damaged!!", false},
+        {200, false, ",\"sha256\":\"" + std::string(64, 'f') + "\"", true, "The installer file is damaged!!", false},
+        // Ended by a closed connection, it may have been cut: without a hash nothing proves it whole.
+        {200, false, "", true, "The installer download has no length or checksum to prove it complete!!", false},
+        {200, true, goodHash, false, "Installation file execution failed. Please update again!!", true},
     };
     for (const auto& c : cases) {
         std::filesystem::remove_all(home / "temp");
         QelUpdateTestServer server(
             {{"appverchk", kUpdateExists}, {"appfileurl", FileUrlReply("/var/www/html/setup/inst.run", c.extra)}},
-            installer, c.status);
+            installer, c.status, c.announceLength);
         boxes.clear();
         m_launchSucceeds = c.launchSucceeds;
         OpenAgainst(server.BaseUrl());
@@ -311,4 +362,119 @@ TEST_F(UpdateCheck, AReplyThatIsNotJsonShowsNothingAndIsLogged) {
     EXPECT_TRUE(boxes.empty());
     EXPECT_NE(logged.find("[AppVersionCheck] RecvData ^<html>502 Bad Gateway</html>^"), std::string::npos) << logged;
     EXPECT_NE(logged.find("RequestRet ^{\"reqidx\":"), std::string::npos) << logged;
+}
+
+// A proxy on the way (here the user's http_proxy, reached once the real host
+// cannot be) would answer everything and hand over its own installer: plain
+// http is refused before any request unless it stays on this machine.
+TEST_F(UpdateCheck, AnUpdateServerOverPlainHttpIsRefusedBeforeAnyRequest) {
+    QelUpdateTestServer proxy({{"appverchk", kUpdateExists}, {"appfileurl", FileUrlReply("/var/www/html/forged.run")}},
+                              "#!/bin/sh\necho forged\n");
+    ScopedEnv viaProxy("http_proxy", proxy.BaseUrl());
+    const struct {
+        std::string api;
+        std::string files;
+    } cases[] = {
+        {"http://updates.corvane.invalid:7530", "https://updates.corvane.invalid:8080"},
+        {"https://updates.corvane.invalid:7530", "http://updates.corvane.invalid:8080"},
+    };
+    for (const auto& c : cases) {
+        boxes.clear();
+        OpenAgainst(c.api, c.files);
+        emit Link()->linkActivated(QStringLiteral("#"));
+        EXPECT_TRUE(Link()->isEnabled()) << c.api;
+        EXPECT_EQ(BoxTexts(), Texts{kNeedsHttps}) << c.api;
+        EXPECT_EQ(boxes.back().kind, Kind::Warning);
+    }
+    EXPECT_TRUE(proxy.Forms().empty());
+    EXPECT_TRUE(proxy.Gets().empty());
+    EXPECT_TRUE(Launches().empty());
+}
+
+// Once 257 requests have been made, indexes are reused: the download takes
+// the index the version request had. Its reply must still be recognised.
+TEST_F(UpdateCheck, ADownloadReusingTheVersionRequestsIndexIsStillRecognised) {
+    CQelHttpClient* client = CQelHttpClient::GetInstance();
+    if (client->GetLastIndex() >= 0) GTEST_SKIP() << "needs a client no earlier test in this process used";
+    const std::string installer = Installer();
+    QelUpdateTestServer server({{"appverchk", kUpdateExists}, {"appfileurl", FileUrlReply("/var/www/html/inst.run")}},
+                               installer);
+    OpenAgainst(server.BaseUrl());
+    static std::atomic<int> finished{0};
+    auto count = [](void*, int, int, const char16_t*, int, int kind, const unsigned char*, int, const void*, int) {
+        if (kind == kQelHttpResult) ++finished;
+        return 0;
+    };
+    QelHttpFormFields warmUp;
+    warmUp[QelString(u"cmd")][0] = QelString(u"warmup");
+    int issued = 0;
+    for (int i = 0; i < CQelHttpClient::kMaxWorkItems; ++i)
+        issued += client->PostForm(QelString(u"appversion"), QelString(u""), warmUp, QelString(u""), count, &finished) >= 0;
+    ASSERT_TRUE(PumpUntil([&] { return finished == issued; }));
+    // From now on a request takes the first free item: the version request 0,
+    // the file-URL request 1 (0 is busy asking the user). The download waits
+    // until 0 is free again.
+    server.beforeReply = [client](const std::string& cmd) {
+        while (cmd == "appfileurl" && client->IsInProgress(0)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    answers = {Answer::Yes};
+    RunCheck();
+    EXPECT_EQ(client->GetLastIndex(), 0) << "the download took the version request's index";
+    ASSERT_EQ(Launches().size(), 1u);
+    EXPECT_TRUE(Launches()[0].bytes == installer);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+// The installer starts while a search runs: the program must neither close in
+// the middle of the search nor stay open with the link enabled again (a second
+// click would start a second installer); it leaves once the search is over.
+TEST_F(UpdateCheck, AnInstallerStartedDuringASearchEndsTheProgramOnceTheSearchIsOver) {
+    QelUpdateTestServer server({{"appverchk", kUpdateExists}, {"appfileurl", FileUrlReply("/var/www/html/inst.run")}},
+                               Installer());
+    OpenAgainst(server.BaseUrl());
+    const std::string tree = MakeTree();
+    answers = {Answer::Yes};
+    struct {
+        bool searching = false, linkEnabled = true, visible = false;
+    } afterLaunch;
+    // Runs inside the walk's first pumping of events: the whole check happens there.
+    QTimer::singleShot(0, dialog.get(), [&] {
+        CQelHttpClient* client = CQelHttpClient::GetInstance();
+        ASSERT_TRUE(PumpUntil([&] { return !Launches().empty() && !client->IsInProgress(client->GetLastIndex()); }));
+        QCoreApplication::processEvents();  // the check's end, posted by its last callback
+        afterLaunch = {dialog->IsSearching(), Link()->isEnabled(), dialog->isVisible()};
+    });
+    emit Link()->linkActivated(QStringLiteral("#"));
+    Search(tree);
+    EXPECT_TRUE(afterLaunch.searching);
+    EXPECT_FALSE(afterLaunch.linkEnabled);
+    EXPECT_TRUE(afterLaunch.visible) << "closed in the middle of the search";
+    EXPECT_TRUE(PumpUntil([&] { return !dialog->isVisible(); })) << "the program stayed after the search";
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(Launches().size(), 1u);
+    const Json::Value saved = home.ReadUserEnv();
+    ASSERT_EQ(saved["searchpathhistory"].size(), 1u) << "the search ended before Exit saved";
+    EXPECT_EQ(saved["searchpathhistory"][0]["path"].asString(), tree);
+}
+
+// The real box: the question's default button (Enter) is Yes.
+TEST_F(UpdateCheck, TheUpdateQuestionsDefaultButtonIsYes) {
+    CQelMessageBox::SetHandler({});
+    QelUpdateTestServer server({{"appverchk", kUpdateExists}}, "");
+    OpenAgainst(server.BaseUrl());
+    QMessageBox::StandardButton preset = QMessageBox::NoButton;
+    QString text;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->defaultButton()) return;
+        preset = box->standardButton(box->defaultButton());
+        text = box->text();
+        box->button(QMessageBox::No)->click();
+    });
+    look.start(5);
+    RunCheck();
+    EXPECT_EQ(text.toStdString(), "An updated version exists. Do you want to update?");
+    EXPECT_EQ(preset, QMessageBox::Yes);
+    EXPECT_EQ(server.Forms().size(), 1u) << "No asks for nothing more";
 }

@@ -1,12 +1,13 @@
 #pragma once
 // A scripted update server on loopback: "POST /appversion" answers each form
 // command with its canned reply, any GET serves the installer (or an error
-// status). It records what it received. Both of the program's sessions can
-// point at it.
+// status), with its length announced or ended by closing the connection. It
+// records what it received. Both of the program's sessions can point at it.
 
 #include <httplib.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -21,11 +22,16 @@ public:
     };
 
     // replies: form command ("appverchk", "appfileurl") -> reply body.
-    QelUpdateTestServer(std::map<std::string, std::string> replies, std::string installer, int installerStatus = 200)
-        : m_replies(std::move(replies)), m_installer(std::move(installer)), m_installerStatus(installerStatus) {
+    QelUpdateTestServer(std::map<std::string, std::string> replies, std::string installer, int installerStatus = 200,
+                        bool announceLength = true)
+        : m_replies(std::move(replies)),
+          m_installer(std::move(installer)),
+          m_installerStatus(installerStatus),
+          m_announceLength(announceLength) {
         m_server.set_keep_alive_max_count(1);  // no idle connection holds up stop()
         m_server.Post("/appversion", [this](const httplib::Request& req, httplib::Response& res) {
             const Form form{req.get_file_value("cmd").content, req.get_file_value("input").content};
+            if (beforeReply) beforeReply(form.cmd);
             std::lock_guard lock(m_mutex);
             m_forms.push_back(form);
             const auto reply = m_replies.find(form.cmd);
@@ -36,12 +42,24 @@ public:
                 std::lock_guard lock(m_mutex);
                 m_gets.push_back(req.path);
             }
+            if (beforeInstaller) beforeInstaller();
             if (m_installerStatus != 200) {
                 res.status = m_installerStatus;
                 res.set_content("<html><body>Not Found</body></html>", "text/html");
                 return;
             }
-            // Sent in pieces with its length announced, so the client sees it arrive.
+            // Sent in pieces, so the client sees it arrive.
+            if (!m_announceLength) {
+                res.set_content_provider("application/octet-stream", [this](std::size_t offset, httplib::DataSink& sink) {
+                    if (offset < m_installer.size()) {
+                        sink.write(m_installer.data() + offset, std::min<std::size_t>(m_installer.size() - offset, 65536));
+                    } else {
+                        sink.done();
+                    }
+                    return true;
+                });
+                return;
+            }
             res.set_content_provider(m_installer.size(), "application/octet-stream",
                                      [this](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
                                          sink.write(m_installer.data() + offset, std::min<std::size_t>(length, 65536));
@@ -58,6 +76,10 @@ public:
     }
 
     std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(m_port); }
+    // Called on a server thread with each form command before it is answered,
+    // and before the installer is served; set before the first request.
+    std::function<void(const std::string& cmd)> beforeReply;
+    std::function<void()> beforeInstaller;
     std::vector<Form> Forms() const {
         std::lock_guard lock(m_mutex);
         return m_forms;
@@ -71,6 +93,7 @@ private:
     const std::map<std::string, std::string> m_replies;
     const std::string m_installer;
     const int m_installerStatus;
+    const bool m_announceLength;
     mutable std::mutex m_mutex;
     std::vector<Form> m_forms;
     std::vector<std::string> m_gets;

@@ -2,6 +2,9 @@
 #include <json/json.h>
 
 #include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <thread>
@@ -14,6 +17,7 @@
 #include "QelHttpCallRecorder.h"
 #include "QelTestCertificate.h"
 #include "QelTestHttpServer.h"
+#include "QelTestMemory.h"
 
 namespace {
 QelString Q(const std::string& utf8) { return QelString::FromUtf8(utf8); }
@@ -38,10 +42,12 @@ std::string BoundaryOf(const QelRecordedRequest& request) {
 }
 
 // A client of its own per test, with its API and file sessions on a server
-// that outlives it (so no connection of the client keeps the server waiting).
+// that outlives it (so no connection of the client keeps the server waiting),
+// and a program folder of its own for the downloads.
 class ClientTest : public ::testing::Test {
 protected:
     void Use() {
+        CQelDirMng::GetInstance()->SetModuleDir(Q(home.path()));
         ASSERT_EQ(client.AddSession(CQelHttpClient::kApiSession, Q(server.Url("/api"))), 1);
         ASSERT_EQ(client.AddSession(CQelHttpClient::kFileSession, Q(server.Url("/files"))), 1);
     }
@@ -49,6 +55,7 @@ protected:
         return client.PostForm(path, QelString(u""), CmdForm(cmd), tag, &QelHttpCallRecorder::Callback, recorder.Context());
     }
 
+    QelTestDir home;
     QelTestHttpServer server;
     QelHttpCallRecorder recorder;  // outlives the client, whose workers call it
     CQelHttpClient client;
@@ -131,38 +138,62 @@ TEST_F(ClientTest, TheRequestAfter257InProgressIsRefusedAndADownloadWaitsForAFre
     EXPECT_LE(downloadIndex.load(), 256);
     const std::vector<QelHttpCall> results = recorder.WaitForResults(258);
     int downloads = 0;
-    for (const QelHttpCall& call : results) downloads += call.datatype == 3 && call.bytes == "F";
+    for (const QelHttpCall& call : results) downloads += call.datatype == 3 && call.download.has_value();
     EXPECT_EQ(downloads, 1);
     EXPECT_EQ(client.AddSession(1, Q(server.Url("/api"))), 1);
     EXPECT_GE(Post(QelString(u"hold")), 0);  // freed items are reused
     recorder.WaitForResults(259);
 }
 
-TEST_F(ClientTest, DownloadsDeliverTheirBytesOrTheDataErrorDocument) {
+// Each download lands in temp under the decoded last component of its URL's
+// path; what fails leaves no file and delivers an error document.
+TEST_F(ClientTest, DownloadsLandInTempUnderTheirPathsNameOrDeliverAnErrorDocument) {
     const std::string file = std::string("\x7F" "ELF\0\x02", 6) + std::string(200000, 'z');
-    server.Routes().Get("/files/setup/sized.bin", [&](const httplib::Request&, httplib::Response& res) { res.set_content(file, "application/octet-stream"); });
+    auto serve = [&](const httplib::Request&, httplib::Response& res) { res.set_content(file, "application/octet-stream"); };
+    server.Routes().Get("/files/setup/sized.bin", serve).Get("/files/setup/q.bin", serve).Get("/files/setup/in st.bin", serve);
     server.Routes().Get("/files/setup/chunked.bin", [&](const httplib::Request&, httplib::Response& res) { QelServeWithoutLength(res, file, true); });
     server.Routes().Get("/files/setup/cut.bin", [](const httplib::Request&, httplib::Response& res) { QelServeCut(res, 100, "cut short"); });
     Use();
-    const char* names[] = {"setup/sized.bin", "", "setup/chunked.bin", "setup/absent.bin", "setup/cut.bin"};
+    const struct {
+        const char* path;
+        const char* saved;  // file name in temp; "" when it fails
+        int result;
+    } cases[] = {
+        {"setup/sized.bin", "sized.bin", 1},
+        {"setup/chunked.bin", "chunked.bin", 1},
+        {"setup/q.bin?a=/etc/passwd#frag", "q.bin", 1},
+        {"setup/in%20st.bin", "in st.bin", 1},
+        {"setup/absent.bin", "", -994},
+        {"setup/cut.bin", "", -994},
+        {"setup/%2E%2E", "", -998},
+    };
     QelStringArray paths;
-    for (const char* name : names) paths.Add(Q(name));
-    const int last = client.DownloadFiles(paths, QelString(u""), QelString(u"dl"), &QelHttpCallRecorder::Callback, recorder.Context());
-    EXPECT_EQ(last, 3);  // four downloads queued; the empty path was skipped
+    paths.Add(QelString(u""));  // skipped
+    for (const auto& c : cases) paths.Add(Q(c.path));
+    const int count = static_cast<int>(std::size(cases));
+    EXPECT_EQ(client.DownloadFiles(paths, QelString(u""), QelString(u"dl"), &QelHttpCallRecorder::Callback, recorder.Context()),
+              count - 1);
 
-    recorder.WaitForResults(4);
     std::map<std::string, QelHttpCall> byUrl;
-    for (const QelHttpCall& call : recorder.WaitForResults(4)) byUrl[Parse(call.descriptor)["baseurl"].asString()] = call;
-    const QelHttpCall& sized = byUrl[server.Url("/files/setup/sized.bin")];
-    EXPECT_EQ(sized.result, 1);
-    EXPECT_EQ(sized.bytes, file);
-    EXPECT_EQ(sized.length, static_cast<int>(file.size()));
-    EXPECT_EQ(byUrl[server.Url("/files/setup/chunked.bin")].bytes, file);
-    for (const char* failed : {"/files/setup/absent.bin", "/files/setup/cut.bin"}) {
-        const QelHttpCall& call = byUrl[server.Url(failed)];
-        EXPECT_EQ(call.result, -994) << failed;
-        EXPECT_EQ(Parse(call.text)["msgcode"].asString(), "-994") << failed;
+    for (const QelHttpCall& call : recorder.WaitForResults(count)) byUrl[Parse(call.descriptor)["baseurl"].asString()] = call;
+    for (const auto& c : cases) {
+        const QelHttpCall& call = byUrl[server.Url("/files/" + std::string(c.path))];
+        EXPECT_EQ(call.result, c.result) << c.path;
+        if (c.result != 1) {
+            EXPECT_EQ(Parse(call.text)["msgcode"].asString(), std::to_string(c.result)) << c.path;
+            EXPECT_FALSE(call.download.has_value());
+            continue;
+        }
+        const std::string saved = home / ("temp/" + std::string(c.saved));
+        ASSERT_TRUE(call.download.has_value()) << c.path;
+        EXPECT_EQ(QelString(call.text).ToStdString(), saved);
+        EXPECT_EQ(call.download->path.ToStdString(), saved);
+        EXPECT_EQ(call.download->size, file.size());
+        EXPECT_EQ(ReadBytes(saved), file) << c.path;
     }
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(home / "temp")) names.insert(entry.path().filename());
+    EXPECT_EQ(names, (std::set<std::string>{"sized.bin", "chunked.bin", "q.bin", "in st.bin"}));
     std::vector<int> percents;
     for (const QelHttpCall& call : recorder.Calls()) {
         if (call.kind == kQelHttpProgress && Parse(call.descriptor)["baseurl"].asString() == server.Url("/files/setup/sized.bin"))
@@ -170,6 +201,32 @@ TEST_F(ClientTest, DownloadsDeliverTheirBytesOrTheDataErrorDocument) {
     }
     ASSERT_FALSE(percents.empty());
     EXPECT_EQ(percents.back(), 100);
+}
+
+// The download streams to disk: a body past the 1 GiB disk cap costs no
+// memory beyond curl's buffers, and stops at the cap with its file gone.
+// (Served with a length, which the server writes without copying: its
+// chunked framing would fill the sanitizer's quarantine with copies.)
+TEST_F(ClientTest, AnOversizedDownloadStopsAtTheDiskCapWithMemoryFlat) {
+    server.Routes().Get("/files/endless.bin", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider((std::size_t{1} << 30) + 1, "application/octet-stream",
+                                 [](size_t, size_t length, httplib::DataSink& sink) {
+                                     static const std::string block(64 * 1024, 'x');
+                                     return sink.write(block.data(), std::min(length, block.size()));
+                                 });
+    });
+    Use();
+    QelStringArray paths;
+    paths.Add(QelString(u"endless.bin"));
+    const std::size_t resident = ProcStatusBytes("VmRSS");
+    ResetPeakResident();
+    ASSERT_GE(client.DownloadFiles(paths, QelString(u""), QelString(u""), &QelHttpCallRecorder::Callback, recorder.Context()), 0);
+    const QelHttpCall call = recorder.WaitForResults(1)[0];
+    const std::size_t peak = ProcStatusBytes("VmHWM");
+    EXPECT_EQ(call.result, -995);
+    EXPECT_FALSE(Exists(home / "temp/endless.bin"));
+    EXPECT_LT(peak, resident + (std::size_t{100} << 20)) << "resident " << (resident >> 20) << " MiB, peak " << (peak >> 20) << " MiB";
+    std::printf("[ measured ] 1 GiB streamed: resident before %zu MiB, peak %zu MiB\n", resident >> 20, peak >> 20);
 }
 
 TEST_F(ClientTest, ACallbackCanStartTheNextRequestFromItsWorkerThread) {
@@ -187,10 +244,8 @@ TEST_F(ClientTest, ACallbackCanStartTheNextRequestFromItsWorkerThread) {
 }
 
 TEST_F(ClientTest, RequestsAndRepliesAreLoggedToTheDaysHttpLog) {
-    QelTestDir home;
     server.Routes().Post("/api/appversion", [](const httplib::Request&, httplib::Response& res) { res.set_content("{}", "text/plain"); });
     Use();
-    CQelDirMng::GetInstance()->SetModuleDir(Q(home.path()));
     CQelLogMng::GetInstance()->SetEnabled(true);
     Post(QelString(u"appversion"));
     recorder.WaitForResults(1);
@@ -202,8 +257,8 @@ TEST_F(ClientTest, RequestsAndRepliesAreLoggedToTheDaysHttpLog) {
 }
 
 TEST_F(ClientTest, AnHttpsFileServerIsTrustedOnlyThroughTheClientsOptions) {
-    QelTestDir dir;
-    const QelTestCertificate cert(dir.path());
+    CQelDirMng::GetInstance()->SetModuleDir(Q(home.path()));
+    const QelTestCertificate cert(home.path());
     ASSERT_TRUE(cert.ok);
     QelTestHttpServer secure(&cert);
     secure.Routes().Get("/files/inst.bin", [](const httplib::Request&, httplib::Response& res) { res.set_content("INST", "application/octet-stream"); });
@@ -219,5 +274,31 @@ TEST_F(ClientTest, AnHttpsFileServerIsTrustedOnlyThroughTheClientsOptions) {
     client.DownloadFiles(paths, QelString(u""), QelString(u""), &QelHttpCallRecorder::Callback, recorder.Context());
     const QelHttpCall trusted = recorder.WaitForResults(2)[1];
     EXPECT_EQ(trusted.result, 1);
-    EXPECT_EQ(trusted.bytes, "INST");
+    ASSERT_TRUE(trusted.download.has_value());
+    EXPECT_EQ(ReadBytes(trusted.download->path.ToStdString()), "INST");
+}
+
+// At the program's end: the request under way ends at once without its
+// callback, later requests are refused, and the workers are joined.
+TEST_F(ClientTest, ShutdownCancelsWhatRunsRefusesWhatComesAndJoinsTheWorkers) {
+    server.Routes().Post("/api/slow", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(100, "text/plain", [&](size_t, size_t, httplib::DataSink& sink) {
+            sink.write("part", 4);
+            server.Hold();
+            return false;
+        });
+    });
+    Use();
+    ASSERT_GE(Post(QelString(u"slow")), 0);
+    server.WaitForHolders(1);
+    const std::size_t threadsBefore = ProcStatusNumber("Threads");
+    client.Shutdown();  // returns at once: the default stall limit is 30 s
+    EXPECT_LE(ProcStatusNumber("Threads"), threadsBefore - 5) << "4 workers and the dispatcher";
+    EXPECT_EQ(Post(QelString(u"slow")), -1);
+    QelStringArray paths;
+    paths.Add(QelString(u"f.bin"));
+    EXPECT_EQ(client.DownloadFiles(paths, QelString(u""), QelString(u""), &QelHttpCallRecorder::Callback, recorder.Context()), -1);
+    server.Release();
+    for (const QelHttpCall& call : recorder.Calls()) EXPECT_EQ(call.kind, kQelHttpProgress) << "no result after shutdown";
+    EXPECT_EQ(server.RequestCount(), 1u);
 }

@@ -14,12 +14,8 @@ int QelHttpCallRecorder::Callback(void* context, int reqtype, int datatype, cons
     call.length = responseLength;
     if (kind == kQelHttpResult) {
         call.result = QelHttpWorkItem::CurrentResult();
-        const bool download = datatype == static_cast<int>(QelHttpDataType::kFile) && call.result == 1;
-        if (download) {
-            call.bytes.assign(static_cast<const char*>(response), static_cast<std::size_t>(responseLength));
-        } else {
-            call.text.assign(static_cast<const char16_t*>(response), static_cast<std::size_t>(responseLength));
-        }
+        call.text.assign(static_cast<const char16_t*>(response), static_cast<std::size_t>(responseLength));
+        if (const QelHttpDownload* download = QelHttpWorkItem::CurrentDownload()) call.download = *download;
     }
     {
         std::lock_guard<std::mutex> lock(self->m_mutex);

@@ -6,9 +6,11 @@
 #include <cstddef>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "QelHttpDownloadFile.h"
 #include "QelHttpTypes.h"
 
 struct QelHttpCall {
@@ -17,8 +19,8 @@ struct QelHttpCall {
     int kind = 0;
     std::u16string descriptor;
     int result = 0;         // the exchange result seen during a result call
-    std::u16string text;    // a response or error document
-    std::string bytes;      // a delivered download
+    std::u16string text;    // a response, an error document, or a download's path
+    std::optional<QelHttpDownload> download;  // a delivered download's file
     int length = 0;         // argument 10 as given
 };
 

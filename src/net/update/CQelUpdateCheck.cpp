@@ -2,7 +2,7 @@
 
 #include <json/json.h>
 
-#include <cstring>
+#include <unistd.h>
 
 #include "CQelDirMng.h"
 #include "CQelHttpClient.h"
@@ -10,6 +10,7 @@
 #include "CQelWinUtilFunc.h"
 #include "QelElevation.h"
 #include "QelHttpTypes.h"
+#include "QelHttpWorkItem.h"
 #include "QelJsonParse.h"
 
 namespace {
@@ -22,6 +23,8 @@ constexpr char16_t kDownloadFailed[] = u"[%s] %s\nNew SetupFile Download Failed!
 constexpr char16_t kPathNotValid[] = u"The file path is not valid!!";
 constexpr char16_t kNotSaved[] = u"The installer file could not be saved!!";
 constexpr char16_t kDamaged[] = u"The installer file is damaged!!";
+constexpr char16_t kUnprovable[] = u"The installer download has no length or checksum to prove it complete!!";
+constexpr char16_t kNeedsHttps[] = u"The update server must use https.";
 constexpr char16_t kLaunchFailed[] = u"Installation file execution failed. Please update again!!";
 
 CQelLogMng* Log() { return CQelLogMng::GetInstance(); }
@@ -31,29 +34,14 @@ QelString TextOf(const void* response, int length) {
     return QelString(static_cast<const char16_t*>(response), static_cast<std::size_t>(length));
 }
 
-// A failed download arrives as one of the client's error documents (UTF-16)
-// where the bytes would be, or as nothing. Only as many bytes as the result
-// has characters are compared, which both kinds of result hold.
-bool IsFailedDownload(const void* data, int length) {
-    if (!data || length <= 0) return true;
-    for (int code = qel::http::kUrlEmpty; code <= qel::http::kNoResponse; ++code) {
-        const QelString document = qel::http::ErrorDocument(code);
-        if (document.GetLength() == length && std::memcmp(data, document.c_str(), static_cast<std::size_t>(length)) == 0)
-            return true;
-    }
-    return false;
-}
-
 }  // namespace
 
-std::shared_ptr<CQelUpdateCheck> CQelUpdateCheck::Create(std::shared_ptr<IQelUpdateUiDelegate> ui) {
-    return std::shared_ptr<CQelUpdateCheck>(new CQelUpdateCheck(std::move(ui)));
-}
-
-void CQelUpdateCheck::RegisterSessions(const qel::QelUpdateServers& servers) {
+std::shared_ptr<CQelUpdateCheck> CQelUpdateCheck::Create(std::shared_ptr<IQelUpdateUiDelegate> ui,
+                                                         const qel::QelUpdateServers& servers) {
     CQelHttpClient* client = CQelHttpClient::GetInstance();
     client->AddSession(qel::kUpdateApiSession, servers.api);
     client->AddSession(qel::kUpdateFilesSession, servers.files);
+    return std::shared_ptr<CQelUpdateCheck>(new CQelUpdateCheck(std::move(ui), servers));
 }
 
 template <typename IssueFn>
@@ -71,6 +59,11 @@ bool CQelUpdateCheck::StartRequest(Request which, IssueFn issue) {
 }
 
 bool CQelUpdateCheck::CheckAppVersion() {
+    if (!qel::IsTrustedUpdateUrl(m_servers.api) || !qel::IsTrustedUpdateUrl(m_servers.files)) {
+        Log()->Write(u"Update server refused: %s %s", m_servers.api, m_servers.files);
+        Warn(kNeedsHttps);
+        return false;
+    }
     const qel::update::FormFields fields = qel::update::BuildRequestFields(
         qel::update::kVersionCommand, CQelWinUtilFunc::GetInstance()->GetAppVersion());
     return StartRequest(Request::kVersion, [&] {
@@ -90,10 +83,10 @@ bool CQelUpdateCheck::RequestAppFileUrl() {
 
 bool CQelUpdateCheck::DownloadInstaller(const QelString& fileUrl) {
     QelString path;
-    // The saved file takes the path's last component: judge it before asking
-    // the server for anything.
+    // The saved file takes the last component of the URL's path: judge it
+    // before asking the server for anything.
     if (!qel::update::DownloadPathFromFileUrl(fileUrl, path) ||
-        !qel::IsPlainFileName(qel::update::FileNameFromUrl(path))) {
+        qel::http::DownloadFileName(m_servers.files + QelString(u"/") + path).IsEmpty()) {
         Warn(kPathNotValid);
         return false;
     }
@@ -129,27 +122,38 @@ void CQelUpdateCheck::Dispatch(int datatype, const QelString& descriptor, int ki
         return;
     }
     const int reqidx = root["reqidx"].asInt();
-    int versionIndex, fileUrlIndex, downloadIndex;
-    {
-        std::lock_guard lock(m_lock);
-        versionIndex = m_versionIndex;
-        fileUrlIndex = m_fileUrlIndex;
-        downloadIndex = m_downloadIndex;
-    }
+    if (kind == kQelHttpProgress) Log()->Write(u"DOWNLOADING Contents %d Percent", responseLength);
+    Request which;
+    if (!TakeRequest(reqidx, datatype, kind, which)) return;
     if (kind == kQelHttpProgress) {
-        Log()->Write(u"DOWNLOADING Contents %d Percent", responseLength);
-        if (reqidx == downloadIndex) OnDownload(kQelHttpProgress, descriptor, nullptr, responseLength);
-        return;
+        OnDownload(kQelHttpProgress, nullptr, nullptr, responseLength);
+    } else if (which == Request::kVersion) {
+        OnVersionReply(TextOf(response, responseLength));
+    } else if (which == Request::kFileUrl) {
+        OnFileUrlReply(TextOf(response, responseLength));
+    } else {
+        OnDownload(kQelHttpResult, QelHttpWorkItem::CurrentDownload(), response, responseLength);
     }
-    if (kind != kQelHttpResult) return;
+}
+
+bool CQelUpdateCheck::TakeRequest(int reqidx, int datatype, int kind, Request& which) {
     const bool form = datatype == static_cast<int>(QelHttpDataType::kForm);
-    if (reqidx == versionIndex) {
-        if (form) OnVersionReply(TextOf(response, responseLength));
-    } else if (reqidx == fileUrlIndex) {
-        if (form) OnFileUrlReply(TextOf(response, responseLength));
-    } else if (reqidx == downloadIndex) {
-        OnDownload(kQelHttpResult, descriptor, response, responseLength);
+    const bool file = datatype == static_cast<int>(QelHttpDataType::kFile);
+    std::lock_guard lock(m_lock);
+    int* index = nullptr;
+    if (file && reqidx == m_downloadIndex) {
+        which = Request::kDownload;
+        index = &m_downloadIndex;
+    } else if (form && kind == kQelHttpResult && reqidx == m_fileUrlIndex) {
+        which = Request::kFileUrl;
+        index = &m_fileUrlIndex;
+    } else if (form && kind == kQelHttpResult && reqidx == m_versionIndex) {
+        which = Request::kVersion;
+        index = &m_versionIndex;
     }
+    if (!index) return false;
+    if (kind == kQelHttpResult) *index = -1;
+    return true;
 }
 
 void CQelUpdateCheck::OnVersionReply(const QelString& text) {
@@ -182,7 +186,7 @@ void CQelUpdateCheck::OnFileUrlReply(const QelString& text) {
     DownloadInstaller(reply.fileUrl);
 }
 
-void CQelUpdateCheck::OnDownload(int kind, const QelString& descriptor, const void* data, int length) {
+void CQelUpdateCheck::OnDownload(int kind, const QelHttpDownload* download, const void* data, int length) {
     if (kind == kQelHttpProgress) {
         {
             std::lock_guard lock(m_lock);
@@ -192,57 +196,54 @@ void CQelUpdateCheck::OnDownload(int kind, const QelString& descriptor, const vo
         m_ui->SetProgress(length);
         return;
     }
-    if (IsFailedDownload(data, length)) {
+    if (!download) {
         ReportFailedDownload(data, length);
         return;
     }
-    Json::Value root;
-    qel::ParseJsonCpp(descriptor.ToStdString(), root);
-    const Json::Value& url = root["baseurl"];
-    SaveAndLaunch(qel::update::FileNameFromUrl(QelString::FromUtf8(url.isString() ? url.asString() : "")), data,
-                  length);
+    if (const char16_t* refusal = JudgeDownload(*download)) {
+        ::unlink(download->path.ToFileName().c_str());
+        m_ui->HideProgress();
+        Warn(refusal);
+        return;
+    }
+    Launch(download->path);
+}
+
+// A download cut off by a closed connection looks complete when the server
+// announced no end; only the SHA-256 can vouch for such a file.
+const char16_t* CQelUpdateCheck::JudgeDownload(const QelHttpDownload& download) {
+    bool hashGiven = false;
+    QelString expected;
+    {
+        std::lock_guard lock(m_lock);
+        hashGiven = m_expectSha256;
+        expected = m_expectedSha256;
+    }
+    if (hashGiven && !qel::update::Sha256Matches(expected, download.sha256)) return kDamaged;
+    if (!hashGiven && !download.endKnown) return kUnprovable;
+    if (download.size == 0) return kDamaged;
+    return nullptr;
 }
 
 void CQelUpdateCheck::ReportFailedDownload(const void* data, int length) {
-    const qel::update::Reply reply = qel::update::ParseReply(TextOf(data, length));
     m_ui->HideProgress();
+    if (QelHttpWorkItem::CurrentResult() == qel::http::kWriteFailed) {
+        Warn(kNotSaved);
+        return;
+    }
+    const qel::update::Reply reply = qel::update::ParseReply(TextOf(data, length));
     Warn(QelString::Formatted(kDownloadFailed, reply.msgcode, reply.msg));
 }
 
-void CQelUpdateCheck::SaveAndLaunch(const QelString& fileName, const void* data, int length) {
-    QelString expected;
-    bool checkHash = false;
-    {
-        std::lock_guard lock(m_lock);
-        checkHash = m_expectSha256;
-        expected = m_expectedSha256;
-    }
-    QelString path;
-    const qel::QelInstallerSave saved = qel::SaveInstaller(
-        CQelDirMng::GetInstance()->GetPathInModuleDir(u"temp"), fileName,
-        std::string_view(static_cast<const char*>(data), static_cast<std::size_t>(length)),
-        checkHash ? &expected : nullptr, path);
-    if (saved == qel::QelInstallerSave::kSaved && RunAsAdmin(path)) {
+void CQelUpdateCheck::Launch(const QelString& path) {
+    if (RunAsAdmin(path)) {
         Log()->Write(u"Execute Success!!");
         m_ui->CloseProgram();
         return;
     }
     m_ui->HideProgress();
-    switch (saved) {
-        case qel::QelInstallerSave::kBadName:
-            Warn(kPathNotValid);
-            break;
-        case qel::QelInstallerSave::kDamaged:
-            Warn(kDamaged);
-            break;
-        case qel::QelInstallerSave::kWriteFailed:
-            Warn(kNotSaved);
-            break;
-        case qel::QelInstallerSave::kSaved:
-            Log()->Write(u"Installation file execution failed. Please update again.");
-            Warn(kLaunchFailed);
-            break;
-    }
+    Log()->Write(u"Installation file execution failed. Please update again.");
+    Warn(kLaunchFailed);
 }
 
 bool CQelUpdateCheck::RunAsAdmin(const QelString& path) { return qel::LaunchElevated(path); }

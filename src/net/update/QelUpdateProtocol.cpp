@@ -1,5 +1,7 @@
 #include "QelUpdateProtocol.h"
 
+#include <cctype>
+
 #include "QelJsonText.h"
 #include "QelJsonParse.h"
 
@@ -54,9 +56,10 @@ bool DownloadPathFromFileUrl(const QelString& fileUrl, QelString& path) {
     return true;
 }
 
-QelString FileNameFromUrl(const QelString& url) {
-    const int slash = url.ReverseFind(u'/');
-    return slash > 0 ? url.Mid(slash + 1) : url;
+bool Sha256Matches(const QelString& expected, const std::string& actualHex) {
+    std::string wanted = expected.ToStdString();
+    for (char& c : wanted) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return actualHex.size() == 64 && wanted == actualHex;
 }
 
 }  // namespace qel::update

@@ -42,7 +42,8 @@ Reply ParseReply(const QelString& text);
 
 // The text after the first document-root marker; false when there is no marker.
 bool DownloadPathFromFileUrl(const QelString& fileUrl, QelString& path);
-// The text after the last "/" (one at position 0 does not count), else the whole text.
-QelString FileNameFromUrl(const QelString& url);
+// True when a reply's "sha256" (hexadecimal, any case) names the digest
+// actualHex (lower case); a value that is not a SHA-256 never matches.
+bool Sha256Matches(const QelString& expected, const std::string& actualHex);
 
 }  // namespace qel::update

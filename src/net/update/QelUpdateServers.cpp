@@ -1,5 +1,11 @@
 #include "QelUpdateServers.h"
 
+#include <arpa/inet.h>
+#include <curl/curl.h>
+
+#include <cctype>
+#include <memory>
+
 namespace qel {
 
 namespace {
@@ -31,7 +37,33 @@ QelString PickUrl(CQelJSONFileMng& settings, const char* key, const char16_t* fa
     return QelString(fallback);
 }
 
+// A name such as "127.example.org" is not an address: only a numeric host counts.
+bool IsLoopbackHost(std::string host) {
+    for (char& c : host) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    in_addr v4{};
+    if (::inet_pton(AF_INET, host.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
+    return host == "localhost" || host == "[::1]";
+}
+
 }  // namespace
+
+bool IsTrustedUpdateUrl(const QelString& url) {
+    std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), &curl_url_cleanup);
+    const std::string text = url.ToStdString();
+    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK) return false;
+    char* scheme = nullptr;
+    char* host = nullptr;
+    bool trusted = false;
+    // curl hands out the scheme in lower case and a numeric IPv4 host in dotted form.
+    if (curl_url_get(parsed.get(), CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
+        curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK) {
+        const std::string_view s(scheme);
+        trusted = s == "https" || (s == "http" && IsLoopbackHost(host));
+    }
+    curl_free(scheme);
+    curl_free(host);
+    return trusted;
+}
 
 QelUpdateServers ReadUpdateServers(CQelJSONFileMng& settings) {
     return QelUpdateServers{PickUrl(settings, kUpdateApiKey, kDefaultUpdateApiUrl),

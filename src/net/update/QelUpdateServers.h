@@ -30,4 +30,9 @@ struct QelUpdateServers {
 // only a non-empty text counts. Reads without inserting anything into the trees.
 QelUpdateServers ReadUpdateServers(CQelJSONFileMng& settings);
 
+// True for an https URL, and for an http URL whose host is this machine
+// (127.0.0.0/8, ::1, localhost): the installer is started as root, so it
+// must not come over a channel anyone on the way can rewrite.
+bool IsTrustedUpdateUrl(const QelString& url);
+
 }  // namespace qel

@@ -99,3 +99,42 @@ TEST(UpdateServers, ShippedConfigHoldsTheBuiltInDefaults) {
     EXPECT_EQ(shipped.ConfigTree()["updateserver"]["api"].asString(), "https://update.corvane.example.org:7530");
     EXPECT_EQ(shipped.ConfigTree()["updateserver"]["files"].asString(), "https://update.corvane.example.org:8080");
 }
+
+// The installer is started as root: only https, or plain http to this machine.
+TEST(UpdateServers, OnlyHttpsOrPlainHttpToThisMachineIsTrusted) {
+    const struct {
+        const char* url;
+        bool trusted;
+    } cases[] = {
+        {"https://update.corvane.example.org:7530", true},
+        {"HTTPS://Update.Example.org", true},
+        {"http://update.corvane.example.org:7530", false},
+        {"http://127.0.0.1:7530", true},
+        {"http://127.8.9.10", true},
+        {"http://localhost:8080", true},
+        {"http://LocalHost", true},
+        {"http://[::1]:8080", true},
+        {"http://127.example.org", false},
+        {"http://localhost.example.org", false},
+        {"http://128.0.0.1", false},
+        {"http://[::2]", false},
+        {"ftp://127.0.0.1", false},
+        {"update.example.org", false},
+        {"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(qel::IsTrustedUpdateUrl(QelString::FromUtf8(c.url)), c.trusted) << c.url;
+}
+
+TEST(UpdateProtocol, TheSha256MatchesInAnyCaseAndOnlyAsAWhole) {
+    const std::string hash = "9c0d294c05fc1d88d698034609bb81c0c69196327594e4c69d2915c80fd9850c";
+    std::string upper = hash;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const struct {
+        std::string expected;
+        bool matches;
+    } cases[] = {
+        {hash, true}, {upper, true}, {std::string(64, '0'), false}, {hash.substr(0, 63), false}, {hash + "0", false}, {"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(qel::update::Sha256Matches(QelString::FromUtf8(c.expected), hash), c.matches) << c.expected;
+    EXPECT_FALSE(qel::update::Sha256Matches(QelString(u""), ""));
+}

@@ -1,0 +1,95 @@
+// Exit while the installer is still downloading, then the application's end:
+// the HTTP workers must be gone before the log and folder services they use
+// are deleted (the sanitizer reports any use after that), and the download
+// must not hold the end up. Its own program: the application object is made
+// and destroyed inside the test.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "../net/QelTestMemory.h"
+#include "CQelMessageBox.h"
+#include "CTessaryDlgApp.h"
+#include "CTessaryDlgDlg.h"
+#include "QelAppTestHome.h"
+#include "QelElevation.h"
+#include "QelUpdateTestServer.h"
+
+namespace {
+
+// Holds the installer's request on the server until opened.
+class Gate {
+public:
+    void Hold() {
+        std::unique_lock lock(m_mutex);
+        m_holding = true;
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return m_open; });
+    }
+    bool IsHolding() {
+        std::lock_guard lock(m_mutex);
+        return m_holding;
+    }
+    void Open() {
+        std::lock_guard lock(m_mutex);
+        m_open = true;
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_holding = false;
+    bool m_open = false;
+};
+
+}  // namespace
+
+TEST(CTessaryDlgAppTeardown, ExitDuringADownloadJoinsTheHttpWorkersAtOnceBeforeTheServicesGo) {
+    int argc = 1;
+    char name[] = "qeltessary";
+    char* argv[] = {name, nullptr};
+    auto app = std::make_unique<CTessaryDlgApp>(argc, argv);
+    QelAppTestHome home;
+    Gate gate;
+    QelUpdateTestServer server({{"appverchk", R"({"msgcode":"0001","msg":"new"})"},
+                                {"appfileurl", R"({"msgcode":"0000","output":{"outblk1":{"fileurl":"/var/www/html/i.run"}}})"}},
+                               std::string(100000, 'i'));
+    server.beforeInstaller = [&gate] { gate.Hold(); };
+    home.WriteConfigEnv(R"({"updateserver": {"api": ")" + server.BaseUrl() + R"(", "files": ")" + server.BaseUrl() +
+                        "\"}}");
+    std::atomic<bool> launched{false};
+    qel::SetElevationLauncher([&launched](const QelString&) { return launched = true; });
+    CQelMessageBox::SetHandler([](CQelMessageBox::Kind kind, const QString&) {
+        return kind == CQelMessageBox::Kind::Question ? CQelMessageBox::Answer::Yes : CQelMessageBox::Answer::Ok;
+    });
+
+    auto dialog = std::make_unique<CTessaryDlgDlg>();
+    dialog->show();
+    emit dialog->findChild<QLabel*>("versionLink")->linkActivated(QStringLiteral("#"));
+    QElapsedTimer clock;
+    clock.start();
+    while (!gate.IsHolding() && clock.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    ASSERT_TRUE(gate.IsHolding());
+    dialog->GetExitButton()->click();
+    dialog.reset();
+
+    const std::size_t threads = ProcStatusNumber("Threads");
+    clock.restart();
+    app.reset();
+    EXPECT_LT(clock.elapsed(), 5000) << "the end waited for the download";
+    EXPECT_LE(ProcStatusNumber("Threads"), threads - 5) << "the 4 HTTP workers and their dispatcher still run";
+    gate.Open();
+    EXPECT_FALSE(launched);
+    CQelMessageBox::SetHandler({});
+    qel::SetElevationLauncher({});
+}
