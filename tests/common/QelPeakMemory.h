@@ -1,8 +1,8 @@
 #pragma once
 // The peak resident size of a stretch of work, as the kernel counts it
 // (VmHWM), for tests that hold code to a memory bound. The work runs in a
-// child process so that neither what the test made before nor what the
-// allocator keeps from earlier tests counts:
+// child process where it can, so that neither what the test made before nor
+// what the allocator keeps from earlier tests counts:
 //
 //   const QelPeak peak = QelMeasurePeak([] { return Load(); });
 //   EXPECT_TRUE(peak.ok);
@@ -28,9 +28,21 @@ inline double QelStatusMiB(const std::string& key) {
 }
 
 struct QelPeak {
-    bool ok = false;  // the child ran the work to its end and it returned true
-    double mib = 0;   // the child's peak resident size over the work
+    bool ok = false;    // the child ran the work to its end and it returned true
+    double mib = 0;     // the child's peak resident size over the work
+    double before = 0;  // its resident size when the work began
 };
+
+// Runs work in this process; its peak starts at the present size. For
+// programs with threads (Qt), where a forked child could inherit a held lock.
+inline QelPeak QelMeasurePeakHere(const std::function<bool()>& work) {
+    std::ofstream("/proc/self/clear_refs") << "5";  // the high-water mark drops to the present size
+    QelPeak peak;
+    peak.before = QelStatusMiB("VmRSS");
+    peak.ok = work();
+    peak.mib = QelStatusMiB("VmHWM");
+    return peak;
+}
 
 // Runs work in a forked child whose peak starts at its size at the fork.
 inline QelPeak QelMeasurePeak(const std::function<bool()>& work) {
@@ -39,10 +51,7 @@ inline QelPeak QelMeasurePeak(const std::function<bool()>& work) {
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(pipeEnds[0]);
-        std::ofstream("/proc/self/clear_refs") << "5";  // the high-water mark drops to the present size
-        QelPeak peak;
-        peak.ok = work();
-        peak.mib = QelStatusMiB("VmHWM");
+        const QelPeak peak = QelMeasurePeakHere(work);
         const bool sent = ::write(pipeEnds[1], &peak, sizeof peak) == static_cast<ssize_t>(sizeof peak);
         ::_exit(sent ? 0 : 1);
     }
