@@ -47,7 +47,8 @@ int OpenLogFile(const std::string& path) {
     }
     // A name that was no link when judged must not have become one since.
     const int noFollow = judged == qel::QelLastLink::kNone ? O_NOFOLLOW : 0;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | noFollow, 0666);
+    const int flags = O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | noFollow;
+    const int fd = ::open(path.c_str(), flags, 0666);
     struct stat st;
     if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
         ::close(fd);

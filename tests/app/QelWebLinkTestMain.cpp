@@ -120,8 +120,9 @@ TEST_F(WebLinksRegistered, AManualThatIsNotServedIsReportedAndNotOpened) {
     CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(folder));
     CTessaryDlgDlg dialog;
     Activate(dialog, "manualLink");
-    EXPECT_EQ(messages, std::vector<std::string>{"The manual \"" + folder +
-                                                 "/res/manual/index.html\" could not be opened (not a regular file)!!"});
+    const std::string page = folder + "/res/manual/index.html";
+    EXPECT_EQ(messages,
+              std::vector<std::string>{"The manual \"" + page + "\" could not be opened (not a regular file)!!"});
     EXPECT_FALSE(std::filesystem::exists(OpenedFile()));
     std::filesystem::remove_all(folder);
 }

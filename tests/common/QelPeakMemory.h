@@ -60,6 +60,6 @@ inline QelPeak QelMeasurePeak(const std::function<bool()>& work) {
     const bool read = child > 0 && ::read(pipeEnds[0], &peak, sizeof peak) == static_cast<ssize_t>(sizeof peak);
     ::close(pipeEnds[0]);
     int status = 0;
-    const bool exited = child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return read && exited ? peak : QelPeak{};
+    const bool exited = child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status);
+    return read && exited && WEXITSTATUS(status) == 0 ? peak : QelPeak{};
 }

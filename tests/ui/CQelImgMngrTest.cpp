@@ -128,8 +128,8 @@ TEST_F(ImgFixture, ImagesAreReadWithoutBlockingAndKeptNoLargerThanAButtonShowsTh
     }
 
     // Eight buttons with a picture of 4096 x 4096 each: one decoding at a time, nothing kept at full size.
-    for (int i = 0; i < 8; ++i)
-        std::filesystem::copy_file(dir.Path() + "/res/img/case2.png", dir.Path() + "/res/img/big" + std::to_string(i) + ".png");
+    const std::string folder = dir.Path() + "/res/img/";
+    for (int i = 0; i < 8; ++i) std::filesystem::copy_file(folder + "case2.png", folder + "big" + std::to_string(i) + ".png");
     CQelImgMngr::DeleteInstance();
     const QelPeak peak = QelMeasurePeakHere([] {
         std::vector<std::unique_ptr<QPushButton>> buttons;
