@@ -185,7 +185,17 @@ void CTessaryDlgDlg::BuildControls() {
     m_manualLink = MakeLink(this, QStringLiteral("Go Manual"), QStringLiteral("manualLink"));
     m_blogLink = MakeLink(this, QStringLiteral("Visit Developer Blog"), QStringLiteral("blogLink"));
     m_versionLink = MakeLink(this, QStringLiteral("Check App Last Version"), QStringLiteral("versionLink"));
-    connect(m_manualLink, &QLabel::linkActivated, this, [this] { OpenWebPage(qel::ManualPageAddress()); });
+    connect(m_manualLink, &QLabel::linkActivated, this, [this] {
+        QelString why;
+        const QelString address = qel::ManualPageAddress(why);
+        if (address.IsEmpty()) {
+            CQelLogMng::GetInstance()->Write(u"Manual \"%s\" not opened: %s", qel::ManualPagePath(), why);
+            CQelMessageBox::Show(this, QStringLiteral("The manual \"%1\" could not be opened (%2)!!")
+                                           .arg(ToQString(qel::ManualPagePath()), ToQString(why)));
+            return;
+        }
+        OpenWebPage(address);
+    });
     connect(m_blogLink, &QLabel::linkActivated, this, [this] { OpenWebPage(qel::kDeveloperBlogAddress); });
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("updateProgress"));

@@ -9,16 +9,6 @@ const char* ModeText(unsigned mode) {
     return mode < 6 ? kModes[mode] : "r";
 }
 
-std::string ToCrLf(const char* data, std::size_t size) {
-    std::string out;
-    out.reserve(size + size / 16);
-    for (std::size_t i = 0; i < size; ++i) {
-        if (data[i] == '\n') out.push_back('\r');
-        out.push_back(data[i]);
-    }
-    return out;
-}
-
 void CrLfToLf(std::string& text) {
     std::size_t w = 0;
     for (std::size_t r = 0; r < text.size(); ++r) {
@@ -28,6 +18,16 @@ void CrLfToLf(std::string& text) {
     text.resize(w);
 }
 }  // namespace
+
+std::string qel::WithCrLf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n') out.push_back('\r');
+        out.push_back(c);
+    }
+    return out;
+}
 
 CQelFile::~CQelFile() { Close(); }
 
@@ -71,7 +71,7 @@ bool CQelFile::Write(const void* data, std::size_t size) {
     if (size == 0) return true;
     const char* bytes = static_cast<const char*>(data);
     if (!m_textMode) return std::fwrite(bytes, 1, size, m_stream) == size;
-    const std::string converted = ToCrLf(bytes, size);
+    const std::string converted = qel::WithCrLf(std::string_view(bytes, size));
     return std::fwrite(converted.data(), 1, converted.size(), m_stream) == converted.size();
 }
 

@@ -8,9 +8,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "QelFileRead.h"
 #include "QelString.h"
+
+namespace qel {
+// text with every LF written as CR LF, the stored form of text files.
+std::string WithCrLf(std::string_view text);
+}  // namespace qel
 
 class CQelFile {
 public:

@@ -1,12 +1,16 @@
 #include "CQelJSONFileMng.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "CQelDirMng.h"
 #include "CQelFile.h"
 #include "CQelLogMng.h"
 #include "QelAtomicFile.h"
+#include "QelJsonBounds.h"
 #include "QelJsonParse.h"
+#include "QelLastLink.h"
 #include "QelJsonText.h"
 
 namespace {
@@ -72,21 +76,19 @@ CQelJSONFileMng::UserFile ReadTree(const QelString& path, Json::Value& tree, Qel
         return CQelJSONFileMng::UserFile::kUnreadable;
     }
     if (text.empty()) return CQelJSONFileMng::UserFile::kAbsent;
+    // Refused before parsing: the tree of a file within the size cap could
+    // still take gigabytes.
+    const qel::QelJsonBound bound = qel::CheckJsonBounds(text);
+    if (bound != qel::QelJsonBound::kWithin) {
+        reason = qel::DescribeJsonBound(bound);
+        CQelLogMng::GetInstance()->Write(u"\"%s\" Json Read Failed: %s", path, reason);
+        return CQelJSONFileMng::UserFile::kUnreadable;
+    }
     std::string error;
     if (qel::ParseJsonCpp(text, tree, true, &error)) return CQelJSONFileMng::UserFile::kRead;
     reason = QelString::FromUtf8(error);
     CQelLogMng::GetInstance()->Write(u"\"%s\" Json Read Failed", path);
     return CQelJSONFileMng::UserFile::kBroken;
-}
-
-std::string WithCrLf(const std::string& text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 16);
-    for (char c : text) {
-        if (c == '\n') out.push_back('\r');
-        out.push_back(c);
-    }
-    return out;
 }
 
 }  // namespace
@@ -99,11 +101,15 @@ Json::Value* CQelJSONFileMng::SelectTree(int tree) {
 
 bool CQelJSONFileMng::Load(const QelString& name) {
     const CQelDirMng* dirs = CQelDirMng::GetInstance();
-    QelString configReason;
-    const UserFile config = ReadTree(dirs->GetSubPath(u"config", name, false), m_config, configReason);
+    m_configState = ReadTree(dirs->GetSubPath(u"config", name, false), m_config, m_configReason);
     m_userState = ReadTree(dirs->GetSubPath(u"user", name, false), m_user, m_userReason);
     const auto ok = [](UserFile state) { return state == UserFile::kAbsent || state == UserFile::kRead; };
-    return ok(config) && ok(m_userState);
+    return ok(m_configState) && ok(m_userState);
+}
+
+QelString CQelJSONFileMng::GetUnreadableReason() const {
+    if (m_userState == UserFile::kUnreadable) return m_userReason;
+    return m_configState == UserFile::kUnreadable ? m_configReason : QelString(u"");
 }
 
 bool CQelJSONFileMng::Save(const QelString& name, bool styled) {
@@ -113,8 +119,11 @@ bool CQelJSONFileMng::Save(const QelString& name, bool styled) {
         CQelLogMng::GetInstance()->Write(u"\"%s\" Json Write Refused: the file could not be read", path);
         return false;
     }
-    if (qel::WriteFileAtomically(path, WithCrLf(qel::WriteJsonText(m_user, styled)))) return true;
-    CQelLogMng::GetInstance()->Write(u"\"%s\" Json Write Failed", path);
+    if (qel::WriteFileAtomically(path, qel::WithCrLf(qel::WriteJsonText(m_user, styled)))) return true;
+    const int error = errno;
+    const QelString reason = error == ELOOP ? qel::DescribeLastLink(qel::JudgeLastLink(path.ToFileName()))
+                                            : QelString::FromUtf8(std::strerror(error));
+    CQelLogMng::GetInstance()->Write(u"\"%s\" Json Write Failed: %s", path, reason);
     return false;
 }
 

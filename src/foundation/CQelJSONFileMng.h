@@ -19,7 +19,8 @@ public:
         kAbsent,      // missing or empty
         kRead,        // read and parsed
         kBroken,      // read but does not parse (or nests too deep)
-        kUnreadable,  // there but not readable: permissions, not a regular file, too large
+        kUnreadable,  // there but not readable: permissions, not a regular file, too large,
+                      // more values than a reader takes (qel::CheckJsonBounds)
     };
 
     // False when an existing, non-empty file could not be read or does not
@@ -43,6 +44,10 @@ public:
     // Why the user file is broken or unreadable ("Permission denied", "not a
     // regular file", the parser's message); empty otherwise.
     const QelString& GetUserFileReason() const { return m_userReason; }
+    // Why the last Load could not read a file that is there, the user file
+    // first, then the config file ("Permission denied", "more than 1000000
+    // values"); empty when neither was unreadable.
+    QelString GetUnreadableReason() const;
     // True when the last Load found a user file that exists but does not parse.
     bool IsUserFileBroken() const { return m_userState == UserFile::kBroken; }
     // The broken or unreadable user file is out of the way (moved aside):
@@ -59,4 +64,6 @@ private:
     Json::Value m_user;
     UserFile m_userState = UserFile::kAbsent;
     QelString m_userReason;
+    UserFile m_configState = UserFile::kAbsent;
+    QelString m_configReason;
 };

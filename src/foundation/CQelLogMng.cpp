@@ -1,11 +1,15 @@
 #include "CQelLogMng.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 
 #include "CQelFile.h"
+#include "QelAtomicFile.h"
+#include "QelLastLink.h"
 #include "QelLocalTime.h"
 #include "QelSingleton.h"
 
@@ -30,6 +34,29 @@ void WriteAllToStderr(const std::string& bytes) {
         done += static_cast<std::size_t>(n);
     }
 }
+
+// Opens the log file to append, creating it, only where another user cannot
+// have put a link to one of this user's files, and only a regular file (a
+// FIFO planted there would block). -1 when the line is to be dropped.
+int OpenLogFile(const std::string& path) {
+    const qel::QelLastLink judged = qel::JudgeLastLink(path);
+    if (!qel::MayWriteThrough(judged)) {
+        CQelLogMng::GetInstance()->Write(u"\"%s\" Log Write Refused: %s", QelString::FromFileName(path),
+                                         qel::DescribeLastLink(judged));
+        return -1;
+    }
+    // A name that was no link when judged must not have become one since.
+    const int noFollow = judged == qel::QelLastLink::kNone ? O_NOFOLLOW : 0;
+    const int flags = O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | noFollow;
+    const int fd = ::open(path.c_str(), flags, 0666);
+    struct stat st;
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 }  // namespace
 
 CQelLogMng* CQelLogMng::GetInstance() {
@@ -61,13 +88,14 @@ void CQelLogMng::WriteLine(const QelString& message) {
 
 void CQelLogMng::WriteFileLine(const QelString& path, const QelString& message) {
     const qel::LocalTime t = qel::NowLocal();
-    CQelFile file;
-    if (!file.Open(5, 0, path)) return;
+    const int fd = OpenLogFile(path.ToFileName());
+    if (fd < 0) return;
     QelString line;
     line.Format(u"[%04u/%02u/%02u][%02u:%02u:%02u:%03u] ", t.year, t.month, t.day, t.hour, t.minute, t.second,
                 t.millisecond);
     line.Append(Limited(message));
     line.Append(u'\n');
-    file.Write(line.ToStdString());
-    file.Close();
+    // One write per line keeps lines of several threads apart.
+    qel::WriteAll(fd, qel::WithCrLf(line.ToStdString()));
+    ::close(fd);
 }

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "QelLastLink.h"
+
 namespace qel {
 
 namespace {
@@ -42,15 +44,23 @@ void SyncFolder(const std::string& folder) {
 }
 
 // A settings file kept elsewhere through a symbolic link (dotfile managers do
-// this) is replaced where it lies; the link stays a link. False for a
-// dangling link: there is no file to replace, and creating one where the
-// link points could land anywhere.
+// this) is replaced where it lies; the link stays a link. False (errno set)
+// for a link another user may have placed (ELOOP) and for a dangling link
+// (EINVAL): there is no file to replace, and creating one where the link
+// points could land anywhere.
 bool ResolveLink(const std::string& path, std::string& target) {
     target = path;
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    const QelLastLink judged = JudgeLastLink(path);
+    if (judged == QelLastLink::kNone) return true;
+    if (!MayWriteThrough(judged)) {
+        errno = ELOOP;
+        return false;
+    }
     char* real = ::realpath(path.c_str(), nullptr);
-    if (!real) return false;
+    if (!real) {
+        errno = EINVAL;
+        return false;
+    }
     target = real;
     std::free(real);
     return true;
@@ -103,10 +113,7 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 bool WriteFileAtomically(const QelString& path, std::string_view bytes) {
     std::string target;
-    if (!ResolveLink(path.ToFileName(), target)) {
-        errno = EINVAL;
-        return false;
-    }
+    if (!ResolveLink(path.ToFileName(), target)) return false;
     bool exists = false;
     if (!MayReplace(target, exists)) return false;
     const std::size_t slash = target.rfind('/');

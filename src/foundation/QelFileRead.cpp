@@ -33,6 +33,19 @@ QelFileReadResult Failed(int error) {
     return {QelFileReadStatus::kFailed, error};
 }
 
+// read() going on after interruptions.
+ssize_t ReadSome(int fd, char* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, size);
+        if (n >= 0 || errno != EINTR) return n;
+    }
+}
+
+QelFileReadResult Clear(std::string& bytes, QelFileReadResult result) {
+    bytes.clear();
+    return result;
+}
+
 }  // namespace
 
 QelFileReadResult ReadRegularFile(const QelString& path, std::string& bytes, std::size_t maxBytes) {
@@ -44,29 +57,30 @@ QelFileReadResult ReadRegularFile(const QelString& path, std::string& bytes, std
     if (!S_ISREG(st.st_mode)) return {QelFileReadStatus::kNotRegular, 0};
     if (static_cast<unsigned long long>(st.st_size) > maxBytes) return {QelFileReadStatus::kTooLarge, 0};
 
+    // The size fstat gave is allocated once: growing the buffer on the way
+    // would copy it and hold twice the file for a moment. A file that grew
+    // since goes on in steps, and one byte past the limit refuses it.
     bytes.resize(static_cast<std::size_t>(st.st_size));
     std::size_t done = 0;
-    // One byte past the limit tells a file that grew since fstat from one that did not.
     for (;;) {
         if (done == bytes.size()) {
-            if (bytes.size() > maxBytes) break;
-            bytes.resize(std::min(maxBytes + 1, bytes.size() + 65536));
+            char probe;
+            const ssize_t n = ReadSome(fd.Get(), &probe, 1);
+            if (n <= 0) {
+                if (n == 0) break;
+                return Clear(bytes, {QelFileReadStatus::kFailed, errno});
+            }
+            if (bytes.size() >= maxBytes) return Clear(bytes, {QelFileReadStatus::kTooLarge, 0});
+            bytes.resize(std::min(maxBytes, bytes.size() + 65536));
+            bytes[done++] = probe;
+            continue;
         }
-        const ssize_t n = ::read(fd.Get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const int error = errno;
-            bytes.clear();
-            return {QelFileReadStatus::kFailed, error};
-        }
+        const ssize_t n = ReadSome(fd.Get(), bytes.data() + done, bytes.size() - done);
+        if (n < 0) return Clear(bytes, {QelFileReadStatus::kFailed, errno});
         if (n == 0) break;
         done += static_cast<std::size_t>(n);
     }
     bytes.resize(done);
-    if (done > maxBytes) {
-        bytes.clear();
-        return {QelFileReadStatus::kTooLarge, 0};
-    }
     return {};
 }
 

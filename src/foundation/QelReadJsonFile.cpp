@@ -2,12 +2,21 @@
 
 #include "CQelFile.h"
 #include "CQelLogMng.h"
+#include "QelJsonBounds.h"
 #include "QelJsonParse.h"
 
 bool ReadJsonFile(const QelString& path, rapidjson::Document& document) {
+    document.SetNull();
     std::string text;
-    if (!CQelFile::ReadText(path, 1, text).Ok() || text.empty()) {
-        document.SetNull();
+    const qel::QelFileReadResult read = CQelFile::ReadText(path, 1, text);
+    if (read.Unreadable()) {
+        CQelLogMng::GetInstance()->Write(u"JSON File Read Failed: \"%s\" %s", path, qel::DescribeFileRead(read));
+        return false;
+    }
+    if (text.empty()) return false;
+    const qel::QelJsonBound bound = qel::CheckJsonBounds(text);
+    if (bound != qel::QelJsonBound::kWithin) {
+        CQelLogMng::GetInstance()->Write(u"JSON File Read Failed: \"%s\" %s", path, qel::DescribeJsonBound(bound));
         return false;
     }
     if (!qel::ParseRapidJson(text, document)) {

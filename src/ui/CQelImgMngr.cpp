@@ -1,16 +1,50 @@
 #include "CQelImgMngr.h"
 
 #include <QAbstractButton>
+#include <QBuffer>
 #include <QIcon>
+#include <QImageReader>
 #include <QPixmap>
 #include <QPushButton>
 #include <QToolButton>
 
 #include "CQelDirMng.h"
+#include "CQelLogMng.h"
+#include "QelFileRead.h"
 #include "QelQtConvert.h"
 
 namespace {
 CQelImgMngr* g_imgMngr = nullptr;
+
+// Reads the PNG at path through the regular-file reader (a FIFO or a device
+// planted in the image folder must not hang the window), refuses one larger
+// than the side limit before decoding it and decodes the rest straight to
+// the picture size. Null, with the reason logged, when the file is not served.
+QImage LoadPicture(const QelString& path) {
+    CQelLogMng* log = CQelLogMng::GetInstance();
+    std::string bytes;
+    const qel::QelFileReadResult read = qel::ReadRegularFile(path, bytes);
+    if (!read.Ok()) {
+        log->Write(u"Image \"%s\" not loaded: %s", path, qel::DescribeFileRead(read));
+        return QImage();
+    }
+    QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "PNG");
+    const QSize size = reader.size();
+    if (size.width() > CQelImgMngr::kMaxImageSide || size.height() > CQelImgMngr::kMaxImageSide) {
+        log->Write(u"Image \"%s\" not loaded: %d x %d is larger than %d x %d", path, size.width(), size.height(),
+                   CQelImgMngr::kMaxImageSide, CQelImgMngr::kMaxImageSide);
+        return QImage();
+    }
+    const QSize box(CQelImgMngr::kMaxPictureSide, CQelImgMngr::kMaxPictureSide);
+    if (size.isValid() && (size.width() > box.width() || size.height() > box.height()))
+        reader.setScaledSize(size.scaled(box, Qt::KeepAspectRatio));
+    QImage image = reader.read();
+    if (image.isNull()) log->Write(u"Image \"%s\" not loaded: %s", path, FromQString(reader.errorString()));
+    return image;
+}
 }  // namespace
 
 CQelImgMngr* CQelImgMngr::GetInstance() {
@@ -35,8 +69,7 @@ const QImage* CQelImgMngr::GetImage(const QelString& name) {
     auto it = m_images.find(path);
     if (it == m_images.end()) {
         // Cached even when the load fails, so a missing file is tried once.
-        auto image = std::make_unique<QImage>(ToQString(path), "PNG");
-        it = m_images.emplace(path, std::move(image)).first;
+        it = m_images.emplace(path, std::make_unique<QImage>(LoadPicture(path))).first;
     }
     return it->second.get();
 }
@@ -47,6 +80,7 @@ int CQelImgMngr::SetButtonImage(QAbstractButton* button, const QelString& name, 
     if (image->isNull()) {
         button->setIcon(QIcon());
     } else {
+        // The button holds one pixmap of the size it shows, no larger.
         button->setIcon(QIcon(QPixmap::fromImage(*image)));
         button->setIconSize(image->size());
     }

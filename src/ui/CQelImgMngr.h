@@ -1,6 +1,10 @@
 #pragma once
 // The program's PNG images from "res/img" beside the program, loaded once and
-// handed out by file name. A missing file is tried once; its image stays null.
+// handed out by file name, as button pictures: each is decoded straight to fit
+// in kMaxPictureSide x kMaxPictureSide, so neither the cache nor a button ever
+// holds more. A file that is missing, not a regular file, over the size limit
+// of qel::ReadRegularFile, larger than kMaxImageSide in either direction or
+// not a PNG is tried once, logged, and its image stays null.
 
 #include <QImage>
 #include <map>
@@ -12,12 +16,17 @@ class QAbstractButton;
 
 class CQelImgMngr {
 public:
+    // Larger images are refused before they are decoded.
+    static constexpr int kMaxImageSide = 4096;
+    // Pictures are scaled down, keeping their proportions, to fit this square.
+    static constexpr int kMaxPictureSide = 128;
+
     static CQelImgMngr* GetInstance();
     static void DeleteInstance();
     virtual ~CQelImgMngr();
 
-    // The image of that file name, owned by the cache; a null QImage (never a
-    // null pointer) when the file is missing or unreadable.
+    // The picture of that file name, owned by the cache; a null QImage (never
+    // a null pointer) when the file is not served.
     const QImage* GetImage(const QelString& name);
     // Full path the image of that name is loaded from.
     static QelString GetImagePath(const QelString& name);

@@ -3,6 +3,7 @@
 // (with --registered) is a script that writes down the address it was given.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <stdlib.h>
 
@@ -108,6 +109,22 @@ TEST_F(WebLinksRegistered, LinksOpenTheirPagesInTheRegisteredProgramAndAFailedSt
     Activate(dialog, "manualLink");
     EXPECT_EQ(messages, std::vector<std::string>{"\".html\" Failed to run the registered program."});
     EXPECT_FALSE(std::filesystem::exists(OpenedFile()));
+}
+
+// A manual that is not a regular file (a FIFO would hang the browser) is not handed on.
+TEST_F(WebLinksRegistered, AManualThatIsNotServedIsReportedAndNotOpened) {
+    char name[] = "/tmp/qelmanual-XXXXXX";
+    const std::string folder = ::mkdtemp(name);
+    std::filesystem::create_directories(folder + "/res/manual");
+    ASSERT_EQ(::mkfifo((folder + "/res/manual/index.html").c_str(), 0600), 0);
+    CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(folder));
+    CTessaryDlgDlg dialog;
+    Activate(dialog, "manualLink");
+    const std::string page = folder + "/res/manual/index.html";
+    EXPECT_EQ(messages,
+              std::vector<std::string>{"The manual \"" + page + "\" could not be opened (not a regular file)!!"});
+    EXPECT_FALSE(std::filesystem::exists(OpenedFile()));
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(WebLinksNone, NoRegisteredProgramIsReported) {

@@ -4,10 +4,15 @@
 #include <sys/sysmacros.h>
 
 #include <csignal>
+#include <cstdio>
+#include <functional>
 #include <filesystem>
 
 #include "CQelDirMng.h"
 #include "CQelJSONFileMng.h"
+#include "QelFileRead.h"
+#include "QelJsonBounds.h"
+#include "QelPeakMemory.h"
 #include "QelTestDir.h"
 
 namespace {
@@ -303,4 +308,144 @@ TEST_F(CQelJSONFileMngTest, ALinkToSomethingElseThanAFileIsNotReplaced) {
     EXPECT_TRUE(S_ISCHR(st.st_mode));
     EXPECT_TRUE(std::filesystem::is_symlink(m_dir / "user/env.json"));
     EXPECT_EQ(TempFilesInUser(), 0);  // no temporary file left beside the link
+}
+
+// Trees the size cap alone would let through.
+
+namespace {
+// count copies of piece, joined by ',' and wrapped in open and close.
+std::string Repeated(const std::string& open, const std::string& piece, std::size_t count, const std::string& close) {
+    std::string text = open;
+    text.reserve(open.size() + count * (piece.size() + 1) + close.size());
+    for (std::size_t i = 0; i < count; ++i) (text += piece) += ',';
+    if (count) text.pop_back();
+    return text + close;
+}
+
+// n arrays of piece, as values of an object, as many as the value bound
+// allows when each piece counts as valuesPerPiece values.
+std::string FullArrays(int n, const std::string& piece, std::size_t valuesPerPiece = 1) {
+    const std::size_t pieces = (qel::kMaxJsonValues - 1 - n) / n / valuesPerPiece;
+    std::string text = "{";
+    for (int a = 0; a < n; ++a)
+        text += Repeated("\"a" + std::to_string(a) + "\":[", piece, pieces, "],");
+    text.back() = '}';
+    return text;
+}
+}  // namespace
+
+TEST_F(CQelJSONFileMngTest, AFileOverTheValueBoundsIsUnreadableAndNeverReplaced) {
+    std::string longArray = R"({"searchpathhistory": [)";
+    for (std::size_t i = 0; i <= qel::kMaxJsonArrayEntries; ++i) longArray += "[],";
+    longArray.back() = ']';
+    longArray += "}";
+    WriteUser(longArray);
+    // Ten arrays of the most entries allowed: with the arrays themselves, one value too many.
+    WriteConfig(Repeated("[", Repeated("[", "0", qel::kMaxJsonArrayEntries, "]"), 10, "]"));
+
+    EXPECT_FALSE(m_json.Load(u"env.json"));
+    EXPECT_EQ(m_json.GetUserFileState(), CQelJSONFileMng::UserFile::kUnreadable);
+    EXPECT_EQ(m_json.GetUnreadableReason().ToStdString(), "more than 100000 entries in one array");
+    EXPECT_TRUE(m_json.UserTree().isNull());
+    EXPECT_TRUE(m_json.ConfigTree().isNull());
+    m_json.UserTree()["searchpathhistory"] = Json::Value(Json::arrayValue);
+    EXPECT_FALSE(m_json.Save(u"env.json", true));
+    EXPECT_EQ(UserFile(), longArray);
+
+    std::filesystem::remove(m_dir / "user/env.json");
+    EXPECT_FALSE(m_json.Load(u"env.json"));
+    EXPECT_EQ(m_json.GetUserFileState(), CQelJSONFileMng::UserFile::kAbsent);
+    EXPECT_EQ(m_json.GetUnreadableReason().ToStdString(), "more than 1000000 values");
+}
+
+
+// Each file is the worst of its kind the size cap admits; the peak is the
+// resident high-water mark of a child process over the load (about 235 MiB at
+// most without sanitizers).
+TEST_F(CQelJSONFileMngTest, AnySettingsFileTheCapAdmitsLoadsWithin256MiB) {
+#if defined(__SANITIZE_ADDRESS__)
+    const double allowance = 2.0;  // ASan's chunk headers, redzones and shadow about double small blocks
+#else
+    const double allowance = 1.0;
+#endif
+    const std::size_t cap = qel::kMaxSettingsFileBytes - 64;
+    const std::size_t keyLength = cap / qel::kMaxJsonValues - 6;
+    struct Case {
+        const char* what;
+        std::function<std::string()> make;
+        CQelJSONFileMng::UserFile state;
+    };
+    const std::vector<Case> cases = {
+        {"17 million empty arrays", [&] { return Repeated(R"({"searchpathhistory":[)", "[]", cap / 3 - 10, "]}"); },
+         CQelJSONFileMng::UserFile::kUnreadable},
+        {"a million empty objects", [] { return FullArrays(10, "{}"); }, CQelJSONFileMng::UserFile::kRead},
+        {"half a million empty objects, each after a comment", [] { return FullArrays(10, "/**/{}", 2); },
+         CQelJSONFileMng::UserFile::kRead},
+        {"a million strings", [&] { return FullArrays(10, "\"" + std::string(keyLength, 's') + "\""); },
+         CQelJSONFileMng::UserFile::kRead},
+        {"a million long member names",
+         [&] {
+             std::string text = "{";
+             for (std::size_t i = 0; i + 1 < qel::kMaxJsonValues; ++i) {
+                 std::string key = std::to_string(i);
+                 key.resize(keyLength, 'k');
+                 (text += '"').append(key).append("\":0,");
+             }
+             text.back() = '}';
+             return text;
+         },
+         CQelJSONFileMng::UserFile::kRead},
+        {"one string as long as the cap", [&] { return "[\"" + std::string(cap - 4, 'x') + "\"]"; },
+         CQelJSONFileMng::UserFile::kRead},
+    };
+    for (const Case& c : cases) {
+        {
+            const std::string text = c.make();
+            ASSERT_LE(text.size(), qel::kMaxSettingsFileBytes) << c.what;
+            WriteUser(text);
+        }
+        const QelPeak peak = QelMeasurePeak([&] {
+            CQelJSONFileMng settings;
+            settings.Load(u"env.json");
+            return settings.GetUserFileState() == c.state;
+        });
+        std::printf("%s: peak %.0f MiB\n", c.what, peak.mib);
+        EXPECT_TRUE(peak.ok) << c.what;
+        EXPECT_LT(peak.mib, 256.0 * allowance) << c.what;
+    }
+}
+
+// Another user plants a link to one of this user's files where settings are
+// written; Exit must not replace that file with settings.
+TEST_F(CQelJSONFileMngTest, SaveFollowsOnlyLinksNoOneElseCanHavePlaced) {
+    if (::geteuid() != 0) GTEST_SKIP() << "a link owned by another user needs root to make";
+    struct Case {
+        mode_t folderMode;
+        uid_t linkOwner;
+        bool written;
+    };
+    const uid_t me = ::geteuid();
+    const std::vector<Case> cases = {
+        {01777, kUnprivilegedId, false},  // planted in a sticky folder
+        {00755, kUnprivilegedId, false},  // someone else's link, however it came there
+        {00777, me, false},               // mine, but others could have swapped it
+        {01777, me, true},                // mine, and the sticky bit keeps others from touching it
+        {00755, me, true},
+    };
+    const std::string victim = m_dir / "victim.txt";
+    const std::string link = m_dir / "user/env.json";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << std::oct << c.folderMode << std::dec << " link of " << c.linkOwner);
+        WriteBytes(victim, "precious");
+        std::filesystem::remove(link);
+        std::filesystem::create_symlink(victim, link);
+        ASSERT_EQ(::lchown(link.c_str(), c.linkOwner, c.linkOwner), 0);
+        ASSERT_EQ(::chmod((m_dir / "user").c_str(), c.folderMode), 0);
+        CQelJSONFileMng settings;
+        settings.UserTree()["a"] = 1;
+        EXPECT_EQ(settings.Save(u"env.json", false), c.written);
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+        EXPECT_EQ(ReadBytes(victim) == "precious", !c.written);
+        EXPECT_EQ(TempFilesInUser(), 0);
+    }
 }

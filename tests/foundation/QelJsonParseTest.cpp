@@ -1,8 +1,9 @@
 // JSON text that would crash or exhaust a parser: deep nesting in both
-// libraries, and what stays accepted.
+// libraries, trees too large to build, and what stays accepted.
 
 #include <gtest/gtest.h>
 
+#include "QelJsonBounds.h"
 #include "QelJsonParse.h"
 
 namespace {
@@ -77,4 +78,41 @@ TEST(QelJsonParse, OrdinaryTextAndErrors) {
     ASSERT_TRUE(qel::ParseJsonCpp("// note\n{\"a\": [1, 2]}", value, true));
     EXPECT_EQ(value["a"].size(), 2u);
     EXPECT_TRUE(value.hasComment(Json::commentBefore));
+}
+
+// Value bounds: what counts, and where each bound starts.
+TEST(QelJsonBounds, CountsValuesAndEntriesAsTheParsersBuildThem) {
+    const auto repeat = [](const std::string& piece, std::size_t count) {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i) text += piece;
+        return text;
+    };
+    const std::size_t entries = qel::kMaxJsonArrayEntries;
+    const std::size_t values = qel::kMaxJsonValues;
+    const std::string fullObject = "{" + repeat("\"\":0,", values - 2) + "\"\":0}";  // exactly the value bound
+    using qel::QelJsonBound;
+    struct Case {
+        const char* what;
+        std::string text;
+        QelJsonBound expected;
+    };
+    const std::vector<Case> cases = {
+        {"an array of the most entries", "[" + repeat("0,", entries - 1) + "0]", QelJsonBound::kWithin},
+        {"one entry more", "[" + repeat("[],", entries) + "[]]", QelJsonBound::kArrayTooLong},
+        {"the same deeper in an object", R"({"a":{"b":[)" + repeat("\"\",", entries) + "\"\"]}}",
+         QelJsonBound::kArrayTooLong},
+        {"commas and brackets in strings and comments",
+         "[" + repeat("0,", entries - 1) + R"("x\"0,[0],", /* 0, [0] */ // 0,0
+                                                  ])",
+         QelJsonBound::kWithin},
+        {"member names are no values and objects have no entry bound", fullObject, QelJsonBound::kWithin},
+        {"a comment counts as a value", "// note\n" + fullObject, QelJsonBound::kTooManyValues},
+        {"ten full arrays and the arrays themselves", "[" + repeat("[" + repeat("0,", entries - 1) + "0],", 9) +
+                                                          "[" + repeat("0,", entries - 1) + "0]]",
+         QelJsonBound::kTooManyValues},
+    };
+    for (const Case& c : cases) EXPECT_EQ(qel::CheckJsonBounds(c.text), c.expected) << c.what;
+    EXPECT_EQ(qel::DescribeJsonBound(QelJsonBound::kArrayTooLong).ToStdString(),
+              "more than 100000 entries in one array");
+    EXPECT_EQ(qel::DescribeJsonBound(QelJsonBound::kTooManyValues).ToStdString(), "more than 1000000 values");
 }

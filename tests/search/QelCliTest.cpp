@@ -401,6 +401,14 @@ TEST_F(CliFilter, MissingOrBrokenSettings) {
     run = RunCli({"search", t.Root(), "--filter", "Empty"}, home.Root());
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("env.json"), std::string::npos);
+    // A tree too large to build is refused before it is built, with the bound it passed.
+    std::string history = R"({"searchpathhistory":[)";
+    for (int i = 0; i < 100000; ++i) history += "[],";
+    std::filesystem::remove(home.Path("user/env.json"));
+    WriteEnv("user", history + "[]]}");
+    run = RunCli({"search", t.Root(), "--filter", "Empty"}, home.Root());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "The settings file env.json could not be read (more than 100000 entries in one array).\n");
 }
 
 // The bash completion as bash runs it: the names come from the program's

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "CQelLogMng.h"
 #include "QelUiTestDir.h"
 #include "QelViewFile.h"
 
@@ -25,14 +26,24 @@ TEST(QelViewFile, HostileViewFilesAreRefusedWithoutCrashOrHang) {
     dir.Write("res/view/brackets.json", std::string(100000, '['));
     dir.Write("res/view/objects.json", objects);
     dir.Write("res/view/fine.json", "{}");
+    std::string rows = "{\"listopt\":{\"values\":[\"\"";
+    for (int i = 0; i < 100000; ++i) rows += ",\"\"";
+    dir.Write("res/view/rows.json", rows + "]}}");
     ASSERT_EQ(::mkfifo((dir.Path() + "/res/view/fifo.json").c_str(), 0600), 0);
     std::filesystem::create_symlink("/dev/zero", dir.Path() + "/res/view/zero.json");
     rapidjson::Document doc;
-    for (const char16_t* name : {u"brackets.json", u"objects.json", u"fifo.json", u"zero.json"}) {
+    CQelLogMng::GetInstance()->SetEnabled(true);
+    testing::internal::CaptureStderr();
+    for (const char16_t* name : {u"brackets.json", u"objects.json", u"rows.json", u"fifo.json", u"zero.json"}) {
         EXPECT_TRUE(QelViewFile::Load(QelViewFile::GetViewFilePath(u"fine.json"), doc));
         EXPECT_FALSE(QelViewFile::Load(QelViewFile::GetViewFilePath(name), doc)) << QelString(name).ToStdString();
         EXPECT_TRUE(doc.IsNull());
     }
+    const std::string log = testing::internal::GetCapturedStderr();
+    CQelLogMng::GetInstance()->SetEnabled(false);
+    // A file that is there but not served says why.
+    EXPECT_NE(log.find("rows.json\" more than 100000 entries in one array"), std::string::npos) << log;
+    EXPECT_NE(log.find("fifo.json\" not a regular file"), std::string::npos) << log;
 }
 
 TEST(QelViewFile, PatchingCreatesMissingObjectsAndReplacesValues) {

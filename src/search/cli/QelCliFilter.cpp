@@ -38,11 +38,17 @@ const Json::Value* FilterArray(CQelJSONFileMng& env) {
 
 }  // namespace
 
+QelString DescribeUnreadableSettings(const CQelJSONFileMng& env) {
+    const QelString reason = env.GetUnreadableReason();
+    if (reason.IsEmpty()) return QelString(u"The settings file env.json could not be read.");
+    return QelString::Formatted(u"The settings file env.json could not be read (%s).", reason);
+}
+
 bool LoadNamedFilter(const QelString& name, QelStringArray& names, QelStringArray& exts, QelStringArray& folders,
                      QelString& error) {
     CQelJSONFileMng env;
     if (!env.Load(QelString(u"env.json"))) {
-        error = QelString(u"The settings file env.json could not be read.");
+        error = DescribeUnreadableSettings(env);
         return false;
     }
     // Only the filters the main window lists can be chosen, the first of them by default.

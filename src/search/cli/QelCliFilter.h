@@ -3,6 +3,12 @@
 
 #include "QelString.h"
 
+class CQelJSONFileMng;
+
+// "The settings file env.json could not be read." with the reason in
+// brackets when a file was there but refused (permissions, size, too many values).
+QelString DescribeUnreadableSettings(const CQelJSONFileMng& env);
+
 // Appends the strings of the filter record named name (the first named
 // record when name is unset) ("filterfilename", "filterfileext",
 // "filterdirname") to the three lists. A record without a name, or with an

@@ -61,7 +61,7 @@ Json::Value PathArray(const QelStringArray& paths) {
 
 int RunCliJob(const QelCliOptions& options) {
     CQelJSONFileMng env;
-    if (!env.Load(QelString(qel::kEnvFileName))) return PrintCliFailure(QelString(u"The settings file env.json could not be read."));
+    if (!env.Load(QelString(qel::kEnvFileName))) return PrintCliFailure(DescribeUnreadableSettings(env));
     const Json::Value* job = FindJob(env, options.jobName);
     if (!job) return PrintCliFailure(QelString::Formatted(u"There is no after-search job named \"%s\".", options.jobName));
 
