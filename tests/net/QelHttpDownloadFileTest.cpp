@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "../foundation/QelTestDir.h"
 #include "QelHttpDownloadFile.h"
 
@@ -52,6 +54,8 @@ TEST(DownloadFile, TheNameIsTheLastComponentOfTheDecodedPath) {
 TEST(DownloadFile, TheFileHoldsTheLastAttemptAndReplacesOldFilesAndLinksUnfollowed) {
     const std::string sha = "9c0d294c05fc1d88d698034609bb81c0c69196327594e4c69d2915c80fd9850c";
     QelTestDir dir;
+    const auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+    const auto filesBefore = openFiles();
     const struct {
         const char* name;
         std::string bytes, sha256;
@@ -82,6 +86,7 @@ TEST(DownloadFile, TheFileHoldsTheLastAttemptAndReplacesOldFilesAndLinksUnfollow
     }
     EXPECT_EQ(ReadBytes(dir / "victim"), "the user's file");
     EXPECT_FALSE(Exists(dir / "nowhere"));
+    EXPECT_EQ(openFiles(), filesBefore) << "a descriptor is left open";
 }
 
 TEST(DownloadFile, RefusedNamesAndFoldersInTheWayTouchNothing) {

@@ -60,7 +60,7 @@ TEST(QelHttpTransfer, EachVerbReachesTheServerWithItsBodyAndHeaders) {
     }
     // A stored body follows the one given to Send; a Content-Length the caller names is sent once.
     x.transfer.SetRequestBody({'b', 'o', 'd', 'y'});
-    ASSERT_EQ(x.transfer.Send(QelString(u"POST"), QelString(u"Content-Length: 7"), "ab:", 3), 1);
+    ASSERT_EQ(x.transfer.Send(QelString(u"POST"), QelString(u"X-A: 1\r\ncontent-length: 7"), "ab:", 3), 1);
     EXPECT_EQ(server.Requests().back().body, "ab:body");
     EXPECT_EQ(server.Requests().back().headers.count("Content-Length"), 1u);
     ASSERT_EQ(x.Send(u"POST"), 1);
