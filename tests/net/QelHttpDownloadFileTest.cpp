@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "../foundation/QelTestDir.h"
 #include "QelHttpDownloadFile.h"
 
@@ -46,40 +48,45 @@ TEST(DownloadFile, TheNameIsTheLastComponentOfTheDecodedPath) {
     for (const auto& c : cases) EXPECT_EQ(qel::http::DownloadFileName(Q(c.url)).ToStdString(), c.name) << c.url;
 }
 
-// Only the bytes of the last attempt stay, hashed as sha256sum would.
-TEST(DownloadFile, TheFileHoldsTheLastAttemptWithItsSha256AndOwnerOnlyRights) {
+// Only the bytes of the last attempt stay, hashed as sha256sum would, readable
+// by the owner only; an older file of that name is replaced, and a link
+// planted under it is removed, never written through.
+TEST(DownloadFile, TheFileHoldsTheLastAttemptAndReplacesOldFilesAndLinksUnfollowed) {
+    const std::string sha = "9c0d294c05fc1d88d698034609bb81c0c69196327594e4c69d2915c80fd9850c";
     QelTestDir dir;
-    QelHttpDownload saved;
-    ASSERT_TRUE(Save(dir, "inst.run", "installer", saved));
-    EXPECT_EQ(saved.path.ToStdString(), dir / "temp/inst.run");
-    EXPECT_EQ(saved.size, 9u);
-    EXPECT_EQ(saved.sha256, "9c0d294c05fc1d88d698034609bb81c0c69196327594e4c69d2915c80fd9850c");
-    EXPECT_EQ(ReadBytes(dir / "temp/inst.run"), "installer");
-    EXPECT_EQ(ModeOf(dir / "temp/inst.run") & 07777, 0700u);
-    ASSERT_TRUE(Save(dir, "empty.run", "", saved));
-    EXPECT_EQ(saved.sha256, "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-}
-
-// An older file of that name is replaced, and a link planted under it is
-// removed, never written through.
-TEST(DownloadFile, AnOlderFileOrAPlantedLinkIsReplacedNotFollowed) {
-    QelTestDir dir;
-    ASSERT_EQ(::mkdir((dir / "temp").c_str(), 0700), 0);
-    WriteBytes(dir / "temp/old.run", "previous download");
-    ::chmod((dir / "temp/old.run").c_str(), 0644);
-    WriteBytes(dir / "victim", "the user's file");
-    ASSERT_EQ(::symlink((dir / "victim").c_str(), (dir / "temp/inst.run").c_str()), 0);
-    ASSERT_EQ(::symlink((dir / "nowhere").c_str(), (dir / "temp/dangling.run").c_str()), 0);
-    for (const char* name : {"old.run", "inst.run", "dangling.run"}) {
+    const auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+    const auto filesBefore = openFiles();
+    const struct {
+        const char* name;
+        std::string bytes, sha256;
+    } cases[] = {
+        {"inst.run", "installer", sha},  // creates temp
+        {"empty.run", "", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"old.run", "installer", sha},
+        {"link.run", "installer", sha},
+        {"dangling.run", "installer", sha},
+    };
+    for (const auto& c : cases) {
+        if (c.name == std::string("old.run")) {
+            WriteBytes(dir / "temp/old.run", "previous download");
+            ::chmod((dir / "temp/old.run").c_str(), 0644);
+            WriteBytes(dir / "victim", "the user's file");
+            ASSERT_EQ(::symlink((dir / "victim").c_str(), (dir / "temp/link.run").c_str()), 0);
+            ASSERT_EQ(::symlink((dir / "nowhere").c_str(), (dir / "temp/dangling.run").c_str()), 0);
+        }
         QelHttpDownload saved;
-        ASSERT_TRUE(Save(dir, name, "new installer", saved)) << name;
-        const std::string path = dir / ("temp/" + std::string(name));
-        EXPECT_TRUE(S_ISREG(ModeOf(path))) << name;
-        EXPECT_EQ(ReadBytes(path), "new installer") << name;
-        EXPECT_EQ(ModeOf(path) & 07777, 0700u) << name;
+        ASSERT_TRUE(Save(dir, c.name, c.bytes, saved)) << c.name;
+        const std::string path = dir / ("temp/" + std::string(c.name));
+        EXPECT_EQ(saved.path.ToStdString(), path);
+        EXPECT_EQ(saved.size, c.bytes.size()) << c.name;
+        EXPECT_EQ(saved.sha256, c.sha256) << c.name;
+        EXPECT_TRUE(S_ISREG(ModeOf(path))) << c.name;
+        EXPECT_EQ(ReadBytes(path), c.bytes) << c.name;
+        EXPECT_EQ(ModeOf(path) & 07777, 0700u) << c.name;
     }
     EXPECT_EQ(ReadBytes(dir / "victim"), "the user's file");
     EXPECT_FALSE(Exists(dir / "nowhere"));
+    EXPECT_EQ(openFiles(), filesBefore) << "a descriptor is left open";
 }
 
 TEST(DownloadFile, RefusedNamesAndFoldersInTheWayTouchNothing) {

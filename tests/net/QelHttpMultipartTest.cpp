@@ -37,35 +37,23 @@ TEST(QelHttpMultipart, BoundariesAreSixteenAlphabetCharactersAndDiffer) {
     EXPECT_EQ(seen.size(), 200u);
 }
 
-TEST(QelHttpMultipart, AFormOfCmdAndInputIsByteExact) {
-    QelHttpFormFields fields;
-    fields[QelString(u"input")][1] = QelString(u"{\"appver\":\"1.0.0.0\"}");
-    fields[QelString(u"cmd")][0] = QelString(u"appverchk");
-    EXPECT_EQ(Str(qel::http::BuildFormBody(fields, kB)),
-              TextPart(true, "cmd", "appverchk") + TextPart(false, "input", "{\"appver\":\"1.0.0.0\"}") + kEnd);
-}
-
+// Fields go by name, then kind (text before files); unknown kinds are left
+// out, and a long text value is never cut.
 TEST(QelHttpMultipart, FormFieldsGoByNameThenKindAndIgnoreUnknownKinds) {
     QelTestDir dir;
-    WriteBytes(dir / "a.bin", std::string("\0\x01zz", 4));
+    const std::string a(std::string("\0\x01zz", 4)), longValue(5000, 'v');
+    WriteBytes(dir / "a.bin", a);
     WriteBytes(dir / "empty.bin", "");
     QelHttpFormFields fields;
     fields[QelString(u"b")][2] = Q(dir / "a.bin") + QelString(u"@@") + Q(dir / "empty.bin") +
                                  QelString(u"@@") + Q(dir / "missing.bin") + QelString(u"@@") + Q(dir / "a.bin");
     fields[QelString(u"b")][1] = QelString(u"one");
     fields[QelString(u"b")][7] = QelString(u"never");
+    fields[QelString(u"input")][1] = Q(longValue);
     fields[QelString(u"a")][0] = QelString(u"\u00E9");
-    const std::string a(std::string("\0\x01zz", 4));
     EXPECT_EQ(Str(qel::http::BuildFormBody(fields, kB)),
               TextPart(true, "a", "\xC3\xA9") + TextPart(false, "b", "one") + FilePart(false, "b", "a.bin", a) +
-                  FilePart(false, "b", "a.bin", a) + kEnd);
-}
-
-TEST(QelHttpMultipart, ALongTextValueIsNeverCut) {
-    const std::string value(5000, 'v');
-    QelHttpFormFields fields;
-    fields[QelString(u"input")][1] = Q(value);
-    EXPECT_EQ(Str(qel::http::BuildFormBody(fields, kB)), TextPart(true, "input", value) + kEnd);
+                  FilePart(false, "b", "a.bin", a) + TextPart(false, "input", longValue) + kEnd);
 }
 
 TEST(QelHttpMultipart, FileBodiesNameTheirPartsByHowManyPathsThereAre) {
