@@ -55,11 +55,24 @@ protected:
     QelJobOutcome outcome;
 };
 
+// Records that hold no step, or are no job at all (hand-edited settings):
+// only the start and end rows, nothing touched.
 TEST_F(JobRunnerTest, AJobWithoutStepsLogsOnlyStartAndEnd) {
     EXPECT_EQ(Run({}), (QelLogRows{"\"job\" Job Process Start.", "\"job\" Job Process End."}));
-    CQelRowCollector log;
-    CQelJobRunner(log).Run(Json::Value(Json::objectValue));  // no job at all
-    EXPECT_EQ(log.rows, (QelLogRows{"\"\" Job Process Start.", "\"\" Job Process End."}));
+    const std::pair<const char*, const char*> cases[] = {
+        {"{}", ""}, {"[1]", ""}, {R"({"afjitem":"nightly"})", ""}, {R"({"afjitem":["name"]})", ""},
+        {R"({"afjitem":{"name":7,"list":{"cmd":"delete"}}})", ""}, {R"({"afjitem":{"name":"n","list":"delete"}})", "n"},
+        {R"({"afjitem":{"name":["n"]}})", ""}};
+    for (const auto& [record, name] : cases) {
+        CQelRowCollector log;
+        Json::Value model;
+        ASSERT_TRUE(Json::Reader().parse(record, model)) << record;
+        if (model.isObject()) model["dirresultlist"].append(dir / "src/d");
+        CQelJobRunner(log).Run(model);
+        const std::string quoted = "\"" + std::string(name) + "\"";
+        EXPECT_EQ(log.rows, (QelLogRows{quoted + " Job Process Start.", quoted + " Job Process End."})) << record;
+    }
+    EXPECT_EQ(ReadBytes(dir / "src/d/in.txt"), "IN");
 }
 
 TEST_F(JobRunnerTest, CopyTakesFoldersFirstAndNeverOverwritesAFile) {
