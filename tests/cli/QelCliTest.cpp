@@ -2,11 +2,10 @@
 // filters read from env.json below QELTESSARY_HOME, links, mount points and
 // pseudo file systems (in a mount namespace of the test's own).
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <json/json.h>
-#include <poll.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,39 +47,25 @@ CliRun RunCommand(const std::vector<std::string>& command, const RunSetup& setup
     for (auto& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
 
-    int out[2], err[2];
-    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return {};
+    // The output goes to memory files, read once the program has ended.
+    const int out = memfd_create("out", MFD_CLOEXEC), err = memfd_create("err", MFD_CLOEXEC);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (setup.closedStdout) posix_spawn_file_actions_addclose(&actions, 1);
-    else posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    else posix_spawn_file_actions_adddup2(&actions, out, 1);
+    posix_spawn_file_actions_adddup2(&actions, err, 2);
     pid_t pid = 0;
     CliRun run;
-    const bool started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    close(err[1]);
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    std::string* sinks[2] = {&run.out, &run.err};
-    int open = 2;
-    while (started && open > 0 && poll(fds, 2, -1) > 0) {
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !fds[i].revents) continue;
-            char buf[65536];
-            const ssize_t n = read(fds[i].fd, buf, sizeof buf);
-            if (n > 0) {
-                sinks[i]->append(buf, static_cast<std::size_t>(n));
-            } else {
-                fds[i].fd = -1;
-                --open;
-            }
-        }
-    }
-    close(out[0]);
-    close(err[0]);
     int status = 0;
-    if (started && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.status = WEXITSTATUS(status);
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0 && waitpid(pid, &status, 0) == pid &&
+        WIFEXITED(status))
+        run.status = WEXITSTATUS(status);
+    posix_spawn_file_actions_destroy(&actions);
+    for (auto [fd, sink] : {std::pair{out, &run.out}, std::pair{err, &run.err}}) {
+        char buf[65536];
+        for (ssize_t n, at = 0; (n = pread(fd, buf, sizeof buf, at)) > 0; at += n) sink->append(buf, static_cast<std::size_t>(n));
+        close(fd);
+    }
     return run;
 }
 

@@ -47,17 +47,6 @@ protected:
     bool RuleLabelEnabled() { return Child<CQelLabel>("ruleLabel")->GetPropBool(u"enable"); }
 };
 
-TEST_F(JobEditorTest, NewEditorOffersTheSixCommandsWithCopyChosen) {
-    Open(CDlgAfterJob::Mode::New);
-    EXPECT_EQ(m_dlg->windowTitle(), "After Search Job New");
-    QStringList entries;
-    for (int i = 0; i < Selector()->count(); ++i) entries << Selector()->itemText(i);
-    EXPECT_EQ(entries.join(u','), "Copy,Move,Delete,Rename,Save Excel,Save Txt");
-    EXPECT_EQ(Selector()->currentIndex(), 0);
-    EXPECT_EQ(List()->headerItem()->text(2), "TypeDef");
-    EXPECT_EQ(m_dlg->GetRuleCaption(), QelString(u"No Rename Rule"));
-}
-
 TEST_F(JobEditorTest, EachCommandEnablesOnlyItsParameterField) {
     Open(CDlgAfterJob::Mode::New);
     struct Case { int index; bool dest; bool rule; };
@@ -88,22 +77,17 @@ TEST_F(JobEditorTest, SavedRecordHoldsTheRowsInOrder) {
     Click("addButton");
     AddPathCommand(5, QStringLiteral("/lists"));
     EXPECT_EQ(ListRows(), (Rows{"Copy|/backup|0", "Delete||2", "SaveTxt|/lists|5"}));
+    EXPECT_EQ(m_dlg->GetRuleCaption(), QelString(u"No Rename Rule"));
+    Click("saveButton");  // without a name the dialog stays open with its rows
+    EXPECT_EQ(m_messages, (std::vector<std::string>{"The job name is empty!!"}));
+    EXPECT_TRUE(m_dlg->isVisible());
+    EXPECT_TRUE(m_dlg->GetJobRecord().isNull());
     QTest::keyClicks(Child<QLineEdit>("jobNameEdit"), QStringLiteral("tidy"));
     Click("saveButton");
     EXPECT_EQ(m_dlg->result(), QDialog::Accepted);
     EXPECT_EQ(m_dlg->GetJobRecord(),
               ParseJson(R"({"name":"tidy","list":[{"cmd":"copy","act":"/backup"},{"cmd":"delete","act":""},
                            {"cmd":"savetxt","act":"/lists"}]})"));
-}
-
-TEST_F(JobEditorTest, SaveWithoutANameKeepsTheDialogAndItsRowsOpen) {
-    Open(CDlgAfterJob::Mode::New);
-    AddPathCommand(1, QStringLiteral("/moved"));
-    Click("saveButton");
-    EXPECT_EQ(m_messages, (std::vector<std::string>{"The job name is empty!!"}));
-    EXPECT_TRUE(m_dlg->isVisible());
-    EXPECT_EQ(ListRows(), (Rows{"Move|/moved|1"}));
-    EXPECT_TRUE(m_dlg->GetJobRecord().isNull());
 }
 
 TEST_F(JobEditorTest, ReopenedJobShowsItsRowsWithTheFirstSelectedAndLoaded) {

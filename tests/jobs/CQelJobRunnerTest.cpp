@@ -333,21 +333,4 @@ TEST_F(JobRunnerTest, OddNamesAreCopiedRenamedAndDeletedAsThemselves) {
     for (int i = 6; i < 9; ++i) EXPECT_TRUE(body[i].ends_with(" Delete File Failed")) << body[i];
 }
 
-TEST_F(JobRunnerTest, ADryRunTellsEveryTargetAndTouchesNothing) {
-    const std::vector<std::string> before = Listing(dir.path());
-    const QelLogRows body = Body(Run({{"copy", dir / "out"},
-                                      {"move", dir / "out"},
-                                      {"rename", RuleSet("file", "change", "a", "z")},
-                                      {"delete", ""},
-                                      {"savetxt", dir / "out"}},
-                                     QelJobOptions{.dryRun = true}));
-    ASSERT_EQ(body.size(), 11u);
-    EXPECT_EQ(body[0], "Would Copy " + Q2(dir / "src/d") + " To " + Q2(dir / "out/d"));
-    EXPECT_EQ(body[5], "Would Move " + Q2(dir / "src/b.txt") + " To " + Q2(dir / "out/b.txt"));
-    EXPECT_EQ(body[6], "Would Rename " + Q2(dir / "src/a.txt") + " To " + Q2(dir / "src/z.txt"));
-    EXPECT_EQ(body[7], "Would Delete " + Q2(dir / "src/a.txt"));
-    EXPECT_TRUE(body[10].starts_with("Would Save TXT " + Q2(dir / "out/").substr(0, (dir / "out/").size() + 1)));
-    EXPECT_EQ(Listing(dir.path()), before);
-}
-
 }  // namespace

@@ -3,12 +3,8 @@
 // entered as that folder, unless it leads back to a folder on the current path.
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -107,39 +103,6 @@ TEST(WalkLinksRoot, RootGivenAsALinkIsWalkedEitherWay) {
     EXPECT_EQ(Bytes(Search(root, {}, Strings({u"txt"}), {}).files), std::vector<std::string>{t.Path("alias/x.txt")});
     EXPECT_EQ(Bytes(SearchWithOptions(root, {}, Strings({u"txt"}), {}, Following()).files),
               std::vector<std::string>{t.Path("alias/x.txt")});
-}
-
-// Followed links leave the root's file system: a pseudo one is never
-// entered, another real one only without sameFileSystem. The links lie at the
-// top and in a sub-folder, which the read-ahead helper may walk.
-TEST(WalkLinksFollowed, FileSystemBoundary) {
-    if (access("/proc/sys/fs/file-max", F_OK) != 0) GTEST_SKIP() << "no /proc here";
-    char shm[] = "/dev/shm/qelwalk.XXXXXX";
-    if (!mkdtemp(shm)) GTEST_SKIP() << "no /dev/shm here";
-    CTestTree t;
-    struct stat treeSt, shmSt;
-    ASSERT_EQ(stat(t.Root().c_str(), &treeSt), 0);
-    ASSERT_EQ(stat(shm, &shmSt), 0);
-    const std::string shmFile = std::string(shm) + "/onshm.txt";
-    std::ofstream(shmFile) << "x";
-    t.Dir("sub");
-    for (const std::string at : {"", "sub/"}) {
-        t.Link("/proc/sys/fs", at + "procl");
-        t.Link(shm, at + "shml");
-    }
-    const QelStringArray names = Strings({u"file-max", u"onshm"}), folders = Strings({u"procl", u"shml"});
-    const std::vector<std::string> links = {t.Path("procl"), t.Path("shml"), t.Path("sub/procl"), t.Path("sub/shml")};
-    for (const bool sameFileSystem : {false, true}) {
-        QelWalkOptions options = Following();
-        options.sameFileSystem = sameFileSystem;
-        const SearchOutcome got = SearchWithOptions(t.RootString(), names, {}, folders, options);
-        EXPECT_EQ(Sorted(Bytes(got.folders)), links) << sameFileSystem;
-        std::vector<std::string> files;
-        if (!sameFileSystem || shmSt.st_dev == treeSt.st_dev) files = {t.Path("shml/onshm.txt"), t.Path("sub/shml/onshm.txt")};
-        EXPECT_EQ(Sorted(Bytes(got.files)), files) << sameFileSystem;
-    }
-    unlink(shmFile.c_str());
-    rmdir(shm);
 }
 
 }  // namespace
