@@ -23,6 +23,7 @@
 #include "CQelSearchCriteria.h"
 #include "CQelSearchResults.h"
 #include "CQelTreeWalker.h"
+#include "CQelWalkRecording.h"
 #include "QelTestTree.h"
 
 namespace {
@@ -188,6 +189,40 @@ TEST(WalkReadAhead, HelperShortOfDescriptorsLosesNothing) {
         setrlimit(RLIMIT_NOFILE, &old);
         EXPECT_EQ(Bytes(helped.files), Bytes(alone.files)) << spare << " spare descriptors";
         EXPECT_EQ(Bytes(helped.folders), Bytes(alone.folders)) << spare << " spare descriptors";
+    }
+}
+
+// A helper slower than the replay's poll: the visitor is asked while the
+// replay waits, and only its answer decides whether the replay goes on.
+TEST(WalkReadAhead, AReplayWaitingOnTheHelperAsksTheVisitor) {
+    class CWaitingVisitor : public IQelWalkVisitor {
+    public:
+        CWaitingVisitor(CQelWalkRecording& recording, bool keepGoing) : m_recording(recording), m_keepGoing(keepGoing) {}
+        void OnFile(std::string_view name) override { files.emplace_back(name); }
+        void OnFolder(std::string_view) override {}
+        void OnEnter(std::string_view) override {}
+        void OnLeave() override {}
+        bool KeepGoingWhileWaiting() override {
+            if (++waits == 1) {  // the helper catches up only now
+                m_recording.OnFile("late");
+                m_recording.Finish(true);
+            }
+            return m_keepGoing;
+        }
+        std::vector<std::string> files;
+        int waits = 0;
+
+    private:
+        CQelWalkRecording& m_recording;
+        const bool m_keepGoing;
+    };
+    for (const bool keepGoing : {true, false}) {
+        CQelWalkRecording recording;
+        CWaitingVisitor visitor(recording, keepGoing);
+        std::size_t replayed = 0;
+        EXPECT_EQ(recording.Replay(visitor, replayed), keepGoing ? QelReplay::kReplayed : QelReplay::kStopped);
+        EXPECT_EQ(visitor.waits, 1);
+        EXPECT_EQ(visitor.files, keepGoing ? std::vector<std::string>{"late"} : std::vector<std::string>{});
     }
 }
 
