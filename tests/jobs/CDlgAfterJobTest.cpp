@@ -89,22 +89,17 @@ TEST_F(JobEditorTest, SavedRecordHoldsTheRowsInOrder) {
     Click("addButton");
     AddPathCommand(5, QStringLiteral("/lists"));
     EXPECT_EQ(ListRows(), (Rows{"Copy|/backup|0", "Delete||2", "SaveTxt|/lists|5"}));
+    EXPECT_EQ(m_dlg->GetRuleCaption(), QelString(u"No Rename Rule"));
+    Click("saveButton");  // without a name the dialog stays open with its rows
+    EXPECT_EQ(m_messages, (std::vector<std::string>{"The job name is empty!!"}));
+    EXPECT_TRUE(m_dlg->isVisible());
+    EXPECT_TRUE(m_dlg->GetJobRecord().isNull());
     QTest::keyClicks(Child<QLineEdit>("jobNameEdit"), QStringLiteral("tidy"));
     Click("saveButton");
     EXPECT_EQ(m_dlg->result(), QDialog::Accepted);
     EXPECT_EQ(m_dlg->GetJobRecord(),
               ParseJson(R"({"name":"tidy","list":[{"cmd":"copy","act":"/backup"},{"cmd":"delete","act":""},
                            {"cmd":"savetxt","act":"/lists"}]})"));
-}
-
-TEST_F(JobEditorTest, SaveWithoutANameKeepsTheDialogAndItsRowsOpen) {
-    Open(CDlgAfterJob::Mode::New);
-    AddPathCommand(1, QStringLiteral("/moved"));
-    Click("saveButton");
-    EXPECT_EQ(m_messages, (std::vector<std::string>{"The job name is empty!!"}));
-    EXPECT_TRUE(m_dlg->isVisible());
-    EXPECT_EQ(ListRows(), (Rows{"Move|/moved|1"}));
-    EXPECT_TRUE(m_dlg->GetJobRecord().isNull());
 }
 
 TEST_F(JobEditorTest, ReopenedJobShowsItsRowsWithTheFirstSelectedAndLoaded) {

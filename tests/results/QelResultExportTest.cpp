@@ -29,6 +29,15 @@ std::vector<std::u16string> Paths(std::size_t count) {
     return paths;
 }
 
+// Long texts compared without gtest's line diff, which would take gigabytes.
+::testing::AssertionResult SameBytes(const std::string& got, const std::string& expected) {
+    const auto [g, e] = std::mismatch(got.begin(), got.end(), expected.begin(), expected.end());
+    if (g == got.end() && e == expected.end()) return ::testing::AssertionSuccess();
+    const auto at = static_cast<std::size_t>(g - got.begin());
+    return ::testing::AssertionFailure() << "sizes " << got.size() << " and " << expected.size() << ", first difference at "
+                                         << at << ": \"" << got.substr(at, 40) << "\" against \"" << expected.substr(at, 40) << "\"";
+}
+
 qel::QelPathAt At(const std::vector<std::u16string>& paths) {
     return [&paths](std::size_t i) { return std::u16string_view(paths[i]); };
 }
@@ -47,41 +56,60 @@ TEST(ResultListText, NumbersWithAsManyDigitsAsTheRowCount) {
             std::snprintf(number, sizeof number, "[%.*d] ", digits, static_cast<int>(i));
             expected += number + QelString(paths[i]).ToStdString() + "\r\n";
         }
-        EXPECT_EQ(qel::MakeResultListText(count, At(paths)), expected);
+        EXPECT_TRUE(SameBytes(qel::MakeResultListText(count, At(paths)), expected));
     }
-    const std::vector<std::u16string> hundred = Paths(100);
-    const std::string text = qel::MakeResultListText(100, At(hundred));
-    EXPECT_NE(text.find("\r\n[000] /r/f0\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\r\n[099] /r/f99\r\n"), std::string::npos);
 }
 
-TEST(ResultListText, WritesUtf8WithoutMarkAndCrLfAlsoInsideANameAndKeepsOddBytes) {
-    const std::vector<std::u16string> paths = {u"/home/보고서/résumé.txt", u"/t/two\nlines",
-                                               QelString::FromFileName("/t/bad\xff.txt").str()};
+// Each kind of character at every place of a path, inside and after the
+// runs of plain ASCII copied eight at a time: UTF-8 without a mark, LF as
+// CR LF, a raw byte's stand-in as that byte.
+TEST(ResultListText, EveryCharacterAtEveryPlaceIsWrittenAsUtf8) {
+    const std::u16string odd[] = {u"\u0080", u"\u007f", u"\u00e9", u"\ubcf4", u"\U0001F600", u"\n",
+                                  std::u16string(1, char16_t(0xDCFF))};
+    std::vector<std::u16string> paths;
+    std::string expected = "Result List\r\n";
+    for (const std::u16string& c : odd) {
+        for (std::size_t at = 0; at <= 18; ++at) {
+            std::u16string path = u"/abcdefghijklmnopq";
+            path.insert(at, c);
+            std::string bytes = QelString(path).ToFileName();
+            for (std::size_t lf = bytes.find('\n'); lf != std::string::npos; lf = bytes.find('\n', lf + 2))
+                bytes.insert(lf, 1, '\r');
+            expected += "[" + std::string(paths.size() < 10 ? "00" : paths.size() < 100 ? "0" : "") +
+                        std::to_string(paths.size()) + "] " + bytes + "\r\n";
+            paths.push_back(path);
+        }
+    }
     std::vector<std::u16string> logged;
-    const std::string text =
-        qel::MakeResultListText(paths.size(), At(paths), [&](std::u16string_view line) { logged.emplace_back(line); });
-    EXPECT_EQ(text,
-              "Result List\r\n[0] /home/\xEB\xB3\xB4\xEA\xB3\xA0\xEC\x84\x9C/r\xC3\xA9sum\xC3\xA9.txt\r\n"
-              "[1] /t/two\r\nlines\r\n[2] /t/bad\xff.txt\r\n");
-    ASSERT_EQ(logged.size(), 3u);
-    EXPECT_EQ(logged[0], u"[0] /home/보고서/résumé.txt");
-    EXPECT_EQ(logged[1], u"[1] /t/two\nlines");
+    EXPECT_TRUE(SameBytes(
+        qel::MakeResultListText(paths.size(), At(paths), [&](std::u16string_view l) { logged.emplace_back(l); }), expected));
+    ASSERT_EQ(logged.size(), paths.size());
+    EXPECT_EQ(logged[1], u"[001] /" + odd[0] + u"abcdefghijklmnopq");
 }
 
+// Into a folder whose name is not ASCII, as the text export writes: the next
+// free name each time, a text made in pieces written whole.
 TEST(ExportFile, NeverReplacesAnEarlierExportAndNamesTheNextFreeOne) {
     QelTestDir dir;
-    const QelString folder = Q(dir.path());
+    const std::string folder = dir / "r\xC3\xA9sum\xC3\xA9 \xff";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
     const QelString stem = qel::DatedExportStem(qel::LocalTime{2024, 5, 1, 9, 3, 7, 0}, u"Result");
     EXPECT_EQ(stem.ToStdString(), "2024-05-01_09-03-07_Result");
     const char* const expected[] = {"2024-05-01_09-03-07_Result.txt", "2024-05-01_09-03-07_Result_2.txt",
                                     "2024-05-01_09-03-07_Result_3.txt"};
+    const std::vector<std::u16string> paths = Paths(200000);  // several pieces
+    const std::string text = qel::MakeResultListText(paths.size(), At(paths));
     for (int i = 0; i < 3; ++i) {
         QelString path;
-        ASSERT_EQ(qel::WriteNewFile(folder, stem, u".txt", "export " + std::to_string(i), path), 0);
-        EXPECT_EQ(path.ToFileName(), dir / expected[i]);
+        ASSERT_EQ(qel::WriteNewFile(Q(folder), stem, u".txt",
+                                    [&](const qel::QelTextSink& write) {
+                                        return qel::ProduceResultListText(paths.size(), At(paths), write);
+                                    },
+                                    path),
+                  0);
+        EXPECT_EQ(path.ToFileName(), folder + "/" + expected[i]);
+        EXPECT_TRUE(SameBytes(ReadBytes(folder + "/" + expected[i]), text)) << i;
     }
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(ReadBytes(dir / expected[i]), "export " + std::to_string(i));
 }
 
 // A writer that opens its file by name writes in a folder of our own; a link

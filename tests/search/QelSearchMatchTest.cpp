@@ -1,105 +1,74 @@
-// The matching rules: the combination table, the documented edge cases, and the
-// byte-level matching of the walker agreeing with the UTF-16 rules.
+// The matching rules as a table of names against criteria, and the walker's
+// byte matching agreeing with the UTF-16 rules.
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "CQelSearchCriteria.h"
 #include "QelSearchMatch.h"
 
 namespace {
 
-QelStringArray List(std::initializer_list<const char16_t*> items) {
+QelStringArray List(const std::vector<std::u16string>& items) {
     QelStringArray out;
-    for (const char16_t* s : items) out.Add(QelString(s));
+    for (const auto& s : items) out.Add(QelString(s));
     return out;
 }
 
-bool File(const char16_t* name, const QelStringArray& names, const QelStringArray& exts) {
-    return MatchFile(QelString(name), names, exts);
-}
+struct FileCase {
+    std::u16string name;
+    std::vector<std::u16string> names, exts;
+    bool hit;
+};
 
-TEST(MatchFile, CombinationTable) {
-    const QelStringArray none;
-    // no strings at all: never
-    EXPECT_FALSE(File(u"report.txt", none, none));
-    EXPECT_FALSE(File(u"x", none, none));
-    // names only: one occurs anywhere in the name, extension included
-    EXPECT_TRUE(File(u"report.txt", List({u"port"}), none));
-    EXPECT_TRUE(File(u"data.txt", List({u"zzz", u".tx"}), none));
-    EXPECT_FALSE(File(u"report.txt", List({u"Port"}), none));
-    // extensions only: the extension equals one string
-    EXPECT_TRUE(File(u"a.md", none, List({u"txt", u"md"})));
-    EXPECT_FALSE(File(u"a.mdx", none, List({u"md"})));
-    EXPECT_FALSE(File(u"md", none, List({u"md"})));
-    // both: extension and base name, or a dot-less name holding a string
-    const QelStringArray rep = List({u"rep"}), txt = List({u"txt"});
-    EXPECT_TRUE(File(u"report.txt", rep, txt));
-    EXPECT_FALSE(File(u"report.doc", rep, txt));
-    EXPECT_TRUE(File(u"reportfile", rep, txt));
-    EXPECT_FALSE(File(u"notes.txt", rep, txt));
-    EXPECT_FALSE(File(u"notes", rep, txt));
-    // the name string only in the extension part does not count with extensions
-    EXPECT_FALSE(File(u"a.txt", List({u"tx"}), txt));
-}
-
-TEST(MatchFile, ExtensionIsAfterTheLastDotFromIndexOne) {
-    const QelStringArray none, txt = List({u"txt"});
-    EXPECT_TRUE(File(u"archive.tar.txt", none, txt));
-    EXPECT_FALSE(File(u"archive.txt.gz", none, txt));
-    EXPECT_FALSE(File(u".txt", none, txt));   // a leading dot is no extension
-    EXPECT_TRUE(File(u"..txt", none, txt));   // the second dot is at index 1
-    EXPECT_FALSE(File(u".bashrc", none, List({u"bashrc"})));
-    EXPECT_FALSE(File(u"file.", none, txt));
-    EXPECT_FALSE(File(u"file.", none, List({u""})));  // an empty extension matches nothing
-    EXPECT_FALSE(File(u"Photo.JPG", none, List({u"jpg"})));
-    EXPECT_FALSE(File(u"a.txt", none, List({u".txt"})));
-    // base name is before the last dot: the name string may hold dots itself
-    EXPECT_TRUE(File(u"v1.2.txt", List({u"1.2"}), txt));
-    EXPECT_TRUE(File(u"txtfile.txt", txt, txt));
-}
-
-TEST(MatchFile, NameStageWithExtensionsNeedsADotlessName) {
-    const QelStringArray txt = List({u"txt"});
-    // ".bashrc" holds a dot: with extension strings the name stage refuses it
-    EXPECT_FALSE(File(u".bashrc", List({u"bash"}), txt));
-    EXPECT_TRUE(File(u".bashrc", List({u"bash"}), QelStringArray()));
-    EXPECT_FALSE(File(u"file.", List({u"file"}), txt));
-}
-
-TEST(MatchFile, EmptyNameStringOccursEverywhereAndNoWildcards) {
-    const QelStringArray none, empty = List({u""});
-    EXPECT_TRUE(File(u"anything.bin", empty, none));
-    EXPECT_TRUE(File(u".hidden", empty, none));
-    EXPECT_TRUE(File(u"x.txt", empty, List({u"txt"})));
-    EXPECT_FALSE(File(u"x.doc", empty, List({u"txt"})));
-    const QelStringArray star = List({u"*"}), txt = List({u"txt"});
-    EXPECT_FALSE(File(u"notes.txt", star, txt));
-    EXPECT_TRUE(File(u"a*b.txt", star, txt));
-    EXPECT_TRUE(File(u"x*y", star, txt));
-    EXPECT_FALSE(File(u"x*y.doc", star, txt));
-    EXPECT_FALSE(File(u"abc", List({u"a?c"}), none));
-}
-
-TEST(MatchFile, LowerCaseAMatchesAnywhere) {
-    const QelStringArray a = List({u"a"}), none;
-    EXPECT_TRUE(File(u"x.tar", a, none));
-    EXPECT_TRUE(File(u"a", a, none));
-    EXPECT_FALSE(File(u"ABC.TXT", a, none));
+TEST(MatchFile, NamesAgainstNameAndExtensionStrings) {
+    const FileCase cases[] = {
+        {u"report.txt", {}, {}, false},  // no strings at all: never
+        // names only: one occurs anywhere, extension included, case counts
+        {u"report.txt", {u"port"}, {}, true},
+        {u"data.txt", {u"zzz", u".tx"}, {}, true},
+        {u"report.txt", {u"Port"}, {}, false},
+        {u"x.tar", {u"a"}, {}, true},
+        {u"anything.bin", {u""}, {}, true},
+        {u"abc", {u"a?c"}, {}, false},
+        {u".bashrc", {u"bash"}, {}, true},
+        // extensions only: after the last dot from index 1, equal to one string
+        {u"a.md", {}, {u"txt", u"md"}, true},
+        {u"a.mdx", {}, {u"md"}, false},
+        {u"md", {}, {u"md"}, false},
+        {u"archive.tar.txt", {}, {u"txt"}, true},
+        {u"archive.txt.gz", {}, {u"txt"}, false},
+        {u".txt", {}, {u"txt"}, false},
+        {u"..txt", {}, {u"txt"}, true},
+        {u"file.", {}, {u""}, false},
+        {u"Photo.JPG", {}, {u"jpg"}, false},
+        {u"a.txt", {}, {u".txt"}, false},
+        // both: a string in the base name, or a dot-less name holding one
+        {u"report.txt", {u"rep"}, {u"txt"}, true},
+        {u"report.doc", {u"rep"}, {u"txt"}, false},
+        {u"reportfile", {u"rep"}, {u"txt"}, true},
+        {u"notes.txt", {u"rep"}, {u"txt"}, false},
+        {u"a.txt", {u"tx"}, {u"txt"}, false},
+        {u"v1.2.txt", {u"1.2"}, {u"txt"}, true},
+        {u".bashrc", {u"bash"}, {u"txt"}, false},
+        {u"file.", {u"file"}, {u"txt"}, false},
+        {u"x.doc", {u""}, {u"txt"}, false},
+        {u"notes.txt", {u"*"}, {u"txt"}, false},  // no wildcards
+        {u"x*y", {u"*"}, {u"txt"}, true},
+    };
+    for (const FileCase& c : cases)
+        EXPECT_EQ(MatchFile(QelString(c.name), List(c.names), List(c.exts)), c.hit) << QelString(c.name).ToStdString();
 }
 
 TEST(MatchFolder, ExactEqualityOnly) {
-    const QelStringArray src = List({u"src"});
-    EXPECT_TRUE(MatchFolder(QelString(u"src"), src));
-    EXPECT_FALSE(MatchFolder(QelString(u"Src"), src));
-    EXPECT_FALSE(MatchFolder(QelString(u"src2"), src));
-    EXPECT_FALSE(MatchFolder(QelString(u"my src"), src));
-    EXPECT_TRUE(MatchFolder(QelString(u"lib"), List({u"", u"bin", u"lib"})));
-    EXPECT_FALSE(MatchFolder(QelString(u"x"), List({u""})));
+    const std::pair<std::u16string, bool> cases[] = {{u"src", true}, {u"Src", false}, {u"src2", false},
+                                                     {u"my src", false}, {u"lib", true}, {u"", false}};
+    for (const auto& [name, hit] : cases)
+        EXPECT_EQ(MatchFolder(QelString(name), List({u"", u"src", u"lib"})), hit) << QelString(name).ToStdString();
     EXPECT_FALSE(MatchFolder(QelString(u"src"), QelStringArray()));
-    EXPECT_FALSE(MatchFolder(QelString(u"s*"), List({u"s"})));
 }
 
 // ---- the walker's byte matching gives the UTF-16 answers ---------------------
@@ -151,15 +120,29 @@ TEST(SearchCriteria, ByteMatchingAgreesWithUtf16Matching) {
     EXPECT_GT(hits, 1000);
 }
 
-TEST(SearchCriteria, LoneSurrogateCriterionMatchesOnlyItsOwnByte) {
-    // U+DCA9 stands for the raw byte 0xA9; in "é" (C3 A9) that byte is part of a
-    // character, so the name does not hold it.
-    QelStringArray names;
-    names.Add(QelString(std::u16string(1, char16_t(0xDCA9))));
-    const CQelSearchCriteria criteria(names, QelStringArray(), QelStringArray());
-    EXPECT_FALSE(criteria.MatchesOnBytes());
-    EXPECT_FALSE(criteria.FileHits("caf\xC3\xA9"));
-    EXPECT_TRUE(criteria.FileHits("caf\xA9"));
+// A criterion typed as UTF-16 may hold surrogates no file name byte can
+// spell: only a whole pair is matched on bytes, and a broken one matches
+// nothing it does not hold.
+TEST(SearchCriteria, OnlyWellFormedCriteriaMatchOnBytes) {
+    struct Case {
+        std::u16string criterion;
+        std::string name;  // file-name bytes
+        bool onBytes, hit;
+    };
+    const Case cases[] = {
+        {u"x\xD83D\xDE00", "ax\xF0\x9F\x98\x80", true, true},  // a whole pair
+        {u"\xD83D", "\xED\xA0\xBD", false, false},             // a high surrogate at the end
+        {u"\xD83Dx", "\xED\xA0\xBDx", false, false},           // a high surrogate not followed by a low one
+        {u"\xD83D\xD83D", "\xED\xA0\xBD\xED\xA0\xBD", false, false},
+        {u"\xDE00", "\xED\xB8\x80", false, false},              // a low surrogate alone
+        {u"\xDCA9", "caf\xC3\xA9", false, false},               // the raw byte 0xA9, inside a character here
+        {u"\xDCA9", "caf\xA9", false, true},                    // and on its own
+    };
+    for (const Case& c : cases) {
+        const CQelSearchCriteria criteria(List({c.criterion}), {}, {});
+        EXPECT_EQ(criteria.MatchesOnBytes(), c.onBytes) << c.name;
+        EXPECT_EQ(criteria.FileHits(c.name), c.hit) << c.name;
+    }
 }
 
 }  // namespace

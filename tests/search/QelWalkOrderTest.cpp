@@ -1,6 +1,6 @@
-// Walk order and the shape of result paths: pre-order against a plain
-// recursive readdir walk, sub-folders off, root forms, hidden files,
-// progress events and appending calls.
+// Walk order and the shape of result paths: pre-order (with or without
+// sub-folders) against a plain recursive readdir walk, root forms, progress
+// events and appending calls.
 
 #include <dirent.h>
 #include <gtest/gtest.h>
@@ -68,32 +68,6 @@ TEST_F(WalkOrder, PreOrderMatchesARecursiveWalk) {
         EXPECT_EQ(Bytes(got.files), files) << "sub=" << sub;
         EXPECT_EQ(Bytes(got.folders), dirs) << "sub=" << sub;
     }
-}
-
-TEST_F(WalkOrder, FolderHitPrecedesHitsInsideIt) {
-    const SearchOutcome got = Search(t.RootString(), names, exts, folders);
-    // src and lib at the top, src and lib inside each top folder, src inside each of those
-    ASSERT_EQ(got.folders.size(), 2u + 5u * 2 + 5u * 3);
-    const std::vector<std::string> dirs = Bytes(got.folders);
-    for (std::size_t i = 0; i < dirs.size(); ++i)
-        for (std::size_t j = 0; j < i; ++j)
-            EXPECT_NE(dirs[j].rfind(dirs[i] + "/", 0), 0u) << dirs[j] << " is inside " << dirs[i] << " yet came first";
-}
-
-TEST_F(WalkOrder, WithoutSubFoldersRootFoldersAreStillOffered) {
-    const SearchOutcome got = Search(t.RootString(), Strings({u""}), {}, Strings({u"src", u"lib", u".git"}), false);
-    std::vector<std::string> dirs = Bytes(got.folders), files = Bytes(got.files);
-    std::sort(dirs.begin(), dirs.end());
-    std::sort(files.begin(), files.end());
-    EXPECT_EQ(dirs, (std::vector<std::string>{t.Path(".git"), t.Path("lib"), t.Path("src")}));
-    EXPECT_EQ(files, (std::vector<std::string>{t.Path("plain"), t.Path("root.txt")}));
-}
-
-TEST_F(WalkOrder, HiddenEntriesAreFoundLikeAnyOther) {
-    const SearchOutcome got = Search(t.RootString(), Strings({u"readme"}), {}, Strings({u".git"}));
-    EXPECT_EQ(Bytes(got.folders), std::vector<std::string>{t.Path(".git")});
-    const std::vector<std::string> files = Bytes(got.files);
-    EXPECT_EQ(std::count(files.begin(), files.end(), t.Path(".git/readme")), 1);
 }
 
 TEST(WalkRoot, RootIsUsedAsPassedWithoutADoubledSeparator) {

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,6 +23,7 @@
 #include "CQelSearchCriteria.h"
 #include "CQelSearchResults.h"
 #include "CQelTreeWalker.h"
+#include "CQelWalkRecording.h"
 #include "QelTestTree.h"
 
 namespace {
@@ -49,12 +51,13 @@ private:
 // be reopened too.
 SearchOutcome WalkWithBudget(const QelString& root, const QelStringArray& names, const QelStringArray& exts,
                              const QelStringArray& folders, int budget, IQelFileMngEventDelegate* delegate = nullptr,
-                             bool readAhead = false) {
+                             bool readAhead = false, bool sameFileSystem = false) {
     SearchOutcome out;
     const CQelSearchCriteria criteria(names, exts, folders);
     CQelSearchResults results(criteria, root, out.files, out.folders, delegate);
     QelWalkOptions options;
     options.followLinks = true;
+    options.sameFileSystem = sameFileSystem;
     std::unique_ptr<CQelReadAhead> helper;
     if (readAhead) helper = std::make_unique<CQelReadAhead>(options);
     CQelTreeWalker walker(options, budget, helper.get());
@@ -189,6 +192,40 @@ TEST(WalkReadAhead, HelperShortOfDescriptorsLosesNothing) {
     }
 }
 
+// A helper slower than the replay's poll: the visitor is asked while the
+// replay waits, and only its answer decides whether the replay goes on.
+TEST(WalkReadAhead, AReplayWaitingOnTheHelperAsksTheVisitor) {
+    class CWaitingVisitor : public IQelWalkVisitor {
+    public:
+        CWaitingVisitor(CQelWalkRecording& recording, bool keepGoing) : m_recording(recording), m_keepGoing(keepGoing) {}
+        void OnFile(std::string_view name) override { files.emplace_back(name); }
+        void OnFolder(std::string_view) override {}
+        void OnEnter(std::string_view) override {}
+        void OnLeave() override {}
+        bool KeepGoingWhileWaiting() override {
+            if (++waits == 1) {  // the helper catches up only now
+                m_recording.OnFile("late");
+                m_recording.Finish(true);
+            }
+            return m_keepGoing;
+        }
+        std::vector<std::string> files;
+        int waits = 0;
+
+    private:
+        CQelWalkRecording& m_recording;
+        const bool m_keepGoing;
+    };
+    for (const bool keepGoing : {true, false}) {
+        CQelWalkRecording recording;
+        CWaitingVisitor visitor(recording, keepGoing);
+        std::size_t replayed = 0;
+        EXPECT_EQ(recording.Replay(visitor, replayed), keepGoing ? QelReplay::kReplayed : QelReplay::kStopped);
+        EXPECT_EQ(visitor.waits, 1);
+        EXPECT_EQ(visitor.files, keepGoing ? std::vector<std::string>{"late"} : std::vector<std::string>{});
+    }
+}
+
 // Runs f in a child process as an unprivileged user when this process is
 // root (root reads any folder); the child's exit status is f's result.
 bool RunUnprivileged(const std::function<bool()>& f, std::string& skipReason) {
@@ -316,6 +353,49 @@ TEST(WalkPrefetch, StoppedAtAnyPointItLeavesNoDescriptorOpen) {
     }
     close(root);
     EXPECT_EQ(OpenDescriptors(), before);
+}
+
+// Followed links leave the root's file system: a pseudo one is never
+// entered, another real one only without sameFileSystem; the same for the
+// read-ahead helper, which slow hits in the a folders let run ahead into s.
+TEST(WalkLinksFollowed, FileSystemBoundary) {
+    if (access("/proc/sys/fs/file-max", F_OK) != 0) GTEST_SKIP() << "no /proc here";
+    char shm[] = "/dev/shm/qelwalk.XXXXXX";
+    if (!mkdtemp(shm)) GTEST_SKIP() << "no /dev/shm here";
+    CTestTree t;
+    struct stat treeSt, shmSt;
+    ASSERT_EQ(stat(t.Root().c_str(), &treeSt), 0);
+    ASSERT_EQ(stat(shm, &shmSt), 0);
+    const std::string shmFile = std::string(shm) + "/onshm.txt";
+    std::ofstream(shmFile) << "x";
+    std::vector<std::string> links, shmHits;
+    for (int i = 0; i < 4; ++i) {
+        const std::string a = "a" + std::to_string(i), s = "s" + std::to_string(i);
+        t.Dir(a);
+        t.Dir(s);
+        for (int k = 0; k < 20; ++k) t.File(a + "/hit" + std::to_string(k));
+        t.Link("/proc/sys/fs", s + "/procl");
+        t.Link(shm, s + "/shml");
+        links.insert(links.end(), {t.Path(s + "/procl"), t.Path(s + "/shml")});
+        shmHits.push_back(t.Path(s + "/shml/onshm.txt"));
+    }
+    const QelStringArray names = Strings({u"file-max", u"onshm", u"hit"}), folders = Strings({u"procl", u"shml"});
+    CallbackDelegate slow([] { usleep(300); });
+    for (const bool sameFileSystem : {false, true}) {
+        for (const bool readAhead : {false, true}) {
+            const SearchOutcome got = WalkWithBudget(t.RootString(), names, {}, folders, 64, &slow, readAhead, sameFileSystem);
+            std::vector<std::string> folderHits = Bytes(got.folders), onShm;
+            std::sort(folderHits.begin(), folderHits.end());
+            EXPECT_EQ(folderHits, links) << sameFileSystem << readAhead;
+            for (const std::string& path : Bytes(got.files))
+                if (path.find("/hit") == std::string::npos) onShm.push_back(path);
+            std::sort(onShm.begin(), onShm.end());
+            const bool entered = !sameFileSystem || shmSt.st_dev == treeSt.st_dev;
+            EXPECT_EQ(onShm, entered ? shmHits : std::vector<std::string>{}) << sameFileSystem << readAhead;
+        }
+    }
+    unlink(shmFile.c_str());
+    rmdir(shm);
 }
 
 }  // namespace

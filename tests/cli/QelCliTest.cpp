@@ -2,11 +2,10 @@
 // filters read from env.json below QELTESSARY_HOME, links, mount points and
 // pseudo file systems (in a mount namespace of the test's own).
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <json/json.h>
-#include <poll.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,39 +47,25 @@ CliRun RunCommand(const std::vector<std::string>& command, const RunSetup& setup
     for (auto& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
 
-    int out[2], err[2];
-    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return {};
+    // The output goes to memory files, read once the program has ended.
+    const int out = memfd_create("out", MFD_CLOEXEC), err = memfd_create("err", MFD_CLOEXEC);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (setup.closedStdout) posix_spawn_file_actions_addclose(&actions, 1);
-    else posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    else posix_spawn_file_actions_adddup2(&actions, out, 1);
+    posix_spawn_file_actions_adddup2(&actions, err, 2);
     pid_t pid = 0;
     CliRun run;
-    const bool started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    close(err[1]);
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    std::string* sinks[2] = {&run.out, &run.err};
-    int open = 2;
-    while (started && open > 0 && poll(fds, 2, -1) > 0) {
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !fds[i].revents) continue;
-            char buf[65536];
-            const ssize_t n = read(fds[i].fd, buf, sizeof buf);
-            if (n > 0) {
-                sinks[i]->append(buf, static_cast<std::size_t>(n));
-            } else {
-                fds[i].fd = -1;
-                --open;
-            }
-        }
-    }
-    close(out[0]);
-    close(err[0]);
     int status = 0;
-    if (started && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.status = WEXITSTATUS(status);
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0 && waitpid(pid, &status, 0) == pid &&
+        WIFEXITED(status))
+        run.status = WEXITSTATUS(status);
+    posix_spawn_file_actions_destroy(&actions);
+    for (auto [fd, sink] : {std::pair{out, &run.out}, std::pair{err, &run.err}}) {
+        char buf[65536];
+        for (ssize_t n, at = 0; (n = pread(fd, buf, sizeof buf, at)) > 0; at += n) sink->append(buf, static_cast<std::size_t>(n));
+        close(fd);
+    }
     return run;
 }
 
@@ -103,6 +88,22 @@ std::vector<std::string> Split(const std::string& text, char separator) {
     return parts;
 }
 
+// Every entry below root with its bytes (folders as "/", links as "@").
+std::set<std::string> Snapshot(const std::string& root) {
+    std::set<std::string> entries;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        std::string content = entry.is_symlink() ? "@" : "/";
+        if (!entry.is_symlink() && !entry.is_directory()) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            content.assign(std::istreambuf_iterator<char>(in), {});
+        }
+        entries.insert(entry.path().string() + "=" + content);
+    }
+    return entries;
+}
+
+// A small tree, and a home whose user settings hold filters and jobs; records
+// without a name come first: they are never chosen, not even by an empty name.
 class Cli : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -112,8 +113,24 @@ protected:
         t.Dir("src/src");
         t.File("src/src/deep.txt");
         t.File("top.txt");
+        home.Dir("out");
+        WriteEnv(home, "user", R"({"searchfilter":[{"filterfileext":["cpp"]},{"name":"","filterfileext":["cpp"]},
+                                               {"name":"Text","filterfileext":["txt"],"filterdirname":["src"]},
+                                               {"name":"Code","filterfileext":["cpp"]},{"name":"Empty"}],
+            "aftersearchjob":[{"list":[{"cmd":"delete","act":""}]},{"name":"","list":[{"cmd":"delete","act":""}]},
+                              {"name":"Keep","list":[{"cmd":"copy","act":")" + home.Path("out") + R"("},
+                                                      {"cmd":"savetxt","act":")" + home.Path("out") + R"("}]},
+                              {"name":"Wipe","list":[{"cmd":"delete","act":""}]},
+                              {"name":"Archive","list":[{"cmd":"copy","act":")" + home.Path("out") + R"("},
+                                                         {"cmd":"delete","act":""}]}]})");
     }
+    static void WriteEnv(const CTestTree& at, const std::string& tree, const std::string& json) {
+        if (access(at.Path(tree).c_str(), F_OK) != 0) at.Dir(tree);
+        std::ofstream(at.Path(tree + "/env.json"), std::ios::trunc) << json;
+    }
+    CliRun Run(const std::vector<std::string>& args) { return RunCli(args, home.Root()); }
     CTestTree t;
+    CTestTree home;
 };
 
 TEST_F(Cli, PrintsFileHitsThenFolderHitsWithExitZero) {
@@ -128,52 +145,87 @@ TEST_F(Cli, PrintsFileHitsThenFolderHitsWithExitZero) {
               (std::vector<std::string>{t.Path("src"), t.Path("src/src")}));
     EXPECT_EQ(run.err, "");
 
-    const CliRun flat = RunCli({"search", t.Root(), "--ext=txt", "--no-sub"});
-    EXPECT_EQ(flat.out, t.Path("top.txt") + "\n");
-}
-
-TEST_F(Cli, ExitCodesAndMessages) {
-    EXPECT_EQ(RunCli({"search", t.Root(), "--name", "nothing-like-this"}).status, 1);
-
-    const CliRun missing = RunCli({"search", t.Path("missing"), "--name", "x"});
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_EQ(missing.err, "The search path is invalid!!\n\"" + t.Path("missing") + "\": No such file or directory\n");
-    const CliRun empty = RunCli({"search", "", "--name", "x"});
-    EXPECT_EQ(empty.status, 2);
-    EXPECT_EQ(empty.err, "The path is empty!!\n");
-    const CliRun noCriteria = RunCli({"search", t.Root()});
-    EXPECT_EQ(noCriteria.status, 2);
-    EXPECT_EQ(noCriteria.err, "There are no search criteria!!\n");
-    for (const auto& bad : std::vector<std::vector<std::string>>{
-             {}, {"find", t.Root()}, {"search", t.Root(), "--name"}, {"search", t.Root(), "--bogus"},
-             {"search", t.Root(), t.Root(), "--name", "x"}, {"search", t.Root(), "--json", "--print0", "--name", "x"}}) {
-        const CliRun run = RunCli(bad);
-        EXPECT_EQ(run.status, 2) << bad.size();
-        EXPECT_NE(run.err.find("--help"), std::string::npos);
-        EXPECT_EQ(run.out, "");
-    }
+    EXPECT_EQ(RunCli({"search", t.Root(), "--ext=txt", "--no-sub"}).out, t.Path("top.txt") + "\n");
+    // A saved filter and the strings given beside it together.
+    EXPECT_EQ(Run({"search", t.Root(), "--filter", "Code", "--folder", "src"}).out,
+              t.Path("src/main.cpp") + "\n" + t.Path("src") + "\n" + t.Path("src/src") + "\n");
     const CliRun help = RunCli({"--help"});
     EXPECT_EQ(help.status, 0);
     for (const char* topic : {"--filter NAME", "  --  ", "\"//\"", "--ext \"\" matches nothing", "-L, --follow",
-                              "--xdev", "bytes are written as they are"})
+                              "--xdev", "bytes are written as they are", "C escapes (\\n, \\t, \\x1b)"})
         EXPECT_NE(help.out.find(topic), std::string::npos) << topic;
 }
 
-TEST_F(Cli, AnUnreadableRootIsNamedWithTheReason) {
-    t.Link("loop", "loop");
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {t.Path("top.txt"), "Not a directory"},
-        {t.Path("loop"), "Too many levels of symbolic links"},
+// Each failure exits with its status and message, prints no result and
+// touches nothing. Settings: the fixture's, none at all, or a broken file.
+TEST_F(Cli, FailuresExitWithTheirStatusAndMessage) {
+    enum Settings { kOurs, kNone, kBroken, kHuge };
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string err;  // a message to match exactly, or "--help" to be named
+        Settings settings = kOurs;
     };
-    for (const auto& [root, reason] : cases) {
-        const CliRun run = RunCli({"search", root, "--name", ""});
-        EXPECT_EQ(run.status, 2) << root;
-        EXPECT_EQ(run.err, "The search path \"" + root + "\" cannot be read: " + reason + ".\n");
-        EXPECT_EQ(run.out, "");
+    t.Link("loop", "loop");
+    const std::string root = t.Root(), missing = t.Path("missing"), file = t.Path("top.txt");
+    const std::string invalid = "The search path is invalid!!\n\"" + missing + "\": No such file or directory\n",
+                      noCriteria = "There are no search criteria!!\n";
+    const Case cases[] = {
+        {{"search", root, "--name", "nothing-like-this"}, 1, ""},
+        {{"search", missing, "--name", "x"}, 2, invalid},
+        {{"search", "", "--name", "x"}, 2, "The path is empty!!\n"},
+        {{"search", root}, 2, noCriteria},
+        {{"search", root, "--filter", "Empty"}, 2, noCriteria},
+        {{"search", root, "--filter", "Nope"}, 2, "There is no search filter named \"Nope\".\n"},
+        {{"search", root, "--filter", "Text"}, 2, "There are no search filters.\n", kNone},
+        {{"search", root, "--filter", "Text"}, 2, "The settings file env.json could not be read.\n", kBroken},
+        {{"search", file, "--name", ""}, 2, "The search path \"" + file + "\" cannot be read: Not a directory.\n"},
+        {{"search", t.Path("loop"), "--name", ""}, 2,
+         "The search path \"" + t.Path("loop") + "\" cannot be read: Too many levels of symbolic links.\n"},
+        {{"job", "Nope", root}, 2, "There is no after-search job named \"Nope\".\n"},
+        {{"job", "", root}, 2, "There is no after-search job named \"\".\n"},
+        {{"job", "Keep", root, "--filter", "Nope"}, 2, "There is no search filter named \"Nope\".\n"},
+        {{"job", "Keep", root, "--filter", ""}, 2, "There is no search filter named \"\".\n"},
+        {{"job", "Keep", root, "--filter", "Empty"}, 2, noCriteria},
+        {{"job", "Keep", missing}, 2, invalid},
+        {{"job", "Keep", ""}, 2, "The path is empty!!\n"},
+        {{"job", "Keep", file}, 2, "The search path \"" + file + "\" cannot be read: Not a directory.\n"},
+        {{"job", "Keep", root}, 2, "The settings file env.json could not be read.\n", kBroken},
+        {{"--list-jobs"}, 2, "The settings file env.json could not be read.\n", kBroken},
+        // A tree too large to build is refused before it is built, with the bound it passed.
+        {{"search", root, "--filter", "Text"}, 2,
+         "The settings file env.json could not be read (more than 100000 entries in one array).\n", kHuge},
+        {{}, 2, "--help"},
+        {{"find", root}, 2, "--help"},
+        {{"search", root, "--name"}, 2, "--help"},
+        {{"search", root, "--bogus"}, 2, "--help"},
+        {{"search", root, root, "--name", "x"}, 2, "--help"},
+        {{"search", root, "--json", "--print0", "--name", "x"}, 2, "--help"},
+        {{"job", "Keep"}, 2, "--help"},
+        {{"job", "Keep", root, "--bogus"}, 2, "--help"},
+        {{"job", "Keep", root, root}, 2, "--help"},
+    };
+    const std::set<std::string> before = Snapshot(root);
+    for (const Case& c : cases) {
+        const std::string what = c.args.empty() ? "" : c.args[0] + " " + c.args.back();
+        CTestTree other;
+        if (c.settings == kBroken) WriteEnv(other, "user", "{ not json");
+        if (c.settings == kHuge) {
+            std::string history = R"({"searchpathhistory":[)";
+            for (int i = 0; i < 100000; ++i) history += "[],";
+            WriteEnv(other, "user", history + "[]]}");
+        }
+        const CliRun run = RunCli(c.args, c.settings == kOurs ? home.Root() : other.Root());
+        EXPECT_EQ(run.status, c.status) << what;
+        if (c.err == "--help") EXPECT_NE(run.err.find("--help"), std::string::npos) << what;
+        else EXPECT_EQ(run.err, c.err) << what;
+        EXPECT_EQ(run.out, "") << what;
     }
+    EXPECT_EQ(Snapshot(root), before);
+    EXPECT_TRUE(Snapshot(home.Path("out")).empty());
 }
 
-TEST_F(Cli, AFolderWithoutReadPermissionAsRoot) {
+TEST_F(Cli, AFolderWithoutReadPermissionIsNamedWithTheReason) {
     t.Dir("locked");
     t.File("locked/x.txt");
     ASSERT_EQ(chmod(t.Path("locked").c_str(), 0), 0);
@@ -189,8 +241,7 @@ TEST_F(Cli, AFolderWithoutReadPermissionAsRoot) {
 TEST_F(Cli, PathAfterDoubleDashMayStartWithADash) {
     t.Dir("-x");
     t.File("-x/--help.txt");
-    const std::string here = t.Root();
-    ASSERT_EQ(chdir(here.c_str()), 0);
+    ASSERT_EQ(chdir(t.Root().c_str()), 0);
     const CliRun run = RunCli({"search", "--ext", "txt", "--", "-x"});
     ASSERT_EQ(chdir("/"), 0);
     EXPECT_EQ(run.status, 0);
@@ -204,10 +255,13 @@ TEST_F(Cli, RootIsUsedAsWrittenWithoutADoubledSeparator) {
     }
 }
 
-TEST_F(Cli, OutputThatCannotBeWrittenEndsTheSearch) {
-    const CliRun run = RunCommand(CliCommand({"search", t.Root(), "--name", ""}), RunSetup{"", true});
+TEST_F(Cli, OutputThatCannotBeWrittenEndsTheRun) {
+    CliRun run = RunCommand(CliCommand({"search", t.Root(), "--name", ""}), RunSetup{"", true});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "The results could not be written.\n");
+    run = RunCommand(CliCommand({"job", "--dry-run", "Wipe", t.Root()}), RunSetup{home.Root(), true});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "The job log could not be written.\n");
 }
 
 TEST_F(Cli, Print0KeepsNamesWithLineFeedsWhole) {
@@ -236,25 +290,27 @@ JsonLists ReadJson(const std::string& text) {
     return out;
 }
 
+std::vector<std::string> Sorted(std::vector<std::string> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
 TEST_F(Cli, JsonKeepsEveryByteOfEveryName) {
     const std::vector<std::string> odd = {"q\"b\\s\x01\x1f\t.bin", "raw\xff\xfe.bin", "\xC3\xA9t\xC3\xA9.bin",
                                           "half\xE2\x82.bin", "line\nfeed.bin"};
-    for (const std::string& name : odd) t.File(name);
+    std::vector<std::string> expected;
+    for (const std::string& name : odd) {
+        t.File(name);
+        expected.push_back(t.Path(name));
+    }
     t.Dir("dir\xff");
     const CliRun run = RunCli({"search", t.Root(), "--ext", "bin", "--folder", "src", "--folder", "dir\xff", "--json"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out.find('\n'), run.out.size() - 1);  // one line
     EXPECT_EQ(run.out.find("\\u"), run.out.find("\\u0001"));  // no byte written as a code point
     const JsonLists got = ReadJson(run.out);
-    std::vector<std::string> expected;
-    for (const std::string& name : odd) expected.push_back(t.Path(name));
-    std::vector<std::string> files = got.files;
-    std::sort(files.begin(), files.end());
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(files, expected);
-    std::vector<std::string> folders = got.folders;
-    std::sort(folders.begin(), folders.end());
-    EXPECT_EQ(folders, (std::vector<std::string>{t.Path("dir\xff"), t.Path("src"), t.Path("src/src")}));
+    EXPECT_EQ(Sorted(got.files), Sorted(expected));
+    EXPECT_EQ(Sorted(got.folders), (std::vector<std::string>{t.Path("dir\xff"), t.Path("src"), t.Path("src/src")}));
 
     const CliRun none = RunCli({"search", t.Root(), "--name", "zzz", "--json"});
     EXPECT_EQ(none.status, 1);
@@ -287,20 +343,12 @@ TEST_F(Cli, OutputLongerThanTheBufferStaysWholeAndInOrder) {
 
 TEST_F(Cli, LinksAreFilesUnlessFollowed) {
     t.Link("src", "srclink");
-    t.Link("/proc", "procl");
-    CliRun run = RunCli({"search", t.Root(), "--name", "deep", "--name", "link", "--name", "cpuinfo"});
-    std::vector<std::string> lines = Split(run.out, '\n');
-    std::sort(lines.begin(), lines.end());
-    EXPECT_EQ(lines, (std::vector<std::string>{t.Path("src/src/deep.txt"), t.Path("srclink")}));
-    for (const char* follow : {"-L", "--follow"}) {
-        run = RunCli({"search", follow, t.Root(), "--name", "deep", "--folder", "srclink", "--name", "cpuinfo"});
-        lines = Split(run.out, '\n');
-        std::sort(lines.begin(), lines.begin() + 2);
-        // proc is a pseudo file system: not entered even through a followed link.
-        EXPECT_EQ(lines, (std::vector<std::string>{t.Path("src/src/deep.txt"), t.Path("srclink/src/deep.txt"),
-                                                    t.Path("srclink")}))
+    EXPECT_EQ(Sorted(Split(RunCli({"search", t.Root(), "--name", "deep", "--name", "link"}).out, '\n')),
+              (std::vector<std::string>{t.Path("src/src/deep.txt"), t.Path("srclink")}));
+    for (const char* follow : {"-L", "--follow"})
+        EXPECT_EQ(Sorted(Split(RunCli({"search", follow, t.Root(), "--name", "deep"}).out, '\n')),
+                  (std::vector<std::string>{t.Path("src/src/deep.txt"), t.Path("srclink/src/deep.txt")}))
             << follow;
-    }
 }
 
 TEST_F(Cli, ARootOnAPseudoFileSystemIsSearched) {
@@ -332,51 +380,37 @@ protected:
 };
 
 TEST_F(CliMounts, PseudoFileSystemsAreNotEnteredAndXdevStaysOnTheRootsOne) {
-    const std::vector<std::string> query = {"--name", "cpuinfo", "--name", "inner", "--name", "null",
-                                            "--folder", "p", "--folder", "tm", "--folder", "dev"};
-    std::vector<std::string> args{"search", t.Root()};
-    args.insert(args.end(), query.begin(), query.end());
+    std::vector<std::string> args = {"search", t.Root(), "--name", "cpuinfo", "--name", "inner", "--name", "null",
+                                     "--folder", "p", "--folder", "tm", "--folder", "dev"};
     const std::vector<std::string> mountPoints = {t.Path("dev"), t.Path("p"), t.Path("tm")};
-
     CliRun run = RunMounted(args);
     EXPECT_EQ(run.status, 0) << run.err;
     std::vector<std::string> lines = Split(run.out, '\n');
     ASSERT_EQ(lines.size(), 4u) << run.out;
     EXPECT_EQ(lines[0], t.Path("tm/inner.txt"));  // a tmpfs is the user's
-    std::sort(lines.begin() + 1, lines.end());
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.end()), mountPoints);
+    EXPECT_EQ(Sorted(std::vector<std::string>(lines.begin() + 1, lines.end())), mountPoints);
 
     args.push_back("--xdev");
     run = RunMounted(args);
     EXPECT_EQ(run.status, 0) << run.err;
-    lines = Split(run.out, '\n');
-    std::sort(lines.begin(), lines.end());
-    EXPECT_EQ(lines, mountPoints);  // listed, none entered
+    EXPECT_EQ(Sorted(Split(run.out, '\n')), mountPoints);  // listed, none entered
 
     run = RunMounted({"search", t.Path("p"), "--no-sub", "--name", "cpuinfo"});
     EXPECT_EQ(run.out, t.Path("p/cpuinfo") + "\n");
 }
 
-class CliFilter : public Cli {
-protected:
-    void WriteEnv(const std::string& tree, const std::string& json) {
-        if (access(home.Path(tree).c_str(), F_OK) != 0) home.Dir(tree);
-        home.File(tree + "/env.json", json);
-    }
-    CTestTree home;
-};
-
-TEST_F(CliFilter, UserFiltersComeBeforeTheShippedOnes) {
-    WriteEnv("config", R"({"searchfilter":[{"name":"Docs","filterfilename":[],"filterfileext":["txt"],"filterdirname":[]},
+TEST_F(Cli, UserFiltersComeBeforeTheShippedOnes) {
+    CTestTree other;
+    WriteEnv(other, "config", R"({"searchfilter":[{"name":"Docs","filterfilename":[],"filterfileext":["txt"],"filterdirname":[]},
                                              {"name":"Code","filterfileext":["cpp"]}]})");
     // Shipped filters only: a record without some arrays counts them as empty.
-    CliRun run = RunCli({"search", t.Root(), "--filter", "Code"}, home.Root());
+    CliRun run = RunCli({"search", t.Root(), "--filter", "Code"}, other.Root());
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, t.Path("src/main.cpp") + "\n");
 
-    WriteEnv("user", "// the user's own\r\n{\"searchfilter\":[{\"name\":\"Docs\",\"filterfilename\":[\"deep\"],"
-                     "\"filterfileext\":[\"txt\"],\"filterdirname\":[\"src\"]}]}\r\n");
-    run = RunCli({"search", t.Root(), "--filter", "Docs", "--name", "top"}, home.Root());
+    WriteEnv(other, "user", "// the user's own\r\n{\"searchfilter\":[{\"name\":\"Docs\",\"filterfilename\":[\"deep\"],"
+                            "\"filterfileext\":[\"txt\"],\"filterdirname\":[\"src\"]}]}\r\n");
+    run = RunCli({"search", t.Root(), "--filter", "Docs", "--name", "top"}, other.Root());
     EXPECT_EQ(run.status, 0);
     std::vector<std::string> lines = Split(run.out, '\n');
     ASSERT_EQ(lines.size(), 4u);
@@ -384,43 +418,21 @@ TEST_F(CliFilter, UserFiltersComeBeforeTheShippedOnes) {
     EXPECT_EQ(lines, (std::vector<std::string>{t.Path("src/src/deep.txt"), t.Path("top.txt"), t.Path("src"),
                                                 t.Path("src/src")}));
     // The user's array is the one in use: "Code" is no longer there.
-    run = RunCli({"search", t.Root(), "--filter", "Code"}, home.Root());
+    run = RunCli({"search", t.Root(), "--filter", "Code"}, other.Root());
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "There is no search filter named \"Code\".\n");
 }
 
-TEST_F(CliFilter, MissingOrBrokenSettings) {
-    CliRun run = RunCli({"search", t.Root(), "--filter", "Docs"}, home.Root());
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "There are no search filters.\n");
-    WriteEnv("config", R"({"searchfilter":[{"name":"Empty","filterfilename":[],"filterfileext":[],"filterdirname":[]}]})");
-    run = RunCli({"search", t.Root(), "--filter", "Empty"}, home.Root());
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "There are no search criteria!!\n");
-    WriteEnv("user", "{ not json");
-    run = RunCli({"search", t.Root(), "--filter", "Empty"}, home.Root());
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("env.json"), std::string::npos);
-    // A tree too large to build is refused before it is built, with the bound it passed.
-    std::string history = R"({"searchpathhistory":[)";
-    for (int i = 0; i < 100000; ++i) history += "[],";
-    std::filesystem::remove(home.Path("user/env.json"));
-    WriteEnv("user", history + "[]]}");
-    run = RunCli({"search", t.Root(), "--filter", "Empty"}, home.Root());
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "The settings file env.json could not be read (more than 100000 entries in one array).\n");
-}
-
 // The bash completion as bash runs it: the names come from the program's
 // hidden listings of env.json, the folders from the disk.
-TEST_F(CliFilter, BashCompletionOffersSubcommandsOptionsNamesAndFolders) {
+TEST_F(Cli, BashCompletionOffersSubcommandsOptionsNamesAndFolders) {
     const std::string bashCompletion = "/usr/share/bash-completion/bash_completion";
     if (access(bashCompletion.c_str(), R_OK) != 0) GTEST_SKIP() << "bash-completion is not installed";
-    WriteEnv("config", R"({"searchfilter":[{"name":"Text"},{"filterfileext":["txt"]},{"name":"Two\nLines"},
+    WriteEnv(home, "config", R"({"searchfilter":[{"name":"Text"},{"filterfileext":["txt"]},{"name":"Two\nLines"},
                                              {"name":"My Docs"}]})");
-    WriteEnv("user", R"({"aftersearchjob":[{"name":"Keep"},{"name":"Ka$h"}]})");
+    WriteEnv(home, "user", R"({"aftersearchjob":[{"name":"Keep"},{"name":"Ka$h"}]})");
     // In array order; a record without a name, or one a line feed would split, is left out.
-    EXPECT_EQ(RunCli({"--list-filters"}, home.Root()).out, "Text\nMy Docs\n");
+    EXPECT_EQ(Run({"--list-filters"}).out, "Text\nMy Docs\n");
 
     // Prints the completions of the last word, sorted, one per line.
     const std::string script = R"(source "$0"; source "$1"; shift
@@ -452,45 +464,12 @@ _qeltessary_cli "$1" "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD-1]}" 2
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.out, c.completions) << c.words.front() << " ... " << c.words.back();
     }
-    std::ofstream(home.Path("user/env.json"), std::ios::trunc) << "{ not json";
-    EXPECT_EQ(RunCli({"--list-jobs"}, home.Root()).status, 2);
 }
 
 // The after-search job subcommand: the saved job runs on the hits of the
-// saved filter, and --dry-run leaves the disk as it was.
-class CliJob : public CliFilter {
-protected:
-    void SetUp() override {
-        CliFilter::SetUp();
-        home.Dir("out");
-        // Records without a name come first: they are never chosen, not even by an empty name.
-        WriteEnv("user", R"({"searchfilter":[{"filterfileext":["cpp"]},{"name":"","filterfileext":["cpp"]},
-                                               {"name":"Text","filterfileext":["txt"],"filterdirname":["src"]},
-                                               {"name":"Code","filterfileext":["cpp"]}],
-            "aftersearchjob":[{"list":[{"cmd":"delete","act":""}]},{"name":"","list":[{"cmd":"delete","act":""}]},
-                              {"name":"Keep","list":[{"cmd":"copy","act":")" + home.Path("out") + R"("},
-                                                      {"cmd":"savetxt","act":")" + home.Path("out") + R"("}]},
-                              {"name":"Wipe","list":[{"cmd":"delete","act":""}]},
-                              {"name":"Archive","list":[{"cmd":"copy","act":")" + home.Path("out") + R"("},
-                                                         {"cmd":"delete","act":""}]}]})");
-    }
-    // Every entry below root with its bytes (folders as "/").
-    static std::set<std::string> Snapshot(const std::string& root) {
-        std::set<std::string> entries;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-            std::string content = "/";
-            if (!entry.is_directory()) {
-                std::ifstream in(entry.path(), std::ios::binary);
-                content.assign(std::istreambuf_iterator<char>(in), {});
-            }
-            entries.insert(entry.path().string() + "=" + content);
-        }
-        return entries;
-    }
-};
-
-TEST_F(CliJob, RunsTheSavedJobOnTheHitsAndPrintsEveryRow) {
-    const CliRun run = RunCli({"job", "Keep", t.Root(), "--no-sub"}, home.Root());
+// saved filter (the first one listed unless named).
+TEST_F(Cli, JobRunsTheSavedJobOnTheHitsAndPrintsEveryRow) {
+    const CliRun run = Run({"job", "Keep", t.Root(), "--no-sub"});
     EXPECT_EQ(run.status, 0) << run.err;
     const std::vector<std::string> rows = Split(run.out, '\n');
     ASSERT_EQ(rows.size(), 5u);
@@ -502,97 +481,44 @@ TEST_F(CliJob, RunsTheSavedJobOnTheHitsAndPrintsEveryRow) {
     EXPECT_TRUE(std::filesystem::exists(home.Path("out/src/src/deep.txt")));
 
     // The copies are there now: a second run fails on the file and says so in its status.
-    const CliRun again = RunCli({"job", "Keep", t.Root(), "--no-sub"}, home.Root());
+    const CliRun again = Run({"job", "Keep", t.Root(), "--no-sub"});
     EXPECT_EQ(again.status, 1);
     EXPECT_NE(again.out.find("top.txt\" Copy File Failed\n"), std::string::npos);
 }
 
-TEST_F(CliJob, ADryRunTellsWhatWouldHappenAndTouchesNothing) {
-    const std::set<std::string> before = Snapshot(t.Root());
-    const std::set<std::string> outBefore = Snapshot(home.Path("out"));
-    const CliRun run = RunCli({"job", "--dry-run", "Wipe", t.Root(), "--filter", "Code"}, home.Root());
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "\"Wipe\" Job Process Start.\nWould Delete \"" + t.Path("src/main.cpp") +
-                           "\"\n\"Wipe\" Job Process End.\n");
-    const CliRun keep = RunCli({"job", "Keep", t.Root(), "--dry-run"}, home.Root());
-    EXPECT_EQ(keep.status, 0);
-    EXPECT_NE(keep.out.find("Would Copy \"" + t.Path("src/src/deep.txt") + "\" To \"" + home.Path("out/deep.txt")),
-              std::string::npos);
-    EXPECT_NE(keep.out.find("Would Save TXT \"" + home.Path("out/")), std::string::npos);
-    EXPECT_EQ(Snapshot(t.Root()), before);
-    EXPECT_EQ(Snapshot(home.Path("out")), outBefore);
-}
-
-// Two photos of one name: the dry run foretells the clash and the skip, the
-// run keeps the photo it could not copy.
-TEST_F(CliJob, ADeleteAfterAFailedCopyIsForetoldAndSkipped) {
+TEST_F(Cli, JobDryRunTellsWhatWouldHappenAndTouchesNothing) {
     for (const std::string year : {"2023", "2024"}) {
         t.Dir(year);
         t.File(year + "/IMG.cpp", year);
     }
-    const std::vector<std::string> args = {"job", "Archive", t.Root(), "--filter", "Code"};
     const std::set<std::string> before = Snapshot(t.Root());
-    std::vector<std::string> dry = args;
-    dry.push_back("--dry-run");
-    const CliRun foretold = RunCli(dry, home.Root());
-    EXPECT_EQ(foretold.status, 1);
-    EXPECT_NE(foretold.out.find(" - would fail: an earlier item takes the same target\n"), std::string::npos) << foretold.out;
-    EXPECT_NE(foretold.out.find("Would Skip Delete \""), std::string::npos) << foretold.out;
-    EXPECT_EQ(Snapshot(t.Root()), before);
-
-    const CliRun run = RunCli(args, home.Root());
+    CliRun run = Run({"job", "--dry-run", "Wipe", t.Path("2023"), "--filter", "Code"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "\"Wipe\" Job Process Start.\nWould Delete \"" + t.Path("2023/IMG.cpp") +
+                           "\"\n\"Wipe\" Job Process End.\n");
+    run = Run({"job", "Keep", t.Root(), "--dry-run"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("Would Copy \"" + t.Path("src/src/deep.txt") + "\" To \"" + home.Path("out/deep.txt")),
+              std::string::npos);
+    EXPECT_NE(run.out.find("Would Save TXT \"" + home.Path("out/")), std::string::npos);
+    // Two photos of one name: a step that would fail makes the status 1.
+    run = Run({"job", "Archive", t.Root(), "--filter", "Code", "--dry-run"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("IMG.cpp\" Delete Skipped: an earlier step failed\n"), std::string::npos) << run.out;
-    const std::set<std::string> after = Snapshot(t.Root());
-    const std::set<std::string> copied = Snapshot(home.Path("out"));
-    // Exactly one photo stays, the one whose copy failed; the other is in out.
-    const bool kept2023 = after.count(t.Path("2023/IMG.cpp") + "=2023") == 1;
-    const bool kept2024 = after.count(t.Path("2024/IMG.cpp") + "=2024") == 1;
-    EXPECT_NE(kept2023, kept2024);
-    EXPECT_EQ(copied.count(home.Path("out/IMG.cpp") + (kept2023 ? "=2024" : "=2023")), 1u);
+    EXPECT_NE(run.out.find("Would Skip Delete \""), std::string::npos) << run.out;
+    EXPECT_EQ(Snapshot(t.Root()), before);
+    EXPECT_TRUE(Snapshot(home.Path("out")).empty());
 }
 
-TEST_F(CliJob, RowsWriteControlCharactersInNamesAsEscapes) {
+TEST_F(Cli, JobRowsWriteControlCharactersInNamesAsEscapes) {
     const std::string odd = "odd\n\"x\" Copy File Success\t\x1b[2J\\.txt";
     t.File(odd);
-    const CliRun run = RunCli({"job", "Keep", t.Root(), "--no-sub"}, home.Root());
+    const CliRun run = Run({"job", "Keep", t.Root(), "--no-sub"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(Split(run.out, '\n').size(), 6u);  // start, three items, the list file, end
     EXPECT_NE(run.out.find("\"" + home.Path("out/") + "odd\\n\"x\" Copy File Success\\t\\x1b[2J\\\\.txt\" Copy File Success\n"),
               std::string::npos)
         << run.out;
     EXPECT_TRUE(std::filesystem::exists(home.Path("out/" + odd)));
-    EXPECT_NE(RunCli({"--help"}).out.find("C escapes (\\n, \\t, \\x1b)"), std::string::npos);
-}
-
-TEST_F(CliJob, ExitCodesAndMessages) {
-    const std::set<std::string> before = Snapshot(t.Root());
-    const std::vector<std::pair<std::vector<std::string>, std::string>> failures = {
-        {{"job", "Nope", t.Root()}, "There is no after-search job named \"Nope\".\n"},
-        {{"job", "", t.Root()}, "There is no after-search job named \"\".\n"},
-        {{"job", "Keep", t.Root(), "--filter", "Nope"}, "There is no search filter named \"Nope\".\n"},
-        {{"job", "Keep", t.Root(), "--filter", ""}, "There is no search filter named \"\".\n"},
-        {{"job", "Keep", t.Path("missing")},
-         "The search path is invalid!!\n\"" + t.Path("missing") + "\": No such file or directory\n"},
-    };
-    for (const auto& [args, message] : failures) {
-        const CliRun run = RunCli(args, home.Root());
-        EXPECT_EQ(run.status, 2) << message;
-        EXPECT_EQ(run.err, message);
-        EXPECT_EQ(run.out, "");
-    }
-    EXPECT_EQ(Snapshot(t.Root()), before);
-    for (const auto& bad : std::vector<std::vector<std::string>>{
-             {"job", "Keep"}, {"job", "Keep", t.Root(), "--bogus"}, {"job", "Keep", t.Root(), t.Root()}}) {
-        const CliRun run = RunCli(bad, home.Root());
-        EXPECT_EQ(run.status, 2) << bad.size();
-        EXPECT_NE(run.err.find("--help"), std::string::npos);
-    }
-    std::ofstream(home.Path("user/env.json"), std::ios::trunc) << "{ not json";
-    const CliRun broken = RunCli({"job", "Keep", t.Root()}, home.Root());
-    EXPECT_EQ(broken.status, 2);
-    EXPECT_EQ(broken.err, "The settings file env.json could not be read.\n");
-    EXPECT_TRUE(Snapshot(home.Path("out")).empty());
 }
 
 }  // namespace
