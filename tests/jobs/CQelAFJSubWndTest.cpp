@@ -20,9 +20,11 @@ std::string Text(Json::Value model, int width = 0, int height = 0) {
     return Json::FastWriter().write(model);
 }
 
+// What the list shows, row by row.
 QelLogRows Rows(const CQelAFJSubWnd& window) {
+    const CQelJobLogModel& model = *window.GetLogModel();
     QelLogRows rows;
-    for (const QString& row : window.GetLogModel()->Rows()) rows.push_back(row.toStdString());
+    for (int r = 0; r < model.rowCount(); ++r) rows.push_back(model.index(r, 0).data().toString().toStdString());
     return rows;
 }
 

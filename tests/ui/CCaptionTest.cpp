@@ -28,7 +28,7 @@ TEST(CCaption, DarkStripWithThreeDFrameMarginedTextAndATooltipOnlyWithTheTooltip
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&caption) && QTest::qWaitForWindowExposed(&plain));
     QImage img = Grab(caption);
     const std::tuple<int, int, QelColorRef> pixels[] = {
-        {150, 0, kLight}, {0, 10, kLight}, {299, 10, kDark}, {150, 17, kDark}, {150, 9, kFill},
+        {150, 0, kLight}, {0, 10, kLight}, {299, 10, kDark}, {150, 17, kDark}, {0, 17, kDark}, {150, 9, kFill},
     };
     for (const auto& [x, y, color] : pixels) EXPECT_EQ(PixelAt(img, x, y), color) << x << "," << y;
     EXPECT_EQ(CountColor(img, kText), 0);
