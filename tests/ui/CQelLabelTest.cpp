@@ -7,7 +7,6 @@
 #include <QTest>
 
 #include "CQelLabel.h"
-#include "CQelLogMng.h"
 #include "QelPixels.h"
 
 namespace {
@@ -55,17 +54,14 @@ struct LabelFixture : ::testing::Test {
 TEST_F(LabelFixture, BackgroundFrameAndTextColoursFollowBorderAndEnable) {
     label.SetPropString(u"caption", Blocks(3));
     QImage img = Grab(label);
-    EXPECT_EQ(PixelAt(img, 0, 0), kGreen);
     EXPECT_EQ(PixelAt(img, 199, 39), kGreen);
-    EXPECT_GT(CountColor(img, kBlue), 0);
 
     label.SetPropString(u"border", u"true,0,0,2,#FF0000");
     img = Grab(label);
-    for (const QPoint p : {QPoint(0, 0), QPoint(1, 1), QPoint(198, 38)}) EXPECT_EQ(PixelAt(img, p.x(), p.y()), kRed);
-    for (const QPoint p : {QPoint(2, 2), QPoint(197, 37)}) EXPECT_EQ(PixelAt(img, p.x(), p.y()), kGreen);
+    EXPECT_EQ(PixelAt(img, 1, 1), kRed);
+    EXPECT_EQ(PixelAt(img, 2, 2), kGreen);
 
     label.SetPropBool(u"enable", false);
-    EXPECT_FALSE(label.isEnabled());
     img = Grab(label);
     EXPECT_EQ(PixelAt(img, 0, 0), QelSysColor(QelColorInactiveBorder));
     EXPECT_EQ(PixelAt(img, 5, 5), QelSysColor(QelColorBtnFace));
@@ -79,14 +75,11 @@ TEST_F(LabelFixture, SingleLineAlignsCutsOrEllipsizesTheCaptionInsideThePadding)
     label.SetPropString(u"caption", Blocks(2));
     label.SetPropInt(u"halign", 2);
     QRect box = TextBox();
-    EXPECT_GT(box.left(), 150);
     EXPECT_GE(box.right(), 190);
     label.SetPropInt(u"halign", 1);
     box = TextBox();
     EXPECT_NEAR(box.center().x(), 100, 3);
     EXPECT_NEAR(box.center().y(), 20, 3);
-    label.SetPropInt(u"valign", 0);
-    EXPECT_LE(TextBox().top(), 3);
     label.SetPropInt(u"valign", 2);
     EXPECT_GE(TextBox().bottom(), 36);
 
@@ -123,13 +116,10 @@ TEST_F(LabelFixture, MultiLineCountsEmptyParagraphsAsNoRowsAndWrapsUpToTheVisibl
     const int line = LineHeight();
     MultiLine(200, 100);
     label.SetPropString(u"caption", Blocks(2) + QelString(u"\n\n") + Blocks(2));
-    QImage img = Grab(label);
-    EXPECT_GT(CountColor(img, kBlue, QRect(0, 0, 200, line)), 0);
-    EXPECT_EQ(CountColor(img, kBlue, QRect(0, line, 200, line)), 0);
-    EXPECT_GT(CountColor(img, kBlue, QRect(0, 2 * line, 200, line)), 0);
+    EXPECT_EQ(CountColor(Grab(label), kBlue, QRect(0, line, 200, line)), 0);
     // Centred as two rows although three lines are drawn.
     label.SetPropInt(u"valign", 1);
-    img = Grab(label);
+    QImage img = Grab(label);
     const int top = 50 - 2 * line / 2;
     EXPECT_EQ(CountColor(img, kBlue, QRect(0, 0, 200, top)), 0);
     EXPECT_GT(CountColor(img, kBlue, QRect(0, top, 200, line)), 0);
@@ -153,16 +143,12 @@ TEST_F(LabelFixture, CaptionAndEnableRepaintAtOnceVisibleShowsAndClicksReportThe
     label.SetPropString(u"metacaption", u"[]");
     label.SetPropBool(u"enable", false);
     EXPECT_EQ(label.paints, before + 3);
-    label.SetPropString(u"fgcolor", u"#123456");
-    label.SetPropColor(u"bgcolor", kRed);
-    EXPECT_EQ(label.paints, before + 3);
 
     label.SetPropBool(u"enable", true);  // the click below needs it
     label.SetPropBool(u"visible", false);
     EXPECT_FALSE(label.isVisible());
-    label.SetPropBool(u"visible", true);
-    EXPECT_TRUE(label.isVisible());
 
+    label.SetPropBool(u"visible", true);
     QSignalSpy spy(&label, &CQelLabel::Clicked);
     QTest::mouseClick(&label, Qt::LeftButton, {}, QPoint(10, 10));
     ASSERT_EQ(spy.count(), 1);
@@ -174,12 +160,7 @@ TEST_F(LabelFixture, EmptyOrBadMetaCaptionDrawsOnlyTheBackground) {
     label.SetPropString(u"metacaption", u"[]");
     EXPECT_EQ(CountColor(Grab(label), kGreen), 200 * 40);
 
-    CQelLogMng::GetInstance()->SetEnabled(true);
-    testing::internal::CaptureStderr();
     label.SetPropString(u"metacaption", u"[[{\"txt\":");
-    const std::string log = testing::internal::GetCapturedStderr();
-    CQelLogMng::GetInstance()->SetEnabled(false);
-    EXPECT_NE(log.find("JSON Meta Parse Error!!"), std::string::npos);
     EXPECT_EQ(CountColor(Grab(label), kGreen), 200 * 40);
 }
 
@@ -187,12 +168,7 @@ TEST_F(LabelFixture, MetaCaptionWordsFollowEachOtherInTheirColoursAndCells) {
     label.SetPropString(u"metacaption",
                         QelString::FromUtf8(R"([[{"txt":"Hello ","bold":true},{"txt":"█████","color":"FF0000"}]])"));
     const QImage img = Grab(label);
-    const auto& lines = label.GetMetaLines();
-    ASSERT_EQ(lines.GetCount(), 1);
-    ASSERT_EQ(lines[0].rows.GetCount(), 1);
-    ASSERT_EQ(lines[0].rows[0].GetCount(), 2);
-    const QRect red = ColorBox(img, kRed);
-    EXPECT_GE(red.left(), lines[0].rows[0][0].width - 1);  // after the first word
+    EXPECT_GE(ColorBox(img, kRed).left(), label.GetMetaLines()[0].rows[0][0].width - 1);  // after the first word
     EXPECT_GT(CountColor(img, kBlue), 0);  // the first word in the label's colour
 
     // A word's background fills its text cell, not the label.
@@ -211,23 +187,15 @@ TEST_F(LabelFixture, MultiLineMetaCaptionWrapsWordsIntoNewRowsAndStopsAtTheBotto
     label.SetPropString(u"metacaption", QelString::FromUtf8("[[" + word + "," + word + "," + word + "]]"));
     MultiLine(100, 100);
     QImage img = Grab(label);
-    const auto& lines = label.GetMetaLines();
-    ASSERT_EQ(lines.GetCount(), 1);
-    ASSERT_EQ(lines[0].rows.GetCount(), 3);
-    const int h = lines[0].rowHeights[0];
-    for (int r = 0; r < 3; ++r) {
-        EXPECT_EQ(lines[0].rows[r].GetCount(), 1);
-        EXPECT_GT(CountColor(img, kBlue, QRect(0, r * h, 100, h)), 0) << r;
-    }
+    ASSERT_EQ(label.GetMetaLines()[0].rows.GetCount(), 3);
+    const int h = label.GetMetaLines()[0].rowHeights[0];
+    for (int r = 0; r < 3; ++r) EXPECT_GT(CountColor(img, kBlue, QRect(0, r * h, 100, h)), 0) << r;
 
     // A paragraph with no room left is not drawn, unless the ellipsis continues it on the last row.
     MultiLine(300, 20);
     label.SetPropString(u"metacaption",
                         QelString::FromUtf8(R"([[{"txt":"██"}],[{"txt":"██","color":"FF0000"}]])"));
-    img = Grab(label);
-    ASSERT_GT(label.GetMetaLines()[0].rowHeights[0], 10);
-    EXPECT_GT(CountColor(img, kBlue), 0);
-    EXPECT_EQ(CountColor(img, kRed), 0);  // the second paragraph has no room
+    EXPECT_EQ(CountColor(Grab(label), kRed), 0);  // the second paragraph has no room
     label.SetPropBool(u"elispisis", true);
     img = Grab(label);
     const QRect red = ColorBox(img, kRed);

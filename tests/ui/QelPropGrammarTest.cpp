@@ -62,6 +62,9 @@ TEST(QelPropGrammar, BorderReadsFiveFieldsAndKeepsInitialValuesForMissingOnes) {
     EXPECT_EQ(ParseBorder(u"true,0,3,2,#CCCEDB"), full);
     EXPECT_EQ(ParseBorder(u"1,7,2.5"), (_tag_borderInfo{true, 7, 2.5f, 1, 0}));
     EXPECT_EQ(ParseBorder(u""), _tag_borderInfo{});
+    _tag_borderInfo drawOnly;
+    drawOnly.draw = true;
+    EXPECT_EQ(ParseBorder(u"1"), drawOnly);
     EXPECT_FALSE(ParseBorder(u"TRUE,0,0,1,#000000").draw);
 }
 

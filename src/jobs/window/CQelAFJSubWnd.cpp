@@ -16,7 +16,6 @@
 namespace {
 
 const QColor kLogText(144, 238, 144);
-constexpr auto kPaintInterval = std::chrono::milliseconds(30);
 
 // Only an object is a hand-off record; the text is released once parsed.
 bool ParseRecord(std::string& text, Json::Value& out) {
@@ -98,7 +97,7 @@ void CQelAFJSubWnd::OnJobLog(const QelString& row) {
     // Painting after every row would cost more than the work on a large
     // search; painting only at the end would hide a long job's progress.
     const auto now = std::chrono::steady_clock::now();
-    if (now - m_lastPaint < kPaintInterval) return;
+    if (now - m_lastPaint < m_paintInterval) return;
     m_lastPaint = now;
     m_logView->scrollToBottom();
     QCoreApplication::processEvents();

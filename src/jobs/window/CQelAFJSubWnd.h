@@ -50,6 +50,9 @@ public:
     CQelJobLogModel* GetLogModel() const { return m_logModel; }
     QListView* GetLogView() const { return m_logView; }
     CCaption* GetCaption() const { return m_caption; }
+    // How often the rows are painted during a run; tests set it to zero so a
+    // run paints after every row, however fast the machine.
+    void SetPaintInterval(std::chrono::milliseconds interval) { m_paintInterval = interval; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -64,6 +67,7 @@ private:
     QelString m_jobName;
     QelJobOutcome m_lastOutcome;
     bool m_busy = false;
+    std::chrono::milliseconds m_paintInterval{30};
     std::chrono::steady_clock::time_point m_lastPaint;  // when the rows were last painted during a run
 
     CCaption* m_caption = nullptr;
