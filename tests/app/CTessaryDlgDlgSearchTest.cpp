@@ -10,6 +10,7 @@
 #include "CQelAFJSubWnd.h"
 #include "CQelFileMng.h"
 #include "CQelJobLogModel.h"
+#include "CQelWinUtilFunc.h"
 #include "QelMainWindowFixture.h"
 
 namespace {
@@ -37,6 +38,20 @@ protected:
         editor->findChild<QPushButton*>("addButton")->click();
     }
     static void Save(QDialog* editor) { editor->findChild<QPushButton*>("saveButton")->click(); }
+    // Runs once inside the walk, at the first pumping of events after a hit.
+    void AtTheFirstPumpAfterAHit(std::function<void()> action) {
+        CQelWinUtilFunc::SetPumpHook([this, action, done = false]() mutable {
+            if (!done && !dialog->GetFileResults().empty()) {
+                done = true;
+                action();
+            }
+            QCoreApplication::processEvents();
+        });
+    }
+    void TearDown() override {
+        CQelWinUtilFunc::SetPumpHook({});
+        QelMainWindowFixture::TearDown();
+    }
     // 4 folders of 50 empty files below tree; returns the file count.
     int MakeWideTree(const std::string& tree) const {
         for (int d = 0; d < 4; ++d) {
@@ -114,7 +129,7 @@ TEST_F(SearchSession, StopOrEscapeDuringAWalkShowsWhatWasFoundAndRunsNoJob) {
                                                       [this] { QTest::keyClick(dialog.get(), Qt::Key_Escape); }};
     for (const auto& stop : stops) {
         bool pathEnabled = true, tickGoesOn = true;
-        QTimer::singleShot(0, dialog.get(), [&] {
+        AtTheFirstPumpAfterAHit([&] {
             pathEnabled = dialog->GetPathEdit()->isEnabled() || dialog->GetExitButton()->isEnabled();
             EXPECT_EQ(dialog->GetSearchButton()->accessibleName(), "Stop");
             stop();
@@ -148,7 +163,7 @@ TEST_F(SearchSession, TheFirstRowsShowWhileTheWalkGoesOn) {
     Open();
     std::size_t shownDuring = 0, foundDuring = 0;
     bool busyDuring = false;
-    QTimer::singleShot(0, dialog.get(), [&] {
+    AtTheFirstPumpAfterAHit([&] {
         CQelFileMng::GetInstance()->GetEventDelegate()->OnSearchProgress(CTessaryDlgDlg::kFirstRows, 0);
         foundDuring = dialog->GetFileResults().size();
         ASSERT_NE(dialog->GetResultSubWnd(), nullptr);

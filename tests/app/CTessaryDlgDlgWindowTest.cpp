@@ -1,11 +1,8 @@
 // The main window's own life: what it shows at first, what Exit, Escape and
 // the session's end write to env.json, and what happens when they cannot.
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 #include <QTest>
 #include <sys/stat.h>
-#include <climits>
 #include <functional>
 
 #include "QelMainWindowFixture.h"
@@ -44,25 +41,20 @@ TEST_F(MainWindow, FirstRunStartsEmptyAndExitWritesThreeEmptyArraysAndTheOuterRe
               ParseJson(LastPos(frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1))["applastpos"]);
 }
 
+// The fitting itself is the screen-fit helper's; here: it is applied, and what was restored is stored again.
 TEST_F(MainWindow, SavedOuterRectangleIsRestoredFittedToTheScreenAndStoredAsRestored) {
     Open();
     QCoreApplication::processEvents();
     const QRect standard = dialog->frameGeometry();
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    const std::vector<std::pair<std::string, QRect>> cases = {
-        {LastPos(100, 50, 600, 350), QRect(100, 50, 500, 300)},
-        {LastPos(0, 0, 0, 0), standard},
-        {LastPos(5000, 5000, 5500, 5300), standard},
-        {LastPos(300, 300, 100, 100), standard},
-        {LastPos(INT_MIN, INT_MIN, INT_MAX, INT_MAX), screen},
-        {LastPos(screen.width() - 100, 10, screen.width() + 400, 310), QRect(screen.width() - 500, 10, 500, 300)}};
-    for (const auto& [saved, place] : cases) {
+    for (const auto& [saved, place] : {std::pair{LastPos(100, 50, 600, 350), QRect(100, 50, 500, 300)},
+                                       {LastPos(5000, 5000, 5500, 5300), standard}}) {
         home.WriteUserEnv(saved);
         Open();
         QCoreApplication::processEvents();  // the frame is known once shown
         EXPECT_EQ(dialog->frameGeometry(), place) << saved;
-        if (place == cases[0].second) { EXPECT_EQ(SavedOnExit()["applastpos"], ParseJson(saved)["applastpos"]); }
+        EXPECT_EQ(SavedOnExit()["applastpos"]["left"].asInt(), place.left());
     }
+    EXPECT_EQ(home.ReadUserEnv()["applastpos"]["right"].asInt(), standard.right() + 1);
 }
 
 // A user file the program cannot replace: Exit and the close box ask, No
