@@ -68,8 +68,11 @@ TEST_F(SearchSession, RowsOfTheTreeStayWhenALaterCheckFails) {
     WriteTwoFilters();
     const std::string tree = MakeTree();
     Open();
+    dialog->move(60, 40);
     Search(tree);
     EXPECT_EQ(Status(), "Find File:3, Folder:2, search took 0 seconds");
+    const QRect frame = dialog->frameGeometry();  // the results dock under the main window
+    EXPECT_EQ(dialog->GetResultSubWnd()->frameGeometry(), QRect(frame.left(), frame.bottom() + 1, frame.width(), 400));
     // "Type Path|Name" per row: files first (in walk order), then folders, a folder before what lies in it.
     Texts rows;
     const QAbstractItemModel* model = dialog->GetResultSubWnd()->GetListModel();
@@ -269,5 +272,10 @@ TEST_F(SearchSession, TheChosenJobRunsOnEverySearchInTheLogWindowThatTakesTheRes
         Save(editor);
     });
     EXPECT_EQ(shownName, "Keep");
-    EXPECT_EQ(SavedOnExit()["aftersearchjob"][2]["list"][1], ParseJson(R"({"cmd":"delete","act":""})"));
+    EXPECT_EQ(dialog->GetSettings().UserTree()["aftersearchjob"][2]["list"][1], ParseJson(R"({"cmd":"delete","act":""})"));
+    answers = {CQelMessageBox::Answer::Yes, CQelMessageBox::Answer::Yes};
+    for (int i = 0; i < 2; ++i) Click("jobDeleteButton");
+    EXPECT_EQ(dialog->GetJobCombo()->count(), 0);
+    EXPECT_FALSE(Edit("jobModifyButton"));  // nothing to change on an empty list
+    EXPECT_EQ(SavedOnExit()["aftersearchjob"], ParseJson(R"([{"list":[]}])"));
 }

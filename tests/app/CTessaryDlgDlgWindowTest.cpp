@@ -31,6 +31,8 @@ TEST_F(MainWindow, FirstRunStartsEmptyAndExitWritesThreeEmptyArraysAndTheOuterRe
         QTest::mouseClick(dialog->GetAfterSearchCheck(), Qt::LeftButton);
     }
     EXPECT_EQ(dialog->GetFilterCombo()->count() + dialog->GetJobCombo()->count(), 0);
+    QTest::keyClick(dialog.get(), Qt::Key_Enter);  // outside the path Enter does nothing
+    EXPECT_TRUE(dialog->isVisible());
     const QRect frame = dialog->frameGeometry();
     ASSERT_NE(frame.size(), dialog->size()) << "a platform without frames would not tell outer from inner";
     const Json::Value saved = SavedOnExit();
