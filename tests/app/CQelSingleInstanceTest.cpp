@@ -1,5 +1,5 @@
-// The single-instance socket: one per user and display, in a private folder,
-// never used when another user placed it or listens on it.
+// The single-instance socket: one per user, display and program home, in a
+// private folder, never used when another user placed it or listens on it.
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -18,12 +18,10 @@ namespace {
 
 constexpr uid_t kOtherUser = 65534;
 
-// A folder below the test home with the given mode.
 std::string MakeFolder(const QelAppTestHome& home, const std::string& leaf, mode_t mode) {
-    const std::string path = home / leaf;
-    std::filesystem::create_directories(path);
-    ::chmod(path.c_str(), mode);
-    return path;
+    std::filesystem::create_directories(home / leaf);
+    ::chmod((home / leaf).c_str(), mode);
+    return home / leaf;
 }
 
 // A listening Unix socket at path; its descriptor.
@@ -37,95 +35,64 @@ int ListenAt(const std::string& path) {
     return fd;
 }
 
-// Whether anyone connected to the listening socket.
-bool SomeoneConnected(int listener) {
-    const int peer = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-    if (peer < 0) return false;
-    ::close(peer);
-    return true;
-}
-
 }  // namespace
 
-TEST(CQelSingleInstance, NamesArePerUserDisplayAndProgramHome) {
-    ScopedEnv noHome("QELTESSARY_HOME");
-    ScopedEnv noWayland("WAYLAND_DISPLAY");
-    const auto nameFor = [](const char* display, const char* wayland) {
-        ScopedEnv x("DISPLAY", display);
-        ScopedEnv w("WAYLAND_DISPLAY", wayland);
-        return CQelSingleInstance::DefaultName();
-    };
-    const QString plain = nameFor(":0", "");
-    EXPECT_TRUE(plain.startsWith(QStringLiteral("CORVANE_CLIENT_WIN_TESSARY-%1-").arg(::getuid())));
-    EXPECT_EQ(nameFor(":0", ""), plain);
-    EXPECT_NE(nameFor(":1", ""), plain);
-    EXPECT_NE(nameFor(":0", "wayland-0"), plain);
-    EXPECT_NE(nameFor(":0", "wayland-0"), nameFor(":0", "wayland-1"));
-    ScopedEnv display("DISPLAY", ":0");
-    ScopedEnv home("QELTESSARY_HOME", "/tmp/one");
-    EXPECT_NE(CQelSingleInstance::DefaultName(), plain);
-}
-
-TEST(CQelSingleInstance, TwoDisplaysSideBySideEachKeepTheirOwnProgram) {
+TEST(CQelSingleInstance, EachUserDisplayAndProgramHomeKeepsItsOwnProgram) {
     QelAppTestHome home;
     ScopedEnv runtime("XDG_RUNTIME_DIR", MakeFolder(home, "run", 0700));
     ScopedEnv wayland("WAYLAND_DISPLAY", "");
-    const auto pathFor = [](const char* display) {
-        ScopedEnv x("DISPLAY", display);
+    ScopedEnv programHome("QELTESSARY_HOME", "");
+    const auto pathFor = [](const char* display, const char* wayland = "", const char* programHome = "") {
+        ScopedEnv x("DISPLAY", display), w("WAYLAND_DISPLAY", wayland), h("QELTESSARY_HOME", programHome);
         return CQelSingleInstance::DefaultPath();
     };
+    EXPECT_TRUE(CQelSingleInstance::DefaultName().startsWith(QStringLiteral("CORVANE_CLIENT_WIN_TESSARY-%1-").arg(::getuid())));
+    EXPECT_TRUE(pathFor(":1").startsWith(QString::fromStdString(home / "run/")));
+    EXPECT_EQ(pathFor(":1"), pathFor(":1"));
+    for (const QString& other : {pathFor(":2"), pathFor(":1", "wayland-0"), pathFor(":1", "", "/tmp/one")})
+        EXPECT_NE(other, pathFor(":1")) << other.toStdString();
+    EXPECT_NE(pathFor(":1", "wayland-0"), pathFor(":1", "wayland-1"));
+
     CQelSingleInstance first(pathFor(":1"));
     CQelSingleInstance second(pathFor(":2"));
-    EXPECT_TRUE(first.GetPath().startsWith(QString::fromStdString(home / "run/")));
     EXPECT_FALSE(first.ForwardToRunningInstance());
     EXPECT_FALSE(second.ForwardToRunningInstance());  // a start on another display gets a program
     QSignalSpy firstRaised(&first, &CQelSingleInstance::RaiseRequested);
     QSignalSpy secondRaised(&second, &CQelSingleInstance::RaiseRequested);
-
     CQelSingleInstance again(pathFor(":1"));
     EXPECT_TRUE(again.ForwardToRunningInstance());
     EXPECT_TRUE(firstRaised.wait(10000));
     EXPECT_EQ(secondRaised.count(), 0);
 }
 
-TEST(CQelSingleInstance, RuntimeFolderMustBePrivateElseAnOwnFolderIsUsed) {
+TEST(CQelSingleInstance, RuntimeFolderMustBePrivateElseAnOwnFolderIsUsedThatNoOtherUserMade) {
     QelAppTestHome home;
     ScopedEnv tmp("TMPDIR", MakeFolder(home, "tmp", 0777));
+    ScopedEnv display("DISPLAY", ":0");
     const std::string own = home / ("tmp/qeltessary-" + std::to_string(::getuid()));
-    for (mode_t mode : {0755, 0770, 0701}) {
-        ScopedEnv runtime("XDG_RUNTIME_DIR", MakeFolder(home, "run", mode));
-        EXPECT_EQ(CQelSingleInstance::SocketFolder().toStdString(), own) << std::oct << mode;
+    std::filesystem::create_symlink(own, home / "run-link");
+    for (const std::string& runtime : {MakeFolder(home, "r1", 0755), MakeFolder(home, "r2", 0701), std::string(),
+                                       home / "run-link"}) {  // a link is not taken as the folder
+        ScopedEnv xdg("XDG_RUNTIME_DIR", runtime);
+        EXPECT_EQ(CQelSingleInstance::SocketFolder().toStdString(), own) << runtime;
         struct stat st;
         ASSERT_EQ(::lstat(own.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, 0700u);
     }
-    ScopedEnv unset("XDG_RUNTIME_DIR");
-    EXPECT_EQ(CQelSingleInstance::SocketFolder().toStdString(), own);
-    std::filesystem::create_symlink(own, home / "run-link");
-    ScopedEnv linked("XDG_RUNTIME_DIR", home / "run-link");
-    EXPECT_EQ(CQelSingleInstance::SocketFolder().toStdString(), own);  // a link is not taken as the folder
-}
 
-TEST(CQelSingleInstance, AFolderAnotherUserMadeFirstIsNeverUsed) {
-    QelAppTestHome home;
-    ScopedEnv tmp("TMPDIR", MakeFolder(home, "tmp", 0777));
-    ScopedEnv unset("XDG_RUNTIME_DIR");
-    ScopedEnv display("DISPLAY", ":0");
     // The other user was first: the folder is theirs (or, without root, open to all).
-    const std::string trap = MakeFolder(home, "tmp/qeltessary-" + std::to_string(::getuid()), 0777);
+    ScopedEnv xdg("XDG_RUNTIME_DIR", "");
+    ::chmod(own.c_str(), 0777);
     if (::geteuid() == 0) {
-        ASSERT_EQ(::chown(trap.c_str(), kOtherUser, kOtherUser), 0);
-        ::chmod(trap.c_str(), 0700);
+        ASSERT_EQ(::chown(own.c_str(), kOtherUser, kOtherUser), 0);
+        ::chmod(own.c_str(), 0700);
     }
-    const std::string socketPath = trap + "/" + CQelSingleInstance::DefaultName().toStdString();
-    const int listener = ListenAt(socketPath);
+    const int listener = ListenAt(own + "/" + CQelSingleInstance::DefaultName().toStdString());
     ASSERT_GE(listener, 0);
-
     EXPECT_TRUE(CQelSingleInstance::SocketFolder().isEmpty());
     CQelSingleInstance instance(CQelSingleInstance::DefaultPath());
     EXPECT_FALSE(instance.ForwardToRunningInstance());  // the program starts on its own
-    EXPECT_FALSE(SomeoneConnected(listener));
-    EXPECT_TRUE(std::filesystem::exists(socketPath));
+    EXPECT_LT(::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC), 0) << "nobody connected";
     ::close(listener);
 }
 
@@ -145,11 +112,9 @@ TEST(CQelSingleInstance, APeerOfAnotherUserIsToldNothing) {
         (void)!::write(ready[1], "r", 1);
         (void)!::read(go[0], &byte, 1);
         int received = -1;  // -1: nobody connected
-        const int peer = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-        if (peer >= 0) {
+        if (const int peer = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC); peer >= 0) {
             char buffer[64];
-            const ssize_t n = ::recv(peer, buffer, sizeof buffer, 0);
-            received = n > 0 ? static_cast<int>(n) : 0;
+            received = static_cast<int>(std::max<ssize_t>(::recv(peer, buffer, sizeof buffer, 0), 0));
         }
         (void)!::write(report[1], &received, sizeof received);
         ::_exit(0);
@@ -160,14 +125,12 @@ TEST(CQelSingleInstance, APeerOfAnotherUserIsToldNothing) {
     const QString path = CQelSingleInstance::DefaultPath();
     ASSERT_EQ(::rename((staging + "/sock").c_str(), path.toLocal8Bit().constData()), 0);
     ASSERT_EQ(::chown(path.toLocal8Bit().constData(), ::getuid(), ::getgid()), 0);
-
     CQelSingleInstance instance(path);
     EXPECT_FALSE(instance.ForwardToRunningInstance());
     ASSERT_EQ(::write(go[1], "g", 1), 1);
     int received = -2;
     ASSERT_EQ(::read(report[0], &received, sizeof received), static_cast<ssize_t>(sizeof received));
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    ::waitpid(child, nullptr, 0);
     EXPECT_EQ(received, 0) << "connected, checked and left without a word";
     for (int fd : {ready[0], ready[1], go[0], go[1], report[0], report[1]}) ::close(fd);
 }

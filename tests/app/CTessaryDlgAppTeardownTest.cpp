@@ -10,11 +10,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
+#include <future>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 #include "../net/QelTestMemory.h"
 #include "CQelMessageBox.h"
@@ -24,47 +21,22 @@
 #include "QelElevation.h"
 #include "QelUpdateTestServer.h"
 
-namespace {
-
-// Holds the installer's request on the server until opened.
-class Gate {
-public:
-    void Hold() {
-        std::unique_lock lock(m_mutex);
-        m_holding = true;
-        m_changed.notify_all();
-        m_changed.wait(lock, [this] { return m_open; });
-    }
-    bool IsHolding() {
-        std::lock_guard lock(m_mutex);
-        return m_holding;
-    }
-    void Open() {
-        std::lock_guard lock(m_mutex);
-        m_open = true;
-        m_changed.notify_all();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_holding = false;
-    bool m_open = false;
-};
-
-}  // namespace
-
 TEST(CTessaryDlgAppTeardown, ExitDuringADownloadJoinsTheHttpWorkersAtOnceBeforeTheServicesGo) {
     int argc = 1;
     char name[] = "qeltessary";
     char* argv[] = {name, nullptr};
     auto app = std::make_unique<CTessaryDlgApp>(argc, argv);
     QelAppTestHome home;
-    Gate gate;
+    std::promise<void> open;  // holds the installer's request on the server until set
+    const std::shared_future<void> opened = open.get_future().share();
+    std::atomic<bool> holding{false};
     QelUpdateTestServer server({{"appverchk", R"({"msgcode":"0001","msg":"new"})"},
                                 {"appfileurl", R"({"msgcode":"0000","output":{"outblk1":{"fileurl":"/var/www/html/i.run"}}})"}},
                                std::string(100000, 'i'));
-    server.beforeInstaller = [&gate] { gate.Hold(); };
+    server.beforeInstaller = [&] {
+        holding = true;
+        opened.wait();
+    };
     home.WriteConfigEnv(R"({"updateserver": {"api": ")" + server.BaseUrl() + R"(", "files": ")" + server.BaseUrl() +
                         "\"}}");
     std::atomic<bool> launched{false};
@@ -78,8 +50,8 @@ TEST(CTessaryDlgAppTeardown, ExitDuringADownloadJoinsTheHttpWorkersAtOnceBeforeT
     emit dialog->findChild<QLabel*>("versionLink")->linkActivated(QStringLiteral("#"));
     QElapsedTimer clock;
     clock.start();
-    while (!gate.IsHolding() && clock.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    ASSERT_TRUE(gate.IsHolding());
+    while (!holding && clock.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    ASSERT_TRUE(holding);
     dialog->GetExitButton()->click();
     dialog.reset();
 
@@ -88,7 +60,7 @@ TEST(CTessaryDlgAppTeardown, ExitDuringADownloadJoinsTheHttpWorkersAtOnceBeforeT
     app.reset();
     EXPECT_LT(clock.elapsed(), 5000) << "the end waited for the download";
     EXPECT_LE(ProcStatusNumber("Threads"), threads - 5) << "the 4 HTTP workers and their dispatcher still run";
-    gate.Open();
+    open.set_value();
     EXPECT_FALSE(launched);
     CQelMessageBox::SetHandler({});
     qel::SetElevationLauncher({});

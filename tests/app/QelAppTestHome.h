@@ -1,6 +1,6 @@
 #pragma once
-// A program folder of its own for one test: config/ and user/ below a fresh
-// folder in /tmp, set as the program folder and removed afterwards.
+// A program folder of its own for one test (config/ and user/ below a fresh
+// folder in /tmp), and an environment variable set for one scope.
 
 #include <QByteArray>
 #include <QtGlobal>
@@ -36,17 +36,16 @@ public:
         std::filesystem::create_directories(file.parent_path());
         std::ofstream(file, std::ios::binary) << text;
     }
+    std::string ReadFile(const std::string& leaf) const {
+        std::ifstream in(*this / leaf, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
     void WriteConfigEnv(const std::string& json) const { WriteFile("config/env.json", json); }
     void WriteUserEnv(const std::string& json) const { WriteFile("user/env.json", json); }
-
-    bool UserEnvExists() const { return std::filesystem::exists(*this / "user/env.json"); }
     // The user's env.json as written by the program; null when missing or unreadable.
     Json::Value ReadUserEnv() const {
-        std::ifstream in(*this / "user/env.json", std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
         Json::Value value;
-        if (!Json::Reader().parse(text.str(), value)) return Json::Value();
+        if (!Json::Reader().parse(ReadFile("user/env.json"), value)) return Json::Value();
         return value;
     }
 
@@ -54,24 +53,13 @@ private:
     std::string m_path;
 };
 
-// Sets an environment variable for one scope, then puts the old value back.
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const std::string& value) : m_name(name), m_had(qEnvironmentVariableIsSet(name)) {
         m_old = qgetenv(name);
         qputenv(name, QByteArray::fromStdString(value));
     }
-    // Unsets the variable for the scope.
-    explicit ScopedEnv(const char* name) : m_name(name), m_had(qEnvironmentVariableIsSet(name)) {
-        m_old = qgetenv(name);
-        qunsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
+    ~ScopedEnv() { m_had ? (void)qputenv(m_name, m_old) : (void)qunsetenv(m_name); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 

@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDate>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QString>
 #include <QThread>
 #include <deque>
 #include <filesystem>
@@ -52,7 +52,6 @@ protected:
             {"name": "Text", "filterfilename": [], "filterfileext": ["txt"], "filterdirname": ["sub"]},
             {"name": "Empty", "filterfilename": [], "filterfileext": [], "filterdirname": []}]})");
     }
-
     // tree/a.txt, tree/b.md, tree/sub/c.txt, tree/sub/deeper/sub/, tree/notes/d.txt; returns tree's path.
     std::string MakeTree() const {
         const std::string root = home / "tree";
@@ -66,12 +65,12 @@ protected:
         dialog = std::make_unique<CTessaryDlgDlg>();
         dialog->show();
     }
-    // Searches path with the given filter entry through the Search button.
     void Search(const std::string& path, int filter = 0) {
         dialog->GetPathEdit()->setText(QString::fromStdString(path));
         dialog->GetFilterCombo()->setCurrentIndex(filter);
         dialog->GetSearchButton()->click();
     }
+    void Click(const char* button) { dialog->findChild<QPushButton*>(button)->click(); }
     // The full paths of the result window's rows; none without a result window.
     Texts Rows() const {
         Texts out;
@@ -85,14 +84,13 @@ protected:
         dialog->GetExitButton()->click();
         return home.ReadUserEnv();
     }
-
-    std::string Status() const { return dialog->GetStatusLabel()->GetPropString(u"caption").ToStdString(); }
-    static std::string Today() { return QDate::currentDate().toString("yyyyMMdd").toStdString(); }
-    static Texts Strings(const QelStringArray& list) {
+    Texts BoxTexts() const {
         Texts out;
-        for (const QelString& s : list) out.push_back(s.ToStdString());
+        for (const Box& box : boxes) out.push_back(box.text.toStdString());
         return out;
     }
+    std::string Status() const { return dialog->GetStatusLabel()->GetPropString(u"caption").ToStdString(); }
+    static std::string Today() { return QDate::currentDate().toString("yyyyMMdd").toStdString(); }
     static Texts ComboTexts(const QComboBox* combo) {
         Texts out;
         for (int i = 0; i < combo->count(); ++i) out.push_back(combo->itemText(i).toStdString());

@@ -12,10 +12,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <cstring>
+#include <utility>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <utility>
 
 #include "CQelDirMng.h"
 #include "CQelMessageBox.h"
@@ -26,9 +25,7 @@
 namespace {
 
 std::string g_desktop;  // the fake desktop's folder
-
-std::string OpenedFile() { return g_desktop + "/opened.txt"; }
-std::string BrowserScript() { return g_desktop + "/browser.sh"; }
+std::string g_opened, g_browser;  // what the browser script writes; the script
 
 void Write(const std::string& path, const std::string& text) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
@@ -38,6 +35,8 @@ void Write(const std::string& path, const std::string& text) {
 void MakeDesktop(bool registered) {
     char name[] = "/tmp/qelweblink-XXXXXX";
     g_desktop = ::mkdtemp(name);
+    g_opened = g_desktop + "/opened.txt";
+    g_browser = g_desktop + "/browser.sh";
     // The type database stays the system's; programs come only from here.
     for (const char* dir : {"sysdata", "sysconfig", "data/applications", "config"})
         std::filesystem::create_directories(g_desktop + "/" + dir);
@@ -46,11 +45,11 @@ void MakeDesktop(bool registered) {
                                         {"XDG_CONFIG_DIRS", "/sysconfig"}, {"XDG_CONFIG_HOME", "/config"}})
         ::setenv(variable, (g_desktop + dir).c_str(), 1);
     if (!registered) return;
-    Write(BrowserScript(), "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + OpenedFile() + ".part' && mv '" + OpenedFile() +
-                               ".part' '" + OpenedFile() + "'\n");
-    std::filesystem::permissions(BrowserScript(), std::filesystem::perms::owner_all);
+    Write(g_browser, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + g_opened + ".part' && mv '" + g_opened +
+                               ".part' '" + g_opened + "'\n");
+    std::filesystem::permissions(g_browser, std::filesystem::perms::owner_all);
     Write(g_desktop + "/data/applications/qeltest-browser.desktop",
-          "[Desktop Entry]\nType=Application\nName=Test Browser\nExec=" + BrowserScript() +
+          "[Desktop Entry]\nType=Application\nName=Test Browser\nExec=" + g_browser +
               " %u\nMimeType=text/html;\n");
     Write(g_desktop + "/config/mimeapps.list", "[Default Applications]\ntext/html=qeltest-browser.desktop\n");
 }
@@ -59,13 +58,13 @@ void MakeDesktop(bool registered) {
 std::string WaitForOpenedAddress() {
     QElapsedTimer timer;
     timer.start();
-    while (!std::filesystem::exists(OpenedFile()) && timer.elapsed() < 15000) {
+    while (!std::filesystem::exists(g_opened) && timer.elapsed() < 15000) {
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     }
-    std::ifstream in(OpenedFile());
+    std::ifstream in(g_opened);
     std::string line;
     std::getline(in, line);
-    std::filesystem::remove(OpenedFile());
+    std::filesystem::remove(g_opened);
     return line;
 }
 
@@ -79,8 +78,8 @@ protected:
         });
     }
     void TearDown() override { CQelMessageBox::SetHandler({}); }
-
     static void Activate(CTessaryDlgDlg& dialog, const char* link) {
+        if (std::strcmp(link, "donateButton") == 0) return dialog.findChild<QPushButton*>(link)->click();
         emit dialog.findChild<QLabel*>(link)->linkActivated(QStringLiteral("#"));
     }
 
@@ -94,21 +93,20 @@ using WebLinksNone = WebLinks;
 
 TEST_F(WebLinksRegistered, LinksOpenTheirPagesInTheRegisteredProgramAndAFailedStartIsReported) {
     CTessaryDlgDlg dialog;
-    Activate(dialog, "manualLink");
-    const std::string manualFile = std::string(QEL_RUNTIME_DIR) + "/res/manual/index.html";
-    EXPECT_EQ(WaitForOpenedAddress(), "file://" + manualFile);
-    EXPECT_TRUE(std::filesystem::exists(manualFile));
-    Activate(dialog, "blogLink");
-    EXPECT_EQ(WaitForOpenedAddress(), QelString(qel::kDeveloperBlogAddress).ToStdString());
-    dialog.findChild<QPushButton*>("donateButton")->click();
-    EXPECT_EQ(WaitForOpenedAddress(), QelString(qel::kDonationAddress).ToStdString());
+    for (const auto& [link, address] :
+         {std::pair{"manualLink", "file://" + std::string(QEL_RUNTIME_DIR) + "/res/manual/index.html"},
+          {"blogLink", QelString(qel::kDeveloperBlogAddress).ToStdString()},
+          {"donateButton", QelString(qel::kDonationAddress).ToStdString()}}) {
+        Activate(dialog, link);
+        EXPECT_EQ(WaitForOpenedAddress(), address);
+    }
     EXPECT_TRUE(messages.empty());
 
     // Registered and executable, but its interpreter is missing, so starting it fails.
-    Write(BrowserScript(), "#!/nonexistent/interpreter\n");
+    Write(g_browser, "#!/nonexistent/interpreter\n");
     Activate(dialog, "manualLink");
     EXPECT_EQ(messages, std::vector<std::string>{"\".html\" Failed to run the registered program."});
-    EXPECT_FALSE(std::filesystem::exists(OpenedFile()));
+    EXPECT_FALSE(std::filesystem::exists(g_opened));
 }
 
 // A manual that is not a regular file (a FIFO would hang the browser) is not handed on.
@@ -129,9 +127,7 @@ TEST_F(WebLinksRegistered, AManualThatIsNotServedIsReportedAndNotOpened) {
 
 TEST_F(WebLinksNone, NoRegisteredProgramIsReported) {
     CTessaryDlgDlg dialog;
-    Activate(dialog, "manualLink");
-    Activate(dialog, "blogLink");
-    dialog.findChild<QPushButton*>("donateButton")->click();
+    for (const char* link : {"manualLink", "blogLink", "donateButton"}) Activate(dialog, link);
     EXPECT_EQ(messages, std::vector<std::string>(3, "No registered programs found."));
 }
 
