@@ -3,10 +3,13 @@
 #include <sys/stat.h>
 
 #include <QElapsedTimer>
+#include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -251,3 +254,61 @@ TEST_F(UpdateCheck, AnInstallerStartedDuringASearchEndsTheProgramOnceTheSearchIs
     const Json::Value saved = home.ReadUserEnv();
     ASSERT_EQ(saved["searchpathhistory"].size(), 1u) << "the search ended before Exit saved";
 }
+
+// Once 257 requests have been made, indexes are reused: the download takes
+// the index the version request had. Its reply must still be recognised.
+TEST_F(UpdateCheck, ADownloadReusingTheVersionRequestsIndexIsStillRecognised) {
+    CQelHttpClient* client = CQelHttpClient::GetInstance();
+    if (client->GetLastIndex() >= 0) GTEST_SKIP() << "needs a client no earlier test in this process used";
+    const std::string installer = Installer();
+    QelUpdateTestServer server({{"appverchk", kUpdateExists}, {"appfileurl", FileUrlReply("/var/www/html/inst.run")}},
+                               installer);
+    OpenAgainst(server.BaseUrl(), server.BaseUrl());
+    static std::atomic<int> finished{0};
+    auto count = [](void*, int, int, const char16_t*, int, int kind, const unsigned char*, int, const void*, int) {
+        if (kind == kQelHttpResult) ++finished;
+        return 0;
+    };
+    QelHttpFormFields warmUp;
+    warmUp[QelString(u"cmd")][0] = QelString(u"warmup");
+    int issued = 0;
+    for (int i = 0; i < CQelHttpClient::kMaxWorkItems; ++i)
+        issued += client->PostForm(QelString(u"appversion"), QelString(u""), warmUp, QelString(u""), count, &finished) >= 0;
+    ASSERT_TRUE(PumpUntil([&] { return finished == issued; }));
+    // From now on a request takes the first free item: the version request 0,
+    // the file-URL request 1 (0 is busy asking the user). The download waits
+    // until 0 is free again.
+    server.beforeReply = [client](const std::string& cmd) {
+        while (cmd == "appfileurl" && client->IsInProgress(0)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    answers = {Answer::Yes};
+    RunCheck();
+    EXPECT_EQ(client->GetLastIndex(), 0) << "the download took the version request's index";
+    ASSERT_EQ(Launches().size(), 1u);
+    EXPECT_TRUE(Launches()[0].bytes == installer);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+
+// The real box: the question's default button (Enter) is Yes.
+TEST_F(UpdateCheck, TheUpdateQuestionsDefaultButtonIsYes) {
+    CQelMessageBox::SetHandler({});
+    QelUpdateTestServer server({{"appverchk", kUpdateExists}}, "");
+    OpenAgainst(server.BaseUrl(), server.BaseUrl());
+    QMessageBox::StandardButton preset = QMessageBox::NoButton;
+    QString text;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->defaultButton()) return;
+        preset = box->standardButton(box->defaultButton());
+        text = box->text();
+        box->button(QMessageBox::No)->click();
+    });
+    look.start(5);
+    RunCheck();
+    EXPECT_EQ(text.toStdString(), "An updated version exists. Do you want to update?");
+    EXPECT_EQ(preset, QMessageBox::Yes);
+    EXPECT_EQ(server.Forms().size(), 1u) << "No asks for nothing more";
+}
+

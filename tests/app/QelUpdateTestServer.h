@@ -31,6 +31,7 @@ public:
         m_server.set_keep_alive_max_count(1);  // no idle connection holds up stop()
         m_server.Post("/appversion", [this](const httplib::Request& req, httplib::Response& res) {
             const Form form{req.get_file_value("cmd").content, req.get_file_value("input").content};
+            if (beforeReply) beforeReply(form.cmd);
             std::lock_guard lock(m_mutex);
             m_forms.push_back(form);
             const auto reply = m_replies.find(form.cmd);
@@ -75,6 +76,9 @@ public:
     }
 
     std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(m_port); }
+    // Called on a server thread with each form command before it is answered;
+    // set before the first request.
+    std::function<void(const std::string& cmd)> beforeReply;
     // Called on a server thread before the installer is served; set before the first request.
     std::function<void()> beforeInstaller;
     std::vector<Form> Forms() const {

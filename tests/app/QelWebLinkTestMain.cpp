@@ -121,7 +121,7 @@ TEST_F(WebLinksRegistered, AManualThatIsNotServedIsReportedAndNotOpened) {
     const std::string page = folder + "/res/manual/index.html";
     EXPECT_EQ(messages,
               std::vector<std::string>{"The manual \"" + page + "\" could not be opened (not a regular file)!!"});
-    EXPECT_FALSE(std::filesystem::exists(OpenedFile()));
+    EXPECT_FALSE(std::filesystem::exists(g_opened));
     std::filesystem::remove_all(folder);
 }
 
