@@ -50,17 +50,13 @@ TEST(CQelResultSubWnd, CreatesRowsAtThePositionAndUpdatesReplaceThem) {
 
 TEST(CQelResultSubWnd, CommandButtonsStandRightOfTheListAsTheWindowResizes) {
     CQelResultSubWnd window;
-    ASSERT_TRUE(window.CreateSubWnd(nullptr, Record({}, {}, 600, 400), 0, 0));
+    ASSERT_TRUE(window.CreateSubWnd(nullptr, Record({}, {}, 800, 300), 0, 0));
     const QStringList texts = {"Copy", "Move", "Delete", "Rename", "Save Excel", "Save TXT"};
-    for (int i = 0; i < texts.size(); ++i) {
-        QPushButton* button = window.GetCommandButton(CQelResultSubWnd::kCopy + i);
-        ASSERT_NE(button, nullptr) << i;
-        EXPECT_EQ(button->text(), texts[i]);
-        EXPECT_EQ(button->geometry(), QRect(500, 42 + 32 * i, 100, 30)) << i;
-    }
-    window.resize(800, 300);
+    for (int i = 0; i < texts.size(); ++i) EXPECT_EQ(window.GetCommandButton(CQelResultSubWnd::kCopy + i)->text(), texts[i]);
     EXPECT_EQ(window.GetListView()->geometry(), QRect(0, 18, 700, 282));
-    EXPECT_EQ(window.GetCommandButton(CQelResultSubWnd::kCopy)->geometry(), QRect(700, 42, 100, 30));
+    window.resize(600, 400);
+    EXPECT_EQ(window.GetListView()->geometry(), QRect(0, 18, 500, 382));
+    EXPECT_EQ(window.GetCommandButton(CQelResultSubWnd::kSaveTxt)->geometry(), QRect(500, 42 + 32 * 5, 100, 30));
 }
 
 TEST(CQelResultSubWnd, RowsAlternateDarkBackgroundsStartingWithTheDarkest) {
