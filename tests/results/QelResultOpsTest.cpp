@@ -93,8 +93,10 @@ TEST(QelResultCopy, AnExistingTargetFailsItsRowAndKeepsItsContent) {
     ::symlink("nowhere", (dir / "s/c.txt").c_str());
     ::symlink("elsewhere", (dir / "dst/c.txt").c_str());
     Notices notices;
+    const std::size_t descriptors = Names("/proc/self/fd").size();
     const QelResultOpCounts counts =
         qel::CopyResultRows(Rows({dir / "s/a.txt", dir / "s/b.txt", dir / "s/c.txt"}), To(dir / "dst", false), &notices);
+    EXPECT_EQ(Names("/proc/self/fd").size(), descriptors);  // none left open
     EXPECT_EQ(counts.succeeded, 1);
     EXPECT_EQ(counts.failed, 2);
     EXPECT_EQ(ReadBytes(dir / "dst/a.txt"), "old a");
