@@ -193,6 +193,9 @@ TEST_F(ResultListView, OpeningAndTheContextMenuHandTheShownRowToTheDesktop) {
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "/u/File1.txt\n");  // the selection, not the row
     EXPECT_TRUE(boxes.texts.empty());
 
+    window.OpenShownRow(6);  // past the last row (an empty spot): nothing happens
+    window.ShowShownRowInFolder(-1);
+    EXPECT_EQ(launcher.calls.size(), 4u);
     // A desktop that cannot open or show the item says so; these rows name
     // nothing on disk, so the user learns the item is gone.
     launcher.starts = false;
