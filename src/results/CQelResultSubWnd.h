@@ -16,7 +16,6 @@
 #include "QelString.h"
 
 class CCaption;
-class CQelDesktopLauncher;
 class IQelProgramLauncher;
 class CQelResultListModel;
 class CQelResultSortModel;
@@ -73,8 +72,8 @@ public:
     // Save Excel: the list as a new workbook in "user", opened with the
     // program registered for ".xlsx" (or the user told where it is).
     void OnSaveExcel();
-    // Where the exports find and start programs; not owned, null for the
-    // desktop's own (tests put a recorder here).
+    // Where the exports and the list's own commands reach the desktop; not
+    // owned, null for the desktop's own (tests put a recorder here).
     void SetProgramLauncher(IQelProgramLauncher* launcher) { m_launcher = launcher; }
 
     // The result model: the size the window was created with. The two result
@@ -87,8 +86,7 @@ public:
     CQelResultSortModel* GetSortModel() const { return m_sortModel; }
 
     // The list's own commands (CQelResultSubWndView.cpp). Rows are counted as
-    // shown. Not owned; null brings back the desktop's launcher.
-    void SetDesktopLauncher(CQelDesktopLauncher* launcher);
+    // shown.
     // Full paths of the selected rows in shown order, each ending in a line
     // feed: what Ctrl+C and "Copy Full Path" put on the clipboard.
     QString SelectedPathsText() const;
@@ -142,7 +140,6 @@ private:
 
     void BuildContents();
     void SetUpListView();
-    CQelDesktopLauncher* DesktopLauncher() const;
     QelString ShownRowPath(int shownRow) const;
     void LayOut();
     // Wires Rename, Save Excel and Save TXT to their buttons.
@@ -165,7 +162,6 @@ private:
     QTableView* m_list = nullptr;
     CQelResultListModel* m_listModel = nullptr;
     CQelResultSortModel* m_sortModel = nullptr;
-    CQelDesktopLauncher* m_desktopLauncher = nullptr;
     std::array<QPushButton*, kCommandCount> m_buttons{};
     QPushButton* m_stopButton = nullptr;
 };

@@ -16,11 +16,11 @@
 #include <algorithm>
 #include <memory>
 
-#include "CQelDesktopLauncher.h"
 #include "CQelMessageBox.h"
 #include "CQelResultListModel.h"
 #include "CQelResultSortModel.h"
 #include "CQelResultSubWnd.h"
+#include "IQelProgramLauncher.h"
 #include "QelPath.h"
 
 namespace {
@@ -58,12 +58,6 @@ void CQelResultSubWnd::SetUpListView() {
     m_list->viewport()->installEventFilter(this);
 }
 
-void CQelResultSubWnd::SetDesktopLauncher(CQelDesktopLauncher* launcher) { m_desktopLauncher = launcher; }
-
-CQelDesktopLauncher* CQelResultSubWnd::DesktopLauncher() const {
-    return m_desktopLauncher ? m_desktopLauncher : CQelDesktopLauncher::GetDefault();
-}
-
 QelString CQelResultSubWnd::ShownRowPath(int shownRow) const {
     const QModelIndex row = m_sortModel->mapToSource(m_sortModel->index(shownRow, 0));
     if (!row.isValid()) return QelString(u"");
@@ -99,7 +93,7 @@ void CQelResultSubWnd::CopySelectedPaths() {
 void CQelResultSubWnd::OpenShownRow(int shownRow) {
     const QelString path = ShownRowPath(shownRow);
     if (path.IsEmpty()) return;
-    if (DesktopLauncher()->Open(path)) return;
+    if (Launcher().Open(path)) return;
     // A row whose item a command or another program has taken away says so,
     // rather than blaming the programs registered for it.
     const std::size_t row = static_cast<std::size_t>(m_sortModel->mapToSource(m_sortModel->index(shownRow, 0)).row());
@@ -112,8 +106,8 @@ void CQelResultSubWnd::OpenShownRow(int shownRow) {
 void CQelResultSubWnd::ShowShownRowInFolder(int shownRow) {
     const QelString path = ShownRowPath(shownRow);
     if (path.IsEmpty()) return;
-    if (!DesktopLauncher()->ShowInFolder(path)) {
-        const QelString& reason = DesktopLauncher()->LastFailure();
+    if (!Launcher().ShowInFolder(path)) {
+        const QelString& reason = Launcher().LastFailure();
         CQelMessageBox::Show(this,
                              QStringLiteral("The containing folder of \"%1\" could not be opened.%2")
                                  .arg(ToQString(path.view()), reason.IsEmpty() ? QString() : "\n" + ToQString(reason.view())),

@@ -107,22 +107,16 @@ TEST_F(RuleEditorTest, ASecondPreOrPostAddAsksToChangeTheFirstAndNeverAddsARow) 
     EXPECT_EQ(Rows(), (std::vector<std::string>{"File|Pre Add|2025_|", "File|Post Add|_v2|"}));
 }
 
-TEST_F(RuleEditorTest, ADotInAnExtensionChangeIsClearedOnYesAndAddsNothingOnNo) {
-    m_answers = {Answer::Yes, Answer::No};
+TEST_F(RuleEditorTest, ADotInAnExtensionChangeIsClearedOnYesAndAChangeNeedsTextToFind) {
+    m_answers = {Answer::Yes, Answer::No, Answer::Ok, Answer::Yes};
     Add("File", "Ext Change", ".txt", ".md");
-    Add("File", "Ext Change", "jpeg", "j.pg");
-    EXPECT_EQ(m_messages, std::vector<std::string>(
-                              2, "Extension '.' Is not subject to change. Do you want to clear it and add it to the rule?"));
-    EXPECT_EQ(Rows(), std::vector<std::string>{"File|Ext Change|txt|md"});
-}
-
-TEST_F(RuleEditorTest, AChangeWithoutTextToFindIsRefused) {
+    Add("File", "Ext Change", "jpeg", "j.pg");  // No: nothing added
     Add("File", "Change", "", "x");
-    m_answers = {Answer::Yes};
     Add("File", "Ext Change", ".", "x");  // nothing left once the dot is cleared
-    EXPECT_EQ(m_messages.back(), "Please enter the text to find.");
-    EXPECT_EQ(m_messages.size(), 3u);
-    EXPECT_TRUE(Rows().empty());
+    const std::string dot = "Extension '.' Is not subject to change. Do you want to clear it and add it to the rule?";
+    EXPECT_EQ(m_messages, (std::vector<std::string>{dot, dot, "Please enter the text to find.", dot,
+                                                    "Please enter the text to find."}));
+    EXPECT_EQ(Rows(), std::vector<std::string>{"File|Ext Change|txt|md"});
 }
 
 TEST_F(RuleEditorTest, SavesTheRowsInOrderAfterDelete) {
@@ -137,17 +131,13 @@ TEST_F(RuleEditorTest, SavesTheRowsInOrderAfterDelete) {
               "{\"findadd\":\"jpeg\",\"operate\":\"extchange\",\"replace\":\"jpg\",\"type\":\"file\"}]\n");
 }
 
-TEST_F(RuleEditorTest, AStoredSetShowsItsRulesAndIsSavedBackAsShown) {
+TEST_F(RuleEditorTest, AStoredSetIsSavedBackAsShownAndAnUnreadableOneLeavesTheEditorEmpty) {
     ASSERT_TRUE(m_dlg->SetRuleSet(R"([{"type":"folder","operate":"postadd","findadd":"_old","replace":""},
                                       {"type":"odd","operate":"odd","findadd":"a"}])"));
     EXPECT_EQ(Rows(), (std::vector<std::string>{"Folder|Post Add|_old|", "||a|"}));
     EXPECT_EQ(Saved(),
               "[{\"findadd\":\"_old\",\"operate\":\"postadd\",\"replace\":\"\",\"type\":\"folder\"},"
               "{\"findadd\":\"a\",\"operate\":\"change\",\"replace\":\"\",\"type\":\"\"}]\n");
-}
-
-TEST_F(RuleEditorTest, AnUnreadableSetIsReportedAndTheEditorStartsEmpty) {
-    ASSERT_TRUE(m_dlg->SetRuleSet(R"([{"type":"file","operate":"change","findadd":"a","replace":"b"}])"));
     for (const char* text : {"[{", "{\"type\":\"file\"}"}) {
         EXPECT_FALSE(m_dlg->SetRuleSet(text));
         EXPECT_EQ(m_messages.back(), "Cannot read setting items.");
