@@ -278,10 +278,10 @@ void CQelJobRunner::Delete(const QelResultRows& rows) {
 // Into the desktop's Trash; an item where there is none fails and stays.
 void CQelJobRunner::Trash(const QelResultRows& rows) {
     FileStep(*this, kTrashTexts, nullptr)
-        .Run(rows, [](const QelResultRows& some, const QelResultRowObserver& observer) {
+        .Run(rows, [this](const QelResultRows& some, const QelResultRowObserver& observer) {
             std::string reason;
             for (const QelResultRow& row : some) {
-                const bool ok = qel::MoveRowToTrash(row, reason);
+                const bool ok = qel::MoveRowToTrash(row, m_searchRoot, reason);
                 observer(row, QelString(row.fullPath), QelItemOutcome{ok ? 0 : EIO});
             }
         });

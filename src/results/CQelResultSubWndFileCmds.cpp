@@ -146,7 +146,7 @@ CQelResultSubWnd::RowOutcome CQelResultSubWnd::RunOnRow(FileCommand command, con
     RowOutcome outcome;
     if (command == FileCommand::kTrash) {
         std::string reason;
-        outcome.succeeded = qel::MoveRowToTrash(one.front(), reason);
+        outcome.succeeded = qel::MoveRowToTrash(one.front(), options.searchRoot, reason);
         outcome.text = outcome.succeeded ? QStringLiteral("In Trash") : FailureText(QString::fromStdString(reason));
         outcome.gone = outcome.succeeded;
         return outcome;

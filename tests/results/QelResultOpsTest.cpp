@@ -16,6 +16,7 @@
 #include "QelOpHook.h"
 #include "QelRenameApply.h"
 #include "QelResultOps.h"
+#include "QelTrash.h"
 #include "QelResultTargets.h"
 
 namespace {
@@ -377,10 +378,10 @@ struct SwappedTree {
 }  // namespace
 
 TEST(QelResultLinksAndRaces, ARowWhoseFolderBecameALinkFailsAndReachesNothingOutside) {
-    enum class Op { Copy, Move, Delete, Rename };
+    enum class Op { Copy, Move, Delete, Rename, Trash };
     // A link out of the searched folder or to another folder inside it: neither is followed.
     for (const char* linkTarget : {"outside", "t/other"}) {
-        for (const Op op : {Op::Copy, Op::Move, Op::Delete, Op::Rename}) {
+        for (const Op op : {Op::Copy, Op::Move, Op::Delete, Op::Rename, Op::Trash}) {
             SwappedTree tree;
             tree.Swap(linkTarget);
             const QelResultRows rows = Rows({tree.dir / "t/a/important.txt"}, {tree.dir / "t/a/sub"});
@@ -390,6 +391,13 @@ TEST(QelResultLinksAndRaces, ARowWhoseFolderBecameALinkFailsAndReachesNothingOut
             if (op == Op::Copy) qel::CopyResultRows(rows, to, nullptr, observe);
             if (op == Op::Move) qel::MoveResultRows(rows, to, nullptr, observe);
             if (op == Op::Delete) qel::DeleteResultRows(rows, Q(tree.dir / "t"), nullptr, observe);
+            for (const QelResultRow& row : op == Op::Trash ? rows : QelResultRows{}) {
+                std::string reason;
+                const bool trashed = qel::MoveRowToTrash(row, Q(tree.dir / "t"), reason);
+                errors.push_back(!trashed && reason == qel::ReasonText(qel::kReasonLinkOnPath).ToStdString()
+                                     ? qel::kReasonLinkOnPath
+                                     : -1);
+            }
             if (op == Op::Rename) {
                 QelResultRows renamed = rows;
                 const QelRenameRuleSet rules{{QelRenameItem::File, QelRenameOperate::PostAdd, QelString(u"_x"), {}},

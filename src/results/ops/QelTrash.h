@@ -8,10 +8,13 @@
 #include <string>
 
 #include "QelResultRows.h"
+#include "QelString.h"
 
 namespace qel {
 
 // True when the row's item is now in the Trash; otherwise reason says why.
-bool MoveRowToTrash(const QelResultRow& row, std::string& reason);
+// The row's folder must be reached below searchRoot (the folder searched;
+// "" is "/") without following a link, as the other commands require.
+bool MoveRowToTrash(const QelResultRow& row, const QelString& searchRoot, std::string& reason);
 
 }  // namespace qel
