@@ -47,8 +47,12 @@ QelJobOutcome CQelJobRunner::Run(const Json::Value& model) {
     Log(m_jobName, u"Job Process Start.");
     const Json::Value& steps = job.isObject() ? job[kJobListKey] : Json::Value::nullSingleton();
     if (steps.isArray()) {
-        for (const Json::Value& step : steps) RunStep(model, step);
+        for (const Json::Value& step : steps) {
+            if (Stopped()) break;
+            RunStep(model, step);
+        }
     }
+    if (m_outcome.stopped) Log(m_jobName, u"Job Process Stopped.");
     Log(m_jobName, u"Job Process End.");
     return m_outcome;
 }
@@ -83,6 +87,11 @@ void CQelJobRunner::RunStep(const Json::Value& model, const Json::Value& step) {
         case QelJobCommand::SaveExcel: SaveExcel(qel::JobRows(model, QelJobOrder::FoldersFirst), dest); break;
         case QelJobCommand::SaveTxt: SaveTxt(qel::JobRows(model, QelJobOrder::FoldersFirst), dest); break;
     }
+}
+
+bool CQelJobRunner::Stopped() {
+    if (!m_outcome.stopped && m_options.keepGoing && !m_options.keepGoing()) m_outcome.stopped = true;
+    return m_outcome.stopped;
 }
 
 void CQelJobRunner::Log(const QelString& quoted, const char16_t* tail) {

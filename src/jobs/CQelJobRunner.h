@@ -46,6 +46,9 @@ struct QelJobOptions {
     // Logs what each step would do to each item (targets, new names, export
     // files) and touches nothing.
     bool dryRun = false;
+    // Asked between two items and between two steps when given: false stops
+    // the job there, after the item under way; what follows is not done.
+    std::function<bool()> keepGoing = {};
 };
 
 // Items handled (or, in a dry run, that would be handled) and items that failed
@@ -54,6 +57,7 @@ struct QelJobOptions {
 struct QelJobOutcome {
     int succeeded = 0;
     int failed = 0;
+    bool stopped = false;  // keepGoing said no before the job was through
 };
 
 class CQelJobRunner {
@@ -97,6 +101,8 @@ private:
     void DryRun(const char16_t* action, const QelString& item, const QelString& target, std::u16string_view note = {},
                 bool wouldSucceed = true);
     void Count(bool success) { success ? ++m_outcome.succeeded : ++m_outcome.failed; }
+    // True once keepGoing has said no; asks it while it has not.
+    bool Stopped();
 
     IQelJobLogDelegate& m_log;
     QelJobOptions m_options;

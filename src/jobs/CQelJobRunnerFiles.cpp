@@ -137,6 +137,7 @@ public:
         if (!m_texts.skipped || m_runner.m_failedItems.empty()) return RunSome(rows, act);
         QelResultRows some;
         for (const QelResultRow& row : rows) {
+            if (m_runner.Stopped()) return;
             if (!m_runner.m_failedItems.contains(row.fullPath)) {
                 some.push_back(row);
                 continue;
@@ -152,9 +153,17 @@ private:
     void RunSome(const QelResultRows& rows, const RowsAct& act) {
         if (rows.empty()) return;
         if (!m_runner.m_options.dryRun) {
-            return act(rows, [this](const QelResultRow& row, const QelString& target, const QelItemOutcome& outcome) {
+            const QelResultRowObserver done = [this](const QelResultRow& row, const QelString& target,
+                                                     const QelItemOutcome& outcome) {
                 Done(row, target, outcome.Succeeded());
-            });
+            };
+            if (!m_runner.m_options.keepGoing) return act(rows, done);
+            // One row at a time, so that a stop falls between two items.
+            for (const QelResultRow& row : rows) {
+                if (m_runner.Stopped()) return;
+                act(QelResultRows{row}, done);
+            }
+            return;
         }
         for (const QelResultRow& row : rows) {
             if (!m_dest) {

@@ -28,13 +28,15 @@ void CQelJobRunner::Rename(const Json::Value& model, const QelString& ruleText) 
     QelRenameRuleSet rules;
     if (!LoadRules(ruleText, rules)) return;
     QelResultRows rows = qel::JobRows(model, qel::QelJobOrder::FilesFirst);
+    QelRenameOptions how;
+    if (m_options.keepGoing) how.keepGoing = [this] { return !Stopped(); };
     qel::ApplyRenameRules(
         rules, rows,
         [this](const _tag_RenameEvent& event) {
             Count(event.error == 0);
             Log(QelString(event.newFullPath), RenameRowTail(event.rule, event.error == 0));
         },
-        m_searchRoot);
+        m_searchRoot, how);
 }
 
 // The plan the real run follows, made without renaming anything, so both

@@ -1,6 +1,8 @@
 // The job log window, headless: what it shows, running a job at creation and
 // at every update, and painting rows while the job still runs.
 #include <QListView>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <json/writer.h>
@@ -74,6 +76,37 @@ TEST(JobLogWindow, RowsArePaintedWhileTheJobRuns) {
     ASSERT_TRUE(window.CreateSubWnd(nullptr, Text(MakeJobModel({dir / "gone"}, {}, {{"delete", ""}}), 400, 250), 0, 0));
     EXPECT_EQ(window.GetLogModel()->rowCount(), 3);
     EXPECT_EQ(rowsWhenPainted, 1);
+}
+
+TEST(JobLogWindow, StopAndEscapeEndTheJobAfterTheCurrentItem) {
+    for (const bool byKey : {false, true}) {
+        SCOPED_TRACE(byKey ? "Escape" : "Stop");
+        QelTestDir dir;
+        for (const char* name : {"a.txt", "b.txt"}) MakeFile(dir / name, name);
+        CQelAFJSubWnd window;
+        window.SetPaintInterval(std::chrono::milliseconds(0));
+        bool stopShown = false;
+        QTimer watch;  // fires at every paint of the rows
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (window.GetLogModel()->rowCount() < 2) return;
+            stopShown = window.GetStopButton()->isVisible();
+            if (byKey) QTest::keyClick(&window, Qt::Key_Escape);
+            else window.GetStopButton()->click();
+            watch.stop();
+        });
+        watch.start(0);
+        const Json::Value model =
+            MakeJobModel({dir / "a.txt", dir / "b.txt"}, {}, {{"copy", dir / "safe"}, {"delete", ""}}, "Tidy");
+        ASSERT_TRUE(window.CreateSubWnd(nullptr, Text(model, 400, 250), 0, 0));
+        EXPECT_EQ(Rows(window), (QelLogRows{"\"Tidy\" Job Process Start.",
+                                            "\"" + dir / "safe/a.txt" + "\" Copy File Success",
+                                            "\"Tidy\" Job Process Stopped.", "\"Tidy\" Job Process End."}));
+        EXPECT_TRUE(stopShown);
+        EXPECT_FALSE(window.GetStopButton()->isVisible());
+        EXPECT_TRUE(window.GetLastOutcome().stopped);
+        EXPECT_TRUE(Exists(dir / "a.txt") && Exists(dir / "b.txt"));
+        EXPECT_FALSE(Exists(dir / "safe/b.txt"));
+    }
 }
 
 }  // namespace

@@ -356,3 +356,31 @@ TEST_F(JobRunnerTest, OddNamesAreCopiedRenamedAndDeletedAsThemselves) {
 }
 
 }  // namespace
+
+// Told to stop, the job ends after the item under way: no later item or step
+// runs, so a delete never follows a copy that was cut short.
+TEST_F(JobRunnerTest, AStopEndsTheJobAfterTheCurrentItem) {
+    const std::string fileRule = R"([{"findadd":"_x","operate":"postadd","replace":"","type":"file"}])";
+    struct Case {
+        QelJobStep first;
+        std::string doneWhen;  // stop is asked for once this exists
+        std::string doneRow;
+    } const cases[] = {
+        {{"copy", dir / "out"}, dir / "out/d", Q2(dir / "out/d") + " Copy Path Success"},
+        {{"rename", fileRule}, dir / "src/a_x.txt", Q2(dir / "src/a_x.txt") + " Change File Name"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.first.cmd);
+        QelJobOptions options;
+        options.keepGoing = [&] { return !Exists(c.doneWhen); };
+        EXPECT_EQ(Body(Run({c.first, {"delete", ""}}, options)),
+                  (QelLogRows{c.doneRow, "\"job\" Job Process Stopped."}));
+        EXPECT_TRUE(outcome.stopped);
+        EXPECT_EQ(outcome.succeeded, 1);
+        EXPECT_TRUE(Exists(dir / "src/b.txt"));
+        EXPECT_TRUE(Exists(dir / "src/d/in.txt"));
+        EXPECT_FALSE(Exists(dir / "out/a.txt"));
+        fs::remove_all(dir / "out/d");
+        if (Exists(dir / "src/a_x.txt")) fs::rename(dir / "src/a_x.txt", dir / "src/a.txt");
+    }
+}

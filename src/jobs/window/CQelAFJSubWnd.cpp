@@ -1,7 +1,9 @@
 #include "CQelAFJSubWnd.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QListView>
+#include <QPushButton>
 #include <QWindow>
 
 #include <json/reader.h>
@@ -16,6 +18,7 @@
 namespace {
 
 const QColor kLogText(144, 238, 144);
+constexpr int kStopWidth = 60;
 
 // Only an object is a hand-off record; the text is released once parsed.
 bool ParseRecord(std::string& text, Json::Value& out) {
@@ -84,11 +87,23 @@ void CQelAFJSubWnd::EndBusy() {
     m_busy = false;
 }
 
+void CQelAFJSubWnd::RequestJobStop() {
+    if (m_running) m_stopRequested = true;
+}
+
 void CQelAFJSubWnd::RunJob() {
     m_logModel->Clear();
     m_jobName = JobRecordName(m_model["afjitem"]);
     m_lastPaint = std::chrono::steady_clock::now();
-    m_lastOutcome = CQelJobRunner(*this).Run(m_model);
+    m_running = true;
+    m_stopRequested = false;
+    m_stopButton->show();
+    QelJobOptions options;
+    // The click or key reaches this flag while the rows are painted.
+    options.keepGoing = [this] { return !m_stopRequested; };
+    m_lastOutcome = CQelJobRunner(*this, options).Run(m_model);
+    m_stopButton->hide();
+    m_running = false;
     m_logView->scrollToBottom();
 }
 
@@ -101,6 +116,15 @@ void CQelAFJSubWnd::OnJobLog(const QelString& row) {
     m_lastPaint = now;
     m_logView->scrollToBottom();
     QCoreApplication::processEvents();
+}
+
+void CQelAFJSubWnd::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && m_running) {
+        RequestJobStop();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void CQelAFJSubWnd::resizeEvent(QResizeEvent* event) {
@@ -125,13 +149,21 @@ void CQelAFJSubWnd::BuildContents() {
     m_logView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_logView->setSelectionMode(QAbstractItemView::SingleSelection);
     ApplyDarkListLook(m_logView, kLogText, false);
+    m_stopButton = new QPushButton(QStringLiteral("Stop"), this);
+    m_stopButton->setObjectName(QStringLiteral("stopButton"));
+    m_stopButton->setAutoDefault(false);
+    m_stopButton->setToolTip(QStringLiteral("Stop the job after the current item (Esc)"));
+    connect(m_stopButton, &QPushButton::clicked, this, &CQelAFJSubWnd::RequestJobStop);
     LayOut();
     m_caption->show();
     m_logView->show();
+    m_stopButton->hide();  // shown while a job runs
 }
 
 void CQelAFJSubWnd::LayOut() {
     if (!m_logView) return;
     m_caption->setGeometry(0, 0, width(), kCaptionHeight);
+    m_stopButton->setGeometry(width() - kStopWidth, 0, kStopWidth, kCaptionHeight);
+    m_stopButton->raise();
     m_logView->setGeometry(0, kCaptionHeight, width(), height() - kCaptionHeight);
 }

@@ -19,6 +19,7 @@
 class CCaption;
 class CQelJobLogModel;
 class QListView;
+class QPushButton;
 
 class CQelAFJSubWnd : public QWidget, private IQelJobLogDelegate {
     Q_OBJECT
@@ -50,11 +51,16 @@ public:
     CQelJobLogModel* GetLogModel() const { return m_logModel; }
     QListView* GetLogView() const { return m_logView; }
     CCaption* GetCaption() const { return m_caption; }
+    // Stop (its button beside the caption, Escape): the job under way ends
+    // after its current item and logs that it was stopped.
+    void RequestJobStop();
+    QPushButton* GetStopButton() const { return m_stopButton; }
     // How often the rows are painted during a run; tests set it to zero so a
     // run paints after every row, however fast the machine.
     void SetPaintInterval(std::chrono::milliseconds interval) { m_paintInterval = interval; }
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -67,10 +73,13 @@ private:
     QelString m_jobName;
     QelJobOutcome m_lastOutcome;
     bool m_busy = false;
+    bool m_running = false;        // a job is under way ...
+    bool m_stopRequested = false;  // ... and has been asked to stop
     std::chrono::milliseconds m_paintInterval{30};
     std::chrono::steady_clock::time_point m_lastPaint;  // when the rows were last painted during a run
 
     CCaption* m_caption = nullptr;
     QListView* m_logView = nullptr;
     CQelJobLogModel* m_logModel = nullptr;
+    QPushButton* m_stopButton = nullptr;
 };
