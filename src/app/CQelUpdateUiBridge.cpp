@@ -112,7 +112,7 @@ void CQelUpdateUiBridge::CloseProgram() {
 }
 
 void CQelUpdateUiBridge::ExitWhenIdle() {
-    const auto idle = [](const CTessaryDlgDlg* window) { return !window->IsSearching() && window->isEnabled(); };
+    const auto idle = [](const CTessaryDlgDlg* window) { return !window->IsWorking() && window->isEnabled(); };
     if (!m_window) return;
     if (idle(m_window)) {
         m_window->OnExit();

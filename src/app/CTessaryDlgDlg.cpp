@@ -280,7 +280,7 @@ void CTessaryDlgDlg::SetStatus(const QelString& text, std::uint32_t fgcolor) {
 }
 
 void CTessaryDlgDlg::OnExit() {
-    if (m_searching || !isEnabled()) return;
+    if (IsWorking() || !isEnabled()) return;
     if (!SaveSettings() && !m_sessionEnding) {
         const QelString file = CQelDirMng::GetInstance()->GetSubPath(u"user", qel::kEnvFileName, false);
         const QString question =
@@ -300,10 +300,10 @@ void CTessaryDlgDlg::BringToFront() {
     activateWindow();
 }
 
-// Escape and the close button stop a running search instead of leaving.
+// Escape and the close button stop the work under way instead of leaving.
 void CTessaryDlgDlg::reject() {
-    if (m_searching) {
-        RequestSearchStop();
+    if (m_stopWork) {
+        m_stopWork();
         return;
     }
     OnExit();

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -62,6 +63,11 @@ public:
     void BringToFront();
     // Stops the walk under way (Stop, Escape, the end of the session); the hits so far stay.
     void RequestSearchStop();
+    // While work that can be stopped runs (a walk, a result command, a job)
+    // the Search button reads "Stop" and calls stop, as Escape does; every
+    // other control but the status label is disabled (CTessaryDlgDlgStop.cpp).
+    void ShowStopControl(std::function<void()> stop);
+    void HideStopControl();
     // The session is ending (logout, SIGTERM): writes env.json as Exit does,
     // without asking anything; from now on a failed save no longer holds Exit.
     void SaveForSessionEnd();
@@ -90,6 +96,8 @@ public:
     const QelStringArray& GetFolderResults() const { return m_folderResults; }
     int GetSelectedHistoryIndex() const { return m_selectedHistory; }
     bool IsSearching() const { return m_searching; }
+    // A walk, a result command or a job is under way.
+    bool IsWorking() const { return m_searching || m_stopWork; }
     CQelResultSubWnd* GetResultSubWnd() const { return m_resultWnd.get(); }
     CQelAFJSubWnd* GetJobSubWnd() const { return m_jobWnd.get(); }
 
@@ -117,6 +125,7 @@ private:
     bool OnSearchTick(std::int32_t fileCount, std::int32_t folderCount, const QelString& currentFolder) override;
     // IQelResultSubWndDelegate (CTessaryDlgDlgNotices.cpp)
     void onNotifyEvent(const QelString& szEventName, const QelString& szParam1, const QelString& szParam2) override;
+    void onStoppableWork(bool running) override;
     // IQelPopupWndDelegate: the history popup's choice.
     void OnPopupResult(const char* resultJson) override;
 
@@ -186,7 +195,8 @@ private:
     std::chrono::steady_clock::time_point m_lastNoticeRefresh;  // result notice last put on the status label
     QelString m_lastNoticeCounts;                                // of the operation under way
     QelString m_currentFolder;                             // the folder the walk reads, as last ticked
-    QelArray<QWidget*> m_disabledForSearch;                // controls to enable again after the walk
+    QelArray<QWidget*> m_disabledForStop;                  // controls to enable again when the work ends
+    std::function<void()> m_stopWork;                      // what Stop ends; empty while nothing runs
     std::unique_ptr<CQelResultSubWnd> m_resultWnd;
     std::optional<QRect> m_savedFrame;  // outer rectangle to restore; kept until the frame is known
     bool m_applyingFrame = false;

@@ -13,14 +13,17 @@
 namespace {
 
 // The frame a job runs in, as the result window's commands do: the main
-// window (and the result window, whose commands could act on the same items)
-// disabled and the wait cursor up until the job has ended, so no search,
-// command or job can start inside it while its steps let the window paint.
+// window's controls but Stop (and the result window, whose commands could act
+// on the same items) disabled and the wait cursor up until the job has ended,
+// so no search, command or job can start inside it while its steps let the
+// window paint.
 class JobFrame {
 public:
-    JobFrame(QWidget* mainWindow, QWidget* resultWindow) : m_main(mainWindow), m_results(resultWindow) {
+    JobFrame(CTessaryDlgDlg* mainWindow, QWidget* resultWindow) : m_main(mainWindow), m_results(resultWindow) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        m_main->setEnabled(false);
+        m_main->ShowStopControl([mainWindow] {
+            if (CQelAFJSubWnd* job = mainWindow->GetJobSubWnd()) job->RequestJobStop();
+        });
         if (m_results) {
             m_resultsWereEnabled = m_results->isEnabled();
             m_results->setEnabled(false);
@@ -28,14 +31,14 @@ public:
     }
     ~JobFrame() {
         if (m_results) m_results->setEnabled(m_resultsWereEnabled);
-        m_main->setEnabled(true);
+        m_main->HideStopControl();
         QApplication::restoreOverrideCursor();
     }
     JobFrame(const JobFrame&) = delete;
     JobFrame& operator=(const JobFrame&) = delete;
 
 private:
-    QWidget* m_main;
+    CTessaryDlgDlg* m_main;
     QWidget* m_results;
     bool m_resultsWereEnabled = true;
 };

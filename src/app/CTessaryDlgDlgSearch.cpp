@@ -65,9 +65,9 @@ struct CTessaryDlgDlg::SearchRequest {
 };
 
 void CTessaryDlgDlg::OnSearch() {
-    // During a walk the same button reads "Stop".
-    if (m_searching) {
-        RequestSearchStop();
+    // While a walk, a result command or a job runs the same button reads "Stop".
+    if (m_stopWork) {
+        m_stopWork();
         return;
     }
     SearchRequest request;
@@ -168,18 +168,9 @@ void CTessaryDlgDlg::FinishSearch(const SearchRequest& request) {
     if (stopped) m_lastSearchStop = std::chrono::steady_clock::now();
 }
 
-// Everything but the Search button (now "Stop") and the status label is
-// disabled for the walk; what was disabled before stays so afterwards.
 void CTessaryDlgDlg::BeginSearchFrame() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_disabledForSearch.clear();
-    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (child->isWindow() || child == m_searchButton || child == m_status || !child->isEnabled()) continue;
-        child->setEnabled(false);
-        m_disabledForSearch.push_back(child);
-    }
-    CQelImgMngr::GetInstance()->SetButtonImage(m_searchButton, kStopImage, kImageOnlyStyle);
-    m_searchButton->setAccessibleName(QStringLiteral("Stop"));
+    ShowStopControl([this] { RequestSearchStop(); });
     m_searchButton->setToolTip(QStringLiteral("Stop the search"));
     if (m_jobWnd) m_jobWnd->BeginBusy();
     if (m_resultWnd) {
@@ -189,11 +180,7 @@ void CTessaryDlgDlg::BeginSearchFrame() {
 }
 
 void CTessaryDlgDlg::EndSearchFrame() {
-    for (QWidget* child : m_disabledForSearch) child->setEnabled(true);
-    m_disabledForSearch.clear();
-    CQelImgMngr::GetInstance()->SetButtonImage(m_searchButton, kSearchImage, kImageOnlyStyle);
-    m_searchButton->setAccessibleName(QStringLiteral("Search"));
-    m_searchButton->setToolTip(QStringLiteral("Search"));
+    HideStopControl();
     setEnabled(true);
     if (m_jobWnd) m_jobWnd->EndBusy();
     QApplication::restoreOverrideCursor();

@@ -103,9 +103,11 @@ void CQelResultSubWnd::BeginStoppable() {
     m_running = true;
     m_stopRequested = false;
     m_stopButton->show();
+    if (m_delegate) m_delegate->onStoppableWork(true);
 }
 
 bool CQelResultSubWnd::EndStoppable() {
+    if (m_delegate) m_delegate->onStoppableWork(false);
     m_stopButton->hide();
     m_running = false;
     m_listModel->ShowOutcomes();

@@ -279,3 +279,51 @@ TEST_F(SearchSession, TheChosenJobRunsOnEverySearchInTheLogWindowThatTakesTheRes
     EXPECT_FALSE(Edit("jobModifyButton"));  // nothing to change on an empty list
     EXPECT_EQ(SavedOnExit()["aftersearchjob"], ParseJson(R"([{"list":[]}])"));
 }
+
+// The Search button reads "Stop" while a result command or a job runs, and
+// ends it after the current item; the other controls wait meanwhile.
+TEST_F(SearchSession, TheSearchButtonStopsAResultCommandOrAJobAfterTheCurrentItem) {
+    home.WriteConfigEnv(R"({"searchfilter": [{"name": "All", "filterfilename": [""]}],
+                            "aftersearchjob": [{"name": "Wipe", "list": [{"cmd": "delete", "act": ""}]}]})");
+    const std::string tree = home / "wide";
+    const int total = MakeWideTree(tree);
+    std::filesystem::create_directory(home / "empty");
+    const auto left = [&] {
+        int files = 0;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(tree)) files += entry.is_regular_file();
+        return files;
+    };
+    CQelFileMng::SetPumpInterval(std::chrono::milliseconds(0));
+    CQelWinUtilFunc::SetPumpHook([] { QCoreApplication::processEvents(); });  // as the program does
+    Open();
+    for (const bool job : {false, true}) {
+        SCOPED_TRACE(job ? "job" : "Delete");
+        dialog->GetAfterSearchCheck()->setChecked(job);
+        Search(job ? home / "empty" : tree);  // the first job search makes the log window
+        if (job) dialog->GetJobSubWnd()->SetPaintInterval(std::chrono::milliseconds(0));
+        bool stopShown = false, othersEnabled = true;
+        QTimer watch;  // fires whenever the running work lets events through
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (left() == total) return;
+            stopShown = dialog->GetSearchButton()->accessibleName() == "Stop";
+            othersEnabled = dialog->GetPathEdit()->isEnabled() || dialog->GetExitButton()->isEnabled();
+            dialog->GetSearchButton()->click();
+            watch.stop();
+        });
+        watch.start(0);
+        if (job) {
+            Search(tree);
+        } else {
+            answers = {CQelMessageBox::Answer::Alternative};  // "Delete Permanently"
+            dialog->GetResultSubWnd()->GetCommandButton(CQelResultSubWnd::kDelete)->click();
+            EXPECT_NE(Status().find("Not done:"), std::string::npos) << Status();
+        }
+        EXPECT_TRUE(stopShown);
+        EXPECT_FALSE(othersEnabled);
+        EXPECT_EQ(left(), total - 1);
+        EXPECT_EQ(dialog->GetSearchButton()->accessibleName(), "Search");
+        EXPECT_TRUE(dialog->GetPathEdit()->isEnabled());
+        MakeWideTree(tree);
+    }
+    CQelFileMng::SetPumpInterval(CQelFileMng::kPumpInterval);
+}
