@@ -256,10 +256,12 @@ void CTessaryDlgDlg::ShowFirstRows() {
         CreateResultSubWnd(/*withAllRows=*/false);
         m_resultWnd->BeginBusy();
         setEnabled(true);  // the busy frame disables its owner; Stop must stay reachable
-        return;
+    } else {
+        if (!m_resultWnd->isVisible()) DockSubWindow(m_resultWnd.get(), kResultSubWndHeight);
+        m_resultWnd->UpdateResult(FirstRowsRecord(nullptr));
     }
-    if (!m_resultWnd->isVisible()) DockSubWindow(m_resultWnd.get(), kResultSubWndHeight);
-    m_resultWnd->UpdateResult(FirstRowsRecord(nullptr));
+    // Painted now rather than at the next progress refresh.
+    CQelWinUtilFunc::GetInstance()->PumpMessages();
 }
 
 std::string CTessaryDlgDlg::FirstRowsRecord(const qel::QelSubWndSize* size) const {

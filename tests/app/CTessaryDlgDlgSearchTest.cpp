@@ -49,7 +49,8 @@ protected:
         });
     }
     void TearDown() override {
-        CQelWinUtilFunc::SetPumpHook({});
+        CQelWinUtilFunc::SetPumpHook([] { QCoreApplication::processEvents(); });  // the program's own
+        CQelFileMng::SetPumpInterval(CQelFileMng::kPumpInterval);
         QelMainWindowFixture::TearDown();
     }
     // 4 folders of 50 empty files below tree; returns the file count.
@@ -294,7 +295,6 @@ TEST_F(SearchSession, TheSearchButtonStopsAResultCommandOrAJobAfterTheCurrentIte
         return files;
     };
     CQelFileMng::SetPumpInterval(std::chrono::milliseconds(0));
-    CQelWinUtilFunc::SetPumpHook([] { QCoreApplication::processEvents(); });  // as the program does
     Open();
     for (const bool job : {false, true}) {
         SCOPED_TRACE(job ? "job" : "Delete");
@@ -325,5 +325,4 @@ TEST_F(SearchSession, TheSearchButtonStopsAResultCommandOrAJobAfterTheCurrentIte
         EXPECT_TRUE(dialog->GetPathEdit()->isEnabled());
         MakeWideTree(tree);
     }
-    CQelFileMng::SetPumpInterval(CQelFileMng::kPumpInterval);
 }
