@@ -228,12 +228,13 @@ void CTessaryDlgDlg::ShowResultSubWnd(bool alreadyExists) {
     }
     // Closed by the user since: it comes back docked where the main window is now.
     if (!m_resultWnd->isVisible()) DockSubWindow(m_resultWnd.get(), kResultSubWndHeight);
-    m_resultWnd->UpdateResult(TakeHandOffRecord(nullptr));
+    m_resultWnd->UpdateResultLists(m_fileResults, m_folderResults, m_searchedPath);
     setEnabled(true);
     m_resultWnd->EndBusy();
 }
 
-// With all rows the lists are handed over; otherwise a copy of the first rows.
+// With all rows the lists are handed over (straight into the rows, without
+// the text a large record would cost twice); otherwise a copy of the first rows.
 void CTessaryDlgDlg::CreateResultSubWnd(bool withAllRows) {
     CQelLogMng* log = CQelLogMng::GetInstance();
     m_resultWnd = std::make_unique<CQelResultSubWnd>();
@@ -241,8 +242,11 @@ void CTessaryDlgDlg::CreateResultSubWnd(bool withAllRows) {
     log->Write(u"SubWindow[Hwnd=%s]", u"NULL");
     const QRect docked = qel::DockedRect(this, kResultSubWndHeight);
     const qel::QelSubWndSize size{docked.width(), docked.height()};
-    m_resultWnd->CreateSubWnd(this, withAllRows ? TakeHandOffRecord(&size) : FirstRowsRecord(&size), docked.left(),
-                              docked.top());
+    const std::string record = withAllRows
+                                   ? qel::WriteHandOffRecord({}, {}, &size, m_searchedPath.view())
+                                   : FirstRowsRecord(&size);
+    m_resultWnd->CreateSubWnd(this, record, docked.left(), docked.top());
+    if (withAllRows) m_resultWnd->UpdateResultLists(m_fileResults, m_folderResults, m_searchedPath);
     DockSubWindow(m_resultWnd.get(), kResultSubWndHeight);  // its own frame taken off, as far as known
     log->Write(u"Create SubWindow!!");
 }

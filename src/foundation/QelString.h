@@ -121,6 +121,8 @@ public:
     void Empty();
     const char16_t* c_str() const { return m_text.c_str(); }
     const std::u16string& str() const { return m_text; }
+    // Moves the text out, leaving this empty: for handing a large list on without a copy.
+    std::u16string TakeText() { return std::move(m_text); }
     std::u16string_view view() const { return m_text; }
     char16_t operator[](int index) const { return m_text[static_cast<std::size_t>(index)]; }
     char16_t GetAt(int index) const { return m_text[static_cast<std::size_t>(index)]; }

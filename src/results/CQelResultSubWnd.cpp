@@ -162,6 +162,22 @@ void CQelResultSubWnd::RunOperationWithDetail(const std::function<OperationNotic
     EndBusy();
 }
 
+void CQelResultSubWnd::UpdateResultLists(QelStringArray& files, QelStringArray& folders,
+                                         const QelString& searchPath) {
+    m_listModel->SetRows({});  // the old rows go before the new ones are built
+    CQelLogMng* log = CQelLogMng::GetInstance();
+    if (log->IsEnabled()) {
+        for (const QelString& path : files) log->Write(u"FileItem = %s", path);
+        for (const QelString& path : folders) log->Write(u"DirItem = %s", path);
+    }
+    m_listModel->SetRows(qel::TakeResultRows(files, folders));
+    // Kept as the text record keeps it, so both ways find the rows below the same folder.
+    std::string root;
+    qel::AppendUtf16AsUtf8(root, searchPath.view());
+    m_model["searchpath"] = root;
+    if (m_list && !isVisible()) show();
+}
+
 QPushButton* CQelResultSubWnd::GetCommandButton(int id) const {
     for (int i = 0; i < kCommandCount; ++i) {
         if (kCommandButtons[i].id == id) return m_buttons[static_cast<std::size_t>(i)];

@@ -47,6 +47,9 @@ public:
     // shows the window again if the user closed it; false, list unchanged,
     // when the text does not parse.
     bool UpdateResult(std::string jsonText);
+    // As UpdateResult for the lists of a search in this process, handed over
+    // without the text: files first, then folders, the lists left empty.
+    void UpdateResultLists(QelStringArray& files, QelStringArray& folders, const QelString& searchPath);
 
     // Busy: the flag, the wait cursor and the owner window disabled. Begin and
     // End come in pairs; End without Begin does nothing.

@@ -36,6 +36,16 @@ bool AppendResultRow(QelResultRows& rows, std::u16string fullPath, bool isFolder
     return true;
 }
 
+QelResultRows TakeResultRows(QelStringArray& files, QelStringArray& folders) {
+    QelResultRows rows;
+    rows.reserve(files.size() + folders.size());
+    for (QelStringArray* list : {&files, &folders}) {
+        for (QelString& path : *list) AppendResultRow(rows, path.TakeText(), list == &folders);
+        QelStringArray().swap(*list);  // the emptied strings go at once
+    }
+    return rows;
+}
+
 void BuildResultRows(const Json::Value& model, QelResultRows& rows) {
     rows.clear();
     if (!model.isObject()) return;

@@ -9,6 +9,9 @@
 
 #include <json/json.h>
 
+#include "QelContainers.h"
+#include "QelString.h"
+
 struct QelResultRow {
     std::u16string fullPath;
     std::uint32_t pathLength = 0;  // characters before the last '/'
@@ -33,6 +36,10 @@ int FindResultSplit(std::u16string_view fullPath);
 
 // Appends the row of fullPath; false, appending nothing, when FindResultSplit finds no split.
 bool AppendResultRow(QelResultRows& rows, std::u16string fullPath, bool isFolder);
+
+// The rows of a search's two lists, files first, each path moved into its row
+// (the lists are left empty), with the same rows AppendResultRow makes.
+QelResultRows TakeResultRows(QelStringArray& files, QelStringArray& folders);
 
 // Rebuilds rows from a result model: every string of "fileresultlist", then of
 // "dirresultlist", in array order (logged as "FileItem = %s" / "DirItem = %s").

@@ -299,8 +299,13 @@ TEST_F(SearchSession, TheSearchButtonStopsAResultCommandOrAJobAfterTheCurrentIte
     for (const bool job : {false, true}) {
         SCOPED_TRACE(job ? "job" : "Delete");
         dialog->GetAfterSearchCheck()->setChecked(job);
-        Search(job ? home / "empty" : tree);  // the first job search makes the log window
-        if (job) dialog->GetJobSubWnd()->SetPaintInterval(std::chrono::milliseconds(0));
+        Search(home / "empty");  // makes the result window, or the log window for the job
+        if (job) {
+            dialog->GetJobSubWnd()->SetPaintInterval(std::chrono::milliseconds(0));
+        } else {
+            Search(tree);  // a later search's rows are found below its own folder
+            EXPECT_EQ(dialog->GetResultSubWnd()->GetResultModel()["searchpath"].asString(), tree);
+        }
         bool stopShown = false, othersEnabled = true;
         QTimer watch;  // fires whenever the running work lets events through
         QObject::connect(&watch, &QTimer::timeout, [&] {
