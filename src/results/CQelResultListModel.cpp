@@ -1,5 +1,7 @@
 #include "CQelResultListModel.h"
 
+#include <utility>
+
 #include <QBrush>
 #include <QColor>
 
@@ -23,9 +25,14 @@ Qt::Alignment ColumnAlignment(int column) {
 
 void CQelResultListModel::SetRows(QelResultRows rows) {
     beginResetModel();
-    m_rows = std::move(rows);
+    QelResultRows old = std::exchange(m_rows, std::move(rows));
     std::vector<RowOutcome>().swap(m_outcomes);
     endResetModel();
+    // Freeing a large search's rows one by one would hold up the next search
+    // by as long as reading them took; another thread does it meanwhile.
+    if (m_disposal.valid()) m_disposal.wait();
+    if (old.size() < kFreeAsideRows) return;
+    m_disposal = std::async(std::launch::async, [gone = std::move(old)]() mutable { QelResultRows().swap(gone); });
 }
 
 void CQelResultListModel::SetOutcome(std::size_t row, const QString& text, bool gone) {

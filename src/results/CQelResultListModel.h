@@ -7,6 +7,7 @@
 
 #include <QAbstractTableModel>
 #include <functional>
+#include <future>
 #include <QBrush>
 
 #include "QelResultRows.h"
@@ -46,6 +47,8 @@ private:
         QString text;
         bool gone = false;
     };
+    static constexpr std::size_t kFreeAsideRows = 10000;  // fewer are freed at once
     QelResultRows m_rows;
+    std::future<void> m_disposal;  // the rows last replaced, freed on a thread of their own
     std::vector<RowOutcome> m_outcomes;  // empty until a command reports; then one per row
 };
