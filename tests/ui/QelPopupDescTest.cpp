@@ -22,6 +22,15 @@ TEST(QelPopupDesc, ReadsTheKeysThePopupDoesNotShowDirectly) {
     EXPECT_EQ(d.colItemWidths, (QelArray<int>{200, 90}));  // one width per column
 }
 
+TEST(QelPopupDesc, AToolbarOfThousandsOfButtonsKeepsOnlyTheFirst) {
+    std::string toolbar;
+    for (int i = 0; i < 100000; ++i) toolbar += (i ? ",\"b" : "\"b") + std::to_string(i) + R"(":{"type":"button"})";
+    QelPopupDesc d;
+    ASSERT_TRUE(Parse(R"({"width":300,"height":100,"disptype":"cmblist","listopt":{"toolbar":{)" + toolbar + "}}}", d));
+    ASSERT_EQ(d.toolItems.GetCount(), QelPopupDesc::kMaxToolItems);
+    EXPECT_EQ(d.toolItems[0].name.ToStdString(), "b0");
+}
+
 TEST(QelPopupDesc, AbsentKeysTakeTheirDefaults) {
     QelPopupDesc d;
     ASSERT_TRUE(Parse(R"({"width":10,"height":20,"disptype":"cmblist","listopt":{}})", d));

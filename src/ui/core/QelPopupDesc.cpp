@@ -32,6 +32,7 @@ void ReadToolbar(const rapidjson::Value& toolbar, QelPopupDesc& desc) {
     desc.hasToolbar = true;
     if (!toolbar.IsObject()) return;
     for (const auto& member : toolbar.GetObject()) {
+        if (desc.toolItems.GetCount() >= QelPopupDesc::kMaxToolItems) break;
         _tag_ToolItemInfo item;
         item.name = ToQel(member.name);
         const rapidjson::Value* type = Member(member.value, "type");

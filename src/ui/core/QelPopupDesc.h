@@ -19,6 +19,9 @@ struct _tag_ToolItemInfo {
 };
 
 struct QelPopupDesc {
+    // Toolbar buttons read; later ones are ignored: far more than fit any
+    // popup, and a view file with thousands would freeze the window.
+    static constexpr int kMaxToolItems = 32;
     int width = 0;
     int height = 0;
     QelColorRef bgColor = QelRGB(255, 255, 255);
