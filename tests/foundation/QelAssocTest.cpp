@@ -55,30 +55,27 @@ std::uint32_t Query(const char16_t* association, std::u16string& text, std::uint
 }
 }  // namespace
 
-TEST(AssocQueryString, FindsTheDefaultProgramForTheExtensionsType) {
-    for (const char16_t* association : {u".txt", u".html"}) {
+// The type's default program, or none; too small a buffer is cleared and
+// told the size needed, never given a cut path.
+TEST(AssocQueryString, FindsTheDefaultProgramForTheExtensionsTypeOrNone) {
+    const std::u16string viewer = QelString::FromFileName(AssocDesktop::viewer).str();
+    const struct {
+        const char16_t* association;
+        std::uint32_t length, status, lengthAfter;
         std::u16string text;
-        std::uint32_t length = 776;
-        EXPECT_EQ(Query(association, text, length), 0u);
-        EXPECT_EQ(QelString(text).ToStdString(), AssocDesktop::viewer);
-        EXPECT_EQ(length, text.size() + 1);
-    }
-}
-
-TEST(AssocQueryString, TooSmallABufferTellsTheSizeNeeded) {
-    std::u16string text;
-    std::uint32_t length = 4;
-    EXPECT_EQ(Query(u".txt", text, length), 0x80004003u);
-    EXPECT_EQ(length, AssocDesktop::viewer.size() + 1);
-    EXPECT_EQ(text, u"");  // cleared, never a cut path
-}
-
-TEST(AssocQueryString, NoProgramForATypeNobodyHandles) {
-    for (const char16_t* association : {u".xlsx", u".qelnoprogram"}) {
+    } cases[] = {
+        {u".txt", 776, 0, std::uint32_t(viewer.size() + 1), viewer},
+        {u".html", 776, 0, std::uint32_t(viewer.size() + 1), viewer},
+        {u".txt", 4, 0x80004003u, std::uint32_t(viewer.size() + 1), u""},
+        {u".xlsx", 776, 0x80070483u, 776, u""},
+        {u".qelnoprogram", 776, 0x80070483u, 776, u""},
+    };
+    for (const auto& c : cases) {
         std::u16string text;
-        std::uint32_t length = 776;
-        EXPECT_EQ(Query(association, text, length), 0x80070483u) << QelString(association).ToStdString();
-        EXPECT_EQ(text, u"");
+        std::uint32_t length = c.length;
+        EXPECT_EQ(Query(c.association, text, length), c.status) << QelString(c.association).ToStdString();
+        EXPECT_EQ(text, c.text) << QelString(c.association).ToStdString();
+        if (c.status != 0x80070483u) EXPECT_EQ(length, c.lengthAfter) << QelString(c.association).ToStdString();
     }
 }
 
