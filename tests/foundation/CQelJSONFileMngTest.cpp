@@ -169,32 +169,6 @@ TEST_F(CQelJSONFileMngTest, SaveThroughALinkReplacesTheLinkedFileAndKeepsTheLink
     EXPECT_NE(text.find("\"old\""), std::string::npos);
 }
 
-// Settings files the program cannot or must not read or replace.
-
-TEST_F(CQelJSONFileMngTest, DeepNestingIsABrokenFileNotACrash) {
-    WriteConfig(std::string(100000, '['));
-    WriteUser(std::string(1001, '[') + std::string(1001, ']'));
-    EXPECT_FALSE(m_json.Load(u"env.json"));
-    EXPECT_EQ(m_json.GetUserFileState(), CQelJSONFileMng::UserFile::kBroken);
-    EXPECT_FALSE(m_json.GetUserFileReason().IsEmpty());
-    EXPECT_TRUE(m_json.ConfigTree().isNull());
-    m_json.UserTree()["a"] = 1;
-    EXPECT_FALSE(m_json.Save(u"env.json", true));  // not before the broken file is out of the way
-    EXPECT_EQ(UserFile(), std::string(1001, '[') + std::string(1001, ']'));
-    m_json.ReleaseUserFile();
-    EXPECT_TRUE(m_json.Save(u"env.json", true));
-}
-
-TEST_F(CQelJSONFileMngTest, FilesThatAreNotFilesAreUnreadableAndNeverReplaced) {
-    ASSERT_EQ(::mkfifo((m_dir / "config/env.json").c_str(), 0600), 0);
-    std::filesystem::create_symlink("/dev/zero", m_dir / "user/env.json");
-    EXPECT_FALSE(m_json.Load(u"env.json"));  // returns: neither blocks nor reads without end
-    EXPECT_EQ(m_json.GetUserFileState(), CQelJSONFileMng::UserFile::kUnreadable);
-    EXPECT_EQ(m_json.GetUserFileReason().ToStdString(), "not a regular file");
-    EXPECT_FALSE(m_json.Save(u"env.json", true));
-    EXPECT_EQ(std::filesystem::read_symlink(m_dir / "user/env.json"), "/dev/zero");
-}
-
 TEST_F(CQelJSONFileMngTest, AnUnreadableUserFileIsNeverReplaced) {
     const std::string precious = R"({"searchfilter": [{"name": "Mine"}]})";
     WriteUser(precious);
@@ -274,30 +248,50 @@ std::string FullArrays(int n, const std::string& piece, std::size_t valuesPerPie
 }
 }  // namespace
 
-TEST_F(CQelJSONFileMngTest, AFileOverTheValueBoundsIsUnreadableAndNeverReplaced) {
-    std::string longArray = R"({"searchpathhistory": [)";
-    for (std::size_t i = 0; i <= qel::kMaxJsonArrayEntries; ++i) longArray += "[],";
-    longArray.back() = ']';
-    longArray += "}";
-    WriteUser(longArray);
+// A user file that is broken, no file, or over the value bounds is reported
+// and never replaced (until the caller moves a broken one aside); a config
+// file of the same kinds is left out, and Load neither blocks nor reads
+// without end.
+TEST_F(CQelJSONFileMngTest, BrokenOrUnreadableFilesAreReportedAndNeverReplaced) {
+    using State = CQelJSONFileMng::UserFile;
+    const std::string deep = std::string(1001, '[') + std::string(1001, ']');
+    const std::string longArray = Repeated(R"({"searchpathhistory": [)", "[]", qel::kMaxJsonArrayEntries + 1, "]}");
     // Ten arrays of the most entries allowed: with the arrays themselves, one value too many.
-    WriteConfig(Repeated("[", Repeated("[", "0", qel::kMaxJsonArrayEntries, "]"), 10, "]"));
-
-    EXPECT_FALSE(m_json.Load(u"env.json"));
-    EXPECT_EQ(m_json.GetUserFileState(), CQelJSONFileMng::UserFile::kUnreadable);
-    EXPECT_EQ(m_json.GetUnreadableReason().ToStdString(), "more than 100000 entries in one array");
-    EXPECT_TRUE(m_json.UserTree().isNull());
-    EXPECT_TRUE(m_json.ConfigTree().isNull());
-    m_json.UserTree()["searchpathhistory"] = Json::Value(Json::arrayValue);
-    EXPECT_FALSE(m_json.Save(u"env.json", true));
-    EXPECT_EQ(UserFile(), longArray);
-
-    std::filesystem::remove(m_dir / "user/env.json");
-    EXPECT_FALSE(m_json.Load(u"env.json"));
-    EXPECT_EQ(m_json.GetUserFileState(), CQelJSONFileMng::UserFile::kAbsent);
-    EXPECT_EQ(m_json.GetUnreadableReason().ToStdString(), "more than 1000000 values");
+    const std::string tooManyValues = Repeated("[", Repeated("[", "0", qel::kMaxJsonArrayEntries, "]"), 10, "]");
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        State state;
+        std::string userReason, unreadableReason;
+    } cases[] = {
+        {"nested too deep", [&] { WriteUser(deep), WriteConfig(std::string(100000, '[')); }, State::kBroken, "*", ""},
+        {"no file", [&] { std::filesystem::create_symlink("/dev/zero", m_dir / "user/env.json"), ::mkfifo((m_dir / "config/env.json").c_str(), 0600); },
+         State::kUnreadable, "not a regular file", "not a regular file"},
+        {"over the bounds", [&] { WriteUser(longArray), WriteConfig(tooManyValues); }, State::kUnreadable, "*",
+         "more than 100000 entries in one array"},
+        {"none, config over the bounds", [&] { WriteConfig(tooManyValues); }, State::kAbsent, "", "more than 1000000 values"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(m_dir / "user/env.json");
+        std::filesystem::remove(m_dir / "config/env.json");
+        c.make();
+        const auto snapshot = [&] { return std::filesystem::is_symlink(m_dir / "user/env.json") ? std::filesystem::read_symlink(m_dir / "user/env.json").string() : UserFile(); };
+        const std::string before = snapshot();
+        CQelJSONFileMng settings;
+        EXPECT_FALSE(settings.Load(u"env.json")) << c.what;
+        EXPECT_EQ(settings.GetUserFileState(), c.state) << c.what;
+        const std::string reason = settings.GetUserFileReason().ToStdString();
+        EXPECT_EQ(c.userReason == "*" ? !reason.empty() : reason == c.userReason, true) << c.what << ": " << reason;
+        EXPECT_EQ(settings.GetUnreadableReason().ToStdString(), c.unreadableReason) << c.what;
+        EXPECT_TRUE(settings.UserTree().isNull() && settings.ConfigTree().isNull()) << c.what;
+        settings.UserTree()["searchpathhistory"] = Json::Value(Json::arrayValue);
+        EXPECT_EQ(settings.Save(u"env.json", true), c.state == State::kAbsent) << c.what;
+        EXPECT_TRUE(c.state == State::kAbsent || snapshot() == before) << c.what;
+        if (c.state != State::kBroken) continue;
+        settings.ReleaseUserFile();
+        EXPECT_TRUE(settings.Save(u"env.json", true)) << c.what;
+    }
 }
-
 
 // Each file is the worst of its kind the size cap admits; the peak is the
 // resident high-water mark of a child process over the load (about 235 MiB at

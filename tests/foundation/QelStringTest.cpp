@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <type_traits>
 
 #include "QelString.h"
 
@@ -149,21 +148,6 @@ TEST(QelStringEdit, MidFindTrimAndCopies) {
     copy.Append(u"!");
     EXPECT_EQ(s.view(), u"hello world");  // copies are independent
     EXPECT_EQ(QelString(u"ab\0cd", 5).view(), u"ab");
-}
-
-TEST(QelContainers, MovingAnArrayTakesItsElementsOverWithoutCopying) {
-    static_assert(std::is_nothrow_move_constructible_v<QelStringArray>);
-    static_assert(std::is_nothrow_move_assignable_v<QelStringArray>);
-    QelStringArray paths;
-    paths.Add(QelString(u"/home/user/a rather long path/file.txt"));
-    const char16_t* text = paths[0].view().data();
-    QelStringArray taken(std::move(paths));
-    ASSERT_EQ(taken.GetCount(), 1);
-    EXPECT_EQ(taken[0].view().data(), text);
-    QelStringArray assigned;
-    assigned = std::move(taken);
-    EXPECT_EQ(assigned[0].view().data(), text);
-    EXPECT_EQ(assigned[0].str(), u"/home/user/a rather long path/file.txt");
 }
 
 TEST(QelContainers, MapOrdersStringKeysByCodeUnit) {
