@@ -70,6 +70,7 @@ TEST(DownloadFile, TheFileHoldsTheLastAttemptAndReplacesOldFilesAndLinksUnfollow
         {"link.run", "installer", sha},
         {"dangling.run", "installer", sha},
     };
+    const mode_t umask = ::umask(0277);  // the mode is set, not left to whatever the umask allows
     for (const auto& c : cases) {
         QelHttpDownloadFile file;
         QelHttpDownload saved;
@@ -82,6 +83,7 @@ TEST(DownloadFile, TheFileHoldsTheLastAttemptAndReplacesOldFilesAndLinksUnfollow
         EXPECT_EQ(ReadBytes(path), c.bytes) << c.name;
         EXPECT_EQ(ModeOf(path), S_IFREG | 0700u) << c.name;
     }
+    ::umask(umask);
     EXPECT_EQ(ReadBytes(dir / "victim"), "the user's file");
     EXPECT_FALSE(Exists(dir / "nowhere"));
     EXPECT_EQ(openFiles(), filesBefore) << "a descriptor is left open";

@@ -15,6 +15,8 @@ TEST(QelHttpHeaders, PatternsTakeTheirFirstMatchWithoutRegardToCaseAndCookiesAre
     EXPECT_EQ(facts.charset + "|" + facts.location + "|" + facts.cookies, "Windows-1252|42|");
     EXPECT_EQ(facts.contentLength * facts.hasContentLength * facts.chunked, 1234);
     EXPECT_FALSE(ParseResponseHeaders("X: 1\r\nSome-Transfer-Encoding: chunked\r\n\r\n").chunked);
+    // A length too large for the counter cannot be met by a capped body.
+    EXPECT_EQ(ParseResponseHeaders("Content-Length: 99999999999999999999\r\n").contentLength, INT64_MAX);
     const std::string huge(200000, 'a');  // a line this long is passed over without exhausting the stack
     const struct {
         std::string headers;
