@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <regex>
+#include <set>
 #include <thread>
 
 #include "CQelLogMng.h"
@@ -27,23 +28,19 @@ std::string CaptureLog(const std::function<void()>& action) {
 }
 }  // namespace
 
-TEST(CQelWinUtilFunc, GuidTextDropsLeadingZerosOfEachByte) {
+// Fresh upper-case hex each time; each byte without its leading zero.
+TEST(CQelWinUtilFunc, GuidStringsAreFreshUpperCaseHex) {
     const std::uint8_t bytes[16] = {0x0A, 0x0B, 0x00, 0xFF, 0x10, 1, 2, 3, 4, 5, 6, 7, 8, 0xEE, 0xEE, 0xEE};
     EXPECT_EQ(CQelWinUtilFunc::FormatGuidBytes(bytes).ToStdString(), "AB0FF1012345678");
-}
-
-TEST(CQelWinUtilFunc, GuidStringsAreFreshUpperCaseHex) {
-    const std::regex shape("[0-9A-F]{13,26}");
     std::set<std::string> seen;
     for (int i = 0; i < 50; ++i) {
         const std::string guid = Util()->MakeGuidString().ToStdString();
-        EXPECT_TRUE(std::regex_match(guid, shape)) << guid;
+        EXPECT_TRUE(std::regex_match(guid, std::regex("[0-9A-F]{13,26}"))) << guid;
         seen.insert(guid);
     }
     EXPECT_EQ(seen.size(), 50u);
 }
 
-// Started detached: nothing is left for this process to wait for.
 TEST(CQelWinUtilFunc, RunProcessSplitsLikeAShellAndLeavesNoChild) {
     QelTestDir dir;
     const std::string out = dir / "out file.txt";
@@ -73,8 +70,7 @@ TEST(CQelWinUtilFunc, AssocQueryStringRejectsBadParameters) {
     EXPECT_EQ(status, 0x80070002u);
     EXPECT_NE(log.find("ERROR: _AssocQueryString: bad parameters"), std::string::npos);
     length = 16;
-    EXPECT_EQ(Util()->_AssocQueryString(u"", buffer, &length), 0x80070002u);
-    EXPECT_EQ(Util()->_AssocQueryString(nullptr, buffer, &length), 0x80070002u);
-    EXPECT_EQ(Util()->_AssocQueryString(u".txt", nullptr, &length), 0x80070002u);
-    EXPECT_EQ(Util()->_AssocQueryString(u".txt", buffer, nullptr), 0x80070002u);
+    const std::set<std::uint32_t> statuses = {Util()->_AssocQueryString(u"", buffer, &length), Util()->_AssocQueryString(nullptr, buffer, &length),
+                                              Util()->_AssocQueryString(u".txt", nullptr, &length), Util()->_AssocQueryString(u".txt", buffer, nullptr)};
+    EXPECT_EQ(statuses, std::set<std::uint32_t>{0x80070002u});
 }
