@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "CQelWinUtilFunc.h"
 #include "QelTestDir.h"
@@ -25,7 +23,7 @@ public:
         fs::create_directory_symlink("/usr/share/mime", m_dir / "system/mime");
 
         viewer = m_dir / "bin/qel-viewer";
-        WriteBytes(viewer, "#!/bin/sh\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/opened\"\n");
+        WriteBytes(viewer, "#!/bin/sh\n");
         ::chmod(viewer.c_str(), 0755);
         WriteBytes(data + "/applications/qel-viewer.desktop",
                    "[Desktop Entry]\nType=Application\nName=Qel Viewer\nExec=" + viewer +
@@ -77,16 +75,4 @@ TEST(AssocQueryString, FindsTheDefaultProgramForTheExtensionsTypeOrNone) {
         EXPECT_EQ(text, c.text) << QelString(c.association).ToStdString();
         if (c.status != 0x80070483u) EXPECT_EQ(length, c.lengthAfter) << QelString(c.association).ToStdString();
     }
-}
-
-TEST(AssocQueryString, TheFoundProgramOpensAFile) {
-    std::u16string program;
-    std::uint32_t length = 776;
-    ASSERT_EQ(Query(u".txt", program, length), 0u);
-    const QelString command = QelString::Formatted(u"%s \"%s\"", program, u"/tmp/some result.txt");
-    ASSERT_TRUE(CQelWinUtilFunc::GetInstance()->RunProcess(command));
-    const std::string opened = std::filesystem::path(AssocDesktop::viewer).parent_path() / "opened";
-    for (int i = 0; i < 1000 && ReadBytes(opened).empty(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(ReadBytes(opened), "/tmp/some result.txt");
 }
