@@ -73,6 +73,6 @@ TEST(AssocQueryString, FindsTheDefaultProgramForTheExtensionsTypeOrNone) {
         std::uint32_t length = c.length;
         EXPECT_EQ(Query(c.association, text, length), c.status) << QelString(c.association).ToStdString();
         EXPECT_EQ(text, c.text) << QelString(c.association).ToStdString();
-        if (c.status != 0x80070483u) EXPECT_EQ(length, c.lengthAfter) << QelString(c.association).ToStdString();
+        EXPECT_TRUE(c.status == 0x80070483u || length == c.lengthAfter) << QelString(c.association).ToStdString() << " " << length;
     }
 }
