@@ -10,6 +10,7 @@
 #include "../foundation/QelTestDir.h"
 #include "QelHttpTransfer.h"
 #include "QelTestHttpServer.h"
+#include "QelTestMemory.h"
 
 namespace {
 QelString Q(const std::string& utf8) { return QelString::FromUtf8(utf8); }
@@ -37,13 +38,6 @@ void ServeStalled(QelTestHttpServer& server, const std::string& path) {
     });
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-std::size_t LiveHeapBytes() { return __sanitizer_get_current_allocated_bytes(); }
-#else
-#include <malloc.h>
-std::size_t LiveHeapBytes() { return ::mallinfo2().uordblks + ::mallinfo2().hblkhd; }
-#endif
 }  // namespace
 
 TEST(QelHttpTransfer, EachVerbReachesTheServerWithItsBodyAndHeaders) {
@@ -83,11 +77,17 @@ TEST(QelHttpTransfer, BadInputIsRefusedBeforeAnythingIsSent) {
         std::string url;
         const char16_t* verb;
         int result;
+        long lastError;  // the system's error numbers: path not found, invalid parameter
     } cases[] = {
-        {"", u"GET", -999},          {server.Url("/"), u"PATCH", -998},     {server.Url("/"), u"", -998},
-        {"not a url", u"GET", -997}, {"ftp://127.0.0.1/file", u"GET", -997}, {"file:///etc/passwd", u"GET", -997},
+        {"", u"GET", -999, 3},          {server.Url("/"), u"PATCH", -998, 87}, {server.Url("/"), u"", -998, 87},
+        {"not a url", u"GET", -997, CURLUE_BAD_SCHEME}, {"ftp://127.0.0.1/file", u"GET", -997, CURLE_UNSUPPORTED_PROTOCOL},
+        {"file:///etc/passwd", u"GET", -997, CURLE_UNSUPPORTED_PROTOCOL},
     };
-    for (const auto& c : cases) EXPECT_EQ(Exchange(c.url).Send(c.verb), c.result) << c.url;
+    for (const auto& c : cases) {
+        Exchange x(c.url);
+        EXPECT_EQ(x.Send(c.verb), c.result) << c.url;
+        EXPECT_EQ(x.transfer.GetLastError(), c.lastError) << c.url;
+    }
     EXPECT_EQ(server.RequestCount(), 0u);
 }
 

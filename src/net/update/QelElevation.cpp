@@ -37,8 +37,10 @@ std::string ExpectedProcessName(const std::string& program) {
     return program.substr(slash == std::string::npos ? 0 : slash + 1, kProcessNameLength);
 }
 
-bool RunWithPkexec(const QelString& path) {
-    const QelChildOutcome outcome = RunUntilReplaced({kPkexec, path.ToFileName()});
+}  // namespace
+
+bool RunElevatedThrough(const std::string& elevator, const QelString& path) {
+    const QelChildOutcome outcome = RunUntilReplaced({elevator, path.ToFileName()});
     switch (outcome.kind) {
         case QelChildOutcome::Kind::kReplaced:
             return true;
@@ -51,8 +53,6 @@ bool RunWithPkexec(const QelString& path) {
     }
     return false;
 }
-
-}  // namespace
 
 QelChildOutcome RunUntilReplaced(const std::vector<std::string>& argv) {
     QelChildOutcome outcome;
@@ -95,7 +95,7 @@ bool LaunchElevated(const QelString& path) {
         std::lock_guard lock(g_launcherLock);
         launcher = g_launcher;
     }
-    return launcher ? launcher(path) : RunWithPkexec(path);
+    return launcher ? launcher(path) : RunElevatedThrough(kPkexec, path);
 }
 
 void SetElevationLauncher(QelElevationLauncher launcher) {

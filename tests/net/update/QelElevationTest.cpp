@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <fstream>
 
+#include "../../foundation/QelTestDir.h"
 #include "QelElevation.h"
 
 // The elevation command must be told apart from the program it becomes: an
@@ -30,4 +32,19 @@ TEST(Elevation, AChildIsFollowedUntilItEndsOrBecomesAnotherProgram) {
     std::getline(std::ifstream("/proc/" + std::to_string(replaced.pid) + "/comm"), name);
     EXPECT_EQ(name, "sleep") << "returned while the new program still runs";
     ::kill(replaced.pid, SIGKILL);
+}
+
+// The elevator's own ends (126 dismissed, 127 refused, a signal, never
+// started) are failures; any other exit is the started program's own.
+TEST(Elevation, OnlyTheElevatorsOwnEndsAreFailures) {
+    QelTestDir dir;
+    const std::string elevator = dir / "elevator";
+    WriteBytes(elevator, "#!/bin/sh\ncase \"$1\" in dismiss) exit 126;; refuse) exit 127;; kill) kill -KILL $$;; *) exit \"$1\";; esac\n");
+    ASSERT_EQ(::chmod(elevator.c_str(), 0755), 0);
+    const struct {
+        const char* path;
+        bool started;
+    } cases[] = {{"dismiss", false}, {"refuse", false}, {"kill", false}, {"0", true}, {"1", true}, {"125", true}};
+    for (const auto& c : cases) EXPECT_EQ(qel::RunElevatedThrough(elevator, QelString::FromUtf8(c.path)), c.started) << c.path;
+    EXPECT_FALSE(qel::RunElevatedThrough(dir / "missing", QelString(u"0")));
 }
