@@ -10,6 +10,7 @@
 
 #include "CQelDirMng.h"
 #include "CQelJSONFileMng.h"
+#include "CQelLogMng.h"
 #include "QelFileRead.h"
 #include "QelJsonBounds.h"
 #include "QelPeakMemory.h"
@@ -202,6 +203,19 @@ TEST_F(CQelJSONFileMngTest, WhatIsNoWritableFileIsNeverReplaced) {
         EXPECT_TRUE(c.intact()) << c.what;
         EXPECT_EQ(TempFilesInUser(), 0) << c.what;
     }
+    // The debug log names the reason.
+    fs::remove_all(m_dir / "user");
+    fs::create_directories(m_dir / "user");
+    WriteBytes(file, "{}");
+    ::chmod(file.c_str(), 0444);
+    ::setenv("QELTESSARY_LOG", "1", 1);
+    CQelLogMng::DeleteInstance();
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(m_json.Save(u"env.json", true));
+    const std::string log = testing::internal::GetCapturedStderr();
+    ::unsetenv("QELTESSARY_LOG");
+    CQelLogMng::DeleteInstance();
+    EXPECT_NE(log.find("/user/env.json\" Json Write Failed: Permission denied"), std::string::npos) << log;
     fs::remove_all(m_dir / "user");
     WriteBytes(m_dir / "user", "a file where the folder belongs");
     EXPECT_FALSE(m_json.Save(u"env.json", true));

@@ -98,6 +98,8 @@ TEST(QelJsonBounds, CountsValuesAndEntriesAsTheParsersBuildThem) {
          QelJsonBound::kWithin},
         {"member names are no values and objects have no entry bound", fullObject, QelJsonBound::kWithin},
         {"a comment counts as a value", "// note\n" + fullObject, QelJsonBound::kTooManyValues},
+        {"a comment right before each entry", "[" + repeat("/**/[],", entries) + "/**/[]]", QelJsonBound::kArrayTooLong},
+        {"nesting past the parsers' limit is theirs to refuse", std::string(values + 1, '['), QelJsonBound::kWithin},
         {"ten full arrays and the arrays themselves", "[" + repeat("[" + repeat("0,", entries - 1) + "0],", 9) +
                                                           "[" + repeat("0,", entries - 1) + "0]]",
          QelJsonBound::kTooManyValues},
