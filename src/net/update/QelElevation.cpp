@@ -72,6 +72,10 @@ QelChildOutcome RunUntilReplaced(const std::vector<std::string>& argv) {
     }
     outcome.pid = pid;
     const std::string name = ExpectedProcessName(argv[0]);
+    // The kernel lets this thread run on before it renames the child, which
+    // may still carry this thread's name for a moment: that is no new program.
+    std::string parent;
+    std::getline(std::ifstream("/proc/thread-self/comm"), parent);
     for (;;) {
         int status = 0;
         if (::waitpid(pid, &status, WNOHANG) == pid) {
@@ -80,7 +84,7 @@ QelChildOutcome RunUntilReplaced(const std::vector<std::string>& argv) {
             return outcome;
         }
         const std::string now = ProcessName(pid);
-        if (!now.empty() && now != name) break;
+        if (!now.empty() && now != name && now != parent) break;
         // Waiting for a person to type a password: a short nap between looks is plenty.
         std::this_thread::sleep_for(kNamePollInterval);
     }
