@@ -42,8 +42,10 @@ TEST(CQelLogMng, DebugLineFormatAndCut) {
     testing::internal::CaptureStderr();
     log->Write(u"Run Search! %s=%d", QelString(u"files"), 12);
     log->Write(u"%s", std::u16string_view(std::u16string(1500, u'z')));
+    log->Write(u"%s", std::u16string_view(std::u16string(1023, u'z') + u"\U00010000 tail"));  // a pair at the cut goes whole
     const std::string out = testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(std::regex_match(out, std::regex(R"(\[\d\d:\d\d:\d\d:\d\d\d\]:Run Search! files=12\n\[\d\d:\d\d:\d\d:\d\d\d\]:z{1024}\n)"))) << out;
+    const std::string stamp = R"(\[\d\d:\d\d:\d\d:\d\d\d\]:)";
+    EXPECT_TRUE(std::regex_match(out, std::regex(stamp + "Run Search! files=12\n" + stamp + "z{1024}\n" + stamp + "z{1023}\n"))) << out;
 }
 
 // Each line is appended whole with its date and time and CR LF, also from

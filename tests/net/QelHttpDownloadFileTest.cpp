@@ -12,6 +12,8 @@
 namespace {
 QelString Q(const std::string& s) { return QelString::FromFileName(s); }
 
+auto OpenFiles() { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); }
+
 mode_t ModeOf(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0 ? st.st_mode : 0;
@@ -53,8 +55,7 @@ TEST(DownloadFile, TheFileHoldsTheLastAttemptAndReplacesOldFilesAndLinksUnfollow
     EXPECT_NE(QelHttpDownloadFile().Open(Q(dir / "temp"), Q("folder.run")), 0);
     EXPECT_EQ(ReadBytes(dir / "temp/folder.run/keep"), "kept");
 
-    const auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
-    const auto filesBefore = openFiles();
+    const auto filesBefore = OpenFiles();
     WriteBytes(dir / "temp/old.run", "previous download");
     ::chmod((dir / "temp/old.run").c_str(), 0644);
     WriteBytes(dir / "victim", "the user's file");
@@ -86,13 +87,14 @@ TEST(DownloadFile, TheFileHoldsTheLastAttemptAndReplacesOldFilesAndLinksUnfollow
     ::umask(umask);
     EXPECT_EQ(ReadBytes(dir / "victim"), "the user's file");
     EXPECT_FALSE(Exists(dir / "nowhere"));
-    EXPECT_EQ(openFiles(), filesBefore) << "a descriptor is left open";
+    EXPECT_EQ(OpenFiles(), filesBefore) << "a descriptor is left open";
 }
 
 // A disk that takes only part of the download (here a file size limit), or a
 // download given up: no partial file stays behind to be started later.
 TEST(DownloadFile, AShortWriteOrADiscardLeavesNoPartialFile) {
     QelTestDir dir;
+    const auto filesBefore = OpenFiles();
     QelHttpDownloadFile given;
     ASSERT_EQ(given.Open(Q(dir / "temp"), Q("given.run")), 0);
     ASSERT_TRUE(given.Append("half"));
@@ -115,4 +117,5 @@ TEST(DownloadFile, AShortWriteOrADiscardLeavesNoPartialFile) {
     ::signal(SIGXFSZ, previous);
     EXPECT_FALSE(appended);
     EXPECT_FALSE(Exists(dir / "temp/inst.run"));
+    EXPECT_EQ(OpenFiles(), filesBefore) << "a descriptor is left open";
 }
