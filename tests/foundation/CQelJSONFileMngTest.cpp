@@ -41,8 +41,11 @@ protected:
 }  // namespace
 
 TEST_F(CQelJSONFileMngTest, LoadReadsBothFilesAndReportsParseErrors) {
-    EXPECT_TRUE(m_json.Load(u"env.json"));  // no files: null trees
+    std::filesystem::remove_all(m_dir / "config");
+    EXPECT_TRUE(m_json.Load(u"env.json"));  // no files: null trees, and no folder made for them
     EXPECT_TRUE(m_json.ConfigTree().isNull() && m_json.UserTree().isNull());
+    EXPECT_FALSE(Exists(m_dir / "config"));
+    std::filesystem::create_directories(m_dir / "config");
     WriteConfig("{\r\n   \"x\" : 5,\r\n   \"name\" : \"caf\xC3\xA9\"\r\n}\r\n");
     WriteUser("");
     EXPECT_TRUE(m_json.Load(u"env.json"));
@@ -101,7 +104,7 @@ TEST_F(CQelJSONFileMngTest, MakeValueBuildsTheWayAndSetIntStores) {
 // leaves a null member behind.
 TEST_F(CQelJSONFileMngTest, SaveWritesTheUserTreeAsCrLfText) {
     WriteConfig(R"({"config": 1})");
-    WriteUser("// kept comment\n{\"list\": [1, 2], \"name\": \"\xE4\xB8\xAD\", \"path\": \"/d/x\xFF\"}\n");
+    WriteUser("// kept comment\r\n{\"list\": [1, 2], \"name\": \"\xE4\xB8\xAD\", \"path\": \"/d/x\xFF\"}\r\n");
     ASSERT_TRUE(m_json.Load(u"env.json"));
     EXPECT_EQ(m_json.FindValue(u"a.b", 2), nullptr);
     std::filesystem::remove_all(m_dir / "user");  // Save makes the folder again

@@ -97,6 +97,7 @@ TEST(QelJsonBounds, CountsValuesAndEntriesAsTheParsersBuildThem) {
                                                   ])",
          QelJsonBound::kWithin},
         {"member names are no values and objects have no entry bound", fullObject, QelJsonBound::kWithin},
+        {"blanks between values are no values", "{" + repeat("\"\":0,\r\n\t ", values - 2) + "\"\":0}", QelJsonBound::kWithin},
         {"a comment counts as a value", "// note\n" + fullObject, QelJsonBound::kTooManyValues},
         {"a comment right before each entry", "[" + repeat("/**/[],", entries) + "/**/[]]", QelJsonBound::kArrayTooLong},
         {"nesting past the parsers' limit is theirs to refuse", std::string(values + 1, '['), QelJsonBound::kWithin},

@@ -40,6 +40,7 @@ TEST(QelHttpDecode, TheCharsetChoosesTheDecodingWithFallbacks) {
         {"caf\xC3\xA9", "utf-8lish", u"caf\u00E9"},  // only its first five characters count
         {"caf\xE9", "ISO-8859-1", u"caf\u00E9"},
         {"\x80 euro", "windows-1252", u"\u20AC euro"},
+        {"\xA4\xA4", "big5", u"\u4E2D"},  // a name shorter than "utf-8"
         {std::string(3000, '\x80'), "windows-1252", std::u16string(3000, u'\u20AC')},  // the output grows past its guess
         {"caf\xC3\xA9", "", u"caf\u00E9"},   // none named: valid UTF-8 is UTF-8
         {"caf\xE9", "", u"caf\u00E9"},       // none named, not UTF-8: Latin-1

@@ -81,6 +81,6 @@ TEST(UpdateServers, OnlyHttpsOrPlainHttpToThisMachineIsTrusted) {
                             "http://127.8.9.10", "http://localhost:8080", "http://LocalHost", "http://[::1]:8080"})
         EXPECT_TRUE(qel::IsTrustedUpdateUrl(QelString::FromUtf8(url))) << url;
     for (const char* url : {"http://update.corvane.example.org:7530", "http://127.example.org", "http://localhost.example.org",
-                            "http://128.0.0.1", "http://[::2]", "ftp://127.0.0.1", "update.example.org", ""})
+                            "http://128.0.0.1", "http://[::2]", "ftp://127.0.0.1", "file:///tmp/inst.run", "update.example.org", ""})
         EXPECT_FALSE(qel::IsTrustedUpdateUrl(QelString::FromUtf8(url))) << url;
 }
