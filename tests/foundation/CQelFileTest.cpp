@@ -3,61 +3,36 @@
 #include "CQelFile.h"
 #include "QelTestDir.h"
 
-TEST(CQelFile, TextModeStoresCrLfAndReadsLf) {
+// Mode numbers: 0 read, 1 write (truncating), 2 append, 4 write and read;
+// type 0 text (CR LF on disk, LF in memory), 1 binary, others neither.
+TEST(CQelFile, ModesAndTypesStoreAndReadTheirBytes) {
     QelTestDir dir;
     const QelString path = QelString::FromFileName(dir / "t.txt");
     CQelFile file;
-    ASSERT_TRUE(file.Open(4, 0, path));  // w+ text
-    EXPECT_TRUE(file.IsText());
+    ASSERT_TRUE(file.Open(4, 0, path));
     EXPECT_TRUE(file.Write(std::string_view("one\ntwo\n\nthree")));
     ASSERT_TRUE(file.Close());
     EXPECT_EQ(ReadBytes(dir / "t.txt"), "one\r\ntwo\r\n\r\nthree");
-
     ASSERT_TRUE(file.Open(0, 0, path));
     EXPECT_EQ(file.m_size, 17u);
     EXPECT_EQ(file.ReadAll(), "one\ntwo\n\nthree");
-    EXPECT_TRUE(file.m_fileName.Equals(u"t.txt"));
-    EXPECT_TRUE(file.m_path.Equals(path));
-    EXPECT_EQ(file.m_openType, 0u);
-}
+    EXPECT_TRUE(file.m_fileName.Equals(u"t.txt") && file.m_path.Equals(path));
 
-TEST(CQelFile, BinaryModeLeavesBytesAlone) {
-    QelTestDir dir;
-    const QelString path = QelString::FromFileName(dir / "b.bin");
     const std::string bytes("a\r\nb\nc\r\0d", 9);
-    CQelFile file;
     ASSERT_TRUE(file.Open(1, 1, path));
     EXPECT_TRUE(file.Write(bytes.data(), bytes.size()));
     file.Close();
-    EXPECT_EQ(ReadBytes(dir / "b.bin"), bytes);
-    ASSERT_TRUE(file.Open(0, 1, path));
-    EXPECT_EQ(file.ReadAll(), bytes);
-    EXPECT_EQ(file.m_openType, 1u);
-}
-
-TEST(CQelFile, ModeNumbersAndAppend) {
-    QelTestDir dir;
-    const QelString path = QelString::FromFileName(dir / "m.txt");
-    WriteBytes(dir / "m.txt", "start");
-    CQelFile file;
-    ASSERT_TRUE(file.Open(9, 7, path));  // unknown mode reads; no text/binary letter
-    EXPECT_EQ(file.m_openType, 7u);
-    EXPECT_FALSE(file.IsText());
-    EXPECT_FALSE(file.Write(std::string_view("x")));
-    ASSERT_TRUE(file.Open(2, 1, path));  // append
-    EXPECT_EQ(file.m_size, 5u);
+    ASSERT_TRUE(file.Open(2, 1, path));
+    EXPECT_EQ(file.m_size, 9u);
     file.Write(std::string_view("+more"));
     file.Close();
-    EXPECT_EQ(ReadBytes(dir / "m.txt"), "start+more");
-    ASSERT_TRUE(file.Open(1, 1, path));  // w truncates
-    file.Close();
-    EXPECT_EQ(ReadBytes(dir / "m.txt"), "");
-}
+    EXPECT_EQ(ReadBytes(dir / "t.txt"), bytes + "+more");
+    ASSERT_TRUE(file.Open(9, 7, path));  // an unknown mode reads
+    EXPECT_FALSE(file.IsText());
+    EXPECT_FALSE(file.Write(std::string_view("x")));
+    EXPECT_EQ(file.ReadAll(), bytes + "+more");
+    EXPECT_EQ(file.m_openType, 7u);
 
-TEST(CQelFile, FailedOpenLeavesTheObjectClosedAndEmpty) {
-    QelTestDir dir;
-    CQelFile file;
-    ASSERT_TRUE(file.Open(1, 0, QelString::FromFileName(dir / "ok.txt")));
     EXPECT_FALSE(file.Open(0, 0, QelString::FromFileName(dir / "missing.txt")));
     EXPECT_FALSE(file.IsOpen());
     EXPECT_TRUE(file.m_path.IsEmpty());

@@ -10,6 +10,7 @@
 
 #include "CQelDirMng.h"
 #include "CQelJSONFileMng.h"
+#include "CQelLogMng.h"
 #include "QelFileRead.h"
 #include "QelJsonBounds.h"
 #include "QelPeakMemory.h"
@@ -39,137 +40,80 @@ protected:
 };
 }  // namespace
 
-TEST_F(CQelJSONFileMngTest, LoadWithoutFilesKeepsNullTrees) {
-    EXPECT_TRUE(m_json.Load(u"env.json"));
-    EXPECT_TRUE(m_json.ConfigTree().isNull());
-    EXPECT_TRUE(m_json.UserTree().isNull());
-    int out = 7;
-    EXPECT_FALSE(m_json.GetIntValue(u"x", 0, out));
-    EXPECT_EQ(out, 0);
-}
-
-TEST_F(CQelJSONFileMngTest, LoadReadsCrLfFilesAndReportsParseErrors) {
+TEST_F(CQelJSONFileMngTest, LoadReadsBothFilesAndReportsParseErrors) {
+    std::filesystem::remove_all(m_dir / "config");
+    EXPECT_TRUE(m_json.Load(u"env.json"));  // no files: null trees, and no folder made for them
+    EXPECT_TRUE(m_json.ConfigTree().isNull() && m_json.UserTree().isNull());
+    EXPECT_FALSE(Exists(m_dir / "config"));
+    std::filesystem::create_directories(m_dir / "config");
     WriteConfig("{\r\n   \"x\" : 5,\r\n   \"name\" : \"caf\xC3\xA9\"\r\n}\r\n");
     WriteUser("");
     EXPECT_TRUE(m_json.Load(u"env.json"));
     EXPECT_EQ(m_json.ConfigTree()["name"].asString(), "caf\xC3\xA9");
     EXPECT_TRUE(m_json.UserTree().isNull());  // an empty file leaves the tree alone
-
     WriteUser("{ \"broken\": ");
     EXPECT_FALSE(m_json.Load(u"env.json"));
     EXPECT_EQ(m_json.ConfigTree()["x"].asInt(), 5);  // the other file still loads
 }
 
-TEST_F(CQelJSONFileMngTest, IntLookupFallsBackFromUserToConfig) {
-    WriteConfig(R"({"x": 5, "real": 5, "text": "5", "big": 5, "flag": true})");
-    WriteUser(R"({"x": null, "real": 5.0, "text": "5", "big": 9000000000, "flag": 1})");
+// Dotted paths with indexes; tree 0 looks in the user tree, then the config
+// tree; a value found in the user tree but not a signed integer that fits
+// gives no value and no fallback; a path of the wrong shape misses.
+TEST_F(CQelJSONFileMngTest, LookupsFollowDottedPathsAndFallBackFromUserToConfig) {
+    WriteConfig(R"({"x": 5, "real": 5, "text": "5", "big": 5, "flag": true, "c": 3})");
+    WriteUser(R"({"x": null, "real": 5.0, "text": "5", "big": 9000000000, "flag": 1, "s": "text",
+                  "list": [{"name": "a"}, {"name": "b"}, {"name": "c", "n": 3}], "o": {"p": {"q": -4}}})");
     ASSERT_TRUE(m_json.Load(u"env.json"));
-    int out = -1;
-    EXPECT_TRUE(m_json.GetIntValue(u"x", 0, out));
-    EXPECT_EQ(out, 5);
-    EXPECT_FALSE(m_json.GetIntValue(u"x", 2, out));
-    EXPECT_EQ(out, 0);
-    // Found in the user tree but not a signed integer that fits: no value, no fallback.
-    for (const char16_t* path : {u"real", u"text", u"big"}) {
-        out = -1;
-        EXPECT_FALSE(m_json.GetIntValue(path, 0, out)) << QelString(path).ToStdString();
-        EXPECT_EQ(out, 0);
+    const struct {
+        const char16_t* path;
+        int tree;
+        bool found;
+        int value;
+    } cases[] = {
+        {u"x", 0, true, 5},          {u"x", 2, false, 0},       {u"real", 0, false, 0},    {u"text", 0, false, 0},
+        {u"big", 0, false, 0},       {u"flag", 2, true, 1},     {u"flag", 1, false, 0},    {u"c", 1, true, 3},
+        {u"c", 2, false, 0},         {u"x", 3, false, 0},       {u"o.p.q", 2, true, -4},   {u"list[ 2 ].n", 2, true, 3},
+        {u"list[2].n.deeper", 2, false, 0}, {u"s[0]", 2, false, 0}, {u"list.n", 2, false, 0},
+    };
+    for (const auto& c : cases) {
+        int out = -1;
+        EXPECT_EQ(m_json.GetIntValue(c.path, c.tree, out), c.found) << QelString(c.path).ToStdString() << " in " << c.tree;
+        EXPECT_EQ(out, c.value) << QelString(c.path).ToStdString() << " in " << c.tree;
     }
-    EXPECT_TRUE(m_json.GetIntValue(u"flag", 2, out));
-    EXPECT_EQ(out, 1);
-    EXPECT_FALSE(m_json.GetIntValue(u"flag", 1, out));  // a boolean is no integer
-    EXPECT_FALSE(m_json.GetIntValue(u"x", 3, out));     // no such tree
-}
-
-TEST_F(CQelJSONFileMngTest, DottedPathsWithIndexes) {
-    WriteUser(R"({"list": [{"name": "a"}, {"name": "b"}, {"name": "c", "n": 3}], "o": {"p": {"q": 4}}})");
-    ASSERT_TRUE(m_json.Load(u"env.json"));
-    Json::Value* v = m_json.FindValue(u"list[2].name", 2);
-    ASSERT_NE(v, nullptr);
-    EXPECT_EQ(v->asString(), "c");
-    int out = 0;
-    EXPECT_TRUE(m_json.GetIntValue(u"o.p.q", 2, out));
-    EXPECT_EQ(out, 4);
-    EXPECT_TRUE(m_json.GetIntValue(u"list[ 2 ].n", 2, out));
-    EXPECT_EQ(out, 3);
-    EXPECT_EQ(m_json.FindValue(u"list", 2), &m_json.UserTree()["list"]);
+    EXPECT_EQ(m_json.FindValue(u"list[1].name", 2)->asString(), "b");
     EXPECT_EQ(m_json.FindValue(u"", 2), &m_json.UserTree());  // the tree itself
-    EXPECT_EQ(m_json.FindValue(u"", 1), &m_json.ConfigTree());  // also when null
-    EXPECT_EQ(m_json.FindValue(u"list", 0), nullptr);           // only GetIntValue takes 0
-    EXPECT_EQ(m_json.MakeValue(u"list", 0), nullptr);
+    EXPECT_EQ(m_json.FindValue(u"", 1), &m_json.ConfigTree());
+    EXPECT_EQ(m_json.FindValue(u"list", 0), nullptr);  // only GetIntValue takes 0
+    EXPECT_EQ(m_json.FindValue(u"list[-1]", 2), nullptr);
     EXPECT_EQ(m_json.MakeValue(u"list", 9), nullptr);
 }
 
-TEST_F(CQelJSONFileMngTest, LookupsOfTheWrongShapeMissWithoutHarm) {
-    WriteUser(R"({"n": 5, "arr": [1, 2], "s": "text"})");
-    ASSERT_TRUE(m_json.Load(u"env.json"));
-    EXPECT_EQ(m_json.FindValue(u"n.deeper", 2), nullptr);
-    EXPECT_EQ(m_json.FindValue(u"n[0]", 2), nullptr);
-    EXPECT_EQ(m_json.FindValue(u"arr.member", 2), nullptr);
-    EXPECT_EQ(m_json.FindValue(u"arr[-1]", 2), nullptr);
-    EXPECT_EQ(m_json.FindValue(u"s[0]", 2), nullptr);
-    EXPECT_EQ(m_json.UserTree()["n"].asInt(), 5);
-    EXPECT_EQ(m_json.UserTree()["arr"].size(), 2u);
-    // Making a value through a scalar replaces the scalar by the container it needs.
-    Json::Value* made = m_json.MakeValue(u"n.deeper", 2);
-    ASSERT_NE(made, nullptr);
-    *made = 1;
-    EXPECT_EQ(m_json.UserTree()["n"]["deeper"].asInt(), 1);
-}
-
 TEST_F(CQelJSONFileMngTest, MakeValueBuildsTheWayAndSetIntStores) {
-    Json::Value* v = m_json.MakeValue(u"a.list[1].b", 2);
-    ASSERT_NE(v, nullptr);
-    EXPECT_TRUE(v->isNull());
-    *v = "made";
-    const Json::Value& tree = m_json.UserTree();
-    ASSERT_TRUE(tree["a"]["list"].isArray());
-    EXPECT_EQ(tree["a"]["list"].size(), 2u);
-    EXPECT_TRUE(tree["a"]["list"][0].isNull());
-    EXPECT_EQ(tree["a"]["list"][1]["b"].asString(), "made");
-
-    m_json.SetIntValue(u"pos.left", 10, 0);  // selector 0 writes the user tree
+    *m_json.MakeValue(u"a.list[1].b", 2) = "made";
+    m_json.UserTree()["n"] = 5;
+    *m_json.MakeValue(u"n.deeper", 2) = 1;  // through a scalar: the scalar becomes the container it needs
+    m_json.SetIntValue(u"pos.left", 10, 0);  // tree 0 writes the user tree
     m_json.SetIntValue(u"pos.left", 11, 2);
     m_json.SetIntValue(u"c", 3, 1);
-    int out = 0;
-    EXPECT_TRUE(m_json.GetIntValue(u"pos.left", 2, out));
-    EXPECT_EQ(out, 11);
-    EXPECT_TRUE(m_json.GetIntValue(u"c", 1, out));
-    EXPECT_EQ(out, 3);
-    EXPECT_FALSE(m_json.GetIntValue(u"c", 2, out));
+    EXPECT_EQ(Json::FastWriter().write(m_json.UserTree()), "{\"a\":{\"list\":[null,{\"b\":\"made\"}]},\"n\":{\"deeper\":1},\"pos\":{\"left\":11}}\n");
+    EXPECT_EQ(m_json.ConfigTree()["c"].asInt(), 3);
 }
 
-TEST_F(CQelJSONFileMngTest, MissedLookupLeavesNullMembersThatSaveWrites) {
-    EXPECT_EQ(m_json.FindValue(u"a.b", 2), nullptr);
-    ASSERT_TRUE(m_json.Save(u"env.json", true));
-    EXPECT_EQ(UserFile(), "{\r\n   \"a\" : null\r\n}\r\n");
-    ASSERT_TRUE(m_json.Save(u"env.json", false));
-    EXPECT_EQ(UserFile(), "{\"a\":null}\r\n");
-}
-
-TEST_F(CQelJSONFileMngTest, SaveWritesOnlyTheUserTreeWithCrLfAndNoBom) {
+// Only the user tree is written, styled or compact, with CR LF and no BOM;
+// its comments and names that are not UTF-8 are kept, and a missed lookup
+// leaves a null member behind.
+TEST_F(CQelJSONFileMngTest, SaveWritesTheUserTreeAsCrLfText) {
     WriteConfig(R"({"config": 1})");
-    WriteUser("// kept comment\n{\"list\": [1, 2], \"name\": \"\xE4\xB8\xAD\", \"path\": \"/d/x\xFF\"}\n");
+    WriteUser("// kept comment\r\n{\"list\": [1, 2], \"name\": \"\xE4\xB8\xAD\", \"path\": \"/d/x\xFF\"}\r\n");
     ASSERT_TRUE(m_json.Load(u"env.json"));
-    m_json.SetIntValue(u"added", 4, 2);
+    EXPECT_EQ(m_json.FindValue(u"a.b", 2), nullptr);
     std::filesystem::remove_all(m_dir / "user");  // Save makes the folder again
     ASSERT_TRUE(m_json.Save(u"env.json", true));
-    const std::string text = UserFile();
-    EXPECT_NE(text.substr(0, 3), "\xEF\xBB\xBF");
-    EXPECT_NE(text.find("// kept comment"), std::string::npos);
-    EXPECT_NE(text.find("\"name\" : \"\xE4\xB8\xAD\""), std::string::npos);
-    EXPECT_NE(text.find("\"path\" : \"/d/x\xFF\""), std::string::npos);  // a file name that is not UTF-8 survives
-    EXPECT_EQ(text.find("config"), std::string::npos);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n') {
-            EXPECT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF at " << i;
-        }
-    }
+    EXPECT_EQ(UserFile(), "\r\n// kept comment\r\n{\r\n   \"a\" : null,\r\n   \"list\" : [ 1, 2 ],\r\n   \"name\" : \"\xE4\xB8\xAD\",\r\n"
+                          "   \"path\" : \"/d/x\xFF\"\r\n}\r\n");
+    ASSERT_TRUE(m_json.Save(u"env.json", false));
+    EXPECT_EQ(UserFile(), "{\"a\":null,\"list\":[1,2],\"name\":\"\xE4\xB8\xAD\",\"path\":\"/d/x\xFF\"}\r\n");
     EXPECT_EQ(ReadBytes(m_dir / "config/env.json"), R"({"config": 1})");
-
-    CQelJSONFileMng again;
-    ASSERT_TRUE(again.Load(u"env.json"));
-    EXPECT_EQ(again.UserTree(), m_json.UserTree());
 }
 
 TEST_F(CQelJSONFileMngTest, SaveKeepsTheOldFileWhenWritingFails) {
@@ -213,45 +157,6 @@ TEST_F(CQelJSONFileMngTest, SaveThroughALinkReplacesTheLinkedFileAndKeepsTheLink
     EXPECT_NE(text.find("\"old\""), std::string::npos);
 }
 
-TEST_F(CQelJSONFileMngTest, SaveReportsWhenNothingCanBeWritten) {
-    m_json.UserTree()["a"] = 1;
-    std::filesystem::create_directories(m_dir / "user/env.json/inside");  // a folder where the file belongs
-    EXPECT_FALSE(m_json.Save(u"env.json", true));
-    EXPECT_TRUE(Exists(m_dir / "user/env.json/inside"));
-    EXPECT_EQ(TempFilesInUser(), 0);
-
-    std::filesystem::remove_all(m_dir / "user");
-    WriteBytes(m_dir / "user", "a file where the folder belongs");
-    EXPECT_FALSE(m_json.Save(u"env.json", true));
-    EXPECT_EQ(ReadBytes(m_dir / "user"), "a file where the folder belongs");
-}
-
-// Settings files the program cannot or must not read or replace.
-
-TEST_F(CQelJSONFileMngTest, DeepNestingIsABrokenFileNotACrash) {
-    WriteConfig(std::string(100000, '['));
-    WriteUser(std::string(1001, '[') + std::string(1001, ']'));
-    EXPECT_FALSE(m_json.Load(u"env.json"));
-    EXPECT_EQ(m_json.GetUserFileState(), CQelJSONFileMng::UserFile::kBroken);
-    EXPECT_FALSE(m_json.GetUserFileReason().IsEmpty());
-    EXPECT_TRUE(m_json.ConfigTree().isNull());
-    m_json.UserTree()["a"] = 1;
-    EXPECT_FALSE(m_json.Save(u"env.json", true));  // not before the broken file is out of the way
-    EXPECT_EQ(UserFile(), std::string(1001, '[') + std::string(1001, ']'));
-    m_json.ReleaseUserFile();
-    EXPECT_TRUE(m_json.Save(u"env.json", true));
-}
-
-TEST_F(CQelJSONFileMngTest, FilesThatAreNotFilesAreUnreadableAndNeverReplaced) {
-    ASSERT_EQ(::mkfifo((m_dir / "config/env.json").c_str(), 0600), 0);
-    std::filesystem::create_symlink("/dev/zero", m_dir / "user/env.json");
-    EXPECT_FALSE(m_json.Load(u"env.json"));  // returns: neither blocks nor reads without end
-    EXPECT_EQ(m_json.GetUserFileState(), CQelJSONFileMng::UserFile::kUnreadable);
-    EXPECT_EQ(m_json.GetUserFileReason().ToStdString(), "not a regular file");
-    EXPECT_FALSE(m_json.Save(u"env.json", true));
-    EXPECT_EQ(std::filesystem::read_symlink(m_dir / "user/env.json"), "/dev/zero");
-}
-
 TEST_F(CQelJSONFileMngTest, AnUnreadableUserFileIsNeverReplaced) {
     const std::string precious = R"({"searchfilter": [{"name": "Mine"}]})";
     WriteUser(precious);
@@ -273,41 +178,51 @@ TEST_F(CQelJSONFileMngTest, AnUnreadableUserFileIsNeverReplaced) {
     EXPECT_EQ(TempFilesInUser(), 0);
 }
 
-TEST_F(CQelJSONFileMngTest, AReadOnlyUserFileIsHonoured) {
-    WriteUser(R"({"old": true})");
-    ::chmod((m_dir / "user/env.json").c_str(), 0444);
-    ASSERT_TRUE(m_json.Load(u"env.json"));
-    m_json.UserTree()["new"] = 1;
-    EXPECT_FALSE(m_json.Save(u"env.json", true));  // also for root, who could write it
-    EXPECT_EQ(UserFile(), R"({"old": true})");
-    EXPECT_EQ(TempFilesInUser(), 0);
-}
-
-TEST_F(CQelJSONFileMngTest, ALinkToSomethingElseThanAFileIsNotReplaced) {
-    m_json.UserTree()["a"] = 1;
-    std::filesystem::create_directories(m_dir / "elsewhere");
-    std::filesystem::create_symlink(m_dir / "elsewhere", m_dir / "user/env.json");
+// What stands where the user file belongs and is no plain file the user may
+// write is left as it is, with no temporary file beside it.
+TEST_F(CQelJSONFileMngTest, WhatIsNoWritableFileIsNeverReplaced) {
+    namespace fs = std::filesystem;
+    const std::string file = m_dir / "user/env.json", device = m_dir / "null-device";
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        std::function<bool()> intact;
+    } cases[] = {
+        {"a folder", [&] { fs::create_directories(file + "/inside"); }, [&] { return Exists(file + "/inside"); }},
+        {"a read-only file (also for root)", [&] { WriteBytes(file, "{}"), ::chmod(file.c_str(), 0444); }, [&] { return ReadBytes(file) == "{}"; }},
+        {"a link to a folder", [&] { fs::create_directories(m_dir / "elsewhere"), fs::create_symlink(m_dir / "elsewhere", file); },
+         [&] { return fs::is_symlink(file) && fs::is_empty(m_dir / "elsewhere"); }},
+        {"a dangling link", [&] { fs::create_symlink(m_dir / "nowhere", file); }, [&] { return fs::is_symlink(file) && !Exists(m_dir / "nowhere"); }},
+        {"a link to a device", [&] { ::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)), fs::create_symlink(device, file); },
+         [&] { return fs::is_symlink(file) && fs::is_character_file(device); }},
+    };
+    for (const auto& c : cases) {
+        if (c.what == std::string("a link to a device") && ::geteuid() != 0) continue;  // mknod needs root
+        fs::remove_all(m_dir / "user");
+        fs::create_directories(m_dir / "user");
+        c.make();
+        m_json.UserTree()["a"] = 1;
+        EXPECT_FALSE(m_json.Save(u"env.json", true)) << c.what;
+        EXPECT_TRUE(c.intact()) << c.what;
+        EXPECT_EQ(TempFilesInUser(), 0) << c.what;
+    }
+    // The debug log names the reason.
+    fs::remove_all(m_dir / "user");
+    fs::create_directories(m_dir / "user");
+    WriteBytes(file, "{}");
+    ::chmod(file.c_str(), 0444);
+    ::setenv("QELTESSARY_LOG", "1", 1);
+    CQelLogMng::DeleteInstance();
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(m_json.Save(u"env.json", true));
-    EXPECT_TRUE(std::filesystem::is_symlink(m_dir / "user/env.json"));
-    EXPECT_TRUE(std::filesystem::is_empty(m_dir / "elsewhere"));
-
-    std::filesystem::remove(m_dir / "user/env.json");
-    std::filesystem::create_symlink(m_dir / "nowhere", m_dir / "user/env.json");
+    const std::string log = testing::internal::GetCapturedStderr();
+    ::unsetenv("QELTESSARY_LOG");
+    CQelLogMng::DeleteInstance();
+    EXPECT_NE(log.find("/user/env.json\" Json Write Failed: Permission denied"), std::string::npos) << log;
+    fs::remove_all(m_dir / "user");
+    WriteBytes(m_dir / "user", "a file where the folder belongs");
     EXPECT_FALSE(m_json.Save(u"env.json", true));
-    EXPECT_FALSE(Exists(m_dir / "nowhere"));
-    EXPECT_TRUE(std::filesystem::is_symlink(m_dir / "user/env.json"));
-
-    if (::geteuid() != 0) GTEST_SKIP() << "making a character device needs root";
-    std::filesystem::remove(m_dir / "user/env.json");
-    const std::string device = m_dir / "null-device";
-    ASSERT_EQ(::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
-    std::filesystem::create_symlink(device, m_dir / "user/env.json");
-    EXPECT_FALSE(m_json.Save(u"env.json", true));
-    struct stat st;
-    ASSERT_EQ(::lstat(device.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISCHR(st.st_mode));
-    EXPECT_TRUE(std::filesystem::is_symlink(m_dir / "user/env.json"));
-    EXPECT_EQ(TempFilesInUser(), 0);  // no temporary file left beside the link
+    EXPECT_EQ(ReadBytes(m_dir / "user"), "a file where the folder belongs");
 }
 
 // Trees the size cap alone would let through.
@@ -334,30 +249,50 @@ std::string FullArrays(int n, const std::string& piece, std::size_t valuesPerPie
 }
 }  // namespace
 
-TEST_F(CQelJSONFileMngTest, AFileOverTheValueBoundsIsUnreadableAndNeverReplaced) {
-    std::string longArray = R"({"searchpathhistory": [)";
-    for (std::size_t i = 0; i <= qel::kMaxJsonArrayEntries; ++i) longArray += "[],";
-    longArray.back() = ']';
-    longArray += "}";
-    WriteUser(longArray);
+// A user file that is broken, no file, or over the value bounds is reported
+// and never replaced (until the caller moves a broken one aside); a config
+// file of the same kinds is left out, and Load neither blocks nor reads
+// without end.
+TEST_F(CQelJSONFileMngTest, BrokenOrUnreadableFilesAreReportedAndNeverReplaced) {
+    using State = CQelJSONFileMng::UserFile;
+    const std::string deep = std::string(1001, '[') + std::string(1001, ']');
+    const std::string longArray = Repeated(R"({"searchpathhistory": [)", "[]", qel::kMaxJsonArrayEntries + 1, "]}");
     // Ten arrays of the most entries allowed: with the arrays themselves, one value too many.
-    WriteConfig(Repeated("[", Repeated("[", "0", qel::kMaxJsonArrayEntries, "]"), 10, "]"));
-
-    EXPECT_FALSE(m_json.Load(u"env.json"));
-    EXPECT_EQ(m_json.GetUserFileState(), CQelJSONFileMng::UserFile::kUnreadable);
-    EXPECT_EQ(m_json.GetUnreadableReason().ToStdString(), "more than 100000 entries in one array");
-    EXPECT_TRUE(m_json.UserTree().isNull());
-    EXPECT_TRUE(m_json.ConfigTree().isNull());
-    m_json.UserTree()["searchpathhistory"] = Json::Value(Json::arrayValue);
-    EXPECT_FALSE(m_json.Save(u"env.json", true));
-    EXPECT_EQ(UserFile(), longArray);
-
-    std::filesystem::remove(m_dir / "user/env.json");
-    EXPECT_FALSE(m_json.Load(u"env.json"));
-    EXPECT_EQ(m_json.GetUserFileState(), CQelJSONFileMng::UserFile::kAbsent);
-    EXPECT_EQ(m_json.GetUnreadableReason().ToStdString(), "more than 1000000 values");
+    const std::string tooManyValues = Repeated("[", Repeated("[", "0", qel::kMaxJsonArrayEntries, "]"), 10, "]");
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        State state;
+        std::string userReason, unreadableReason;
+    } cases[] = {
+        {"nested too deep", [&] { WriteUser(deep), WriteConfig(std::string(100000, '[')); }, State::kBroken, "*", ""},
+        {"no file", [&] { std::filesystem::create_symlink("/dev/zero", m_dir / "user/env.json"), ::mkfifo((m_dir / "config/env.json").c_str(), 0600); },
+         State::kUnreadable, "not a regular file", "not a regular file"},
+        {"over the bounds", [&] { WriteUser(longArray), WriteConfig(tooManyValues); }, State::kUnreadable, "*",
+         "more than 100000 entries in one array"},
+        {"none, config over the bounds", [&] { WriteConfig(tooManyValues); }, State::kAbsent, "", "more than 1000000 values"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(m_dir / "user/env.json");
+        std::filesystem::remove(m_dir / "config/env.json");
+        c.make();
+        const auto snapshot = [&] { return std::filesystem::is_symlink(m_dir / "user/env.json") ? std::filesystem::read_symlink(m_dir / "user/env.json").string() : UserFile(); };
+        const std::string before = snapshot();
+        CQelJSONFileMng settings;
+        EXPECT_FALSE(settings.Load(u"env.json")) << c.what;
+        EXPECT_EQ(settings.GetUserFileState(), c.state) << c.what;
+        const std::string reason = settings.GetUserFileReason().ToStdString();
+        EXPECT_EQ(c.userReason == "*" ? !reason.empty() : reason == c.userReason, true) << c.what << ": " << reason;
+        EXPECT_EQ(settings.GetUnreadableReason().ToStdString(), c.unreadableReason) << c.what;
+        EXPECT_TRUE(settings.UserTree().isNull() && settings.ConfigTree().isNull()) << c.what;
+        settings.UserTree()["searchpathhistory"] = Json::Value(Json::arrayValue);
+        EXPECT_EQ(settings.Save(u"env.json", true), c.state == State::kAbsent) << c.what;
+        EXPECT_TRUE(c.state == State::kAbsent || snapshot() == before) << c.what;
+        if (c.state != State::kBroken) continue;
+        settings.ReleaseUserFile();
+        EXPECT_TRUE(settings.Save(u"env.json", true)) << c.what;
+    }
 }
-
 
 // Each file is the worst of its kind the size cap admits; the peak is the
 // resident high-water mark of a child process over the load (about 235 MiB at

@@ -20,21 +20,19 @@ CQelLogMng* FreshLog(const char* envValue) {
 }
 }  // namespace
 
+// Off unless QELTESSARY_LOG=1 or --log; off, nothing is written anywhere.
 TEST(CQelLogMng, OffUnlessSwitchedOn) {
     QelTestDir dir;
-    CQelLogMng* log = FreshLog(nullptr);
-    EXPECT_FALSE(log->IsEnabled());
     testing::internal::CaptureStderr();
-    log->Write(u"hidden %d", 1);
-    log->WriteFile(QelString::FromFileName(dir / "off.log"), u"hidden");
+    FreshLog(nullptr)->Write(u"hidden %d", 1);
+    CQelLogMng::GetInstance()->WriteFile(QelString::FromFileName(dir / "off.log"), u"hidden");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_FALSE(Exists(dir / "off.log"));
-
-    EXPECT_FALSE(FreshLog("0")->IsEnabled());
-    EXPECT_TRUE(FreshLog("1")->IsEnabled());
-
-    log = FreshLog(nullptr);
+    EXPECT_EQ(FreshLog("0")->IsEnabled() * 10 + FreshLog("1")->IsEnabled(), 1);
     const char* const args[] = {"qeltessary", "--other", "--log"};
+    CQelLogMng* log = FreshLog(nullptr);
+    log->ApplyCommandLine(2, args);
+    EXPECT_FALSE(log->IsEnabled());
     log->ApplyCommandLine(3, args);
     EXPECT_TRUE(log->IsEnabled());
 }
@@ -44,34 +42,18 @@ TEST(CQelLogMng, DebugLineFormatAndCut) {
     testing::internal::CaptureStderr();
     log->Write(u"Run Search! %s=%d", QelString(u"files"), 12);
     log->Write(u"%s", std::u16string_view(std::u16string(1500, u'z')));
+    log->Write(u"%s", std::u16string_view(std::u16string(1023, u'z') + u"\U00010000 tail"));  // a pair at the cut goes whole
     const std::string out = testing::internal::GetCapturedStderr();
-    std::istringstream lines(out);
-    std::string first, second;
-    std::getline(lines, first);
-    std::getline(lines, second);
-    EXPECT_TRUE(std::regex_match(first, std::regex(R"(\[\d\d:\d\d:\d\d:\d\d\d\]:Run Search! files=12)"))) << first;
-    EXPECT_TRUE(std::regex_match(second, std::regex(R"(\[\d\d:\d\d:\d\d:\d\d\d\]:z{1024})"))) << second.size();
+    const std::string stamp = R"(\[\d\d:\d\d:\d\d:\d\d\d\]:)";
+    EXPECT_TRUE(std::regex_match(out, std::regex(stamp + "Run Search! files=12\n" + stamp + "z{1024}\n" + stamp + "z{1023}\n"))) << out;
 }
 
-TEST(CQelLogMng, FileLinesAppendWithCrLf) {
+// Each line is appended whole with its date and time and CR LF, also from
+// many threads at once; a file that cannot be opened drops the line.
+TEST(CQelLogMng, FileLinesAppendWholeWithCrLf) {
     QelTestDir dir;
-    CQelLogMng* log = FreshLog("1");
     const QelString path = QelString::FromFileName(dir / "day.log");
-    log->WriteFile(path, u"%s HTTP Request(url:%s)", u"[QelCliComm] ", u"http://x");
-    log->WriteFile(path, u"second");
-    const std::string text = ReadBytes(dir / "day.log");
-    EXPECT_TRUE(std::regex_match(text, std::regex(R"(\[\d{4}/\d\d/\d\d\]\[\d\d:\d\d:\d\d:\d\d\d\] \[QelCliComm\]  HTTP Request\(url:http://x\)\r\n)"
-                                                  R"(\[\d{4}/\d\d/\d\d\]\[\d\d:\d\d:\d\d:\d\d\d\] second\r\n)")))
-        << text;
-    // A file that cannot be opened drops the line without a trace.
-    log->WriteFile(QelString::FromFileName(dir / "no/such/folder.log"), u"lost");
-    EXPECT_FALSE(Exists(dir / "no"));
-}
-
-TEST(CQelLogMng, LinesFromManyThreadsStayWhole) {
-    QelTestDir dir;
-    const QelString path = QelString::FromFileName(dir / "threads.log");
-    FreshLog("1");
+    FreshLog("1")->WriteFile(path, u"%s HTTP Request(url:%s)", u"[QelCliComm] ", u"http://x");
     std::vector<std::thread> threads;
     for (int t = 0; t < 8; ++t) {
         threads.emplace_back([t, &path] {
@@ -80,15 +62,17 @@ TEST(CQelLogMng, LinesFromManyThreadsStayWhole) {
         });
     }
     for (auto& th : threads) th.join();
-    std::istringstream lines(ReadBytes(dir / "threads.log"));
+    std::istringstream lines(ReadBytes(dir / "day.log"));
     std::string line;
+    std::getline(lines, line);
+    const std::string stamp = R"(\[\d{4}/\d\d/\d\d\]\[\d\d:\d\d:\d\d:\d\d\d\] )";
+    EXPECT_TRUE(std::regex_match(line, std::regex(stamp + R"(\[QelCliComm\]  HTTP Request\(url:http://x\)\r)"))) << line;
     int count = 0;
-    const std::regex shape(R"(\[\d{4}/\d\d/\d\d\]\[\d\d:\d\d:\d\d:\d\d\d\] thread [0-7] line \d{3}\r)");
-    while (std::getline(lines, line)) {
+    for (const std::regex shape(stamp + R"(thread [0-7] line \d{3}\r)"); std::getline(lines, line); ++count)
         EXPECT_TRUE(std::regex_match(line, shape)) << line;
-        ++count;
-    }
     EXPECT_EQ(count, 1600);
+    CQelLogMng::GetInstance()->WriteFile(QelString::FromFileName(dir / "no/such/folder.log"), u"lost");
+    EXPECT_FALSE(Exists(dir / "no"));
 }
 
 // Log lines go only where another user cannot have pointed the log file: a

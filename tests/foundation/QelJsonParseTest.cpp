@@ -29,27 +29,18 @@ int DepthOf(const rapidjson::Value& value) {
 
 }  // namespace
 
-TEST(QelJsonParse, NestingUpToTheLimitParsesInBothLibraries) {
+TEST(QelJsonParse, NestingUpToTheLimitParsesInBothLibrariesAndDeeperFailsCleanly) {
     for (bool objects : {false, true}) {
-        const std::string text = Nested(qel::kMaxJsonNesting, objects);
         rapidjson::Document doc;
-        ASSERT_TRUE(qel::ParseRapidJson(text, doc)) << objects;
+        ASSERT_TRUE(qel::ParseRapidJson(Nested(qel::kMaxJsonNesting, objects), doc)) << objects;
         EXPECT_EQ(DepthOf(doc), qel::kMaxJsonNesting);
         Json::Value value;
         EXPECT_TRUE(qel::ParseJsonCpp(Nested(qel::kMaxJsonNesting - 1, objects), value)) << objects;
     }
-}
-
-TEST(QelJsonParse, DeeperNestingFailsCleanlyInBothLibraries) {
-    const std::vector<std::string> texts = {Nested(qel::kMaxJsonNesting + 1, false),
-                                            Nested(qel::kMaxJsonNesting + 1, true),
-                                            std::string(100000, '['),
-                                            [] {
-                                                std::string t;
-                                                for (int i = 0; i < 100000; ++i) t += "{\"a\":";
-                                                return t;
-                                            }()};
-    for (const std::string& text : texts) {
+    std::string deepObjects;
+    for (int i = 0; i < 100000; ++i) deepObjects += "{\"a\":";
+    for (const std::string& text : {Nested(qel::kMaxJsonNesting + 1, false), Nested(qel::kMaxJsonNesting + 1, true),
+                                    std::string(100000, '['), deepObjects}) {
         rapidjson::Document doc;
         doc.Parse("[1]");
         EXPECT_FALSE(qel::ParseRapidJson(text, doc)) << text.substr(0, 10);
@@ -106,7 +97,10 @@ TEST(QelJsonBounds, CountsValuesAndEntriesAsTheParsersBuildThem) {
                                                   ])",
          QelJsonBound::kWithin},
         {"member names are no values and objects have no entry bound", fullObject, QelJsonBound::kWithin},
+        {"blanks between values are no values", "{" + repeat("\"\":0,\r\n\t ", values - 2) + "\"\":0}", QelJsonBound::kWithin},
         {"a comment counts as a value", "// note\n" + fullObject, QelJsonBound::kTooManyValues},
+        {"a comment right before each entry", "[" + repeat("/**/[],", entries) + "/**/[]]", QelJsonBound::kArrayTooLong},
+        {"nesting past the parsers' limit is theirs to refuse", std::string(values + 1, '['), QelJsonBound::kWithin},
         {"ten full arrays and the arrays themselves", "[" + repeat("[" + repeat("0,", entries - 1) + "0],", 9) +
                                                           "[" + repeat("0,", entries - 1) + "0]]",
          QelJsonBound::kTooManyValues},

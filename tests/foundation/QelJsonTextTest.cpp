@@ -26,6 +26,7 @@ TEST(QelJsonText, StyledLayoutIsTheStyledWritersForAsciiTrees) {
             "many": [1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25],
             "mixed": [1, [], {}, null, 2.5, false], "nested": [[1, 2], {"x": 1}], "empty": {}, "none": []})",
         R"([1, 2, 3])",
+        R"({"edge": ["aaaaaaaaaa", "bbbbbbbbbb", "cccccccccc", "dddddddddd", "eeeeeeeeee"]})",  // one line, just
         R"("just text")",
         R"({"a": {"b": {"c": {"d": [0.1, 1e300, -0.0, 18446744073709551615, -9223372036854775808]}}}})",
         "// top\n{\n  // before a\n  \"a\": 1, // after a\n  \"b\": [1, // after one\n 2]\n}",

@@ -11,15 +11,14 @@ std::u16string Remove(const char16_t* p) { return qel::RemoveTrailingSeparator(p
 }  // namespace
 
 TEST(QelPathCleanUp, TrailingSeparatorsAndSpaces) {
-    EXPECT_EQ(Ensure(u"/home/a"), u"/home/a/");
-    EXPECT_EQ(Ensure(u"/home/a/"), u"/home/a/");
-    EXPECT_EQ(Ensure(u"/home/a/   "), u"/home/a/");
-    EXPECT_EQ(Ensure(u"/home/a  "), u"/home/a/");
-    EXPECT_EQ(Ensure(u"/"), u"/");  // the root stays the root
-    EXPECT_EQ(Remove(u"/home/a/"), u"/home/a");
-    EXPECT_EQ(Remove(u"/home/a/  "), u"/home/a");
-    EXPECT_EQ(Remove(u"/home/a"), u"/home/a");
-    EXPECT_EQ(Remove(u"/"), u"/");
+    const struct {
+        const char16_t *path, *ensured, *removed;
+    } cases[] = {
+        {u"/home/a", u"/home/a/", u"/home/a"},    {u"/home/a/", u"/home/a/", u"/home/a"},
+        {u"/home/a/   ", u"/home/a/", u"/home/a"}, {u"/home/a  ", u"/home/a/", u"/home/a"},
+        {u"a/", u"a/", u"a"},       {u"/", u"/", u"/"},  // the root stays the root
+    };
+    for (const auto& c : cases) EXPECT_EQ(Ensure(c.path) + u"|" + Remove(c.path), c.ensured + std::u16string(u"|") + c.removed);
     EXPECT_EQ(qel::TrimTrailingSpaces(u" a b  ").str(), u" a b");
 }
 

@@ -3,44 +3,64 @@
 // thread it comes) and lets a test wait for a number of results.
 
 #include <condition_variable>
-#include <cstddef>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "QelHttpDownloadFile.h"
-#include "QelHttpTypes.h"
+#include "QelHttpWorkItem.h"
 
 struct QelHttpCall {
-    int reqtype = 0;
-    int datatype = 0;
-    int kind = 0;
+    int reqtype = 0, datatype = 0, kind = 0;
     std::u16string descriptor;
-    int result = 0;         // the exchange result seen during a result call
-    std::u16string text;    // a response, an error document, or a download's path
-    std::optional<QelHttpDownload> download;  // a delivered download's file
-    int length = 0;         // argument 10 as given
+    int result = 0;       // the exchange result seen during a result call
+    std::u16string text;  // a response, an error document, or a download's path
+    std::optional<QelHttpDownload> download;
+    int length = 0;  // a progress call's percentage
 };
 
 class QelHttpCallRecorder {
 public:
     static int Callback(void* context, int reqtype, int datatype, const char16_t* descriptor, int descriptorLength,
-                        int kind, const unsigned char* requestBody, int requestBodyLength, const void* response,
-                        int responseLength);
+                        int kind, const unsigned char*, int, const void* response, int responseLength) {
+        auto* self = static_cast<QelHttpCallRecorder*>(context);
+        QelHttpCall call{reqtype, datatype, kind, std::u16string(descriptor, descriptorLength), 0, {}, {}, responseLength};
+        if (kind == kQelHttpResult) {
+            call.result = QelHttpWorkItem::CurrentResult();
+            call.text.assign(static_cast<const char16_t*>(response), responseLength);
+            if (const QelHttpDownload* download = QelHttpWorkItem::CurrentDownload()) call.download = *download;
+            if (self->onResult) self->onResult(call);
+        }
+        std::lock_guard<std::mutex> lock(self->m_mutex);
+        self->m_calls.push_back(call);
+        self->m_changed.notify_all();
+        return 0;
+    }
     void* Context() { return this; }
 
-    // Runs on the worker thread after a result call is recorded.
+    // Runs on the worker thread when a result arrives, before it is recorded.
     std::function<void(const QelHttpCall&)> onResult;
 
-    // Blocks until count result calls (kind 0) have arrived; returns them in arrival order.
-    std::vector<QelHttpCall> WaitForResults(std::size_t count);
-    std::vector<QelHttpCall> Calls() const;
+    // Blocks until count results have arrived; every result or every call so far.
+    std::vector<QelHttpCall> WaitForResults(std::size_t count) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        std::vector<QelHttpCall> results;
+        m_changed.wait(lock, [&] {
+            results.clear();
+            for (const QelHttpCall& call : m_calls)
+                if (call.kind == kQelHttpResult) results.push_back(call);
+            return results.size() >= count;
+        });
+        return results;
+    }
+    std::vector<QelHttpCall> Calls() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_calls;
+    }
 
 private:
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<QelHttpCall> m_calls;
-    std::size_t m_results = 0;
 };

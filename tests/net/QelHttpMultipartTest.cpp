@@ -9,71 +9,64 @@
 
 namespace {
 const QelString kB(u"B0undary0123456z");
-
-std::string Str(const std::vector<char>& bytes) { return std::string(bytes.begin(), bytes.end()); }
-
-std::string TextPart(bool first, const std::string& name, const std::string& value) {
-    return std::string(first ? "" : "\r\n") + "--B0undary0123456z\r\nContent-Disposition: form-data; name=\"" + name +
-           "\"\r\n\r\n" + value;
-}
-std::string FilePart(bool first, const std::string& name, const std::string& file, const std::string& bytes) {
-    return std::string(first ? "" : "\r\n") + "--B0undary0123456z\r\nContent-Disposition: form-data; name=\"" + name +
-           "\"; filename=\"" + file + "\"\r\nContent-Type: application/octect-stream\r\n\r\n" + bytes;
-}
 const std::string kEnd = "\r\n--B0undary0123456z--\r\n";
 
+std::string Str(const std::vector<char>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 QelString Q(const std::string& utf8) { return QelString::FromUtf8(utf8); }
+
+// One part; file is empty for a text part.
+std::string Part(bool first, const std::string& name, const std::string& bytes, const std::string& file = "") {
+    return std::string(first ? "" : "\r\n") + "--B0undary0123456z\r\nContent-Disposition: form-data; name=\"" + name + "\"" +
+           (file.empty() ? "" : "; filename=\"" + file + "\"\r\nContent-Type: application/octect-stream") + "\r\n\r\n" + bytes;
+}
 }  // namespace
 
 TEST(QelHttpMultipart, BoundariesAreSixteenAlphabetCharactersAndDiffer) {
     const std::string alphabet = qel::http::kBoundaryAlphabet;
     std::set<std::u16string> seen;
+    std::set<char16_t> used;
     for (int i = 0; i < 200; ++i) {
         const QelString b = qel::http::MakeBoundary();
         ASSERT_EQ(b.GetLength(), 16);
         for (char16_t c : b.view()) ASSERT_NE(alphabet.find(static_cast<char>(c)), std::string::npos);
         seen.insert(b.str());
+        used.insert(b.view().begin(), b.view().end());
     }
     EXPECT_EQ(seen.size(), 200u);
+    EXPECT_EQ(used.size(), alphabet.size());  // 3200 draws reach every character
 }
 
-// Fields go by name, then kind (text before files); unknown kinds are left
-// out, and a long text value is never cut.
-TEST(QelHttpMultipart, FormFieldsGoByNameThenKindAndIgnoreUnknownKinds) {
+// Form fields go by name, then kind (text before files); unknown kinds are
+// left out, a long text value is never cut, and unreadable or empty files
+// make no part. A file body names its parts by how many paths there are.
+TEST(QelHttpMultipart, BodiesHoldTheirPartsInOrderAndLeaveOutWhatCannotBeSent) {
     QelTestDir dir;
     const std::string a(std::string("\0\x01zz", 4)), longValue(5000, 'v');
     WriteBytes(dir / "a.bin", a);
-    WriteBytes(dir / "empty.bin", "");
+    WriteBytes(dir / "two.txt", "2nd\r\n");
+    WriteBytes(dir / "empty", "");
     QelHttpFormFields fields;
-    fields[QelString(u"b")][2] = Q(dir / "a.bin") + QelString(u"@@") + Q(dir / "empty.bin") +
-                                 QelString(u"@@") + Q(dir / "missing.bin") + QelString(u"@@") + Q(dir / "a.bin");
+    fields[QelString(u"b")][2] = Q(dir / "a.bin") + QelString(u"@@") + Q(dir / "empty") + QelString(u"@@") +
+                                 Q(dir / "missing.bin") + QelString(u"@@") + Q(dir / "a.bin");
     fields[QelString(u"b")][1] = QelString(u"one");
     fields[QelString(u"b")][7] = QelString(u"never");
     fields[QelString(u"input")][1] = Q(longValue);
     fields[QelString(u"a")][0] = QelString(u"\u00E9");
-    EXPECT_EQ(Str(qel::http::BuildFormBody(fields, kB)),
-              TextPart(true, "a", "\xC3\xA9") + TextPart(false, "b", "one") + FilePart(false, "b", "a.bin", a) +
-                  FilePart(false, "b", "a.bin", a) + TextPart(false, "input", longValue) + kEnd);
-}
-
-TEST(QelHttpMultipart, FileBodiesNameTheirPartsByHowManyPathsThereAre) {
-    QelTestDir dir;
-    WriteBytes(dir / "one.txt", "1st");
-    WriteBytes(dir / "two.txt", "2nd\r\n");
-    WriteBytes(dir / "empty", "");
-    struct Case {
+    EXPECT_EQ(Str(qel::http::BuildFormBody(fields, kB)), Part(true, "a", "\xC3\xA9") + Part(false, "b", "one") +
+                                                           Part(false, "b", a, "a.bin") + Part(false, "b", a, "a.bin") +
+                                                           Part(false, "input", longValue) + kEnd);
+    const struct {
         std::vector<std::string> files;
         std::string body;
     } cases[] = {
-        {{"one.txt"}, FilePart(true, "file", "one.txt", "1st") + kEnd},
-        {{"one.txt", "two.txt"},
-         FilePart(true, "file[]", "one.txt", "1st") + FilePart(false, "file[]", "two.txt", "2nd\r\n") + kEnd},
+        {{"a.bin"}, Part(true, "file", a, "a.bin") + kEnd},
+        {{"a.bin", "two.txt"}, Part(true, "file[]", a, "a.bin") + Part(false, "file[]", "2nd\r\n", "two.txt") + kEnd},
         // A path is first by its place in the list, even when an earlier one was left out.
-        {{"empty", "two.txt"}, FilePart(false, "file[]", "two.txt", "2nd\r\n") + kEnd},
+        {{"empty", "two.txt"}, Part(false, "file[]", "2nd\r\n", "two.txt") + kEnd},
         {{"missing"}, kEnd},
         {{}, kEnd},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         QelStringArray files;
         for (const std::string& f : c.files) files.Add(Q(dir / f));
         EXPECT_EQ(Str(qel::http::BuildFileBody(files, kB)), c.body) << c.files.size();

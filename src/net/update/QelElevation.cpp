@@ -37,8 +37,10 @@ std::string ExpectedProcessName(const std::string& program) {
     return program.substr(slash == std::string::npos ? 0 : slash + 1, kProcessNameLength);
 }
 
-bool RunWithPkexec(const QelString& path) {
-    const QelChildOutcome outcome = RunUntilReplaced({kPkexec, path.ToFileName()});
+}  // namespace
+
+bool RunElevatedThrough(const std::string& elevator, const QelString& path) {
+    const QelChildOutcome outcome = RunUntilReplaced({elevator, path.ToFileName()});
     switch (outcome.kind) {
         case QelChildOutcome::Kind::kReplaced:
             return true;
@@ -51,8 +53,6 @@ bool RunWithPkexec(const QelString& path) {
     }
     return false;
 }
-
-}  // namespace
 
 QelChildOutcome RunUntilReplaced(const std::vector<std::string>& argv) {
     QelChildOutcome outcome;
@@ -72,6 +72,10 @@ QelChildOutcome RunUntilReplaced(const std::vector<std::string>& argv) {
     }
     outcome.pid = pid;
     const std::string name = ExpectedProcessName(argv[0]);
+    // The kernel lets this thread run on before it renames the child, which
+    // may still carry this thread's name for a moment: that is no new program.
+    std::string parent;
+    std::getline(std::ifstream("/proc/thread-self/comm"), parent);
     for (;;) {
         int status = 0;
         if (::waitpid(pid, &status, WNOHANG) == pid) {
@@ -80,7 +84,7 @@ QelChildOutcome RunUntilReplaced(const std::vector<std::string>& argv) {
             return outcome;
         }
         const std::string now = ProcessName(pid);
-        if (!now.empty() && now != name) break;
+        if (!now.empty() && now != name && now != parent) break;
         // Waiting for a person to type a password: a short nap between looks is plenty.
         std::this_thread::sleep_for(kNamePollInterval);
     }
@@ -95,7 +99,7 @@ bool LaunchElevated(const QelString& path) {
         std::lock_guard lock(g_launcherLock);
         launcher = g_launcher;
     }
-    return launcher ? launcher(path) : RunWithPkexec(path);
+    return launcher ? launcher(path) : RunElevatedThrough(kPkexec, path);
 }
 
 void SetElevationLauncher(QelElevationLauncher launcher) {

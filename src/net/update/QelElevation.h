@@ -24,6 +24,10 @@ bool LaunchElevated(const QelString& path);
 
 // Tests put a recorder in place; an empty function restores pkexec.
 void SetElevationLauncher(QelElevationLauncher launcher);
+// pkexec's part of LaunchElevated, with the elevator's path given (a test's
+// stand-in): true once path's program runs; false when the elevator ended on
+// its own account (126 dismissed, 127 refused), by a signal, or never started.
+bool RunElevatedThrough(const std::string& elevator, const QelString& path);
 
 // How a child started by RunUntilReplaced ended its first stage.
 struct QelChildOutcome {
