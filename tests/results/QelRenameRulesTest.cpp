@@ -150,6 +150,10 @@ TEST(ApplyRenameRules, RowsBelowARenamedFolderFollowItForLaterRules) {
                                   dir / "docs_new", dir / "docs_new/sub_new"}));
     EXPECT_EQ(QelString(rows[1].Path()).ToFileName(), dir / "docs_new/sub_new");
     EXPECT_EQ(TreeText(dir.path()), "docs_new/ docs_new/a.txt=a docs_new/sub_new/ docs_new/sub_new/b.txt=b docsx/ docsx/c.txt=c");
+    // Rows renamed apart from the list (Rename Selected) are followed the same way.
+    QelResultRows listed = Rows("/d", {"docs/a", "docsx/b"}, {"docs"});
+    qel::FollowFolderRename(listed, u"/d/docs", u"/d/new");
+    EXPECT_EQ(Paths(listed), (Texts{"/d/new/a", "/d/docsx/b", "/d/docs"}));
 }
 
 TEST(ApplyRenameRules, ALinkRowRenamesTheLinkNotItsTarget) {
