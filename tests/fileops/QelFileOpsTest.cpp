@@ -14,7 +14,8 @@ TEST(QelFileOps, RefusesToReplaceOrToActOnWhatIsNoFile) {
         const char* to;
     } cases[] = {{Copy, "a", "b"},      {Copy, "a", "a"},      {Copy, "a", "ro"},   {Copy, "a", "folder"},
                  {Copy, "missing", "x"}, {Copy, "folder", "x"}, {Move, "a", "b"},    {Move, "missing", "x"},
-                 {Delete, "ro", ""},     {Delete, "folder", ""}, {Delete, "missing", ""}};
+                 {Delete, "ro", ""},     {Delete, "folder", ""}, {Delete, "missing", ""}, {Delete, "folder/..", ""},
+                 {Copy, "a", "folder/."}, {Move, "folder/..", "x"}};
     for (const auto& c : cases) {
         QelTestDir dir;
         MakeTree(dir.path(), {"a=new", "b=old", "ro=read-only", "folder/"});
@@ -29,7 +30,7 @@ TEST(QelFileOps, RefusesToReplaceOrToActOnWhatIsNoFile) {
 
 TEST(QelFileOps, CopyKeepsModeAndTimesMoveAndDeleteTakeOddNamesAndLinks) {
     QelTestDir dir;
-    MakeTree(dir.path(), {"src=" + std::string(300000, 'q'), "link->src"});
+    MakeTree(dir.path(), {"src=" + std::string(300000, 'q'), "link->src", "folder/"});
     ::chmod((dir / "src").c_str(), 0751);
     const timespec times[2] = {{1000000, 0}, {1234567, 0}};
     ::utimensat(AT_FDCWD, (dir / "src").c_str(), times, 0);
@@ -43,7 +44,13 @@ TEST(QelFileOps, CopyKeepsModeAndTimesMoveAndDeleteTakeOddNamesAndLinks) {
     EXPECT_TRUE(qel::DeleteFile(Q(dir / "c\xFF")));
     ::chmod((dir / "src").c_str(), 0444);
     EXPECT_TRUE(qel::DeleteFile(Q(dir / "link")));  // the link goes, its read-only target stays
-    EXPECT_EQ(Names(dir.path()), std::set<std::string>{"src"});
+    EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"folder", "src"}));
+    // A path relative to the working folder names its last component there.
+    ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+    EXPECT_TRUE(qel::CopyFile(Q("src"), Q("folder/copy")));
+    EXPECT_TRUE(qel::MoveFile(Q("folder/copy"), Q("moved")));
+    EXPECT_EQ(ReadBytes(dir / "moved").size(), 300000u);
+    EXPECT_EQ(::chdir("/"), 0);
 }
 
 TEST(QelFileOps, MoveAcrossFileSystemsCopiesThenDeletesOrLeavesNoSecondCopy) {

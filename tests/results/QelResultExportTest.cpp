@@ -133,6 +133,9 @@ TEST(ExportFile, AFileWrittenByNameIsMadePrivatelyAndPlacedWithoutReplacingAnyth
         return false;
     }, path), qel::kProduceFailed);
     EXPECT_EQ(TreeText(dir.path()), "list.xlsx->victim list_2.xlsx=workbook victim=precious");
+    // A folder that is not there is named in the reason with the first name tried.
+    EXPECT_EQ(qel::WriteNewFileByName(Q(dir / "missing"), u"list", u".xlsx", produce, path), ENOENT);
+    EXPECT_EQ(path.ToFileName(), dir / "missing/list.xlsx");
 }
 
 TEST(ExportFile, AWriteThatFailsOrCannotStartIsReportedAndLeavesNothing) {
