@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "../common/QelTreeText.h"
 #include "CQelFileMng.h"
 #include "QelFileOps.h"
 #include "QelPath.h"
@@ -20,61 +21,42 @@ const char* const kLinkSpellings[] = {"link", "link/", "link//", "link///"};
 TEST(QelLinkAtTheTop, TreeOperationsNeverEnterALinkedFolder) {
     for (const char* spelling : kLinkSpellings) {
         QelTestDir dir;
-        MakeFile(dir / "real/a.txt", "precious");
-        MakeFile(dir / "src/a.txt", "new");
-        ::symlink("real", (dir / "link").c_str());
+        MakeTree(dir.path(), {"real/a.txt=precious", "src/a.txt=new", "link->real"});
         EXPECT_FALSE(Mng()->doDeleteFolderContents(Q(dir / spelling))) << spelling;
         EXPECT_FALSE(Mng()->doCopyFolderContents(Q(dir / "src"), Q(dir / spelling))) << spelling;
-        EXPECT_EQ(ReadBytes(dir / "real/a.txt"), "precious") << spelling;
-        EXPECT_TRUE(IsLink(dir / "link")) << spelling;
         // As a source the link is no folder: nothing behind it is copied.
         EXPECT_TRUE(Mng()->doCopyFolderContents(Q(dir / spelling), Q(dir / "out"))) << spelling;
-        EXPECT_TRUE(Names(dir / "out").empty()) << spelling;
+        EXPECT_EQ(TreeText(dir.path()), "link->real out/ real/ real/a.txt=precious src/ src/a.txt=new") << spelling;
     }
 }
 
 TEST(QelLinkAtTheTop, SingleFileOperationsActOnTheLinkItself) {
     QelTestDir dir;
-    MakeFile(dir / "real/target.txt", "t");
-    ::symlink("real/target.txt", (dir / "flink").c_str());
-    ::symlink("real", (dir / "dlink").c_str());
-
+    MakeTree(dir.path(), {"real/target.txt=t", "flink->real/target.txt", "dlink->real", "other.txt=o"});
     EXPECT_FALSE(qel::CopyFile(Q(dir / "flink"), Q(dir / "copy")));  // a link is not copied as a file
-    EXPECT_FALSE(Exists(dir / "copy"));
-    MakeFile(dir / "other.txt", "o");
     EXPECT_FALSE(qel::CopyFile(Q(dir / "other.txt"), Q(dir / "flink/")));  // neither replaced nor written through
-    EXPECT_TRUE(IsLink(dir / "flink"));
-    EXPECT_EQ(ReadBytes(dir / "real/target.txt"), "t");
     ASSERT_TRUE(qel::MoveFile(Q(dir / "dlink/"), Q(dir / "moved")));
-    EXPECT_TRUE(IsLink(dir / "moved"));
-    EXPECT_TRUE(IsDir(dir / "real"));
+    EXPECT_EQ(TreeText(dir.path()), "flink->real/target.txt moved->real other.txt=o real/ real/target.txt=t");
     EXPECT_TRUE(qel::DeleteFile(Q(dir / "moved/")));
-    EXPECT_FALSE(IsLink(dir / "moved"));
-    EXPECT_EQ(ReadBytes(dir / "real/target.txt"), "t");
+    EXPECT_EQ(TreeText(dir.path()), "flink->real/target.txt other.txt=o real/ real/target.txt=t");
 }
 
 TEST(QelFullDisk, AFailedCopyLeavesNothingBehind) {
     QelTestDir dir;
     QelTmpfsMount small(dir / "small", "64k");
     if (!small.Mounted()) GTEST_SKIP() << small.WhyNot();
-    MakeFile(dir / "src/f.bin", std::string(200000, 'n'));
-    std::filesystem::create_directories(dir / "small/dst");
+    MakeTree(dir.path(), {"src/f.bin=" + std::string(200000, 'n'), "small/dst/"});
     EXPECT_FALSE(Mng()->doCopyFolderContents(Q(dir / "src"), Q(dir / "small/dst")));
     EXPECT_FALSE(qel::CopyFile(Q(dir / "src/f.bin"), Q(dir / "small/dst/g.bin")));
-    EXPECT_TRUE(Names(dir / "small/dst").empty());
+    EXPECT_EQ(TreeText(dir / "small"), "dst/");
 }
 
 TEST(QelTrailingBlank, IsPartOfTheNameEverywhere) {
     QelTestDir dir;
-    MakeFile(dir / "w/src /a.txt", "a");
-    ASSERT_TRUE(Mng()->doCopyFolderContents(Q(dir / "w/src "), Q(dir / "w/dst ")));
-    EXPECT_EQ(ReadBytes(dir / "w/dst /a.txt"), "a");
-    EXPECT_FALSE(Exists(dir / "w/dst"));
-    EXPECT_FALSE(Exists(dir / "w/src"));
-    EXPECT_TRUE(qel::MakeDirectoryChain(Q(dir / "w/new  /deeper ")));
-    EXPECT_TRUE(IsDir(dir / "w/new  /deeper "));
-    EXPECT_FALSE(Exists(dir / "w/new"));
-    EXPECT_TRUE(Mng()->doDeleteFolderContents(Q(dir / "w/dst ")));
-    EXPECT_FALSE(Exists(dir / "w/dst "));
-    EXPECT_TRUE(IsDir(dir / "w/src "));
+    MakeTree(dir.path(), {"src /a.txt=a"});
+    ASSERT_TRUE(Mng()->doCopyFolderContents(Q(dir / "src "), Q(dir / "dst ")));
+    EXPECT_TRUE(qel::MakeDirectoryChain(Q(dir / "new  /deeper ")));
+    EXPECT_EQ(TreeText(dir.path()), "dst / dst /a.txt=a new  / new  /deeper / src / src /a.txt=a");
+    EXPECT_TRUE(Mng()->doDeleteFolderContents(Q(dir / "dst ")));
+    EXPECT_EQ(TreeText(dir.path()), "new  / new  /deeper / src / src /a.txt=a");
 }

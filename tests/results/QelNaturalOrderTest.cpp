@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -19,15 +18,9 @@ TEST(QelNaturalOrder, NumbersByValueLettersWithoutCaseThenExactly) {
     for (const auto& order : orders) {
         for (std::size_t i = 0; i < order.size(); ++i) {
             EXPECT_EQ(qel::NaturalCompare(order[i], order[i]), 0);
-            for (std::size_t j = i + 1; j < order.size(); ++j) {
-                const std::string pair = std::to_string(i) + "<" + std::to_string(j);
-                EXPECT_LT(qel::NaturalCompare(order[i], order[j]), 0) << pair;
-                EXPECT_GT(qel::NaturalCompare(order[j], order[i]), 0) << pair;
-            }
+            for (std::size_t j = i + 1; j < order.size(); ++j)
+                EXPECT_TRUE(qel::NaturalCompare(order[i], order[j]) < 0 && qel::NaturalCompare(order[j], order[i]) > 0)
+                    << i << "<" << j;
         }
-        std::vector<std::u16string> shuffled(order.rbegin(), order.rend());
-        std::sort(shuffled.begin(), shuffled.end(),
-                  [](const auto& a, const auto& b) { return qel::NaturalCompare(a, b) < 0; });
-        EXPECT_EQ(shuffled, order);
     }
 }

@@ -1,20 +1,34 @@
+// Result rows built from the search's lists, and the result record read as text.
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "QelResultRecord.h"
 #include "QelResultRows.h"
 #include "QelString.h"
 
 namespace {
 
-// "Type|Path|Name" of every row built from the two lists.
-std::vector<std::string> Rows(const Json::Value& model) {
-    QelResultRows rows;
-    rows.push_back(QelResultRow{u"/stale/row", 6, false});
-    qel::BuildResultRows(model, rows);
-    std::vector<std::string> out;
+using Texts = std::vector<std::string>;
+
+// "Type|Path|Name" of every row; a stale row stands first so a reader must clear it.
+Texts Shown(const std::function<bool(QelResultRows&)>& build) {
+    QelResultRows rows{QelResultRow{u"/stale/row", 6, false}};
+    if (!build(rows)) return {"refused"};
+    Texts out;
     for (const QelResultRow& row : rows)
-        out.push_back(qel::Utf16ToUtf8(row.Type()) + "|" + qel::Utf16ToUtf8(row.Path()) + "|" +
-                      qel::Utf16ToUtf8(row.Name()));
+        out.push_back(qel::Utf16ToUtf8(row.Type()) + "|" + qel::Utf16ToUtf8(row.Path()) + "|" + qel::Utf16ToUtf8(row.Name()));
     return out;
+}
+
+Texts Read(const std::string& text, Json::Value* others = nullptr) {
+    return Shown([&](QelResultRows& rows) {
+        Json::Value members;
+        const bool read = qel::ReadResultRecord(text, rows, members);
+        EXPECT_EQ(read, qel::IsResultRecord(text)) << text;
+        if (others) *others = members;
+        return read;
+    });
 }
 
 }  // namespace
@@ -25,14 +39,27 @@ TEST(QelResultRows, FilesThenFoldersInListOrderEachSplitAtTheLastSlash) {
         "fileresultlist": ["/t/z.txt", "noslash", 42, null, "/", "/home/me/a.txt"]})", model));
     // A name that is not valid UTF-8 must come back as the same bytes so the row names the very file.
     model["fileresultlist"].append("/t/a\xff" "b");
-    EXPECT_EQ(Rows(model), (std::vector<std::string>{"File|/t|z.txt", "File|/home/me|a.txt", "File|/t|a\xff" "b",
-                                                     "Folder|/t|sub2", "Folder|/|bin", "Folder|/|rootdir",
-                                                     "Folder|/work/trailing|"}));
+    const auto build = [](const Json::Value& m) { return Shown([&](QelResultRows& rows) { return qel::BuildResultRows(m, rows), true; }); };
+    EXPECT_EQ(build(model), (Texts{"File|/t|z.txt", "File|/home/me|a.txt", "File|/t|a\xff" "b", "Folder|/t|sub2",
+                                   "Folder|/|bin", "Folder|/|rootdir", "Folder|/work/trailing|"}));
+    model = Json::Value(Json::objectValue);
+    model["dirresultlist"] = "not a list";
+    EXPECT_EQ(build(model), Texts{});
+    EXPECT_EQ(build(Json::Value("text")), Texts{});
 }
 
-TEST(QelResultRows, MissingOrBrokenListsGiveNoRows) {
-    Json::Value model(Json::objectValue);
-    model["dirresultlist"] = "not a list";
-    EXPECT_TRUE(Rows(model).empty());
-    EXPECT_TRUE(Rows(Json::Value("text")).empty());
+TEST(QelResultRecord, FilesThenFoldersWhateverTheKeyOrderOtherMembersAside) {
+    Json::Value others;
+    EXPECT_EQ(Read(R"({"dirresultlist":["/t/d",["/t/nested"],7],"afjitem":{"list":["/t/not/a/row"]},
+                       "fileresultlist":["/t/a.txt","noslash","/t/q\"\\\u00fc","/t/a)" "\xff" R"(b"],"height":400,"width":-3,"x":null})",
+                   &others),
+              (Texts{"File|/t|a.txt", "File|/t|q\"\\\xc3\xbc", "File|/t|a\xff" "b", "Folder|/t|d"}));
+    EXPECT_EQ(others.getMemberNames(), (Texts{"height", "width", "x"}));
+    EXPECT_EQ(others["width"].asInt(), -3);
+}
+
+TEST(QelResultRecord, OnlyOneWholeObjectIsARecord) {
+    for (const std::string text : {"", "[1, 2]", "\"text\"", "42", "{\"fileresultlist\": [", "{} {}", "{\"a\":1} x"})
+        EXPECT_EQ(Read(text), Texts{"refused"}) << text;
+    EXPECT_EQ(Read(" {}\n"), Texts{});
 }

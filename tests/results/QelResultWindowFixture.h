@@ -1,39 +1,25 @@
 #pragma once
-// What the result window tests share: a result record, the window's notices
-// and its message boxes recorded instead of shown.
+// What the result window tests share: a result record, and the window's
+// message boxes recorded instead of shown.
 
 #include <json/writer.h>
 
-#include <array>
 #include <deque>
-#include <string>
-#include <vector>
 
 #include "CQelMessageBox.h"
 #include "CQelResultListModel.h"
 #include "CQelResultSubWnd.h"
-#include "IQelResultSubWndDelegate.h"
-
-using Texts = std::vector<std::string>;
+#include "QelResultTestKit.h"
 
 inline std::string Record(const Texts& files, const Texts& folders, int width = 600, int height = 300) {
     Json::Value record(Json::objectValue);
-    if (width) record["width"] = width;
-    if (height) record["height"] = height;
-    record["fileresultlist"] = Json::Value(Json::arrayValue);
-    record["dirresultlist"] = Json::Value(Json::arrayValue);
+    record["width"] = width;
+    record["height"] = height;
+    record["fileresultlist"] = record["dirresultlist"] = Json::Value(Json::arrayValue);
     for (const std::string& f : files) record["fileresultlist"].append(f);
     for (const std::string& d : folders) record["dirresultlist"].append(d);
     return Json::FastWriter().write(record);
 }
-
-// Every notice as "name|progress|summary".
-struct QelNotices : IQelResultSubWndDelegate {
-    void onNotifyEvent(const QelString& name, const QelString& p1, const QelString& p2) override {
-        seen.push_back(name.ToStdString() + "|" + p1.ToStdString() + "|" + p2.ToStdString());
-    }
-    Texts seen;
-};
 
 // Records every message box; answers from answers, then with Ok.
 class QelBoxRecorder {
