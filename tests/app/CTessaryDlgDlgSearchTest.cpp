@@ -12,6 +12,7 @@
 #include "CQelJobLogModel.h"
 #include "CQelWinUtilFunc.h"
 #include "QelMainWindowFixture.h"
+#include "QelStatusColors.h"
 
 namespace {
 
@@ -71,6 +72,7 @@ TEST_F(SearchSession, RowsOfTheTreeStayWhenALaterCheckFails) {
     dialog->move(60, 40);
     Search(tree);
     EXPECT_EQ(Status(), "Find File:3, Folder:2, search took 0 seconds");
+    EXPECT_EQ(dialog->GetStatusLabel()->GetPropColor(u"fgcolor"), qel::kStatusCountText);
     const QRect frame = dialog->frameGeometry();  // the results dock under the main window
     EXPECT_EQ(dialog->GetResultSubWnd()->frameGeometry(), QRect(frame.left(), frame.bottom() + 1, frame.width(), 400));
     Texts rows = Rows();  // files first (in walk order), then folders, a folder before what lies in it

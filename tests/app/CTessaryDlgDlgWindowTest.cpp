@@ -65,6 +65,12 @@ TEST_F(MainWindow, FirstRunStartsEmptyAndExitWritesThreeEmptyArraysAndTheOuterRe
             EXPECT_EQ(dialog->findChild<QWidget*>(name)->isEnabled(), checked) << name;
         QTest::mouseClick(dialog->GetAfterSearchCheck(), Qt::LeftButton);
     }
+    // Every shown control has a place of its own.
+    const QList<QWidget*> controls = dialog->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget* a : controls)
+        for (QWidget* b : controls)
+            EXPECT_TRUE(a == b || !a->isVisible() || !b->isVisible() || !a->geometry().intersects(b->geometry()))
+                << a->objectName().toStdString() << " " << b->objectName().toStdString();
     dialog->GetExitButton()->setFocus();  // outside the path Enter does nothing, even on Exit
     QTest::keyClick(dialog->GetExitButton(), Qt::Key_Return);
     EXPECT_TRUE(dialog->isVisible());
