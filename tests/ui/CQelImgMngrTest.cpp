@@ -32,7 +32,7 @@ struct ImgFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(ImgFixture, ImagesComeFromResImgAreLoadedOnceAndAMissingFileIsTriedOnce) {
+TEST_F(ImgFixture, ImagesComeFromResImgAreLoadedOnceAMissingFileIsTriedOnceAndButtonsShowThemInsteadOfText) {
     WritePng(dir, "a.png", Qt::red);
     CQelImgMngr* mngr = CQelImgMngr::GetInstance();
     EXPECT_EQ(CQelImgMngr::GetImagePath(u"a.png").ToStdString(), dir.Path() + "/res/img/a.png");
@@ -48,13 +48,11 @@ TEST_F(ImgFixture, ImagesComeFromResImgAreLoadedOnceAndAMissingFileIsTriedOnce) 
     // A new manager tries again.
     CQelImgMngr::DeleteInstance();
     EXPECT_FALSE(CQelImgMngr::GetInstance()->GetImage(u"late.png")->isNull());
-}
 
-TEST_F(ImgFixture, SetButtonImagePutsThePictureAndEmptiesTheText) {
-    WritePng(dir, "b.png", Qt::green);
-    CQelImgMngr* mngr = CQelImgMngr::GetInstance();
+    // On a button: the picture in place of the text.
+    mngr = CQelImgMngr::GetInstance();
     QPushButton push(QStringLiteral("Search"));
-    EXPECT_EQ(mngr->SetButtonImage(&push, u"b.png", 3), 1);
+    EXPECT_EQ(mngr->SetButtonImage(&push, u"a.png", 3), 1);
     EXPECT_TRUE(push.text().isEmpty());
     EXPECT_FALSE(push.icon().isNull());
     EXPECT_EQ(push.iconSize(), QSize(16, 12));

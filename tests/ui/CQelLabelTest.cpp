@@ -155,16 +155,13 @@ TEST_F(LabelFixture, CaptionAndEnableRepaintAtOnceVisibleShowsAndClicksReportThe
     EXPECT_EQ(spy.at(0).at(0).toUInt(), 1048u);
 }
 
-TEST_F(LabelFixture, EmptyOrBadMetaCaptionDrawsOnlyTheBackground) {
+TEST_F(LabelFixture, MetaCaptionWordsFollowEachOtherInTheirColoursAndCellsAndBadOnesDrawNothing) {
     label.SetPropString(u"caption", Blocks(3));
-    label.SetPropString(u"metacaption", u"[]");
-    EXPECT_EQ(CountColor(Grab(label), kGreen), 200 * 40);
-
-    label.SetPropString(u"metacaption", u"[[{\"txt\":");
-    EXPECT_EQ(CountColor(Grab(label), kGreen), 200 * 40);
-}
-
-TEST_F(LabelFixture, MetaCaptionWordsFollowEachOtherInTheirColoursAndCells) {
+    for (const char16_t* nothing : {u"[]", u"[[{\"txt\":"}) {
+        label.SetPropString(u"metacaption", nothing);
+        EXPECT_EQ(CountColor(Grab(label), kGreen), 200 * 40);
+    }
+    label.SetPropString(u"caption", u"");
     label.SetPropString(u"metacaption",
                         QelString::FromUtf8(R"([[{"txt":"Hello ","bold":true},{"txt":"█████","color":"FF0000"}]])"));
     const QImage img = Grab(label);
