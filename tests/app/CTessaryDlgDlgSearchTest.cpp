@@ -185,6 +185,7 @@ TEST_F(SearchSession, FilterEditorsNeedANameAndActOnTheRecordOfTheirEntry) {
     EXPECT_TRUE(openAfterEmptyName);
     EXPECT_EQ(BoxTexts(), Texts{"The filter name is empty!!"});
     EXPECT_EQ(dialog->GetFilterCombo()->currentText(), "Markdown");
+    EXPECT_EQ(home.ReadUserEnv()["searchfilter"].size(), 6u);  // written at once
     Search(tree, 2);
     EXPECT_EQ(Rows(), Texts{tree + "/b.md"});
     dialog->GetFilterCombo()->setCurrentIndex(1);
