@@ -9,6 +9,7 @@
 
 #include "CQelAFJSubWnd.h"
 #include "CQelFileMng.h"
+#include "CQelImgMngr.h"
 #include "CQelJobLogModel.h"
 #include "CQelWinUtilFunc.h"
 #include "QelMainWindowFixture.h"
@@ -53,11 +54,15 @@ protected:
         CQelWinUtilFunc::SetPumpHook({});
         QelMainWindowFixture::TearDown();
     }
-    // One filter "All" that finds every file, the job "Wipe", and 4 folders of 50 files; returns the tree.
+    // One filter "All" that finds every file, the job "Wipe", 4 folders of 50 files and the program's
+    // pictures; returns the tree.
     std::string OpenOnAWideTree() {
         home.WriteConfigEnv(R"({"searchfilter": [{"name": "All", "filterfilename": [""]}],
                                 "aftersearchjob": [{"name": "Wipe", "list": [{"cmd": "delete", "act": ""}]}]})");
         for (int f = 0; f < 200; ++f) home.WriteFile("wide/d" + std::to_string(f % 4) + "/f" + std::to_string(f), "");
+        std::filesystem::create_directories(home / "res");
+        std::filesystem::create_directory_symlink(QEL_VIEW_DIR "/../img", home / "res/img");  // the button pictures
+        CQelImgMngr::DeleteInstance();  // forgets the pictures earlier tests had no file for
         Open();
         return home / "wide";
     }
@@ -120,11 +125,14 @@ TEST_F(SearchSession, StopOrEscapeDuringAWalkShowsWhatWasFoundAndRunsNoJob) {
     dialog->GetAfterSearchCheck()->setChecked(true);
     const std::vector<std::function<void()>> stops = {[this] { dialog->GetSearchButton()->click(); },
                                                       [this] { QTest::keyClick(dialog.get(), Qt::Key_Escape); }};
+    const auto picture = [this] { return dialog->GetSearchButton()->icon().pixmap(QSize(16, 16)).toImage(); };
+    const QImage searchPicture = picture();
     for (const auto& stop : stops) {
         bool controlsEnabled = true, tickGoesOn = true;
         AtTheFirstPumpAfterAHit([&] {
             controlsEnabled = dialog->GetPathEdit()->isEnabled() || dialog->GetExitButton()->isEnabled();
             EXPECT_EQ(dialog->GetSearchButton()->accessibleName(), "Stop");
+            EXPECT_NE(picture(), searchPicture);
             stop();
             tickGoesOn = CQelFileMng::GetInstance()->GetEventDelegate()->OnSearchTick(1, 0, u"/x");
         });
@@ -140,6 +148,7 @@ TEST_F(SearchSession, StopOrEscapeDuringAWalkShowsWhatWasFoundAndRunsNoJob) {
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_TRUE(dialog->GetPathEdit()->isEnabled() && dialog->GetJobCombo()->isEnabled());
         EXPECT_EQ(dialog->GetSearchButton()->accessibleName(), "Search");
+        EXPECT_EQ(picture(), searchPicture);
         EXPECT_TRUE(std::filesystem::exists(tree + "/d0/f0"));
     }
     // The next search is not stopped by the last one's Stop.
