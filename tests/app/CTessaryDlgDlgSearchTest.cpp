@@ -86,6 +86,13 @@ TEST_F(SearchSession, RowsOfTheTreeStayWhenALaterCheckFails) {
     EXPECT_EQ(rows, (Texts{tree + "/a.txt", tree + "/notes/d.txt", tree + "/sub/c.txt", tree + "/sub",
                            tree + "/sub/deeper/sub"}));
 
+    // The result window's notices: progress (shown at most once per pump interval), then the end with the last counts.
+    using Notice = CQelResultSubWnd::OperationNotice;
+    for (const auto& [notice, shown] : {std::pair{Notice{u"[1/3] Process", u" a"}, "[1/3] Process a"},
+                                        {Notice{u"[2/3] Process", u" b"}, ""}, {Notice{u"Copy Finish", u""}, "Copy Finish b"}}) {
+        dialog->GetResultSubWnd()->RunOperationWithDetail([&] { return notice; });
+        if (*shown) { EXPECT_EQ(Status(), shown); }
+    }
     auto state = [&] {
         return std::make_tuple(Rows(), Status(), *dialog->GetEnvArrays().history, dialog->isEnabled(),
                                dialog->IsSearching(), QApplication::overrideCursor());
@@ -133,6 +140,7 @@ TEST_F(SearchSession, StopOrEscapeDuringAWalkShowsWhatWasFoundAndRunsNoJob) {
             controlsEnabled = dialog->GetPathEdit()->isEnabled() || dialog->GetExitButton()->isEnabled();
             EXPECT_EQ(dialog->GetSearchButton()->accessibleName(), "Stop");
             EXPECT_NE(picture(), searchPicture);
+            EXPECT_NE(QApplication::overrideCursor(), nullptr);
             stop();
             tickGoesOn = CQelFileMng::GetInstance()->GetEventDelegate()->OnSearchTick(1, 0, u"/x");
         });
@@ -234,6 +242,7 @@ TEST_F(SearchSession, TheChosenJobRunsOnEverySearchInTheLogWindowThatTakesTheRes
                            {"name": "Keep", "list": [{"cmd": "copy", "act": ")" + backup + R"("}]}]})");
     const std::string tree = MakeTree();
     Open();
+    Search(tree);
     dialog->GetAfterSearchCheck()->setChecked(true);
     EXPECT_EQ(ComboTexts(dialog->GetJobCombo()), (Texts{"Other", "Keep"}));
     dialog->GetJobCombo()->setCurrentIndex(1);
@@ -249,8 +258,8 @@ TEST_F(SearchSession, TheChosenJobRunsOnEverySearchInTheLogWindowThatTakesTheRes
     }
     EXPECT_TRUE(std::filesystem::exists(backup + "/notes/d.txt"));
     EXPECT_TRUE(std::filesystem::exists(tree + "/a.txt"));  // the other job, a delete, never ran
-    EXPECT_EQ(dialog->GetResultSubWnd(), nullptr);
-    dialog->GetAfterSearchCheck()->setChecked(false);  // one docked window at a time: plain results hide the log
+    EXPECT_FALSE(dialog->GetResultSubWnd()->isVisible());  // one docked window at a time
+    dialog->GetAfterSearchCheck()->setChecked(false);
     Search(tree);
     EXPECT_TRUE(dialog->GetResultSubWnd()->isVisible());
     EXPECT_FALSE(dialog->GetJobSubWnd()->isVisible());
