@@ -52,6 +52,7 @@ protected:
     }
     void TearDown() override {
         CQelWinUtilFunc::SetPumpHook({});
+        CQelFileMng::SetPumpInterval(CQelFileMng::kPumpInterval);
         QelMainWindowFixture::TearDown();
     }
     // One filter "All" that finds every file, the job "Wipe", 4 folders of 50 files and the program's
@@ -246,6 +247,15 @@ TEST_F(SearchSession, TheChosenJobRunsOnEverySearchInTheLogWindowThatTakesTheRes
     dialog->GetAfterSearchCheck()->setChecked(true);
     EXPECT_EQ(ComboTexts(dialog->GetJobCombo()), (Texts{"Other", "Keep"}));
     dialog->GetJobCombo()->setCurrentIndex(1);
+    // Each copied entry lets the window paint: meanwhile it takes no input and shows the wait cursor.
+    int pumpsInJob = 0, framedPumps = 0;
+    CQelFileMng::SetPumpInterval(std::chrono::steady_clock::duration::zero());
+    CQelWinUtilFunc::SetPumpHook([&] {
+        const auto logged = dialog->GetJobSubWnd() ? dialog->GetJobSubWnd()->GetLogModel()->Rows().size() : 0;
+        if (logged == 0 || logged >= 6) return;  // not between the job's start and end rows
+        ++pumpsInJob;
+        framedPumps += !dialog->isEnabled() && QApplication::overrideCursor();
+    });
     for (const char* fileEnd : {" Copy File Success", " Copy File Failed"}) {  // the copies exist the second time
         Search(tree);
         ASSERT_NE(dialog->GetJobSubWnd(), nullptr);
@@ -256,6 +266,8 @@ TEST_F(SearchSession, TheChosenJobRunsOnEverySearchInTheLogWindowThatTakesTheRes
         EXPECT_TRUE(dialog->isEnabled());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
+    EXPECT_GT(pumpsInJob, 0);
+    EXPECT_EQ(framedPumps, pumpsInJob);
     EXPECT_TRUE(std::filesystem::exists(backup + "/notes/d.txt"));
     EXPECT_TRUE(std::filesystem::exists(tree + "/a.txt"));  // the other job, a delete, never ran
     EXPECT_FALSE(dialog->GetResultSubWnd()->isVisible());  // one docked window at a time
