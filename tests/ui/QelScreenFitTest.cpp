@@ -33,6 +33,7 @@ TEST(QelScreenFit, StoredRectanglesLandWhollyOnOneScreen) {
         {"inverted extremes", INT_MAX, INT_MAX, INT_MIN, INT_MIN, std::nullopt},
         {"on no screen", 5000, 5000, 5500, 5300, std::nullopt},
         {"left of every screen", -900, 10, -400, 300, std::nullopt},
+        {"one column on the first screen", -499, 10, 1, 310, QRect(0, 10, 500, 300)},
     };
     for (const FitCase& c : cases)
         EXPECT_EQ(qel::FitRectToScreens(c.left, c.top, c.right, c.bottom, screens), c.expected) << c.what;
