@@ -190,11 +190,12 @@ TEST_F(LabelFixture, MultiLineMetaCaptionWrapsWordsIntoNewRowsAndStopsAtTheBotto
 
     // A paragraph with no room left is not drawn, unless the ellipsis continues it on the last row.
     MultiLine(300, 20);
-    label.SetPropString(u"metacaption",
-                        QelString::FromUtf8(R"([[{"txt":"██"}],[{"txt":"██","color":"FF0000"}]])"));
+    label.SetPropString(u"metacaption", QelString::FromUtf8(R"([[{"txt":"██"}],[{"txt":")" + Blocks(60).ToStdString() +
+                                                            R"(","color":"FF0000"}]])"));
     EXPECT_EQ(CountColor(Grab(label), kRed), 0);  // the second paragraph has no room
     label.SetPropBool(u"elispisis", true);
     img = Grab(label);
     const QRect red = ColorBox(img, kRed);
     EXPECT_GT(red.left(), ColorBox(img, kBlue).right());
+    EXPECT_LT(red.right(), 299 - BlockWidth() / 2);  // cut short by the ellipsis inside the label
 }
