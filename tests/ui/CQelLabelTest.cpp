@@ -187,6 +187,8 @@ TEST_F(LabelFixture, MultiLineMetaCaptionWrapsWordsIntoNewRowsAndStopsAtTheBotto
     ASSERT_EQ(label.GetMetaLines()[0].rows.GetCount(), 3);
     const int h = label.GetMetaLines()[0].rowHeights[0];
     for (int r = 0; r < 3; ++r) EXPECT_GT(CountColor(img, kBlue, QRect(0, r * h, 100, h)), 0) << r;
+    MultiLine(100, 2 * h + h / 2);  // no room for the third row: it is not drawn in part
+    EXPECT_EQ(CountColor(Grab(label), kBlue, QRect(0, 2 * h, 100, h / 2)), 0);
 
     // A paragraph with no room left is not drawn, unless the ellipsis continues it on the last row.
     MultiLine(300, 20);
