@@ -57,6 +57,7 @@ TEST_F(ImgFixture, ImagesComeFromResImgAreLoadedOnceAMissingFileIsTriedOnceAndBu
     EXPECT_FALSE(push.icon().isNull());
     EXPECT_EQ(push.iconSize(), QSize(16, 12));
     EXPECT_TRUE(push.isFlat());
+    EXPECT_TRUE(push.styleSheet().contains("transparent"));  // only the picture shows
 
     // A missing image still counts: the button keeps no picture and loses its text.
     QPushButton other(QStringLiteral("Go"));
@@ -64,6 +65,7 @@ TEST_F(ImgFixture, ImagesComeFromResImgAreLoadedOnceAMissingFileIsTriedOnceAndBu
     EXPECT_EQ(mngr->SetButtonImage(&other, u"none.png", 2), 1);
     EXPECT_TRUE(other.icon().isNull());
     EXPECT_TRUE(other.text().isEmpty());
+    EXPECT_TRUE(other.styleSheet().isEmpty());
 
     EXPECT_EQ(mngr->SetButtonImage(nullptr, u"b.png", 2), 0);
 }

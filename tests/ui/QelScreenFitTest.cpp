@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <climits>
 
 #include "QelScreenFit.h"
@@ -39,4 +41,8 @@ TEST(QelScreenFit, StoredRectanglesLandWhollyOnOneScreen) {
         EXPECT_EQ(qel::FitRectToScreens(c.left, c.top, c.right, c.bottom, screens), c.expected) << c.what;
     EXPECT_EQ(qel::FitRectToScreens(0, 0, 100, 100, {}), std::nullopt);
     EXPECT_EQ(qel::FitRectToScreens(0, 0, 100, 100, {QRect(0, 0, 0, 0)}), std::nullopt);
+    // Against this desktop's own screens.
+    const QRect first = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(qel::FitRectToDesktop(first.left() + 10, first.top() + 10, first.left() + 110, first.top() + 60),
+              QRect(first.left() + 10, first.top() + 10, 100, 50));
 }
