@@ -59,6 +59,7 @@ TEST_F(MainWindow, FirstRunStartsEmptyAndExitWritesThreeEmptyArraysAndTheOuterRe
     Open();
     EXPECT_TRUE(dialog->GetIncludeSubCheck()->isChecked());
     EXPECT_EQ(Status(), "Welcome Corvane Tessary");
+    EXPECT_EQ(dialog->GetStatusLabel()->GetPropFont(u"font").lfWeight, 700);  // in bold
     EXPECT_FALSE(dialog->windowIcon().isNull());
     // The job list and its buttons are usable only while "After Search" is checked.
     for (bool checked : {false, true, false}) {
