@@ -173,6 +173,9 @@ TEST_F(LabelFixture, MetaCaptionWordsFollowEachOtherInTheirColoursAndCellsAndBad
     const QRect cell = TextBox(kRed);
     EXPECT_EQ(cell.width(), label.GetMetaLines()[0].rows[0][0].width);
     EXPECT_LT(cell.height(), 40);
+    label.resize(200, 8);  // a row taller than the label is left out
+    label.SetPropString(u"metacaption", QelString::FromUtf8(R"([[{"txt":"██"}]])"));
+    EXPECT_EQ(CountColor(Grab(label), kBlue), 0);
 }
 
 TEST_F(LabelFixture, MultiLineMetaCaptionWrapsWordsIntoNewRowsAndStopsAtTheBottom) {
