@@ -76,7 +76,8 @@ TEST_F(SearchSession, RowsOfTheTreeStayWhenALaterCheckFails) {
     const std::string tree = MakeTree();
     Open();
     dialog->move(60, 40);
-    Search(tree);
+    dialog->GetPathEdit()->setText(QString::fromStdString(tree));
+    QTest::keyClick(dialog->GetPathEdit(), Qt::Key_Return);  // Enter in the path box searches
     EXPECT_EQ(Status(), "Find File:3, Folder:2, search took 0 seconds");
     EXPECT_EQ(dialog->GetStatusLabel()->GetPropColor(u"fgcolor"), qel::kStatusCountText);
     const QRect frame = dialog->frameGeometry();  // the results dock under the main window
@@ -164,6 +165,7 @@ TEST_F(SearchSession, StopOrEscapeDuringAWalkShowsWhatWasFoundAndRunsNoJob) {
     dialog->GetAfterSearchCheck()->setChecked(false);
     Search(tree);
     EXPECT_EQ(Rows().size(), 200u);
+    EXPECT_FALSE(dialog->GetJobCombo()->isEnabled());  // what was off before the search stays off
     EXPECT_EQ(dialog->GetEnvArrays().history->size(), 1u);
 }
 
@@ -273,7 +275,7 @@ TEST_F(SearchSession, TheChosenJobRunsOnEverySearchInTheLogWindowThatTakesTheRes
     EXPECT_FALSE(dialog->GetResultSubWnd()->isVisible());  // one docked window at a time
     dialog->GetAfterSearchCheck()->setChecked(false);
     Search(tree);
-    EXPECT_TRUE(dialog->GetResultSubWnd()->isVisible());
+    EXPECT_TRUE(dialog->GetResultSubWnd()->isVisible() && dialog->GetResultSubWnd()->isEnabled());
     EXPECT_FALSE(dialog->GetJobSubWnd()->isVisible());
 
     dialog->GetAfterSearchCheck()->setChecked(true);
