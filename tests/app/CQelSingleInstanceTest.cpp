@@ -52,6 +52,7 @@ TEST(CQelSingleInstance, EachUserDisplayAndProgramHomeKeepsItsOwnProgram) {
     for (const QString& other : {pathFor(":2"), pathFor(":1", "wayland-0"), pathFor(":1", "", "/tmp/one")})
         EXPECT_NE(other, pathFor(":1")) << other.toStdString();
     EXPECT_NE(pathFor(":1", "wayland-0"), pathFor(":1", "wayland-1"));
+    EXPECT_NE(pathFor(":1", "", "/tmp/one"), pathFor(":1", "", "/tmp/two"));
 
     CQelSingleInstance first(pathFor(":1"));
     CQelSingleInstance second(pathFor(":2"));

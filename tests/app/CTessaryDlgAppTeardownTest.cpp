@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <atomic>
-#include <future>
 #include <memory>
 
 #include "../net/QelTestMemory.h"
@@ -27,18 +26,14 @@ TEST(CTessaryDlgAppTeardown, ExitDuringADownloadJoinsTheHttpWorkersAtOnceBeforeT
     char* argv[] = {name, nullptr};
     auto app = std::make_unique<CTessaryDlgApp>(argc, argv);
     QelAppTestHome home;
-    std::promise<void> open;  // holds the installer's request on the server until set
-    const std::shared_future<void> opened = open.get_future().share();
-    std::atomic<bool> holding{false};
+    QelUpdateTestServer* held = nullptr;  // the installer's request waits on the server until released
     QelUpdateTestServer server({{"appverchk", R"({"msgcode":"0001","msg":"new"})"},
                                 {"appfileurl", R"({"msgcode":"0000","output":{"outblk1":{"fileurl":"/var/www/html/i.run"}}})"}},
-                               std::string(100000, 'i'));
-    server.beforeInstaller = [&] {
-        holding = true;
-        opened.wait();
-    };
-    home.WriteConfigEnv(R"({"updateserver": {"api": ")" + server.BaseUrl() + R"(", "files": ")" + server.BaseUrl() +
-                        "\"}}");
+                               std::string(100000, 'i'), 200, true, [&held](const std::string& cmd) {
+                                   if (cmd == "GET") held->Hold();
+                               });
+    held = &server;
+    home.WriteConfigEnv(R"({"updateserver": {"api": ")" + server.BaseUrl() + R"(", "files": ")" + server.BaseUrl() + "\"}}");
     std::atomic<bool> launched{false};
     qel::SetElevationLauncher([&launched](const QelString&) { return launched = true; });
     CQelMessageBox::SetHandler([](CQelMessageBox::Kind kind, const QString&) {
@@ -50,8 +45,8 @@ TEST(CTessaryDlgAppTeardown, ExitDuringADownloadJoinsTheHttpWorkersAtOnceBeforeT
     emit dialog->findChild<QLabel*>("versionLink")->linkActivated(QStringLiteral("#"));
     QElapsedTimer clock;
     clock.start();
-    while (!holding && clock.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    ASSERT_TRUE(holding);
+    while (server.Gets().empty() && clock.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    ASSERT_FALSE(server.Gets().empty());
     dialog->GetExitButton()->click();
     dialog.reset();
 
@@ -60,7 +55,7 @@ TEST(CTessaryDlgAppTeardown, ExitDuringADownloadJoinsTheHttpWorkersAtOnceBeforeT
     app.reset();
     EXPECT_LT(clock.elapsed(), 5000) << "the end waited for the download";
     EXPECT_LE(ProcStatusNumber("Threads"), threads - 5) << "the 4 HTTP workers and their dispatcher still run";
-    open.set_value();
+    server.Release();
     EXPECT_FALSE(launched);
     CQelMessageBox::SetHandler({});
     qel::SetElevationLauncher({});

@@ -9,9 +9,11 @@
 
 #include "CQelAFJSubWnd.h"
 #include "CQelFileMng.h"
+#include "CQelImgMngr.h"
 #include "CQelJobLogModel.h"
 #include "CQelWinUtilFunc.h"
 #include "QelMainWindowFixture.h"
+#include "QelStatusColors.h"
 
 namespace {
 
@@ -23,8 +25,7 @@ protected:
         bool opened = false, ran = false;
         QTimer::singleShot(0, [&] {
             auto* editor = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            opened = editor != nullptr;
-            if (editor) script(editor);
+            if ((opened = editor != nullptr)) script(editor);
             if (editor && editor->isVisible()) editor->reject();
             ran = true;
         });
@@ -32,12 +33,13 @@ protected:
         while (!ran) QCoreApplication::processEvents();
         return opened;
     }
-    static void Add(QDialog* editor, const char* selector, int type, const char* text = nullptr) {
+    // Adds a line of the given type (and text) in an editor, then saves when asked.
+    static void Add(QDialog* editor, const char* selector, int type, const char* text, bool save = true) {
         editor->findChild<QComboBox*>(selector)->setCurrentIndex(type);
         if (text) editor->findChild<QLineEdit*>("searchStringEdit")->setText(text);
         editor->findChild<QPushButton*>("addButton")->click();
+        if (save) editor->findChild<QPushButton*>("saveButton")->click();
     }
-    static void Save(QDialog* editor) { editor->findChild<QPushButton*>("saveButton")->click(); }
     // Runs once inside the walk, at the first pumping of events after a hit.
     void AtTheFirstPumpAfterAHit(std::function<void()> action) {
         CQelWinUtilFunc::SetPumpHook([this, action, done = false]() mutable {
@@ -53,13 +55,17 @@ protected:
         CQelFileMng::SetPumpInterval(CQelFileMng::kPumpInterval);
         QelMainWindowFixture::TearDown();
     }
-    // 4 folders of 50 empty files below tree; returns the file count.
-    int MakeWideTree(const std::string& tree) const {
-        for (int d = 0; d < 4; ++d) {
-            std::filesystem::create_directories(tree + "/d" + std::to_string(d));
-            for (int f = 0; f < 50; ++f) std::ofstream(tree + "/d" + std::to_string(d) + "/f" + std::to_string(f));
-        }
-        return 200;
+    // One filter "All" that finds every file, the job "Wipe", 4 folders of 50 files and the program's
+    // pictures; returns the tree.
+    std::string OpenOnAWideTree() {
+        home.WriteConfigEnv(R"({"searchfilter": [{"name": "All", "filterfilename": [""]}],
+                                "aftersearchjob": [{"name": "Wipe", "list": [{"cmd": "delete", "act": ""}]}]})");
+        for (int f = 0; f < 200; ++f) home.WriteFile("wide/d" + std::to_string(f % 4) + "/f" + std::to_string(f), "");
+        std::filesystem::create_directories(home / "res");
+        std::filesystem::create_directory_symlink(QEL_VIEW_DIR "/../img", home / "res/img");  // the button pictures
+        CQelImgMngr::DeleteInstance();  // forgets the pictures earlier tests had no file for
+        Open();
+        return home / "wide";
     }
 };
 
@@ -70,29 +76,30 @@ TEST_F(SearchSession, RowsOfTheTreeStayWhenALaterCheckFails) {
     const std::string tree = MakeTree();
     Open();
     dialog->move(60, 40);
-    Search(tree);
+    dialog->GetPathEdit()->setText(QString::fromStdString(tree));
+    QTest::keyClick(dialog->GetPathEdit(), Qt::Key_Return);  // Enter in the path box searches
     EXPECT_EQ(Status(), "Find File:3, Folder:2, search took 0 seconds");
+    EXPECT_EQ(dialog->GetStatusLabel()->GetPropColor(u"fgcolor"), qel::kStatusCountText);
     const QRect frame = dialog->frameGeometry();  // the results dock under the main window
     EXPECT_EQ(dialog->GetResultSubWnd()->frameGeometry(), QRect(frame.left(), frame.bottom() + 1, frame.width(), 400));
-    // "Type Path|Name" per row: files first (in walk order), then folders, a folder before what lies in it.
-    Texts rows;
-    const QAbstractItemModel* model = dialog->GetResultSubWnd()->GetListModel();
-    for (int r = 0; r < model->rowCount(); ++r) {
-        auto cell = [&](int column) { return model->index(r, column).data().toString().toStdString(); };
-        EXPECT_EQ(cell(3), cell(2) + "/" + cell(0));
-        rows.push_back(cell(1) + " " + cell(2) + "|" + cell(0));
-    }
+    Texts rows = Rows();  // files first (in walk order), then folders, a folder before what lies in it
     ASSERT_EQ(rows.size(), 5u);
     std::sort(rows.begin(), rows.begin() + 3);
-    EXPECT_EQ(rows, (Texts{"File " + tree + "/notes|d.txt", "File " + tree + "/sub|c.txt", "File " + tree + "|a.txt",
-                           "Folder " + tree + "|sub", "Folder " + tree + "/sub/deeper|sub"}));
+    EXPECT_EQ(rows, (Texts{tree + "/a.txt", tree + "/notes/d.txt", tree + "/sub/c.txt", tree + "/sub",
+                           tree + "/sub/deeper/sub"}));
 
+    // The result window's notices: progress (shown at most once per pump interval), then the end with the last counts.
+    using Notice = CQelResultSubWnd::OperationNotice;
+    for (const auto& [notice, shown] : {std::pair{Notice{u"[1/3] Process", u" a"}, "[1/3] Process a"},
+                                        {Notice{u"[2/3] Process", u" b"}, ""}, {Notice{u"Copy Finish", u""}, "Copy Finish b"}}) {
+        dialog->GetResultSubWnd()->RunOperationWithDetail([&] { return notice; });
+        if (*shown) { EXPECT_EQ(Status(), shown); }
+    }
     auto state = [&] {
         return std::make_tuple(Rows(), Status(), *dialog->GetEnvArrays().history, dialog->isEnabled(),
                                dialog->IsSearching(), QApplication::overrideCursor());
     };
     const auto before = state();
-    ASSERT_EQ(std::get<2>(before).size(), 1u);
     const std::vector<std::tuple<std::string, int, bool, std::string>> cases = {
         {"", 0, false, "The path is empty!!"},
         {tree + "/missing", 0, false,
@@ -111,7 +118,7 @@ TEST_F(SearchSession, RowsOfTheTreeStayWhenALaterCheckFails) {
     }
     // Yes to the question searches below the top level only; a file as the path finds nothing.
     dialog->GetIncludeSubCheck()->setChecked(false);
-    answers = {CQelMessageBox::Answer::Yes};
+    answers = {Answer::Yes};
     Search(tree + "/sub");
     EXPECT_EQ(Rows(), Texts{tree + "/sub/c.txt"});
     dialog->GetAfterSearchCheck()->setChecked(false);
@@ -123,24 +130,24 @@ TEST_F(SearchSession, RowsOfTheTreeStayWhenALaterCheckFails) {
 }
 
 TEST_F(SearchSession, StopOrEscapeDuringAWalkShowsWhatWasFoundAndRunsNoJob) {
-    home.WriteConfigEnv(R"({"searchfilter": [{"name": "All", "filterfilename": [""]}],
-                            "aftersearchjob": [{"name": "Wipe", "list": [{"cmd": "delete", "act": ""}]}]})");
-    const std::string tree = home / "wide";
-    const int total = MakeWideTree(tree);
-    Open();
+    const std::string tree = OpenOnAWideTree();
     dialog->GetAfterSearchCheck()->setChecked(true);
     const std::vector<std::function<void()>> stops = {[this] { dialog->GetSearchButton()->click(); },
                                                       [this] { QTest::keyClick(dialog.get(), Qt::Key_Escape); }};
+    const auto picture = [this] { return dialog->GetSearchButton()->icon().pixmap(QSize(16, 16)).toImage(); };
+    const QImage searchPicture = picture();
     for (const auto& stop : stops) {
-        bool pathEnabled = true, tickGoesOn = true;
+        bool controlsEnabled = true, tickGoesOn = true;
         AtTheFirstPumpAfterAHit([&] {
-            pathEnabled = dialog->GetPathEdit()->isEnabled() || dialog->GetExitButton()->isEnabled();
+            controlsEnabled = dialog->GetPathEdit()->isEnabled() || dialog->GetExitButton()->isEnabled();
             EXPECT_EQ(dialog->GetSearchButton()->accessibleName(), "Stop");
+            EXPECT_NE(picture(), searchPicture);
+            EXPECT_NE(QApplication::overrideCursor(), nullptr);
             stop();
             tickGoesOn = CQelFileMng::GetInstance()->GetEventDelegate()->OnSearchTick(1, 0, u"/x");
         });
         Search(tree);
-        EXPECT_FALSE(pathEnabled);
+        EXPECT_FALSE(controlsEnabled);
         EXPECT_FALSE(tickGoesOn);
         const std::size_t found = Rows().size();
         EXPECT_GT(found, 0u);
@@ -151,20 +158,19 @@ TEST_F(SearchSession, StopOrEscapeDuringAWalkShowsWhatWasFoundAndRunsNoJob) {
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_TRUE(dialog->GetPathEdit()->isEnabled() && dialog->GetJobCombo()->isEnabled());
         EXPECT_EQ(dialog->GetSearchButton()->accessibleName(), "Search");
+        EXPECT_EQ(picture(), searchPicture);
         EXPECT_TRUE(std::filesystem::exists(tree + "/d0/f0"));
     }
     // The next search is not stopped by the last one's Stop.
     dialog->GetAfterSearchCheck()->setChecked(false);
     Search(tree);
-    EXPECT_EQ(Rows().size(), static_cast<std::size_t>(total));
+    EXPECT_EQ(Rows().size(), 200u);
+    EXPECT_FALSE(dialog->GetJobCombo()->isEnabled());  // what was off before the search stays off
     EXPECT_EQ(dialog->GetEnvArrays().history->size(), 1u);
 }
 
 TEST_F(SearchSession, TheFirstRowsShowWhileTheWalkGoesOn) {
-    home.WriteConfigEnv(R"({"searchfilter": [{"name": "All", "filterfilename": [""]}]})");
-    const std::string tree = home / "wide";
-    const int total = MakeWideTree(tree);
-    Open();
+    const std::string tree = OpenOnAWideTree();
     std::size_t shownDuring = 0, foundDuring = 0;
     bool busyDuring = false;
     AtTheFirstPumpAfterAHit([&] {
@@ -178,10 +184,11 @@ TEST_F(SearchSession, TheFirstRowsShowWhileTheWalkGoesOn) {
     EXPECT_GT(foundDuring, 0u);
     EXPECT_EQ(shownDuring, foundDuring);
     EXPECT_TRUE(busyDuring);
-    EXPECT_EQ(Rows().size(), static_cast<std::size_t>(total));
+    EXPECT_EQ(Rows().size(), 200u);
     EXPECT_FALSE(dialog->GetResultSubWnd()->IsBusy());
 }
 
+// The lists skip records without a name; each entry acts on its own record and leaves the others as they are.
 TEST_F(SearchSession, FilterEditorsNeedANameAndActOnTheRecordOfTheirEntry) {
     home.WriteConfigEnv(R"({"searchfilter":[{"name":"A"},{"filterfileext":["x"]},"junk",{"name":""},
         {"name":"C","filterfilename":[],"filterfileext":["txt"],"filterdirname":[]}]})");
@@ -191,27 +198,25 @@ TEST_F(SearchSession, FilterEditorsNeedANameAndActOnTheRecordOfTheirEntry) {
     bool openAfterEmptyName = false;
     EXPECT_TRUE(Edit("filterNewButton", [&](QDialog* editor) {
         Add(editor, "typeSelector", 2, "md");
-        Save(editor);
         openAfterEmptyName = editor->isVisible();
         editor->findChild<QLineEdit*>("filterNameEdit")->setText("Markdown");
-        Save(editor);
+        editor->findChild<QPushButton*>("saveButton")->click();
     }));
     EXPECT_TRUE(openAfterEmptyName);
     EXPECT_EQ(BoxTexts(), Texts{"The filter name is empty!!"});
     EXPECT_EQ(dialog->GetFilterCombo()->currentText(), "Markdown");
+    EXPECT_EQ(home.ReadUserEnv()["searchfilter"].size(), 6u);  // written at once
     Search(tree, 2);
     EXPECT_EQ(Rows(), Texts{tree + "/b.md"});
-
     dialog->GetFilterCombo()->setCurrentIndex(1);
     std::string shownName;
     Edit("filterModifyButton", [&](QDialog* editor) {
         shownName = editor->findChild<QLineEdit*>("filterNameEdit")->text().toStdString();
         Add(editor, "typeSelector", 1, "notes");
-        Save(editor);
     });
     EXPECT_EQ(shownName, "C");
     dialog->GetFilterCombo()->setCurrentIndex(0);
-    answers = {CQelMessageBox::Answer::No, CQelMessageBox::Answer::Yes};
+    answers = {Answer::No, Answer::Yes};
     for (int i = 0; i < 2; ++i) Click("filterDeleteButton");
     EXPECT_EQ(BoxTexts().back(), "\"A\" Are you sure you want to delete the selection?");
     EXPECT_EQ(ComboTexts(dialog->GetFilterCombo()), (Texts{"C", "Markdown"}));
@@ -219,7 +224,7 @@ TEST_F(SearchSession, FilterEditorsNeedANameAndActOnTheRecordOfTheirEntry) {
     EXPECT_EQ(home.ReadUserEnv()["searchfilter"], ParseJson(R"([{"filterfileext":["x"]},"junk",{"name":""},
         {"name":"C","filterfilename":["notes"],"filterfileext":["txt"],"filterdirname":[]},
         {"name":"Markdown","filterfilename":[],"filterfileext":["md"],"filterdirname":[]}])"));
-    answers = {CQelMessageBox::Answer::Yes, CQelMessageBox::Answer::Yes};
+    answers = {Answer::Yes, Answer::Yes};
     for (int i = 0; i < 2; ++i) Click("filterDeleteButton");
     // On an empty list Modify and Delete do nothing, and a search stops before walking.
     const std::size_t asked = boxes.size();
@@ -230,6 +235,8 @@ TEST_F(SearchSession, FilterEditorsNeedANameAndActOnTheRecordOfTheirEntry) {
     EXPECT_EQ(boxes.size(), asked + 1);
 }
 
+// The job itself is the runner's; here: the chosen one runs on every search,
+// its log takes the results' place, and the list edits act on its record.
 TEST_F(SearchSession, TheChosenJobRunsOnEverySearchInTheLogWindowThatTakesTheResultsPlace) {
     const std::string backup = home / "backup";
     std::filesystem::create_directory(backup);
@@ -238,43 +245,48 @@ TEST_F(SearchSession, TheChosenJobRunsOnEverySearchInTheLogWindowThatTakesTheRes
                            {"name": "Keep", "list": [{"cmd": "copy", "act": ")" + backup + R"("}]}]})");
     const std::string tree = MakeTree();
     Open();
+    Search(tree);
     dialog->GetAfterSearchCheck()->setChecked(true);
     EXPECT_EQ(ComboTexts(dialog->GetJobCombo()), (Texts{"Other", "Keep"}));
     dialog->GetJobCombo()->setCurrentIndex(1);
-    auto logRows = [&] {
-        Texts rows;
-        for (const QString& row : dialog->GetJobSubWnd()->GetLogModel()->Rows()) rows.push_back(row.toStdString());
-        return rows;
-    };
+    // Each copied entry lets the window paint: meanwhile it takes no input and shows the wait cursor.
+    int pumpsInJob = 0, framedPumps = 0;
+    CQelFileMng::SetPumpInterval(std::chrono::steady_clock::duration::zero());
+    CQelWinUtilFunc::SetPumpHook([&] {
+        const auto logged = dialog->GetJobSubWnd() ? dialog->GetJobSubWnd()->GetLogModel()->Rows().size() : 0;
+        if (logged == 0 || logged >= 6) return;  // not between the job's start and end rows
+        ++pumpsInJob;
+        framedPumps += !dialog->GetPathEdit()->isEnabled() && QApplication::overrideCursor();
+    });
     for (const char* fileEnd : {" Copy File Success", " Copy File Failed"}) {  // the copies exist the second time
         Search(tree);
         ASSERT_NE(dialog->GetJobSubWnd(), nullptr);
-        const Texts rows = logRows();
-        ASSERT_EQ(rows.size(), 6u);  // start, one folder, three files, end
+        const auto rows = dialog->GetJobSubWnd()->GetLogModel()->Rows();
+        ASSERT_EQ(rows.size(), 6);  // start, one folder, three files, end
         EXPECT_EQ(rows[0], "\"Keep\" Job Process Start.");
-        EXPECT_TRUE(rows[2].ends_with(fileEnd)) << rows[2];
+        EXPECT_TRUE(rows[2].endsWith(fileEnd)) << rows[2].toStdString();
         EXPECT_TRUE(dialog->isEnabled());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
+    EXPECT_GT(pumpsInJob, 0);
+    EXPECT_EQ(framedPumps, pumpsInJob);
     EXPECT_TRUE(std::filesystem::exists(backup + "/notes/d.txt"));
     EXPECT_TRUE(std::filesystem::exists(tree + "/a.txt"));  // the other job, a delete, never ran
-    EXPECT_EQ(dialog->GetResultSubWnd(), nullptr);
-    // One docked window at a time: plain results hide the log.
+    EXPECT_FALSE(dialog->GetResultSubWnd()->isVisible());  // one docked window at a time
     dialog->GetAfterSearchCheck()->setChecked(false);
     Search(tree);
-    EXPECT_TRUE(dialog->GetResultSubWnd()->isVisible());
+    EXPECT_TRUE(dialog->GetResultSubWnd()->isVisible() && dialog->GetResultSubWnd()->isEnabled());
     EXPECT_FALSE(dialog->GetJobSubWnd()->isVisible());
 
     dialog->GetAfterSearchCheck()->setChecked(true);
     std::string shownName;
     Edit("jobModifyButton", [&](QDialog* editor) {
         shownName = editor->findChild<QLineEdit*>("jobNameEdit")->text().toStdString();
-        Add(editor, "commandSelector", 2);
-        Save(editor);
+        Add(editor, "commandSelector", 2, nullptr);
     });
     EXPECT_EQ(shownName, "Keep");
-    EXPECT_EQ(dialog->GetSettings().UserTree()["aftersearchjob"][2]["list"][1], ParseJson(R"({"cmd":"delete","act":""})"));
-    answers = {CQelMessageBox::Answer::Yes, CQelMessageBox::Answer::Yes};
+    EXPECT_EQ(home.ReadUserEnv()["aftersearchjob"][2]["list"][1], ParseJson(R"({"cmd":"delete","act":""})"));
+    answers = {Answer::Yes, Answer::Yes};
     for (int i = 0; i < 2; ++i) Click("jobDeleteButton");
     EXPECT_EQ(dialog->GetJobCombo()->count(), 0);
     EXPECT_FALSE(Edit("jobModifyButton"));  // nothing to change on an empty list

@@ -2,8 +2,8 @@
 // a scripted server on loopback; the elevation command is a recorder.
 #include <sys/stat.h>
 
-#include <QElapsedTimer>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -23,12 +23,10 @@
 
 namespace {
 
-using Kind = CQelMessageBox::Kind;
-using Answer = CQelMessageBox::Answer;
-
 constexpr char kUpdateExists[] = R"({"msgcode":"0001","msg":"new version"})";
 constexpr char kQuestion[] = "An updated version exists. Do you want to update?";
 constexpr char kNotValid[] = "The file path is not valid!!";
+constexpr char kUrl[] = "/var/www/html/setup/inst.run";
 
 std::string FileUrlReply(const std::string& fileUrl, const std::string& extra = "") {
     return R"({"msgcode":"0000","msg":"","output":{"outblk1":{"fileurl":")" + fileUrl + "\"" + extra + "}}}";
@@ -65,8 +63,7 @@ protected:
             ::stat(path.ToFileName().c_str(), &st);
             std::ifstream in(path.ToFileName(), std::ios::binary);
             std::lock_guard lock(m_launchMutex);
-            m_launches.push_back({path.ToFileName(), std::string(std::istreambuf_iterator<char>(in), {}),
-                                  st.st_mode & 07777});
+            m_launches.push_back({path.ToFileName(), std::string(std::istreambuf_iterator<char>(in), {}), st.st_mode & 07777});
             return launchSucceeds;
         });
     }
@@ -74,11 +71,10 @@ protected:
         qel::SetElevationLauncher({});
         QelMainWindowFixture::TearDown();
     }
-
     // A fresh main window whose two update sessions point at api and files.
     void OpenAgainst(const std::string& api, const std::string& files) {
-        home.WriteConfigEnv(R"({"updateserver": {"api": ")" + api + R"(", "files": ")" + files + R"("},
-            "searchfilter": [{"name": "Text", "filterfilename": [], "filterfileext": ["txt"], "filterdirname": []}]})");
+        home.WriteConfigEnv(R"({"updateserver": {"api": ")" + api + R"(", "files": ")" + files +
+                            R"("}, "searchfilter": [{"name": "Text", "filterfileext": ["txt"]}]})");
         Open();
         progress = dialog->findChild<QProgressBar*>("updateProgress");
         progressSeen.clear();
@@ -88,14 +84,12 @@ protected:
         });
     }
     QLabel* Link() const { return dialog->findChild<QLabel*>("versionLink"); }
-
     // Clicks "Check App Last Version" and runs the UI until the check has ended.
     void RunCheck() {
         emit Link()->linkActivated(QStringLiteral("#"));
         EXPECT_FALSE(Link()->isEnabled()) << "one check at a time";
         // Once the installer has started, the link stays disabled and the window closes.
-        while (!Link()->isEnabled() && dialog->isVisible())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        while (!Link()->isEnabled() && dialog->isVisible()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         for (const Box& box : boxes) EXPECT_TRUE(box.onUiThread) << box.text.toStdString();
         EXPECT_FALSE(progressOffUiThread);
     }
@@ -121,37 +115,34 @@ TEST_F(UpdateCheck, EachAnswerEndsInItsBoxAndOnlyAnIntactDownloadIsStartedAsTheP
     qel::http::QelSha256 hash;
     hash.Update(installer);
     const std::string goodHash = ",\"sha256\":\"" + hash.HexDigest() + "\"";
-    const std::string badHash = ",\"sha256\":\"" + std::string(64, 'f') + "\"";
-    const std::string url = "/var/www/html/setup/inst.run";
     const std::string version = CQelWinUtilFunc::GetInstance()->GetAppVersion().ToStdString();
     const struct Case {
         std::string verchk, fileurl;  // the replies; an empty fileurl reply: not asked for
-        int status = 200;
-        bool announceLength = true, launchSucceeds = true;
         Texts boxes;
         bool started = false;  // the installer was started and the program left
+        int status = 200;
+        bool announceLength = true, launchSucceeds = true;
     } cases[] = {
-        {R"({"msgcode":"0000","msg":"latest"})", "", 200, true, true, {"This program is the latest version."}},
-        {kUpdateExists, "", 200, true, true, {kQuestion}},  // answered No
-        {kUpdateExists, FileUrlReply(url, goodHash), 200, true, true, {kQuestion}, true},
-        {kUpdateExists, FileUrlReply(url + "?a=/etc/passwd#frag"), 200, true, true, {kQuestion}, true},  // no hash
-        {kUpdateExists, FileUrlReply(url, goodHash), 200, false, true, {kQuestion}, true},  // the hash vouches
-        {R"({"msgcode":"9001","msg":"Server busy"})", "", 200, true, true,
-         {"[9001] Server busy\nUpdate version can not be checked!!"}},
-        {R"({"msgcode":1,"msg":"numeric code"})", "", 200, true, true,
-         {"[] numeric code\nUpdate version can not be checked!!"}},
-        {kUpdateExists, R"({"msgcode":"0404","msg":"No installer"})", 200, true, true,
+        {R"({"msgcode":"0000","msg":"latest"})", "", {"This program is the latest version."}},
+        {kUpdateExists, "", {kQuestion}},  // answered No
+        {kUpdateExists, FileUrlReply(kUrl, goodHash), {kQuestion}, true},
+        {kUpdateExists, FileUrlReply(kUrl + std::string("?a=/etc/passwd#frag")), {kQuestion}, true},  // no hash
+        {kUpdateExists, FileUrlReply(kUrl, goodHash), {kQuestion}, true, 200, false},  // the hash vouches
+        {R"({"msgcode":"9001","msg":"Server busy"})", "", {"[9001] Server busy\nUpdate version can not be checked!!"}},
+        {R"({"msgcode":1,"msg":"numeric code"})", "", {"[] numeric code\nUpdate version can not be checked!!"}},
+        {kUpdateExists, R"({"msgcode":"0404","msg":"No installer"})",
          {kQuestion, "[0404] No installer\nNew SetupFile URL Not Found!!"}},
-        {kUpdateExists, FileUrlReply("/srv/files/setup/inst.run"), 200, true, true, {kQuestion, kNotValid}},
-        {kUpdateExists, FileUrlReply("/var/www/html/setup/.."), 200, true, true, {kQuestion, kNotValid}},
-        {kUpdateExists, FileUrlReply(url), 404, true, true,
-         {kQuestion, "[-994] Response Data Error!\nNew SetupFile Download Failed!!"}},
-        {kUpdateExists, FileUrlReply(url, badHash), 200, false, true, {kQuestion, "The installer file is damaged!!"}},
-        {kUpdateExists, FileUrlReply(url), 200, false, true,
-         {kQuestion, "The installer download has no length or checksum to prove it complete!!"}},
-        {kUpdateExists, FileUrlReply(url, goodHash), 200, true, false,
-         {kQuestion, "Installation file execution failed. Please update again!!"}},
-        {"<html>502 Bad Gateway</html>", "", 200, true, true, {}},  // logged only
+        {kUpdateExists, FileUrlReply("/srv/files/setup/inst.run"), {kQuestion, kNotValid}},
+        {kUpdateExists, FileUrlReply("/var/www/html/setup/.."), {kQuestion, kNotValid}},
+        {kUpdateExists, FileUrlReply(kUrl), {kQuestion, "[-994] Response Data Error!\nNew SetupFile Download Failed!!"},
+         false, 404},
+        {kUpdateExists, FileUrlReply(kUrl, ",\"sha256\":\"" + std::string(64, 'f') + "\""),
+         {kQuestion, "The installer file is damaged!!"}, false, 200, false},
+        {kUpdateExists, FileUrlReply(kUrl),
+         {kQuestion, "The installer download has no length or checksum to prove it complete!!"}, false, 200, false},
+        {kUpdateExists, FileUrlReply(kUrl, goodHash),
+         {kQuestion, "Installation file execution failed. Please update again!!"}, false, 200, true, false},
+        {"<html>502 Bad Gateway</html>", "", {}},  // logged only
     };
     std::size_t launches = 0;
     for (const Case& c : cases) {
@@ -166,12 +157,11 @@ TEST_F(UpdateCheck, EachAnswerEndsInItsBoxAndOnlyAnIntactDownloadIsStartedAsTheP
         answers = {c.fileurl.empty() ? Answer::No : Answer::Yes};
         RunCheck();
         EXPECT_EQ(BoxTexts(), c.boxes);
-        if (c.boxes.size() == 2) { EXPECT_EQ(boxes.back().kind, Kind::Warning); }
-        const auto forms = server.Forms();
+        if (c.boxes.size() == 2) { EXPECT_EQ(boxes.back().kind, CQelMessageBox::Kind::Warning); }
+        const Texts forms = server.Forms(), gets = server.Gets();
         ASSERT_EQ(forms.size(), c.fileurl.empty() ? 1u : 2u);
-        EXPECT_EQ(forms[0].input, R"({"appname":"QelTessary","appos":"Linux","appversion":")" + version + "\"}\n");
-        if (forms.size() == 2) { EXPECT_EQ(forms[1].input, "{\"appname\":\"QelTessary\",\"appos\":\"Linux\"}\n"); }
-        const Texts gets = server.Gets();
+        EXPECT_EQ(forms[0], R"({"appname":"QelTessary","appos":"Linux","appversion":")" + version + "\"}\n");
+        if (forms.size() == 2) { EXPECT_EQ(forms[1], "{\"appname\":\"QelTessary\",\"appos\":\"Linux\"}\n"); }
         EXPECT_TRUE(std::all_of(gets.begin(), gets.end(), [](const auto& p) { return p == "/setup/inst.run"; }));
         if (std::count(c.boxes.begin(), c.boxes.end(), kNotValid)) { EXPECT_TRUE(gets.empty()); }
         EXPECT_FALSE(progress->isVisible() && dialog->isVisible());
@@ -195,21 +185,22 @@ TEST_F(UpdateCheck, EachAnswerEndsInItsBoxAndOnlyAnIntactDownloadIsStartedAsTheP
     }
     EXPECT_EQ(launches, 4u);
 
-    std::string closedPort;
+    std::string closed;
     {
         QelUpdateTestServer gone({}, "");
-        closedPort = gone.BaseUrl();
+        closed = gone.BaseUrl();
     }
     boxes.clear();
-    OpenAgainst(closedPort, closedPort);
+    OpenAgainst(closed, closed);
     RunCheck();
     EXPECT_EQ(BoxTexts(), (Texts{"[-997] URL Open Error!\nUpdate version can not be checked!!"}));
 }
 
 // A proxy on the way (here the user's http_proxy, reached once the real host
 // cannot be) would answer everything and hand over its own installer: plain
-// http is refused before any request unless it stays on this machine.
-TEST_F(UpdateCheck, AnUpdateServerOverPlainHttpIsRefusedBeforeAnyRequest) {
+// http is refused before any request unless it stays on this machine. The
+// shipped placeholder server is not asked at all.
+TEST_F(UpdateCheck, AnUpdateServerOverPlainHttpOrNoneConfiguredIsRefusedBeforeAnyRequest) {
     QelUpdateTestServer proxy({{"appverchk", kUpdateExists}, {"appfileurl", FileUrlReply("/var/www/html/forged.run")}},
                               "#!/bin/sh\necho forged\n");
     ScopedEnv viaProxy("http_proxy", proxy.BaseUrl());
@@ -223,6 +214,13 @@ TEST_F(UpdateCheck, AnUpdateServerOverPlainHttpIsRefusedBeforeAnyRequest) {
     }
     EXPECT_TRUE(proxy.Forms().empty());
     EXPECT_TRUE(Launches().empty());
+    home.WriteConfigEnv("{}");
+    Open();
+    boxes.clear();
+    dialog->CheckAppVersion();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.startsWith("No update server is configured")) << boxes[0].text.toStdString();
+    EXPECT_TRUE(Link()->isEnabled());
 }
 
 // The installer starts while a search runs: the program must neither close in
@@ -231,8 +229,8 @@ TEST_F(UpdateCheck, AnUpdateServerOverPlainHttpIsRefusedBeforeAnyRequest) {
 TEST_F(UpdateCheck, AnInstallerStartedDuringASearchEndsTheProgramOnceTheSearchIsOver) {
     QelUpdateTestServer server({{"appverchk", kUpdateExists}, {"appfileurl", FileUrlReply("/var/www/html/inst.run")}},
                                Installer());
-    OpenAgainst(server.BaseUrl(), server.BaseUrl());
     const std::string tree = MakeTree();
+    OpenAgainst(server.BaseUrl(), server.BaseUrl());
     answers = {Answer::Yes};
     struct {
         bool searching = false, linkEnabled = true, visible = false;
@@ -251,8 +249,7 @@ TEST_F(UpdateCheck, AnInstallerStartedDuringASearchEndsTheProgramOnceTheSearchIs
     EXPECT_TRUE(afterLaunch.visible) << "closed in the middle of the search";
     EXPECT_TRUE(PumpUntil([&] { return !dialog->isVisible(); })) << "the program stayed after the search";
     EXPECT_EQ(Launches().size(), 1u);
-    const Json::Value saved = home.ReadUserEnv();
-    ASSERT_EQ(saved["searchpathhistory"].size(), 1u) << "the search ended before Exit saved";
+    ASSERT_EQ(home.ReadUserEnv()["searchpathhistory"].size(), 1u) << "the search ended before Exit saved";
 }
 
 // Once 257 requests have been made, indexes are reused: the download takes
@@ -261,8 +258,13 @@ TEST_F(UpdateCheck, ADownloadReusingTheVersionRequestsIndexIsStillRecognised) {
     CQelHttpClient* client = CQelHttpClient::GetInstance();
     if (client->GetLastIndex() >= 0) GTEST_SKIP() << "needs a client no earlier test in this process used";
     const std::string installer = Installer();
+    // From the warm-up on a request takes the first free item: the version request 0,
+    // the file-URL request 1 (0 is busy asking the user). The download waits until 0 is free again.
     QelUpdateTestServer server({{"appverchk", kUpdateExists}, {"appfileurl", FileUrlReply("/var/www/html/inst.run")}},
-                               installer);
+                               installer, 200, true, [client](const std::string& cmd) {
+                                   while (cmd == "appfileurl" && client->IsInProgress(0))
+                                       std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                               });
     OpenAgainst(server.BaseUrl(), server.BaseUrl());
     static std::atomic<int> finished{0};
     auto count = [](void*, int, int, const char16_t*, int, int kind, const unsigned char*, int, const void*, int) {
@@ -275,12 +277,6 @@ TEST_F(UpdateCheck, ADownloadReusingTheVersionRequestsIndexIsStillRecognised) {
     for (int i = 0; i < CQelHttpClient::kMaxWorkItems; ++i)
         issued += client->PostForm(QelString(u"appversion"), QelString(u""), warmUp, QelString(u""), count, &finished) >= 0;
     ASSERT_TRUE(PumpUntil([&] { return finished == issued; }));
-    // From now on a request takes the first free item: the version request 0,
-    // the file-URL request 1 (0 is busy asking the user). The download waits
-    // until 0 is free again.
-    server.beforeReply = [client](const std::string& cmd) {
-        while (cmd == "appfileurl" && client->IsInProgress(0)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    };
     answers = {Answer::Yes};
     RunCheck();
     EXPECT_EQ(client->GetLastIndex(), 0) << "the download took the version request's index";
@@ -288,7 +284,6 @@ TEST_F(UpdateCheck, ADownloadReusingTheVersionRequestsIndexIsStillRecognised) {
     EXPECT_TRUE(Launches()[0].bytes == installer);
     EXPECT_FALSE(dialog->isVisible());
 }
-
 
 // The real box: the question's default button (Enter) is Yes.
 TEST_F(UpdateCheck, TheUpdateQuestionsDefaultButtonIsYes) {
@@ -307,8 +302,7 @@ TEST_F(UpdateCheck, TheUpdateQuestionsDefaultButtonIsYes) {
     });
     look.start(5);
     RunCheck();
-    EXPECT_EQ(text.toStdString(), "An updated version exists. Do you want to update?");
+    EXPECT_EQ(text.toStdString(), kQuestion);
     EXPECT_EQ(preset, QMessageBox::Yes);
     EXPECT_EQ(server.Forms().size(), 1u) << "No asks for nothing more";
 }
-

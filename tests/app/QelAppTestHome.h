@@ -9,7 +9,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "CQelDirMng.h"
@@ -26,15 +25,12 @@ public:
         std::filesystem::remove_all(m_path, ignored);
     }
     QelAppTestHome(const QelAppTestHome&) = delete;
-    QelAppTestHome& operator=(const QelAppTestHome&) = delete;
 
     const std::string& path() const { return m_path; }
     std::string operator/(const std::string& leaf) const { return m_path + "/" + leaf; }
-
     void WriteFile(const std::string& leaf, const std::string& text) const {
-        const std::filesystem::path file = *this / leaf;
-        std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary) << text;
+        std::filesystem::create_directories(std::filesystem::path(*this / leaf).parent_path());
+        std::ofstream(*this / leaf, std::ios::binary) << text;
     }
     std::string ReadFile(const std::string& leaf) const {
         std::ifstream in(*this / leaf, std::ios::binary);
@@ -45,8 +41,7 @@ public:
     // The user's env.json as written by the program; null when missing or unreadable.
     Json::Value ReadUserEnv() const {
         Json::Value value;
-        if (!Json::Reader().parse(ReadFile("user/env.json"), value)) return Json::Value();
-        return value;
+        return Json::Reader().parse(ReadFile("user/env.json"), value) ? value : Json::Value();
     }
 
 private:
@@ -55,13 +50,12 @@ private:
 
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name), m_had(qEnvironmentVariableIsSet(name)) {
-        m_old = qgetenv(name);
+    ScopedEnv(const char* name, const std::string& value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name)) {
         qputenv(name, QByteArray::fromStdString(value));
     }
     ~ScopedEnv() { m_had ? (void)qputenv(m_name, m_old) : (void)qunsetenv(m_name); }
     ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
     const char* m_name;

@@ -12,8 +12,6 @@
 #include <QPushButton>
 #include <QThread>
 #include <deque>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -25,6 +23,7 @@
 #include "QelAppTestHome.h"
 
 using Texts = std::vector<std::string>;
+using Answer = CQelMessageBox::Answer;
 
 class QelMainWindowFixture : public ::testing::Test {
 protected:
@@ -37,9 +36,9 @@ protected:
     void SetUp() override {
         CQelMessageBox::SetHandler([this](CQelMessageBox::Kind kind, const QString& text) {
             boxes.push_back({kind, text, QThread::currentThread() == QCoreApplication::instance()->thread()});
-            if (kind != CQelMessageBox::Kind::Question) return CQelMessageBox::Answer::Ok;
-            if (answers.empty()) return CQelMessageBox::Answer::No;
-            const CQelMessageBox::Answer answer = answers.front();
+            if (kind != CQelMessageBox::Kind::Question) return Answer::Ok;
+            if (answers.empty()) return Answer::No;
+            const Answer answer = answers.front();
             answers.pop_front();
             return answer;
         });
@@ -54,10 +53,9 @@ protected:
     }
     // tree/a.txt, tree/b.md, tree/sub/c.txt, tree/sub/deeper/sub/, tree/notes/d.txt; returns tree's path.
     std::string MakeTree() const {
-        const std::string root = home / "tree";
-        for (const char* dir : {"sub/deeper/sub", "notes"}) std::filesystem::create_directories(root + "/" + dir);
-        for (const char* file : {"a.txt", "b.md", "sub/c.txt", "notes/d.txt"}) std::ofstream(root + "/" + file) << "x";
-        return root;
+        for (const char* file : {"a.txt", "b.md", "sub/c.txt", "notes/d.txt", "sub/deeper/sub/"})
+            home.WriteFile(std::string("tree/") + file, "x");
+        return home / "tree";
     }
 
     // A fresh main window, shown, in place of the previous one.
@@ -74,9 +72,8 @@ protected:
     // The full paths of the result window's rows; none without a result window.
     Texts Rows() const {
         Texts out;
-        if (!dialog->GetResultSubWnd()) return out;
-        const CQelResultListModel* model = dialog->GetResultSubWnd()->GetListModel();
-        for (int r = 0; r < model->rowCount(); ++r) out.push_back(model->index(r, 3).data().toString().toStdString());
+        const CQelResultListModel* model = dialog->GetResultSubWnd() ? dialog->GetResultSubWnd()->GetListModel() : nullptr;
+        for (int r = 0; model && r < model->rowCount(); ++r) out.push_back(model->index(r, 3).data().toString().toStdString());
         return out;
     }
     // Exits through the Exit button and returns the env.json it wrote.
@@ -104,6 +101,6 @@ protected:
 
     QelAppTestHome home;
     std::vector<Box> boxes;
-    std::deque<CQelMessageBox::Answer> answers;
+    std::deque<Answer> answers;
     std::unique_ptr<CTessaryDlgDlg> dialog;  // destroyed before the program folder goes
 };

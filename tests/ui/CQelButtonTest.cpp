@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "CQelButton.h"
+#include "CQelLabel.h"
 #include "IQelButtonDelegate.h"
 #include "QelPixels.h"
 
@@ -94,6 +95,9 @@ TEST_F(ButtonFixture, StateMachineClicksOnlyOnAReleaseOverThePressedButton) {
         EXPECT_EQ(button->GetState(), steps[i].state);
         EXPECT_EQ(recorder.calls, steps[i].calls);
     }
+    CQelLabel child;  // made without a parent, placed in the window
+    child.Create(&window, QRect(80, 10, 40, 20), 7);
+    EXPECT_EQ(child.parentWidget(), &window);
     // Without a delegate a click calls nothing and breaks nothing.
     button->SetDelegate(nullptr);
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));

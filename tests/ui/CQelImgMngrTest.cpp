@@ -32,7 +32,7 @@ struct ImgFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(ImgFixture, ImagesComeFromResImgAreLoadedOnceAndAMissingFileIsTriedOnce) {
+TEST_F(ImgFixture, ImagesComeFromResImgAreLoadedOnceAMissingFileIsTriedOnceAndButtonsShowThemInsteadOfText) {
     WritePng(dir, "a.png", Qt::red);
     CQelImgMngr* mngr = CQelImgMngr::GetInstance();
     EXPECT_EQ(CQelImgMngr::GetImagePath(u"a.png").ToStdString(), dir.Path() + "/res/img/a.png");
@@ -48,17 +48,16 @@ TEST_F(ImgFixture, ImagesComeFromResImgAreLoadedOnceAndAMissingFileIsTriedOnce) 
     // A new manager tries again.
     CQelImgMngr::DeleteInstance();
     EXPECT_FALSE(CQelImgMngr::GetInstance()->GetImage(u"late.png")->isNull());
-}
 
-TEST_F(ImgFixture, SetButtonImagePutsThePictureAndEmptiesTheText) {
-    WritePng(dir, "b.png", Qt::green);
-    CQelImgMngr* mngr = CQelImgMngr::GetInstance();
+    // On a button: the picture in place of the text.
+    mngr = CQelImgMngr::GetInstance();
     QPushButton push(QStringLiteral("Search"));
-    EXPECT_EQ(mngr->SetButtonImage(&push, u"b.png", 3), 1);
+    EXPECT_EQ(mngr->SetButtonImage(&push, u"a.png", 3), 1);
     EXPECT_TRUE(push.text().isEmpty());
     EXPECT_FALSE(push.icon().isNull());
     EXPECT_EQ(push.iconSize(), QSize(16, 12));
     EXPECT_TRUE(push.isFlat());
+    EXPECT_TRUE(push.styleSheet().contains("transparent"));  // only the picture shows
 
     // A missing image still counts: the button keeps no picture and loses its text.
     QPushButton other(QStringLiteral("Go"));
@@ -66,6 +65,7 @@ TEST_F(ImgFixture, SetButtonImagePutsThePictureAndEmptiesTheText) {
     EXPECT_EQ(mngr->SetButtonImage(&other, u"none.png", 2), 1);
     EXPECT_TRUE(other.icon().isNull());
     EXPECT_TRUE(other.text().isEmpty());
+    EXPECT_TRUE(other.styleSheet().isEmpty());
 
     EXPECT_EQ(mngr->SetButtonImage(nullptr, u"b.png", 2), 0);
 }

@@ -155,16 +155,13 @@ TEST_F(LabelFixture, CaptionAndEnableRepaintAtOnceVisibleShowsAndClicksReportThe
     EXPECT_EQ(spy.at(0).at(0).toUInt(), 1048u);
 }
 
-TEST_F(LabelFixture, EmptyOrBadMetaCaptionDrawsOnlyTheBackground) {
+TEST_F(LabelFixture, MetaCaptionWordsFollowEachOtherInTheirColoursAndCellsAndBadOnesDrawNothing) {
     label.SetPropString(u"caption", Blocks(3));
-    label.SetPropString(u"metacaption", u"[]");
-    EXPECT_EQ(CountColor(Grab(label), kGreen), 200 * 40);
-
-    label.SetPropString(u"metacaption", u"[[{\"txt\":");
-    EXPECT_EQ(CountColor(Grab(label), kGreen), 200 * 40);
-}
-
-TEST_F(LabelFixture, MetaCaptionWordsFollowEachOtherInTheirColoursAndCells) {
+    for (const char16_t* nothing : {u"[]", u"[[{\"txt\":"}) {
+        label.SetPropString(u"metacaption", nothing);
+        EXPECT_EQ(CountColor(Grab(label), kGreen), 200 * 40);
+    }
+    label.SetPropString(u"caption", u"");
     label.SetPropString(u"metacaption",
                         QelString::FromUtf8(R"([[{"txt":"Hello ","bold":true},{"txt":"█████","color":"FF0000"}]])"));
     const QImage img = Grab(label);
@@ -176,6 +173,9 @@ TEST_F(LabelFixture, MetaCaptionWordsFollowEachOtherInTheirColoursAndCells) {
     const QRect cell = TextBox(kRed);
     EXPECT_EQ(cell.width(), label.GetMetaLines()[0].rows[0][0].width);
     EXPECT_LT(cell.height(), 40);
+    label.resize(200, 8);  // a row taller than the label is left out
+    label.SetPropString(u"metacaption", QelString::FromUtf8(R"([[{"txt":"██"}]])"));
+    EXPECT_EQ(CountColor(Grab(label), kBlue), 0);
 }
 
 TEST_F(LabelFixture, MultiLineMetaCaptionWrapsWordsIntoNewRowsAndStopsAtTheBottom) {
@@ -190,14 +190,17 @@ TEST_F(LabelFixture, MultiLineMetaCaptionWrapsWordsIntoNewRowsAndStopsAtTheBotto
     ASSERT_EQ(label.GetMetaLines()[0].rows.GetCount(), 3);
     const int h = label.GetMetaLines()[0].rowHeights[0];
     for (int r = 0; r < 3; ++r) EXPECT_GT(CountColor(img, kBlue, QRect(0, r * h, 100, h)), 0) << r;
+    MultiLine(100, 2 * h + h / 2);  // no room for the third row: it is not drawn in part
+    EXPECT_EQ(CountColor(Grab(label), kBlue, QRect(0, 2 * h, 100, h / 2)), 0);
 
     // A paragraph with no room left is not drawn, unless the ellipsis continues it on the last row.
     MultiLine(300, 20);
-    label.SetPropString(u"metacaption",
-                        QelString::FromUtf8(R"([[{"txt":"██"}],[{"txt":"██","color":"FF0000"}]])"));
+    label.SetPropString(u"metacaption", QelString::FromUtf8(R"([[{"txt":"██"}],[{"txt":")" + Blocks(60).ToStdString() +
+                                                            R"(","color":"FF0000"}]])"));
     EXPECT_EQ(CountColor(Grab(label), kRed), 0);  // the second paragraph has no room
     label.SetPropBool(u"elispisis", true);
     img = Grab(label);
     const QRect red = ColorBox(img, kRed);
     EXPECT_GT(red.left(), ColorBox(img, kBlue).right());
+    EXPECT_LT(red.right(), 299 - BlockWidth() / 2);  // cut short by the ellipsis inside the label
 }

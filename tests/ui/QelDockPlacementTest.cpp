@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+#include <QWidget>
+
 #include "QelDockPlacement.h"
 
 TEST(QelDockPlacement, BelowThenShorterThenAboveNeverOverTheOwner) {
@@ -23,4 +28,13 @@ TEST(QelDockPlacement, BelowThenShorterThenAboveNeverOverTheOwner) {
     }
     // A screen that does not start at 0 (a second monitor below the first).
     EXPECT_EQ(qel::DockedRect(QRect(0, 1300, 500, 300), QRect(0, 800, 1280, 800), 250), QRect(0, 1050, 500, 250));
+}
+
+TEST(QelDockPlacement, AWindowIsDockedByTheFreeAreaOfItsScreen) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget owner;
+    owner.setGeometry(area.left() + 10, area.bottom() - 150, 300, 100);  // too little room below
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    EXPECT_EQ(qel::DockedRect(&owner, 400).bottom(), owner.frameGeometry().top() - 1);
 }

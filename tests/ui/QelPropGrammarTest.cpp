@@ -57,7 +57,7 @@ TEST(QelPropGrammar, FontHasSevenFieldsAndKeepsThirtyOneFaceCharacters) {
     EXPECT_EQ(FormatFont(vertical).ToStdString(), "Face,0,0,0,0,0,0");
 }
 
-TEST(QelPropGrammar, BorderReadsFiveFieldsAndKeepsInitialValuesForMissingOnes) {
+TEST(QelPropGrammar, BorderReadsFiveFieldsKeepsInitialValuesForMissingOnesAndIsWrittenWhateverTheLocale) {
     const _tag_borderInfo full{true, 0, 3.0f, 2, QelRGB(0xCC, 0xCE, 0xDB)};
     EXPECT_EQ(ParseBorder(u"true,0,3,2,#CCCEDB"), full);
     EXPECT_EQ(ParseBorder(u"1,7,2.5"), (_tag_borderInfo{true, 7, 2.5f, 1, 0}));
@@ -66,9 +66,7 @@ TEST(QelPropGrammar, BorderReadsFiveFieldsAndKeepsInitialValuesForMissingOnes) {
     drawOnly.draw = true;
     EXPECT_EQ(ParseBorder(u"1"), drawOnly);
     EXPECT_FALSE(ParseBorder(u"TRUE,0,0,1,#000000").draw);
-}
-
-TEST(QelPropGrammar, BorderIsWrittenWithSixDecimalsWhateverTheLocale) {
+    // Written with six decimals whatever the locale.
     const _tag_borderInfo b{false, -4, 0.25f, 3, QelRGB(0xCC, 0xCE, 0xDB)};
     EXPECT_EQ(FormatBorder(b).ToStdString(), "false,-4,0.250000,3,#cccedb");
     // A decimal-comma locale must not put a comma into the comma-separated text.

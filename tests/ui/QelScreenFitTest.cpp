@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <climits>
 
 #include "QelScreenFit.h"
@@ -33,9 +35,14 @@ TEST(QelScreenFit, StoredRectanglesLandWhollyOnOneScreen) {
         {"inverted extremes", INT_MAX, INT_MAX, INT_MIN, INT_MIN, std::nullopt},
         {"on no screen", 5000, 5000, 5500, 5300, std::nullopt},
         {"left of every screen", -900, 10, -400, 300, std::nullopt},
+        {"one column on the first screen", -499, 10, 1, 310, QRect(0, 10, 500, 300)},
     };
     for (const FitCase& c : cases)
         EXPECT_EQ(qel::FitRectToScreens(c.left, c.top, c.right, c.bottom, screens), c.expected) << c.what;
     EXPECT_EQ(qel::FitRectToScreens(0, 0, 100, 100, {}), std::nullopt);
     EXPECT_EQ(qel::FitRectToScreens(0, 0, 100, 100, {QRect(0, 0, 0, 0)}), std::nullopt);
+    // Against this desktop's own screens.
+    const QRect first = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(qel::FitRectToDesktop(first.left() + 10, first.top() + 10, first.left() + 110, first.top() + 60),
+              QRect(first.left() + 10, first.top() + 10, 100, 50));
 }

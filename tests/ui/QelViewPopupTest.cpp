@@ -1,4 +1,4 @@
-// View files opened as popups, and the shipped history view file.
+// View files opened as popups (the shipped history view opens in the main window's tests).
 #include <gtest/gtest.h>
 
 #include <QPointer>
@@ -32,21 +32,4 @@ TEST_F(QelViewPopup, ValuesPatchedIntoAViewWithoutListoptOpenAsRowsAndThePopupRe
     doc.Parse(R"({"width":120,"disptype":"cmblist","listopt":{}})");
     EXPECT_EQ(QelViewFile::OpenPopup(&owner, doc, 0, 0, this), nullptr);
     EXPECT_TRUE(owner.findChildren<CQelPopupWnd*>().isEmpty());
-}
-
-TEST_F(QelViewPopup, ShippedHistoryViewIsADarkPickList) {
-    CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(QEL_SOURCE_DIR));
-    rapidjson::Document doc;
-    ASSERT_TRUE(QelViewFile::Load(QelViewFile::GetViewFilePath(u"pathhistory-tippopup.json"), doc));
-    EXPECT_STREQ(doc["disptype"].GetString(), "cmblist");
-    ASSERT_TRUE(QelViewFile::SetInt(doc, "/width", 400));
-    ASSERT_TRUE(QelViewFile::SetInt(doc, "/height", 60));
-    ASSERT_TRUE(QelViewFile::SetIntArray(doc, "/listopt/colitemwidths", {390}));
-
-    QPointer<CQelPopupWnd> view = QelViewFile::OpenPopup(&owner, doc, 10, 10, this);
-    ASSERT_FALSE(view.isNull());
-    EXPECT_EQ(view->GetDescription().bgColor, QelRGB(43, 43, 43));
-    EXPECT_EQ(view->GetList()->columnWidth(0), 390);
-    view->close();
-    EXPECT_TRUE(QTest::qWaitFor([&view] { return view.isNull(); }));
 }
