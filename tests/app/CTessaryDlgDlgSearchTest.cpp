@@ -296,18 +296,15 @@ TEST_F(SearchSession, TheChosenJobRunsOnEverySearchInTheLogWindowThatTakesTheRes
 // The Search button reads "Stop" while a result command or a job runs, and
 // ends it after the current item; the other controls wait meanwhile.
 TEST_F(SearchSession, TheSearchButtonStopsAResultCommandOrAJobAfterTheCurrentItem) {
-    home.WriteConfigEnv(R"({"searchfilter": [{"name": "All", "filterfilename": [""]}],
-                            "aftersearchjob": [{"name": "Wipe", "list": [{"cmd": "delete", "act": ""}]}]})");
-    const std::string tree = home / "wide";
-    const int total = MakeWideTree(tree);
+    const std::string tree = OpenOnAWideTree();
     std::filesystem::create_directory(home / "empty");
     const auto left = [&] {
         int files = 0;
         for (const auto& entry : std::filesystem::recursive_directory_iterator(tree)) files += entry.is_regular_file();
         return files;
     };
+    const int total = left();
     CQelFileMng::SetPumpInterval(std::chrono::milliseconds(0));
-    Open();
     for (const bool job : {false, true}) {
         SCOPED_TRACE(job ? "job" : "Delete");
         dialog->GetAfterSearchCheck()->setChecked(job);
@@ -340,6 +337,6 @@ TEST_F(SearchSession, TheSearchButtonStopsAResultCommandOrAJobAfterTheCurrentIte
         EXPECT_EQ(left(), total - 1);
         EXPECT_EQ(dialog->GetSearchButton()->accessibleName(), "Search");
         EXPECT_TRUE(dialog->GetPathEdit()->isEnabled());
-        MakeWideTree(tree);
+        for (int f = 0; f < total; ++f) home.WriteFile("wide/d" + std::to_string(f % 4) + "/f" + std::to_string(f), "");
     }
 }
