@@ -3,6 +3,8 @@
 // program does, or through a walker set up by the test. Results are the
 // file-name bytes of each path.
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -27,6 +29,15 @@ inline Paths Bytes(const QelStringArray& list) {
     Paths out;
     for (const QelString& s : list) out.push_back(s.ToFileName());
     return out;
+}
+
+inline int OpenDescriptors() {
+    int count = 0;
+    if (DIR* d = opendir("/proc/self/fd")) {
+        while (readdir(d)) ++count;
+        closedir(d);
+    }
+    return count;
 }
 
 inline Paths Sorted(Paths paths) {

@@ -2,7 +2,6 @@
 // budgets and low descriptor limits, the read-ahead helper, unreadable
 // folders, folders that vanish during the walk, and file-system boundaries.
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -18,15 +17,6 @@
 #include "QelSearchRun.h"
 
 namespace {
-
-int OpenDescriptors() {
-    int count = 0;
-    if (DIR* d = opendir("/proc/self/fd")) {
-        while (readdir(d)) ++count;
-        closedir(d);
-    }
-    return count;
-}
 
 // The descriptor limit lowered to the descriptors open now plus spare, while it lives.
 class CDescriptorLimit {
@@ -121,7 +111,9 @@ TEST(WalkBudget, EverySetUpReportsWhatAPlainWalkDoesInTheSameOrder) {
         EXPECT_EQ(got.files, plain.files);
         EXPECT_EQ(got.folders, plain.folders);
         // the budget, plus the one being opened or reopened and the listing of /proc/self/fd
-        EXPECT_LE(c.readAhead ? 0 : most - before, c.budget + 2);
+        if (!c.readAhead) {
+            EXPECT_LE(most - before, c.budget + 2);
+        }
     }
 }
 

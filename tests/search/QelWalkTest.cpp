@@ -200,7 +200,9 @@ TEST(WalkProgress, TicksNameTheFolderBeingReadAndAFalseOneStopsTheWalk) {
         EXPECT_TRUE(std::any_of(going.ticks.begin(), going.ticks.end(), [&](const auto& e) { return e.second == reading; }));
 
         CTickRecorder stopping(true);
+        const int before = OpenDescriptors();
         const SearchOutcome got = Search(t.path(), {}, Strings({u"dat"}), {}, true, &stopping);
+        EXPECT_EQ(OpenDescriptors(), before);  // a stopped walk closes what it had open
         ASSERT_EQ(stopping.ticks.size(), 1u);
         EXPECT_EQ(stopping.hitsAfterTick, 0);  // nothing after the tick that said stop
         EXPECT_EQ(static_cast<std::size_t>(stopping.ticks[0].first), got.files.size());
