@@ -88,7 +88,7 @@ TEST_F(Cli, EachCommandLineGivesItsOutputStatusAndMessage) {
     const bool sameDevice = ::stat(shm, &other) == 0 && ::stat(t.path().c_str(), &tree) == 0 && tree.st_dev == other.st_dev;
     const std::string invalid = "The search path is invalid!!\n\"missing\": No such file or directory\n",
                       noCriteria = "There are no search criteria!!\n", notDir = "The search path \"top.txt\" cannot be read: Not a directory.\n",
-                      unreadable = "The settings file env.json could not be read.\n", usage = "*Try 'qeltessary-cli --help'.\n";
+                      unreadable = "The settings file env.json could not be read.\n", usage = "*\nTry 'qeltessary-cli --help'.\n";
     struct Case {
         std::vector<std::string> args;
         int status;
