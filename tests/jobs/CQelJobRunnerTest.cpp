@@ -1,12 +1,13 @@
 // The job runner on real files in temporary trees: the order of each command,
-// its log rows, the disk afterwards, and the steps that must be skipped.
+// its log rows, the disk afterwards, and the steps that must be skipped. In
+// the expected rows "@" stands for the test's folder.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
 
-#include "../fileops/QelTreeFixture.h"
+#include "../common/QelTree.h"
 #include "CQelJobRunner.h"
 #include "QelJobTestModel.h"
 
@@ -17,43 +18,50 @@ namespace {
 const bool kPrivateTrash = ::setenv("XDG_DATA_HOME", QEL_TEST_DATA_HOME, 1) == 0;
 
 namespace fs = std::filesystem;
-
-std::string Q2(const std::string& a) { return "\"" + a + "\""; }
+using Paths = std::vector<std::string>;
 
 // src/a.txt, src/b.txt and the folder src/d holding in.txt; the results list
 // them in that order, and out/ is an empty destination.
 class JobRunnerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        MakeFile(dir / "src/a.txt", "A");
-        MakeFile(dir / "src/b.txt", "B");
-        MakeFile(dir / "src/d/in.txt", "IN");
-        fs::create_directory(dir / "out");
+    void SetUp() override { MakeTree(dir.path(), {"src/a.txt=A", "src/b.txt=B", "src/d/in.txt=IN", "out/"}); }
+    // The fixture's tree again, and before.
+    void Reset(const Paths& before) {
+        for (const auto& e : fs::directory_iterator(dir.path())) fs::remove_all(e.path());
+        SetUp();
+        MakeTree(dir.path(), before);
     }
-    std::vector<std::string> Files() const { return {dir / "src/a.txt", dir / "src/b.txt"}; }
-    std::vector<std::string> Folders() const { return {dir / "src/d"}; }
-    QelLogRows Run(const std::vector<QelJobStep>& steps, QelJobOptions options = {}) {
-        return RunOn(Files(), Folders(), steps, options);
+    std::string At(std::string text) const {
+        for (std::size_t at; (at = text.find('@')) != std::string::npos;) text.replace(at, 1, dir.path());
+        return text;
     }
-    QelLogRows RunOn(const std::vector<std::string>& files, const std::vector<std::string>& folders,
-                     const std::vector<QelJobStep>& steps, QelJobOptions options = {}) {
-        CQelRowCollector log;
-        outcome = CQelJobRunner(log, options).Run(MakeJobModel(files, folders, steps));
-        return log.rows;
+    Paths At(const Paths& texts) const {
+        Paths out;
+        for (const std::string& text : texts) out.push_back(At(text));
+        return out;
     }
     // The rows between the start and end rows.
-    static QelLogRows Body(QelLogRows rows) {
-        EXPECT_GE(rows.size(), 2u);
-        EXPECT_EQ(rows.front(), "\"job\" Job Process Start.");
-        EXPECT_EQ(rows.back(), "\"job\" Job Process End.");
-        return QelLogRows(rows.begin() + 1, rows.end() - 1);
+    QelLogRows Run(const Paths& files, const Paths& folders, const std::vector<QelJobStep>& steps, bool dryRun = false) {
+        CQelRowCollector log;
+        std::vector<QelJobStep> expanded;
+        for (const QelJobStep& step : steps) expanded.push_back({step.cmd, At(step.act)});
+        outcome = CQelJobRunner(log, QelJobOptions{.dryRun = dryRun}).Run(MakeJobModel(At(files), At(folders), expanded));
+        EXPECT_GE(log.rows.size(), 2u);
+        EXPECT_EQ(log.rows.front(), "\"job\" Job Process Start.");
+        EXPECT_EQ(log.rows.back(), "\"job\" Job Process End.");
+        return QelLogRows(log.rows.begin() + 1, log.rows.end() - 1);
     }
-    std::vector<std::string> Listing(const std::string& folder) const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::recursive_directory_iterator(folder))
-            names.push_back(fs::relative(entry.path(), folder).string());
-        std::sort(names.begin(), names.end());
-        return names;
+    QelLogRows Run(const std::vector<QelJobStep>& steps) { return Run({"@/src/a.txt", "@/src/b.txt"}, {"@/src/d"}, steps); }
+    // The tree as MakeTree would write it: files with their bytes, empty folders.
+    Paths Disk(const std::string& folder = "") const {
+        Paths entries;
+        for (const auto& e : fs::recursive_directory_iterator(dir / folder)) {
+            const std::string rel = fs::relative(e.path(), dir.path()).string();
+            if (!e.is_directory()) entries.push_back(rel + "=" + ReadBytes(e.path()));
+            else if (fs::is_empty(e.path())) entries.push_back(rel + "/");
+        }
+        std::sort(entries.begin(), entries.end());
+        return entries;
     }
 
     QelTestDir dir;
@@ -63,7 +71,7 @@ protected:
 // Records that hold no step, or are no job at all (hand-edited settings):
 // only the start and end rows, nothing touched.
 TEST_F(JobRunnerTest, AJobWithoutStepsLogsOnlyStartAndEnd) {
-    EXPECT_EQ(Run({}), (QelLogRows{"\"job\" Job Process Start.", "\"job\" Job Process End."}));
+    EXPECT_EQ(Run({}), QelLogRows{});
     const std::pair<const char*, const char*> cases[] = {
         {"{}", ""}, {"[1]", ""}, {R"({"afjitem":"nightly"})", ""}, {R"({"afjitem":["name"]})", ""},
         {R"({"afjitem":{"name":7,"list":{"cmd":"delete"}}})", ""}, {R"({"afjitem":{"name":"n","list":"delete"}})", "n"},
@@ -77,282 +85,201 @@ TEST_F(JobRunnerTest, AJobWithoutStepsLogsOnlyStartAndEnd) {
         const std::string quoted = "\"" + std::string(name) + "\"";
         EXPECT_EQ(log.rows, (QelLogRows{quoted + " Job Process Start.", quoted + " Job Process End."})) << record;
     }
-    EXPECT_EQ(ReadBytes(dir / "src/d/in.txt"), "IN");
+    EXPECT_EQ(Disk(), (Paths{"out/", "src/a.txt=A", "src/b.txt=B", "src/d/in.txt=IN"}));
 }
 
-TEST_F(JobRunnerTest, CopyTakesFoldersFirstAndNeverOverwritesAFile) {
-    MakeFile(dir / "out/b.txt", "mine");
-    EXPECT_EQ(Body(Run({{"copy", dir / "out"}})),
-              (QelLogRows{Q2(dir / "out/d") + " Copy Path Success", Q2(dir / "out/a.txt") + " Copy File Success",
-                          Q2(dir / "out/b.txt") + " Copy File Failed"}));
-    EXPECT_EQ(ReadBytes(dir / "out/d/in.txt"), "IN");
-    EXPECT_EQ(ReadBytes(dir / "out/b.txt"), "mine");
-    EXPECT_EQ(outcome.succeeded, 2);
-    EXPECT_EQ(outcome.failed, 1);
+// Copy and move take folders first, delete files first; a file is never
+// overwritten, a folder never moved onto one that is there; later steps still
+// look for the searched paths.
+TEST_F(JobRunnerTest, EachCommandLogsEveryItemInItsOrderAndLeavesTheDiskAsItSays) {
+    const std::string folderRule = R"([{"findadd":"d","operate":"change","replace":"e","type":"folder"},)"
+                                   R"({"findadd":"_x","operate":"postadd","replace":"","type":"file"}])";
+    struct Case {
+        Paths before;  // made first
+        std::vector<QelJobStep> steps;
+        QelLogRows rows;
+        Paths after;
+        int failed;
+    };
+    const Case cases[] = {
+        {{"out/b.txt=mine"}, {{"copy", "@/out"}},
+         {"\"@/out/d\" Copy Path Success", "\"@/out/a.txt\" Copy File Success", "\"@/out/b.txt\" Copy File Failed"},
+         {"out/a.txt=A", "out/b.txt=mine", "out/d/in.txt=IN", "src/a.txt=A", "src/b.txt=B", "src/d/in.txt=IN"}, 1},
+        {{}, {{"copy", "@/out"}, {"delete", ""}},
+         {"\"@/out/d\" Copy Path Success", "\"@/out/a.txt\" Copy File Success", "\"@/out/b.txt\" Copy File Success",
+          "\"@/src/a.txt\" Delete File Success", "\"@/src/b.txt\" Delete File Success", "\"@/src/d\" Delete Path Success"},
+         {"out/a.txt=A", "out/b.txt=B", "out/d/in.txt=IN", "src/"}, 0},
+        {{"out/d/old.txt=there before"}, {{"move", "@/out"}, {"rename", RuleSet("file", "postadd", "_x")}},
+         {"\"@/out/d\" Move Path Failed", "\"@/out/a.txt\" Move File Success", "\"@/out/b.txt\" Move File Success",
+          "\"@/src/a_x.txt\" Change File Name Failed", "\"@/src/b_x.txt\" Change File Name Failed",
+          "\"@/src/d_x\" Change File Name"},
+         {"out/a.txt=A", "out/b.txt=B", "out/d/old.txt=there before", "src/d_x/in.txt=IN"}, 3},
+        {{"src/b_x.txt=taken"}, {{"rename", folderRule}, {"copy", "@/out"}, {"rename", "not json"}},
+         {"\"@/src/e\" Change Folder Name", "\"@/src/a_x.txt\" Change File Name", "\"@/src/b_x.txt\" Change File Name Failed",
+          "\"@/src/e_x\" Change File Name", "\"@/out/d\" Copy Path Failed", "\"@/out/a.txt\" Copy File Failed",
+          "\"@/out/b.txt\" Copy File Success", "Rename Rule Set Load Failed!!"},
+         {"out/b.txt=B", "src/a_x.txt=A", "src/b.txt=B", "src/b_x.txt=taken", "src/e_x/in.txt=IN"}, 4},
+        {{}, {{"Copy", "@/out"}, {"archive", "@/out"}, {"<none>", "@/out"}, {"Delete", ""}, {"copy", ""}, {"move", "out"},
+              {"savetxt", "./lists"}, {"saveexcel", ""}},
+         {"\"Copy\" Unknown Command Skipped", "\"archive\" Unknown Command Skipped", "\"\" Unknown Command Skipped",
+          "\"Delete\" Unknown Command Skipped", "\"\" Destination Not Valid", "\"out\" Destination Not Valid",
+          "\"./lists\" Destination Not Valid", "\"\" Destination Not Valid"},
+         {"out/", "src/a.txt=A", "src/b.txt=B", "src/d/in.txt=IN"}, 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rows.back());
+        Reset(c.before);
+        EXPECT_EQ(Run(c.steps), At(c.rows));
+        EXPECT_EQ(Disk(), c.after);
+        EXPECT_EQ(outcome.failed, c.failed);
+    }
 }
 
-TEST_F(JobRunnerTest, DeleteTakesFilesFirstAndRefusesWriteProtectedFiles) {
+TEST_F(JobRunnerTest, DeleteAndTrashTakeFilesFirstAndRefuseWriteProtectedFiles) {
     ::chmod((dir / "src/b.txt").c_str(), 0444);
-    EXPECT_EQ(Body(Run({{"delete", ""}})),
-              (QelLogRows{Q2(dir / "src/a.txt") + " Delete File Success", Q2(dir / "src/b.txt") + " Delete File Failed",
-                          Q2(dir / "src/d") + " Delete Path Success"}));
-    EXPECT_EQ(Listing(dir / "src"), (std::vector<std::string>{"b.txt"}));
-}
+    EXPECT_EQ(Run({{"delete", ""}}), At({"\"@/src/a.txt\" Delete File Success", "\"@/src/b.txt\" Delete File Failed",
+                                         "\"@/src/d\" Delete Path Success"}));
+    EXPECT_EQ(Disk(), (Paths{"out/", "src/b.txt=B"}));
 
-TEST_F(JobRunnerTest, TrashMovesEveryItemIntoTheDesktopsTrashFilesFirst) {
     ASSERT_TRUE(kPrivateTrash);
-    const char* data = QEL_TEST_DATA_HOME;
-    fs::create_directories(data);
-    struct stat here {}, trash {};
-    if (::stat(dir.path().c_str(), &here) != 0 || ::stat(data, &trash) != 0 || here.st_dev != trash.st_dev)
+    const std::string trash = std::string(QEL_TEST_DATA_HOME) + "/Trash";
+    fs::create_directories(QEL_TEST_DATA_HOME);
+    struct stat here {}, data {};
+    if (::stat(dir.path().c_str(), &here) != 0 || ::stat(QEL_TEST_DATA_HOME, &data) != 0 || here.st_dev != data.st_dev)
         GTEST_SKIP() << "the test folder and XDG_DATA_HOME lie on different file systems";
-    const std::string trashed = std::string(data) + "/Trash/files/";
-    fs::remove_all(std::string(data) + "/Trash");
-    EXPECT_EQ(Body(Run({{"trash", ""}})),
-              (QelLogRows{Q2(dir / "src/a.txt") + " Trash File Success", Q2(dir / "src/b.txt") + " Trash File Success",
-                          Q2(dir / "src/d") + " Trash Path Success"}));
-    EXPECT_TRUE(Listing(dir / "src").empty());
-    EXPECT_EQ(ReadBytes(trashed + "d/in.txt"), "IN");  // the desktop can restore it
-    EXPECT_EQ(ReadBytes(trashed + "a.txt"), "A");
-    fs::remove_all(std::string(data) + "/Trash");
-}
-
-TEST_F(JobRunnerTest, CopyThenDeleteLeavesOnlyTheCopies) {
-    const QelLogRows body = Body(Run({{"copy", dir / "out"}, {"delete", ""}}));
-    EXPECT_EQ(body.size(), 6u);
-    EXPECT_EQ(Listing(dir / "out"), (std::vector<std::string>{"a.txt", "b.txt", "d", "d/in.txt"}));
-    EXPECT_TRUE(Listing(dir / "src").empty());
-    EXPECT_EQ(outcome.failed, 0);
-}
-
-TEST_F(JobRunnerTest, MoveThenRenameStillSeesTheOldPathsAndFails) {
-    const QelLogRows body = Body(Run({{"move", dir / "out"}, {"rename", RuleSet("file", "postadd", "_x")}}));
-    EXPECT_EQ(body, (QelLogRows{Q2(dir / "out/d") + " Move Path Success", Q2(dir / "out/a.txt") + " Move File Success",
-                                Q2(dir / "out/b.txt") + " Move File Success",
-                                Q2(dir / "src/a_x.txt") + " Change File Name Failed",
-                                Q2(dir / "src/b_x.txt") + " Change File Name Failed",
-                                Q2(dir / "src/d_x") + " Change File Name Failed"}));
-    EXPECT_EQ(Listing(dir / "out"), (std::vector<std::string>{"a.txt", "b.txt", "d", "d/in.txt"}));
-}
-
-TEST_F(JobRunnerTest, RenameLogsWhatHappenedAndLeavesThePathsForLaterSteps) {
-    MakeFile(dir / "src/b_x.txt", "taken");
-    const std::string folderRule =
-        R"([{"findadd":"d","operate":"change","replace":"e","type":"folder"},)"
-        R"({"findadd":"_x","operate":"postadd","replace":"","type":"file"}])";
-    const QelLogRows body = Body(Run({{"rename", folderRule}, {"copy", dir / "out"}, {"rename", "not json"}}));
-    EXPECT_EQ(body, (QelLogRows{Q2(dir / "src/e") + " Change Folder Name",
-                                Q2(dir / "src/a_x.txt") + " Change File Name",
-                                Q2(dir / "src/b_x.txt") + " Change File Name Failed",
-                                Q2(dir / "src/e_x") + " Change File Name",
-                                // the copy still looks for the searched paths
-                                Q2(dir / "out/d") + " Copy Path Failed", Q2(dir / "out/a.txt") + " Copy File Failed",
-                                Q2(dir / "out/b.txt") + " Copy File Success", "Rename Rule Set Load Failed!!"}));
-    EXPECT_EQ(ReadBytes(dir / "src/b_x.txt"), "taken");
-    EXPECT_EQ(ReadBytes(dir / "src/e_x/in.txt"), "IN");
+    fs::remove_all(trash);
+    ::chmod((dir / "src/b.txt").c_str(), 0644);
+    MakeTree(dir.path(), {"src/a.txt=A", "src/d/in.txt=IN"});
+    EXPECT_EQ(Run({{"trash", ""}}), At({"\"@/src/a.txt\" Trash File Success", "\"@/src/b.txt\" Trash File Success",
+                                        "\"@/src/d\" Trash Path Success"}));
+    EXPECT_TRUE(fs::is_empty(dir / "src"));
+    EXPECT_EQ(ReadBytes(trash + "/files/d/in.txt"), "IN");  // the desktop can restore it
+    fs::remove_all(trash);
 }
 
 // A folder renamed twice, a file inside it renamed once, and a name that is taken.
 TEST_F(JobRunnerTest, ADryRenameNamesTheTargetsTheRunThenTakes) {
-    MakeFile(dir / "t/a/f.txt", "F");
-    MakeFile(dir / "t/a/g.txt", "G");
-    MakeFile(dir / "t/a/new_g.txt", "taken");
+    MakeTree(dir.path(), {"t/a/f.txt=F", "t/a/g.txt=G", "t/a/new_g.txt=taken"});
     const std::string rules = R"([{"findadd":"_x","operate":"postadd","replace":"","type":"folder"},)"
                               R"({"findadd":"new_","operate":"preadd","replace":"","type":"file"},)"
                               R"({"findadd":"a","operate":"change","replace":"b","type":"folder"}])";
-    const auto targets = [](const QelLogRows& body) {
-        std::vector<std::string> out;  // the last quoted text of each row
-        for (const std::string& row : body) {
-            const std::size_t end = row.rfind('"');
-            const std::size_t begin = row.rfind('"', end - 1) + 1;
-            out.push_back(row.substr(begin, end - begin));
-        }
-        return out;
-    };
-    const std::vector<std::string> expected = {dir / "t/a_x", dir / "t/a_x/new_f.txt", dir / "t/a_x/new_g.txt",
-                                               dir / "t/new_a_x", dir / "t/new_b_x"};
     for (const bool dryRun : {true, false}) {
-        const QelLogRows body = Body(RunOn({dir / "t/a/f.txt", dir / "t/a/g.txt"}, {dir / "t/a"},
-                                           {{"rename", rules}}, QelJobOptions{.dryRun = dryRun}));
-        EXPECT_EQ(targets(body), expected) << dryRun;
+        Paths targets;  // the last quoted text of each row
+        for (const std::string& row : Run({"@/t/a/f.txt", "@/t/a/g.txt"}, {"@/t/a"}, {{"rename", rules}}, dryRun)) {
+            const std::size_t end = row.rfind('"'), begin = row.rfind('"', end - 1) + 1;
+            targets.push_back(row.substr(begin, end - begin));
+        }
+        EXPECT_EQ(targets, At({"@/t/a_x", "@/t/a_x/new_f.txt", "@/t/a_x/new_g.txt", "@/t/new_a_x", "@/t/new_b_x"}));
         EXPECT_EQ(outcome.failed, 1) << dryRun;
     }
-    EXPECT_EQ(Listing(dir / "t"), (std::vector<std::string>{"new_b_x", "new_b_x/g.txt", "new_b_x/new_f.txt",
-                                                             "new_b_x/new_g.txt"}));
-}
-
-TEST_F(JobRunnerTest, UnknownCommandsAndUnusableDestinationsAreSkipped) {
-    const QelLogRows body = Body(Run({{"Copy", dir / "out"},
-                                      {"archive", dir / "out"},
-                                      {"<none>", dir / "out"},
-                                      {"Delete", ""},
-                                      {"copy", ""},
-                                      {"move", "out"},
-                                      {"savetxt", "./lists"},
-                                      {"saveexcel", ""}}));
-    EXPECT_EQ(body, (QelLogRows{"\"Copy\" Unknown Command Skipped", "\"archive\" Unknown Command Skipped",
-                                "\"\" Unknown Command Skipped", "\"Delete\" Unknown Command Skipped",
-                                "\"\" Destination Not Valid", "\"out\" Destination Not Valid",
-                                "\"./lists\" Destination Not Valid", "\"\" Destination Not Valid"}));
-    EXPECT_TRUE(Listing(dir / "out").empty());
-    EXPECT_EQ(Listing(dir / "src").size(), 4u);
-    EXPECT_EQ(outcome.failed, 8);
-}
-
-TEST_F(JobRunnerTest, AFolderMoveOntoAnExistingFolderFailsAndMovesNothing) {
-    MakeFile(dir / "out/d/old.txt", "there before");
-    EXPECT_EQ(Body(RunOn({}, Folders(), {{"move", dir / "out"}})),
-              (QelLogRows{Q2(dir / "out/d") + " Move Path Failed"}));
-    EXPECT_EQ(ReadBytes(dir / "src/d/in.txt"), "IN");
-    EXPECT_FALSE(Exists(dir / "out/d/in.txt"));
-    EXPECT_EQ(ReadBytes(dir / "out/d/old.txt"), "there before");
+    EXPECT_EQ(Disk("t"), (Paths{"t/new_b_x/g.txt=G", "t/new_b_x/new_f.txt=F", "t/new_b_x/new_g.txt=taken"}));
 }
 
 // Two photos of the same name: the second copy fails on the name, so no later
 // step of the run may remove that item (in a dry run: would fail, would skip).
 TEST_F(JobRunnerTest, AMoveOrDeleteSkipsTheItemsAnEarlierCopyOrMoveFailedOn) {
-    MakeFile(dir / "t/2023/IMG.JPG", "2023");
-    MakeFile(dir / "t/2024/IMG.JPG", "2024");
-    const std::string y3 = dir / "t/2023/IMG.JPG", y4 = dir / "t/2024/IMG.JPG", out = dir / "out/IMG.JPG";
-    const std::string skip = " Delete Skipped: an earlier step failed";
+    const std::string skip = "\" Delete Skipped: an earlier step failed";
     struct Case {
         std::vector<QelJobStep> steps;
         bool dryRun;
-        QelLogRows body;
+        QelLogRows rows;
         int failed;
     };
     const Case cases[] = {
-        {{{"copy", dir / "out"}, {"delete", ""}}, false,
-         {Q2(out) + " Copy File Success", Q2(out) + " Copy File Failed", Q2(y3) + " Delete File Success", Q2(y4) + skip}, 2},
-        {{{"move", dir / "out"}, {"move", dir / "keep"}}, false,
-         {Q2(out) + " Move File Success", Q2(out) + " Move File Failed", Q2(dir / "keep/IMG.JPG") + " Move File Failed",
-          Q2(y4) + " Move Skipped: an earlier step failed"},
-         3},
+        {{{"copy", "@/out"}, {"delete", ""}}, false,
+         {"\"@/out/IMG\" Copy File Success", "\"@/out/IMG\" Copy File Failed", "\"@/3/IMG\" Delete File Success", "\"@/4/IMG" + skip}, 2},
+        {{{"move", "@/out"}, {"move", "@/keep"}}, false,
+         {"\"@/out/IMG\" Move File Success", "\"@/out/IMG\" Move File Failed", "\"@/keep/IMG\" Move File Failed",
+          "\"@/4/IMG\" Move Skipped: an earlier step failed"}, 3},
         // A copy that cannot run at all, or may have been meant as one, fails every item.
-        {{{"copy", "relative"}, {"Copy", dir / "out"}, {"delete", ""}}, false,
-         {"\"relative\" Destination Not Valid", "\"Copy\" Unknown Command Skipped", Q2(y3) + skip, Q2(y4) + skip}, 4},
-        {{{"copy", dir / "out"}, {"delete", ""}}, true,
-         {"Would Copy " + Q2(y3) + " To " + Q2(out),
-          "Would Copy " + Q2(y4) + " To " + Q2(out) + " - would fail: an earlier item takes the same target",
-          "Would Delete " + Q2(y3), "Would Skip Delete " + Q2(y4) + ": an earlier step would fail"}, 2},
+        {{{"copy", "relative"}, {"delete", ""}}, false, {"\"relative\" Destination Not Valid", "\"@/3/IMG" + skip, "\"@/4/IMG" + skip}, 3},
+        {{{"Copy", "@/out"}, {"delete", ""}}, false, {"\"Copy\" Unknown Command Skipped", "\"@/3/IMG" + skip, "\"@/4/IMG" + skip}, 3},
+        {{{"copy", "@/out"}, {"delete", ""}}, true,
+         {"Would Copy \"@/3/IMG\" To \"@/out/IMG\"",
+          "Would Copy \"@/4/IMG\" To \"@/out/IMG\" - would fail: an earlier item takes the same target",
+          "Would Delete \"@/3/IMG\"", "Would Skip Delete \"@/4/IMG\": an earlier step would fail"}, 2},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.body.front());
+        SCOPED_TRACE(c.rows.front());
         fs::remove_all(dir / "out");
-        MakeFile(dir / "t/2023/IMG.JPG", "2023");
-        EXPECT_EQ(Body(RunOn({y3, y4}, {}, c.steps, QelJobOptions{.dryRun = c.dryRun})), c.body);
+        MakeTree(dir.path(), {"out/"});
+        if (!Exists(dir / "3/IMG")) MakeTree(dir.path(), {"3/IMG=2023"});
+        if (!Exists(dir / "4/IMG")) MakeTree(dir.path(), {"4/IMG=2024"});
+        EXPECT_EQ(Run({"@/3/IMG", "@/4/IMG"}, {}, c.steps, c.dryRun), At(c.rows));
         EXPECT_EQ(outcome.failed, c.failed);
-        EXPECT_EQ(ReadBytes(y4), "2024");
+        EXPECT_EQ(ReadBytes(dir / "4/IMG"), "2024");
     }
 }
 
-// What is already in the destination, and what the real run would make of it.
-TEST_F(JobRunnerTest, ADryRunForetellsEachTargetThatWouldFailWithTheReason) {
-    const std::string d = dir / "src/d", to = dir / "out/d", would = " - would fail: ";
+// What is in the destination already, and what the real run would make of
+// it; rows below a folder the step handled went with it.
+TEST_F(JobRunnerTest, ADryRunForetellsEachTargetAndEachFailureWithTheReason) {
+    const std::string would = " - would fail: ";
     struct Case {
-        std::string inOut;  // a file made in out/ first
+        Paths before;
         QelJobStep step;
-        std::vector<std::string> files, folders;
-        std::string row;
+        Paths files, folders;
+        QelLogRows rows;
+        bool dryRun = true;
     };
     const Case cases[] = {
-        {"a.txt", {"copy", dir / "out"}, {dir / "src/a.txt"}, {}, "Would Copy " + Q2(dir / "src/a.txt") + " To " + Q2(dir / "out/a.txt") + would + "File exists"},
-        {"d/in.txt", {"copy", dir / "out"}, {}, {d}, "Would Copy " + Q2(d) + " To " + Q2(to) + would + to + "/in.txt: File exists"},
-        {"d/other.txt", {"copy", dir / "out"}, {}, {d}, "Would Copy " + Q2(d) + " To " + Q2(to)},  // merges
-        {"d/other.txt", {"move", dir / "out"}, {}, {d}, "Would Move " + Q2(d) + " To " + Q2(to) + would + "File exists"},
+        {{"out/a.txt"}, {"copy", "@/out"}, {"@/src/a.txt"}, {}, {"Would Copy \"@/src/a.txt\" To \"@/out/a.txt\"" + would + "File exists"}},
+        {{"out/d/in.txt"}, {"copy", "@/out"}, {}, {"@/src/d"}, {"Would Copy \"@/src/d\" To \"@/out/d\"" + would + "@/out/d/in.txt: File exists"}},
+        {{"out/d/other.txt"}, {"copy", "@/out"}, {}, {"@/src/d"}, {"Would Copy \"@/src/d\" To \"@/out/d\""}},  // merges
+        {{"out/d/other.txt"}, {"move", "@/out"}, {}, {"@/src/d"}, {"Would Move \"@/src/d\" To \"@/out/d\"" + would + "File exists"}},
+        {{"src/d/e/deep.txt"}, {"move", "@/out"}, {"@/src/d/in.txt", "@/src/a.txt"}, {"@/src/d", "@/src/d/e"},
+         {"Would Move \"@/src/d\" To \"@/out/d\"", "Would Move \"@/src/d/e\" To \"@/out/d/e\" with its folder",
+          "Would Move \"@/src/d/in.txt\" To \"@/out/d/in.txt\" with its folder", "Would Move \"@/src/a.txt\" To \"@/out/a.txt\""}},
+        {{"src/d/e/deep.txt"}, {"move", "@/out"}, {"@/src/d/in.txt", "@/src/a.txt"}, {"@/src/d", "@/src/d/e"},
+         {"\"@/out/d\" Move Path Success", "\"@/out/d/e\" Moved With Its Folder", "\"@/out/d/in.txt\" Moved With Its Folder",
+          "\"@/out/a.txt\" Move File Success"}, false},
+        {{"src/d/e/deep.txt"}, {"delete", ""}, {"@/src/d/in.txt", "@/src/a.txt"}, {"@/src/d", "@/src/d/e"},
+         {"\"@/src/d/in.txt\" Delete File Success", "\"@/src/a.txt\" Delete File Success", "\"@/src/d\" Delete Path Success",
+          "\"@/src/d/e\" Deleted With Its Folder"}, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.row);
-        fs::remove_all(dir / "out");
-        MakeFile(dir / ("out/" + c.inOut), "mine");
-        EXPECT_EQ(Body(RunOn(c.files, c.folders, {c.step}, QelJobOptions{.dryRun = true})), QelLogRows{c.row});
-        EXPECT_EQ(outcome.failed, c.row.find(would) == std::string::npos ? 0 : 1);
-    }
-}
-
-TEST_F(JobRunnerTest, RowsBelowAFolderTheStepAlreadyHandledWentWithIt) {
-    const std::vector<std::string> files = {dir / "src/d/in.txt", dir / "src/a.txt"};
-    const std::vector<std::string> folders = {dir / "src/d", dir / "src/d/e"};
-    struct Case {
-        QelJobStep step;
-        bool dryRun;
-        QelLogRows body;
-    };
-    const Case cases[] = {
-        {{"move", dir / "out"}, false,
-         {Q2(dir / "out/d") + " Move Path Success", Q2(dir / "out/d/e") + " Moved With Its Folder",
-          Q2(dir / "out/d/in.txt") + " Moved With Its Folder", Q2(dir / "out/a.txt") + " Move File Success"}},
-        {{"move", dir / "out"}, true,
-         {"Would Move " + Q2(dir / "src/d") + " To " + Q2(dir / "out/d"),
-          "Would Move " + Q2(dir / "src/d/e") + " To " + Q2(dir / "out/d/e") + " with its folder",
-          "Would Move " + Q2(dir / "src/d/in.txt") + " To " + Q2(dir / "out/d/in.txt") + " with its folder",
-          "Would Move " + Q2(dir / "src/a.txt") + " To " + Q2(dir / "out/a.txt")}},
-        {{"delete", ""}, false,
-         {Q2(dir / "src/d/in.txt") + " Delete File Success", Q2(dir / "src/a.txt") + " Delete File Success",
-          Q2(dir / "src/d") + " Delete Path Success", Q2(dir / "src/d/e") + " Deleted With Its Folder"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.body.front());
-        fs::remove_all(dir / "out");
-        for (const char* file : {"src/d/in.txt", "src/d/e/deep.txt", "src/a.txt"}) MakeFile(dir / file, "x");
-        EXPECT_EQ(Body(RunOn(files, folders, {c.step}, QelJobOptions{.dryRun = c.dryRun})), c.body);
-        EXPECT_EQ(outcome.failed, 0);
-        EXPECT_EQ(Listing(dir / "src").size(), c.dryRun ? 6u : 1u);  // b.txt stays
+        SCOPED_TRACE(c.rows.front());
+        Reset(c.before);
+        const Paths before = Disk();
+        EXPECT_EQ(Run(c.files, c.folders, {c.step}, c.dryRun), At(c.rows));
+        EXPECT_EQ(outcome.failed, c.rows.front().find(would) == std::string::npos ? 0 : 1);
+        EXPECT_EQ(c.dryRun ? Disk() : Disk("src"), c.dryRun ? before : Paths{"src/b.txt=B"});
     }
 }
 
 TEST_F(JobRunnerTest, ExportsListFoldersFirstAndNeverReplaceAFile) {
-    const QelLogRows body =
-        Body(Run({{"savetxt", dir / "out"}, {"savetxt", dir / "out"}, {"saveexcel", dir / "out"},
-                  {"savetxt", dir / "missing"}, {"saveexcel", dir / "missing"}}));
-    ASSERT_EQ(body.size(), 5u);
-    const std::vector<std::string> written = Listing(dir / "out");
-    ASSERT_EQ(written.size(), 3u);  // two text files side by side and one workbook
-    for (int i = 0; i < 3; ++i) {
-        const std::string tail = i == 2 ? " Save Excel Complete" : " Save TXT Complete";
-        EXPECT_TRUE(body[i].ends_with(tail)) << body[i];
-        const std::string path = body[i].substr(1, body[i].size() - tail.size() - 2);
-        EXPECT_EQ(fs::path(path).parent_path(), dir / "out");
-        EXPECT_NE(std::find(written.begin(), written.end(), fs::path(path).filename()), written.end()) << path;
-        EXPECT_NE(fs::path(path).filename().string().find("_job"), std::string::npos) << path;
-    }
-    EXPECT_NE(body[0], body[1]);
-    const std::string text = "Result List\r\n[0] " + dir / "src/d" + "\r\n[1] " + dir / "src/a.txt" + "\r\n[2] " +
-                             dir / "src/b.txt" + "\r\n";
-    EXPECT_EQ(ReadBytes(body[0].substr(1, body[0].find("\" ") - 1)), text);
-    EXPECT_EQ(ReadBytes(body[1].substr(1, body[1].find("\" ") - 1)), text);
-    EXPECT_EQ(ReadBytes(body[2].substr(1, body[2].find("\" ") - 1)).substr(0, 2), "PK");
-    EXPECT_TRUE(body[3].ends_with(".txt\" Save TXT Failed")) << body[3];
-    EXPECT_TRUE(body[4].ends_with(".xlsx\" Save Excel Failed")) << body[4];
-    EXPECT_EQ(outcome.failed, 2);
-}
-
-TEST_F(JobRunnerTest, AJobNameWithASlashStillExportsIntoTheDestination) {
     CQelRowCollector log;
-    CQelJobRunner(log).Run(MakeJobModel(Files(), {}, {{"savetxt", dir / "out"}}, "day/night"));
-    const std::vector<std::string> written = Listing(dir / "out");
-    ASSERT_EQ(written.size(), 1u);
-    EXPECT_TRUE(written[0].ends_with("_day_night.txt")) << written[0];
+    CQelJobRunner(log).Run(MakeJobModel({dir / "src/a.txt", dir / "src/b.txt"}, {dir / "src/d"},
+                                        {{"savetxt", dir / "out"}, {"savetxt", dir / "out"}, {"saveexcel", dir / "out"},
+                                         {"savetxt", dir / "missing"}, {"saveexcel", dir / "missing"}},
+                                        "day/night"));
+    ASSERT_EQ(log.rows.size(), 7u);
+    const std::string text = At("Result List\r\n[0] @/src/d\r\n[1] @/src/a.txt\r\n[2] @/src/b.txt\r\n");
+    for (int i = 1; i <= 3; ++i) {
+        const std::string tail = i == 3 ? ".xlsx\" Save Excel Complete" : ".txt\" Save TXT Complete";
+        ASSERT_TRUE(log.rows[i].starts_with("\"" + dir / "out/") && log.rows[i].ends_with(tail)) << log.rows[i];
+        EXPECT_NE(log.rows[i].find("_day_night"), std::string::npos) << log.rows[i];  // the slash is no folder
+        const std::string written = ReadBytes(log.rows[i].substr(1, log.rows[i].find("\" S") - 1));
+        EXPECT_EQ(i == 3 ? written.substr(0, 2) : written, i == 3 ? "PK" : text);
+    }
+    EXPECT_NE(log.rows[1], log.rows[2]);  // two text files side by side
+    EXPECT_EQ(Disk("out").size(), 3u);
+    EXPECT_TRUE(log.rows[4].ends_with(".txt\" Save TXT Failed")) << log.rows[4];
+    EXPECT_TRUE(log.rows[5].ends_with(".xlsx\" Save Excel Failed")) << log.rows[5];
 }
 
 TEST_F(JobRunnerTest, OddNamesAreCopiedRenamedAndDeletedAsThemselves) {
-    const std::vector<std::string> names = {"bad\xFF\xFE.txt", "blank ", "line\nbreak"};
-    std::vector<std::string> files;
-    for (const auto& name : names) {
-        MakeFile(dir / ("odd/" + name), name);
-        files.push_back(dir / ("odd/" + name));
-    }
-    const QelLogRows body =
-        Body(RunOn(files, {}, {{"copy", dir / "out"}, {"rename", RuleSet("file", "preadd", "n_")}, {"delete", ""}}));
-    ASSERT_EQ(body.size(), 9u);
-    EXPECT_EQ(body[0], Q2(dir / "out/bad\xFF\xFE.txt") + " Copy File Success");
-    EXPECT_EQ(body[3], Q2(dir / "odd/n_bad\xFF\xFE.txt") + " Change File Name");
-    for (const auto& name : names) {
-        EXPECT_EQ(ReadBytes(dir / ("out/" + name)), name);
-        EXPECT_EQ(ReadBytes(dir / ("odd/n_" + name)), name);
-    }
+    MakeTree(dir.path(), {"odd/bad\xFF\xFE.txt=1", "odd/blank =2", "odd/line\nbreak=3"});
+    const QelLogRows rows = Run({"@/odd/bad\xFF\xFE.txt", "@/odd/blank ", "@/odd/line\nbreak"}, {},
+                                {{"copy", "@/out"}, {"rename", RuleSet("file", "preadd", "n_")}, {"delete", ""}});
+    ASSERT_EQ(rows.size(), 9u);
+    EXPECT_EQ(rows[0], At("\"@/out/bad\xFF\xFE.txt\" Copy File Success"));
+    EXPECT_EQ(rows[3], At("\"@/odd/n_bad\xFF\xFE.txt\" Change File Name"));
     // The delete step looks for the searched names, which the rename took away.
-    for (int i = 6; i < 9; ++i) EXPECT_TRUE(body[i].ends_with(" Delete File Failed")) << body[i];
+    EXPECT_TRUE(rows[8].ends_with(" Delete File Failed")) << rows[8];
+    EXPECT_EQ(outcome.failed, 3);
+    EXPECT_EQ(Disk("odd"), (Paths{"odd/n_bad\xFF\xFE.txt=1", "odd/n_blank =2", "odd/n_line\nbreak=3"}));
+    EXPECT_EQ(Disk("out"), (Paths{"out/bad\xFF\xFE.txt=1", "out/blank =2", "out/line\nbreak=3"}));
 }
 
 }  // namespace

@@ -1,194 +1,119 @@
-// The walker under pressure: deep trees and long paths, a small descriptor
-// budget or a low descriptor limit, unreadable folders, and folders that
-// vanish while the walk is under way.
+// The walker under pressure: deep trees and long paths, small descriptor
+// budgets and low descriptor limits, the read-ahead helper, unreadable
+// folders, folders that vanish during the walk, and file-system boundaries.
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <functional>
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "../fileops/QelTreeFixture.h"
 #include "CQelPrefetch.h"
-#include "CQelReadAhead.h"
-#include "CQelSearchCriteria.h"
-#include "CQelSearchResults.h"
-#include "CQelTreeWalker.h"
 #include "CQelWalkRecording.h"
-#include "QelTestTree.h"
+#include "QelSearchRun.h"
 
 namespace {
 
-int OpenDescriptors() {
-    int count = 0;
-    if (DIR* d = opendir("/proc/self/fd")) {
-        while (readdir(d)) ++count;
-        closedir(d);
-    }
-    return count;
-}
-
-class CallbackDelegate : public IQelFileMngEventDelegate {
+// The descriptor limit lowered to the descriptors open now plus spare, while it lives.
+class CDescriptorLimit {
 public:
-    explicit CallbackDelegate(std::function<void()> f) : m_f(std::move(f)) {}
-    void OnSearchProgress(std::int32_t, std::int32_t) override { m_f(); }
+    explicit CDescriptorLimit(int spare) {
+        getrlimit(RLIMIT_NOFILE, &m_old);
+        rlimit low = m_old;
+        low.rlim_cur = static_cast<rlim_t>(OpenDescriptors() + spare);
+        EXPECT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    }
+    ~CDescriptorLimit() { setrlimit(RLIMIT_NOFILE, &m_old); }
 
 private:
-    std::function<void()> m_f;
+    rlimit m_old{};
 };
 
-// A walk with a chosen descriptor budget, with or without the read-ahead
-// helper. Links are followed, so that folders whose ".." lies elsewhere must
-// be reopened too.
-SearchOutcome WalkWithBudget(const QelString& root, const QelStringArray& names, const QelStringArray& exts,
-                             const QelStringArray& folders, int budget, IQelFileMngEventDelegate* delegate = nullptr,
-                             bool readAhead = false, bool sameFileSystem = false) {
-    SearchOutcome out;
-    const CQelSearchCriteria criteria(names, exts, folders);
-    CQelSearchResults results(criteria, root, out.files, out.folders, delegate);
-    QelWalkOptions options;
-    options.followLinks = true;
-    options.sameFileSystem = sameFileSystem;
-    std::unique_ptr<CQelReadAhead> helper;
-    if (readAhead) helper = std::make_unique<CQelReadAhead>(options);
-    CQelTreeWalker walker(options, budget, helper.get());
-    walker.Walk(root.ToFileName(), results);
-    return out;
-}
+TEST(WalkDeep, TenThousandFoldersDeepUnderALowDescriptorLimitAndEveryLevelInOrder) {
+    QelTestDir t, shallow;
+    MakeTree(t.path(), {"top/"});
+    ::close(::openat(DeepLevel(t / "top", 10000, true), "leaf.txt", O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
+    std::optional<CDescriptorLimit> limit(12);  // far below the walker's own budget
+    SearchOutcome got = Search(t.path(), Strings({u"leaf"}), {}, Strings({u"top"}));
+    limit.reset();
+    std::string path = t / "top";
+    for (int i = 0; i < 10000; ++i) path += "/level";
+    EXPECT_EQ(got.folders, Paths{t / "top"});
+    EXPECT_EQ(got.files, Paths{path + "/leaf.txt"});
 
-TEST(WalkDeep, TenThousandFoldersDeepUnderALowDescriptorLimit) {
-    CTestTree t;
-    t.Dir("top");
-    t.DeepChain("top", "d", 10000, "leaf.txt");
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
-    rlimit low = old;
-    low.rlim_cur = static_cast<rlim_t>(OpenDescriptors() + 12);  // far below the walker's own budget
-    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
-    const SearchOutcome got = Search(t.RootString(), Strings({u"leaf"}), {}, Strings({u"top"}));
-    setrlimit(RLIMIT_NOFILE, &old);
-
-    std::string expected = t.Path("top");
-    for (int i = 0; i < 10000; ++i) expected += "/d";
-    expected += "/leaf.txt";
-    EXPECT_EQ(Bytes(got.folders), std::vector<std::string>{t.Path("top")});
-    ASSERT_EQ(got.files.size(), 1u);
-    EXPECT_GT(expected.size(), 4096u * 4);
-    EXPECT_EQ(got.files[0].ToFileName(), expected);
-}
-
-TEST(WalkDeep, DeepPreOrderKeepsEveryLevel) {
-    CTestTree t;
-    t.DeepChain(".", "d", 300, "leaf");
-    const SearchOutcome got = Search(t.RootString(), {}, {}, Strings({u"d"}));
+    ::close(DeepLevel(shallow.path(), 300, true));
+    got = Search(shallow.path(), {}, {}, Strings({u"level"}));
     ASSERT_EQ(got.folders.size(), 300u);
-    std::string path = t.Root();
-    for (std::size_t i = 0; i < 300; ++i) {
-        path += "/d";
-        ASSERT_EQ(got.folders[i].ToFileName(), path);
-    }
+    path = shallow.path();
+    for (const std::string& folder : got.folders) EXPECT_EQ(folder, path += "/level");
 }
 
-// A bushy tree deeper than a tiny budget, with links whose ".." is elsewhere,
-// so closed folders must be reopened both through ".." and from the root.
-void MakeBushy(const CTestTree& t, const std::string& rel, int depth) {
-    t.File(rel + "/f" + std::to_string(depth) + ".txt");
+// A bushy tree below rel; with jumpTo, links to it at every second level
+// (followed, the walker must reopen closed folders through ".." and from the root).
+void AddBushy(Paths& entries, const std::string& rel, int depth, const std::string& jumpTo = "") {
+    entries.push_back(rel + "/f" + std::to_string(depth) + ".txt");
     if (depth == 0) return;
-    for (const char* sub : {"x", "y"}) {
-        t.Dir(rel + "/" + sub);
-        MakeBushy(t, rel + "/" + sub, depth - 1);
-    }
-    if (depth % 2 == 0) t.Link(t.Path("elsewhere"), rel + "/jump");
-    t.File(rel + "/z" + std::to_string(depth) + ".txt");
+    AddBushy(entries, rel + "/x", depth - 1, jumpTo);
+    AddBushy(entries, rel + "/y", depth - 1, jumpTo);
+    if (depth % 2 == 0 && !jumpTo.empty()) entries.push_back(rel + "/jump -> " + jumpTo);
+    entries.push_back(rel + "/z" + std::to_string(depth) + ".txt");
 }
 
-// "elsewhere" with a nested file, and "tree" as a bushy tree linking to it.
-void MakeLinkedBushyTree(const CTestTree& t, int depth) {
-    t.Dir("elsewhere");
-    t.Dir("elsewhere/e1");
-    t.Dir("elsewhere/e1/e2");
-    t.File("elsewhere/e1/e2/deep.txt");
-    t.Dir("tree");
-    MakeBushy(t, "tree", depth);
+// "tree", a bushy tree whose links lead to "elsewhere", which holds one file deeper down.
+void MakeLinkedBushyTree(const QelTestDir& t, int depth) {
+    Paths entries = {"elsewhere/e1/e2/deep.txt"};
+    AddBushy(entries, "tree", depth, t / "elsewhere");
+    MakeTree(t.path(), entries);
 }
 
-TEST(WalkBudget, SmallBudgetsGiveTheSameResultsAndStayBounded) {
-    CTestTree t;
-    MakeLinkedBushyTree(t, 6);
-    const QelString root = QelString::FromFileName(t.Path("tree"));
-    const QelStringArray exts = Strings({u"txt"}), folders = Strings({u"y", u"e2", u"jump"});
-    const SearchOutcome reference = WalkWithBudget(root, {}, exts, folders, 64);
-    ASSERT_EQ(reference.files.size(), 211u);  // 190 in the tree, 21 through the links
-    const int before = OpenDescriptors();
-    for (const int budget : {1, 2, 3, 5}) {
-        int most = 0;
-        CallbackDelegate d([&] { most = std::max(most, OpenDescriptors()); });
-        const SearchOutcome got = WalkWithBudget(root, {}, exts, folders, budget, &d);
-        EXPECT_EQ(Bytes(got.files), Bytes(reference.files)) << "budget " << budget;
-        EXPECT_EQ(Bytes(got.folders), Bytes(reference.folders)) << "budget " << budget;
-        // the budget, plus the one being opened or reopened and the listing of /proc/self/fd
-        EXPECT_LE(most - before, budget + 2) << "budget " << budget;
-    }
-}
-
-TEST(WalkReadAhead, ReplayedSubTreesKeepTheExactOrder) {
-    // The helper's part must come back exactly where the walk alone would
-    // report it, whether the main walk catches up with the helper, waits for
-    // it, or finds its work done (a slow visitor lets the helper run ahead).
-    CTestTree t;
+// Whatever the descriptor budget, with or without the read-ahead helper
+// (caught up with, waited for, or run ahead by a slow visitor, or short of
+// descriptors and stopped part way), the walk reports what a plain walk
+// does, in the same order, and a walk alone keeps within its budget.
+TEST(WalkBudget, EverySetUpReportsWhatAPlainWalkDoesInTheSameOrder) {
+    QelTestDir t;
     MakeLinkedBushyTree(t, 7);
-    t.Link("..", "tree/x/x/up");
-    t.Dir("tree/y/locked");
-    t.File("tree/y/locked/hidden.txt");
-    chmod(t.Path("tree/y/locked").c_str(), 0);
-    const QelString root = QelString::FromFileName(t.Path("tree"));
+    MakeTree(t.path(), {"tree/x/x/up -> .."});
     const QelStringArray exts = Strings({u"txt"}), folders = Strings({u"y", u"e2", u"jump", u"up"});
-    const SearchOutcome alone = WalkWithBudget(root, {}, exts, folders, 64);
-    for (const int pauseEvery : {0, 7, 1}) {
-        int hits = 0;
-        CallbackDelegate slow([&] {
-            if (pauseEvery && ++hits % pauseEvery == 0) usleep(200);
+    WalkSetup setup;
+    setup.options.followLinks = true;
+    const SearchOutcome plain = Walk(t / "tree", {}, exts, folders, setup);
+    ASSERT_EQ(plain.files.size(), 424u);  // 382 in the tree, 42 through the links
+    struct Case {
+        int budget;
+        bool readAhead;
+        int pauseEvery;  // a short pause after every so many hits
+        int spare;       // descriptors left free by the limit; 0: no limit
+    };
+    const Case cases[] = {{1, false, 0, 0},  {2, false, 0, 0},  {3, false, 0, 0},  {5, false, 0, 0},  {64, true, 0, 0},
+                          {2, true, 0, 0},   {64, true, 7, 0},  {2, true, 7, 0},   {64, true, 1, 0},  {2, true, 1, 0},
+                          {64, true, 16, 4}, {64, true, 16, 6}, {64, true, 16, 9}};
+    const int before = OpenDescriptors();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "budget " << c.budget << ", read-ahead " << c.readAhead << ", pause every "
+                                        << c.pauseEvery << ", spare " << c.spare);
+        int hits = 0, most = 0;
+        CCallbackDelegate slow([&] {
+            if (!c.readAhead) most = std::max(most, OpenDescriptors());
+            if (c.pauseEvery && ++hits % c.pauseEvery == 0) usleep(200);
         });
-        for (const int budget : {64, 2}) {
-            const SearchOutcome helped = WalkWithBudget(root, {}, exts, folders, budget, &slow, true);
-            EXPECT_EQ(Bytes(helped.files), Bytes(alone.files)) << "pause every " << pauseEvery << ", budget " << budget;
-            EXPECT_EQ(Bytes(helped.folders), Bytes(alone.folders)) << "pause every " << pauseEvery << ", budget " << budget;
+        setup.budget = c.budget;
+        setup.readAhead = c.readAhead;
+        setup.delegate = &slow;
+        std::optional<CDescriptorLimit> limit;
+        if (c.spare) limit.emplace(c.spare);
+        const SearchOutcome got = Walk(t / "tree", {}, exts, folders, setup);
+        limit.reset();
+        EXPECT_EQ(got.files, plain.files);
+        EXPECT_EQ(got.folders, plain.folders);
+        // the budget, plus the one being opened or reopened and the listing of /proc/self/fd
+        if (!c.readAhead) {
+            EXPECT_LE(most - before, c.budget + 2);
         }
-    }
-}
-
-TEST(WalkReadAhead, HelperShortOfDescriptorsLosesNothing) {
-    // With almost no descriptors to spare the helper stops part way; the main
-    // walk then finishes those sub-trees itself without repeating a report.
-    CTestTree t;
-    t.Dir("tree");
-    MakeBushy(t, "tree", 7);
-    const QelString root = QelString::FromFileName(t.Path("tree"));
-    const QelStringArray exts = Strings({u"txt"}), folders = Strings({u"x", u"y"});
-    const SearchOutcome alone = WalkWithBudget(root, {}, exts, folders, 64);
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
-    for (const int spare : {4, 6, 9}) {
-        int hits = 0;
-        CallbackDelegate slow([&] {
-            if (++hits % 16 == 0) usleep(100);  // lets the helper run ahead into the limit
-        });
-        rlimit low = old;
-        low.rlim_cur = static_cast<rlim_t>(OpenDescriptors() + spare);
-        ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
-        const SearchOutcome helped = WalkWithBudget(root, {}, exts, folders, 64, &slow, true);
-        setrlimit(RLIMIT_NOFILE, &old);
-        EXPECT_EQ(Bytes(helped.files), Bytes(alone.files)) << spare << " spare descriptors";
-        EXPECT_EQ(Bytes(helped.folders), Bytes(alone.folders)) << spare << " spare descriptors";
     }
 }
 
@@ -209,7 +134,7 @@ TEST(WalkReadAhead, AReplayWaitingOnTheHelperAsksTheVisitor) {
             }
             return m_keepGoing;
         }
-        std::vector<std::string> files;
+        Paths files;
         int waits = 0;
 
     private:
@@ -222,134 +147,65 @@ TEST(WalkReadAhead, AReplayWaitingOnTheHelperAsksTheVisitor) {
         std::size_t replayed = 0;
         EXPECT_EQ(recording.Replay(visitor, replayed), keepGoing ? QelReplay::kReplayed : QelReplay::kStopped);
         EXPECT_EQ(visitor.waits, 1);
-        EXPECT_EQ(visitor.files, keepGoing ? std::vector<std::string>{"late"} : std::vector<std::string>{});
+        EXPECT_EQ(visitor.files, keepGoing ? Paths{"late"} : Paths{});
     }
-}
-
-// Runs f in a child process as an unprivileged user when this process is
-// root (root reads any folder); the child's exit status is f's result.
-bool RunUnprivileged(const std::function<bool()>& f, std::string& skipReason) {
-    if (geteuid() != 0) return f();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
-        _exit(f() ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 3) {
-        skipReason = "cannot drop root privileges here";
-        return false;
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 TEST(WalkUnreadable, UnreadableFoldersAreSkippedSilently) {
-    CTestTree t;
-    t.Dir("open");
-    t.File("open/a.txt");
-    t.Dir("locked");
-    t.File("locked/b.txt");
-    t.Dir("listless");  // may be entered but not listed
-    t.File("listless/c.txt");
-    t.Dir("open/z");
-    t.File("open/z/d.txt");
-    chmod(t.Path("locked").c_str(), 0);
-    chmod(t.Path("listless").c_str(), 0111);
-    std::string reason;
-    const bool ok = RunUnprivileged(
-        [&] {
-            const SearchOutcome got =
-                Search(t.RootString(), {}, Strings({u"txt"}), Strings({u"locked", u"listless"}));
-            std::vector<std::string> files = Bytes(got.files), dirs = Bytes(got.folders);
-            std::sort(files.begin(), files.end());
-            std::sort(dirs.begin(), dirs.end());
-            const bool filesOk = files == std::vector<std::string>{t.Path("open/a.txt"), t.Path("open/z/d.txt")};
-            const bool dirsOk = dirs == std::vector<std::string>{t.Path("listless"), t.Path("locked")};
-            // An unreadable root gives nothing at all.
-            const SearchOutcome none = Search(QelString::FromFileName(t.Path("locked")), Strings({u""}), {}, {});
-            return filesOk && dirsOk && none.files.empty() && none.folders.empty();
-        },
-        reason);
-    if (!reason.empty()) GTEST_SKIP() << reason;
-    EXPECT_TRUE(ok);
+    QelTestDir t;
+    MakeTree(t.path(), {"open/a.txt", "open/z/d.txt", "locked/b.txt", "listless/c.txt"});
+    ::chmod(t.path().c_str(), 0755);
+    ::chmod((t / "locked").c_str(), 0);
+    ::chmod((t / "listless").c_str(), 0111);  // may be entered but not listed
+    EXPECT_TRUE(RunUnprivileged([&] {
+        const SearchOutcome got = Search(t.path(), {}, Strings({u"txt"}), Strings({u"locked", u"listless"}));
+        const SearchOutcome none = Search(t / "locked", Strings({u""}), {}, {});  // an unreadable root
+        return Sorted(got.files) == Paths{t / "open/a.txt", t / "open/z/d.txt"} &&
+               Sorted(got.folders) == Paths{t / "listless", t / "locked"} && none.files.empty() && none.folders.empty();
+    }));
 }
 
+// The tree is removed at a hit: the walk ends cleanly, reporting only what
+// was listed before (without read-ahead: the rest of one folder). With a
+// budget of one every ancestor is closed, and reopening it fails.
 TEST(WalkVanishing, FoldersRemovedDuringTheWalkAreSkipped) {
-    for (const bool readAhead : {false, true}) {
-        CTestTree t;
-        std::vector<std::string> all;
-        for (const char* top : {"a", "b", "c", "d"}) {
-            t.Dir(top);
-            t.File(std::string(top) + "/hit1");
-            t.Dir(std::string(top) + "/sub");
-            t.File(std::string(top) + "/sub/hit2");
-            all.push_back(t.Path(std::string(top) + "/hit1"));
-            all.push_back(t.Path(std::string(top) + "/sub/hit2"));
-        }
-        QelStringArray seenAtFirstHit;
-        bool removed = false;
-        SearchOutcome got;
-        CallbackDelegate d([&] {
-            if (removed) return;
-            removed = true;
-            seenAtFirstHit = got.files;
-            const std::string command = "rm -rf '" + t.Root() + "'/*";
-            ASSERT_EQ(std::system(command.c_str()), 0);
+    Paths small = {"a/hit1", "a/sub/hit2", "b/hit1", "b/sub/hit2", "c/hit1", "c/sub/hit2", "d/hit1", "d/sub/hit2"}, bushy;
+    AddBushy(bushy, "tree", 4);
+    struct Case {
+        const Paths& tree;
+        int budget;
+        bool readAhead;
+        std::size_t removeAt, most;
+    };
+    for (const Case& c : {Case{small, 64, false, 1, 2}, Case{small, 64, true, 1, 8}, Case{bushy, 1, false, 3, 19}}) {
+        QelTestDir t;
+        MakeTree(t.path(), c.tree);
+        std::size_t hits = 0;
+        CCallbackDelegate remove([&] {
+            if (++hits == c.removeAt) {
+                EXPECT_EQ(std::system(("rm -rf '" + t.path() + "'/*").c_str()), 0);
+            }
         });
-        const CQelSearchCriteria criteria(Strings({u"hit"}), {}, {});
-        CQelSearchResults results(criteria, t.RootString(), got.files, got.folders, &d);
-        std::unique_ptr<CQelReadAhead> helper;
-        if (readAhead) helper = std::make_unique<CQelReadAhead>(QelWalkOptions{});
-        CQelTreeWalker walker(QelWalkOptions{}, CQelTreeWalker::kDefaultDescriptorBudget, helper.get());
-        walker.Walk(t.Root(), results);
-
-        ASSERT_TRUE(removed);
-        ASSERT_EQ(seenAtFirstHit.size(), 1u);
-        EXPECT_EQ(got.files[0], seenAtFirstHit[0]);  // what was found stays found
-        // Only what was listed before the removal can follow: without read-ahead
-        // the rest of one folder, with it whatever the helper had read by then.
-        for (const std::string& path : Bytes(got.files))
-            EXPECT_NE(std::find(all.begin(), all.end(), path), all.end()) << path;
-        if (!readAhead) {
-            EXPECT_LE(got.files.size(), 2u);
-        }
+        const SearchOutcome got = Walk(t.path(), Strings({u"hit", u"txt"}), {}, {}, {{}, c.budget, c.readAhead, &remove});
+        EXPECT_GE(got.files.size(), c.removeAt);
+        EXPECT_LE(got.files.size(), c.most);
+        for (const std::string& path : got.files)
+            EXPECT_NE(std::find(c.tree.begin(), c.tree.end(), path.substr(t.path().size() + 1)), c.tree.end()) << path;
     }
 }
 
-TEST(WalkVanishing, ClosedAncestorThatVanishedIsAbandoned) {
-    // With a budget of one descriptor every ancestor is closed; removing the
-    // tree makes reopening fail, and the walk ends cleanly with what it has.
-    CTestTree t;
-    t.Dir("tree");
-    MakeBushy(t, "tree", 4);
-    const QelString root = QelString::FromFileName(t.Path("tree"));
-    int hits = 0;
-    CallbackDelegate d([&] {
-        if (++hits == 3) {
-            const std::string command = "rm -rf '" + t.Path("tree") + "'";
-            ASSERT_EQ(std::system(command.c_str()), 0);
-        }
-    });
-    const SearchOutcome got = WalkWithBudget(root, {}, Strings({u"txt"}), {}, 1, &d);
-    EXPECT_GE(got.files.size(), 3u);
-    EXPECT_LT(got.files.size(), 20u);
-}
-
 TEST(WalkPrefetch, StoppedAtAnyPointItLeavesNoDescriptorOpen) {
-    CTestTree t;
+    QelTestDir t;
     MakeLinkedBushyTree(t, 6);
     const int before = OpenDescriptors();
-    const int root = open(t.Root().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    ASSERT_GE(root, 0);
-    struct stat st;
+    const int root = open(t.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st {};
     ASSERT_EQ(fstat(root, &st), 0);
     // Stopped at once, and stopped after a whole walk had time to run beside it.
     { CQelPrefetch prefetch(root, st.st_dev); }
     {
         CQelPrefetch prefetch(root, st.st_dev);
-        const SearchOutcome got = Search(t.RootString(), {}, Strings({u"txt"}), {});
-        EXPECT_EQ(got.files.size(), 191u);  // the bushy tree and the file beside it, no link entered
+        EXPECT_EQ(Search(t.path(), {}, Strings({u"txt"}), {}).files.size(), 191u);  // the tree and the file beside it
     }
     close(root);
     EXPECT_EQ(OpenDescriptors(), before);
@@ -362,40 +218,34 @@ TEST(WalkLinksFollowed, FileSystemBoundary) {
     if (access("/proc/sys/fs/file-max", F_OK) != 0) GTEST_SKIP() << "no /proc here";
     char shm[] = "/dev/shm/qelwalk.XXXXXX";
     if (!mkdtemp(shm)) GTEST_SKIP() << "no /dev/shm here";
-    CTestTree t;
-    struct stat treeSt, shmSt;
-    ASSERT_EQ(stat(t.Root().c_str(), &treeSt), 0);
+    QelTestDir t;
+    struct stat treeSt {}, shmSt {};
+    ASSERT_EQ(stat(t.path().c_str(), &treeSt), 0);
     ASSERT_EQ(stat(shm, &shmSt), 0);
-    const std::string shmFile = std::string(shm) + "/onshm.txt";
-    std::ofstream(shmFile) << "x";
-    std::vector<std::string> links, shmHits;
-    for (int i = 0; i < 4; ++i) {
-        const std::string a = "a" + std::to_string(i), s = "s" + std::to_string(i);
-        t.Dir(a);
-        t.Dir(s);
-        for (int k = 0; k < 20; ++k) t.File(a + "/hit" + std::to_string(k));
-        t.Link("/proc/sys/fs", s + "/procl");
-        t.Link(shm, s + "/shml");
-        links.insert(links.end(), {t.Path(s + "/procl"), t.Path(s + "/shml")});
-        shmHits.push_back(t.Path(s + "/shml/onshm.txt"));
+    MakeTree(shm, {"onshm.txt"});
+    Paths entries, links, shmHits;
+    for (const std::string i : {"0", "1", "2", "3"}) {
+        for (int k = 0; k < 20; ++k) entries.push_back("a" + i + "/hit" + std::to_string(k));
+        entries.insert(entries.end(), {"s" + i + "/procl -> /proc/sys/fs", "s" + i + "/shml -> " + shm});
+        links.insert(links.end(), {t / ("s" + i + "/procl"), t / ("s" + i + "/shml")});
+        shmHits.push_back(t / ("s" + i + "/shml/onshm.txt"));
     }
-    const QelStringArray names = Strings({u"file-max", u"onshm", u"hit"}), folders = Strings({u"procl", u"shml"});
-    CallbackDelegate slow([] { usleep(300); });
+    MakeTree(t.path(), entries);
+    CCallbackDelegate slow([] { usleep(300); });
     for (const bool sameFileSystem : {false, true}) {
         for (const bool readAhead : {false, true}) {
-            const SearchOutcome got = WalkWithBudget(t.RootString(), names, {}, folders, 64, &slow, readAhead, sameFileSystem);
-            std::vector<std::string> folderHits = Bytes(got.folders), onShm;
-            std::sort(folderHits.begin(), folderHits.end());
-            EXPECT_EQ(folderHits, links) << sameFileSystem << readAhead;
-            for (const std::string& path : Bytes(got.files))
+            SCOPED_TRACE(testing::Message() << "same file system " << sameFileSystem << ", read-ahead " << readAhead);
+            const SearchOutcome got = Walk(t.path(), Strings({u"file-max", u"onshm", u"hit"}), {},
+                                           Strings({u"procl", u"shml"}), {{true, true, sameFileSystem}, 64, readAhead, &slow});
+            EXPECT_EQ(Sorted(got.folders), Sorted(links));
+            Paths onShm;
+            for (const std::string& path : got.files)
                 if (path.find("/hit") == std::string::npos) onShm.push_back(path);
-            std::sort(onShm.begin(), onShm.end());
             const bool entered = !sameFileSystem || shmSt.st_dev == treeSt.st_dev;
-            EXPECT_EQ(onShm, entered ? shmHits : std::vector<std::string>{}) << sameFileSystem << readAhead;
+            EXPECT_EQ(Sorted(onShm), entered ? Sorted(shmHits) : Paths{});
         }
     }
-    unlink(shmFile.c_str());
-    rmdir(shm);
+    std::filesystem::remove_all(shm);
 }
 
 }  // namespace

@@ -1,0 +1,216 @@
+// The walk as a search sees it: pre-order against a plain recursive readdir
+// walk, result paths built from the root as passed, names kept byte for
+// byte, links, and progress events.
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "CQelProgressClock.h"
+#include "QelSearchMatch.h"
+#include "QelSearchRun.h"
+
+namespace {
+
+// The reference: recursion over readdir, which lists a folder in the same
+// order as the walker's getdents64 reads.
+void ReferenceWalk(const std::string& dir, const QelStringArray& names, const QelStringArray& exts,
+                   const QelStringArray& folders, bool sub, SearchOutcome& out) {
+    DIR* d = opendir(dir.c_str());
+    ASSERT_NE(d, nullptr);
+    while (const dirent* e = readdir(d)) {
+        const std::string name = e->d_name, path = dir + "/" + name;
+        if (name == "." || name == "..") continue;
+        const QelString wide = QelString::FromFileName(name);
+        if (e->d_type != DT_DIR && MatchFile(wide, names, exts)) out.files.push_back(path);
+        if (e->d_type == DT_DIR && MatchFolder(wide, folders)) out.folders.push_back(path);
+        if (e->d_type == DT_DIR && sub) ReferenceWalk(path, names, exts, folders, sub, out);
+    }
+    closedir(d);
+}
+
+class CountingDelegate : public IQelFileMngEventDelegate {
+public:
+    void OnSearchProgress(std::int32_t files, std::int32_t folders) override { events.emplace_back(files, folders); }
+    std::vector<std::pair<int, int>> events;
+};
+
+TEST(WalkOrder, PreOrderAsARecursiveWalkWithAProgressEventPerHit) {
+    QelTestDir t;
+    Paths entries = {"root.txt", "plain"};
+    for (const std::string top : {"src/", "docs/", "lib/", "build/", ".git/"}) {
+        for (const std::string leaf : {"a.txt", "readme"}) entries.push_back(top + leaf);
+        for (const std::string mid : {"src/", "lib/", "data/"})
+            for (const std::string leaf : {"main.txt", "b.cpp", "src/deep.txt", "src/zebra"}) entries.push_back(top + mid + leaf);
+    }
+    MakeTree(t.path(), entries);
+    const QelStringArray names = Strings({u"a"}), exts = Strings({u"txt"}), folders = Strings({u"src", u"lib"});
+    for (const bool sub : {true, false}) {
+        SearchOutcome expected;
+        ReferenceWalk(t.path(), names, exts, folders, sub, expected);
+        CountingDelegate d;
+        const SearchOutcome got = Search(t.path(), names, exts, folders, sub, &d);
+        EXPECT_EQ(got.files, expected.files) << "sub=" << sub;
+        EXPECT_EQ(got.folders, expected.folders) << "sub=" << sub;
+        // One event after each hit, with the sizes of both lists.
+        std::pair<int, int> last{0, 0};
+        for (const auto& e : d.events) {
+            EXPECT_TRUE(e == std::make_pair(last.first + 1, last.second) || e == std::make_pair(last.first, last.second + 1));
+            last = e;
+        }
+        EXPECT_EQ(last, std::make_pair(static_cast<int>(got.files.size()), static_cast<int>(got.folders.size())));
+    }
+    // A second search appends its hits after the first one's.
+    QelStringArray files = Strings({u"kept"}), dirs;
+    CTestFileMng().SearchFiles(QelString::FromFileName(t.path()), files, dirs, Strings({u"zebra"}), {}, {}, true);
+    ASSERT_EQ(files.size(), 16u);
+    EXPECT_EQ(files.front().ToStdString(), "kept");
+    EXPECT_TRUE(files.back().ToFileName().ends_with("/src/zebra"));
+}
+
+TEST(WalkRoot, RootIsUsedAsPassedAndOneThatCannotBeWalkedGivesNothing) {
+    QelTestDir t;
+    MakeTree(t.path(), {"x/f.txt"});
+    struct Case {
+        std::string root;
+        Paths files, folders;
+        bool sub = true;
+    };
+    const Case cases[] = {
+        {t.path() + "/", {t / "x/f.txt"}, {t / "x"}},
+        {t / "x/.", {t / "x/./f.txt"}, {}},
+        {t / "missing", {}, {}},
+        {t / "x/f.txt", {}, {}},
+        {"", {}, {}},
+        {"/proc/sys/fs", {"/proc/sys/fs/file-max"}, {}, false},  // a root on a pseudo file system is searched
+    };
+    for (const Case& c : cases) {
+        CountingDelegate d;
+        const SearchOutcome got = Search(c.root, Strings({u"f.txt", u"file-max"}), {}, Strings({u"x"}), c.sub, &d);
+        EXPECT_EQ(got.files, c.files) << c.root;
+        EXPECT_EQ(got.folders, c.folders) << c.root;
+        EXPECT_EQ(d.events.size(), c.files.size() + c.folders.size()) << c.root;
+    }
+}
+
+TEST(WalkNames, OddNamesRoundTripToTheSameFile) {
+    QelTestDir t;
+    const Paths odd = {"notes.txt ", "notes.txt", " lead.txt", "line\nfeed.txt", "back\\slash.txt", "bad\xff\xfe.txt",
+                       "half\xC3.txt", "caf\xC3\xA9.txt", "tab\there.txt", "\xED\xB2\x80.txt", "..txt"};
+    Paths expected;
+    for (const std::string& name : odd) {
+        MakeTree(t.path(), {"d /" + name + "=" + name});
+        expected.push_back(t / ("d /" + name));
+    }
+    MakeTree(t.path(), {".d/"});  // two bytes with a leading dot: no "." or ".."
+    const SearchOutcome got = Search(t.path(), {}, Strings({u"txt", u"txt "}), Strings({u"d ", u".d"}));
+    EXPECT_EQ(Sorted(got.folders), (Paths{t / ".d", t / "d "}));
+    ASSERT_EQ(Sorted(got.files), Sorted(expected));
+    for (const std::string& path : got.files)
+        EXPECT_EQ(ReadBytes(path), path.substr(path.rfind('/') + 1));  // the very file found
+
+}
+
+Paths Relative(const Paths& paths, const std::string& root) {
+    Paths out;
+    for (const std::string& p : paths) out.push_back(p.substr(root.size() + 1));
+    return Sorted(out);
+}
+
+// By default a link is one entry, matched by its own name as a file whatever
+// it points to, and never entered. Followed, a link to a folder is entered,
+// unless it leads back to a folder on the current path.
+TEST(WalkLinks, LinksAreFilesUnlessFollowedAndCyclesEndAtOnce) {
+    QelTestDir outside;
+    MakeTree(outside.path(), {"secret.txt"});
+    const Paths links = {"real/inside.txt", "file.txt", "dirlink -> real", "filelink -> file.txt", "dangling -> nowhere",
+                         "alias.doc -> real/inside.txt", "out -> " + outside.path(), "a/up -> ..", "a/self -> ."};
+    const QelStringArray linkNames = Strings({u"dirlink", u"out", u"up", u"self", u"top"});
+    struct Case {
+        Paths tree;
+        bool follow;
+        QelStringArray names, exts, dirs;
+        Paths files, folders;
+        std::string root = "";
+    };
+    const Case cases[] = {
+        {links, false, Strings({u""}), {}, Strings({u"dirlink", u"out", u"up", u"self", u"top", u"real"}),
+         {"a/self", "a/top", "a/up", "alias.doc", "dangling", "dirlink", "file.txt", "filelink", "out", "real/inside.txt"},
+         {"real"}},
+        {links, false, {}, Strings({u"doc", u"txt"}), {}, {"alias.doc", "file.txt", "real/inside.txt"}, {}},
+        {links, true, Strings({u"inside", u"secret"}), {}, linkNames,
+         {"dirlink/inside.txt", "out/secret.txt", "real/inside.txt"}, {"a/self", "a/top", "a/up", "dirlink", "out"}},
+        {{"c/tod -> ../d", "d/toc -> ../c"}, true, {}, {}, Strings({u"tod", u"toc"}), {},
+         {"c/tod", "c/tod/toc", "d/toc", "d/toc/tod"}},
+        // Not a cycle: the same folder under two paths, each path reported once.
+        {{"shared/x.txt", "p/s -> ../shared", "q/s -> ../shared"}, true, {}, Strings({u"txt"}), {},
+         {"p/s/x.txt", "q/s/x.txt", "shared/x.txt"}, {}},
+        {{"real/x.txt", "alias -> real"}, false, {}, Strings({u"txt"}), {}, {"alias/x.txt"}, {}, "alias"},
+        {{"real/x.txt", "alias -> real"}, true, {}, Strings({u"txt"}), {}, {"alias/x.txt"}, {}, "alias"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tree.back() + (c.follow ? ", followed" : ""));
+        QelTestDir t;
+        MakeTree(t.path(), c.tree);
+        if (c.tree == links) MakeTree(t.path(), {"a/top -> " + t.path()});
+        WalkSetup setup;
+        setup.options.followLinks = c.follow;
+        const SearchOutcome got = Walk(c.root.empty() ? t.path() : t / c.root, c.names, c.exts, c.dirs, setup);
+        EXPECT_EQ(Relative(got.files, t.path()), c.files);
+        EXPECT_EQ(Relative(got.folders, t.path()), c.folders);
+    }
+}
+
+// Progress on the clock: ticks come while the walk goes on, hits or not,
+// naming the folder being read; a tick that answers false stops the walk
+// with the hits so far. In the root, and in a sub-folder the read-ahead
+// helper may walk and the main walk replay.
+class CTickRecorder : public IQelFileMngEventDelegate {
+public:
+    explicit CTickRecorder(bool stopAtFirst) : m_stop(stopAtFirst) {}
+    void OnSearchProgress(std::int32_t, std::int32_t) override { ++hits, ++hitsAfterTick; }
+    bool OnSearchTick(std::int32_t files, std::int32_t, const QelString& folder) override {
+        ticks.emplace_back(files, folder.ToFileName());
+        hitsAfterTick = 0;
+        return !m_stop;
+    }
+    std::vector<std::pair<int, std::string>> ticks;
+    int hits = 0, hitsAfterTick = 0;
+
+private:
+    const bool m_stop;
+};
+
+TEST(WalkProgress, TicksNameTheFolderBeingReadAndAFalseOneStopsTheWalk) {
+    constexpr int kFiles = 4 * CQelProgressClock::kCheckEvery;
+    for (const std::string folder : {"", "big/"}) {
+        SCOPED_TRACE(folder);
+        QelTestDir t;
+        for (int i = 0; i < kFiles; ++i) MakeTree(t.path(), {folder + "f" + std::to_string(i) + ".dat"});
+        const std::string reading = folder.empty() ? t.path() : t / "big";
+        CTickRecorder going(false);
+        EXPECT_TRUE(Search(t.path(), Strings({u"no such name"}), {}, {}, true, &going).files.empty());
+        EXPECT_EQ(going.hits, 0);
+        ASSERT_GE(going.ticks.size(), 1u);
+        EXPECT_TRUE(std::any_of(going.ticks.begin(), going.ticks.end(), [&](const auto& e) { return e.second == reading; }));
+
+        CTickRecorder stopping(true);
+        const int before = OpenDescriptors();
+        const SearchOutcome got = Search(t.path(), {}, Strings({u"dat"}), {}, true, &stopping);
+        EXPECT_EQ(OpenDescriptors(), before);  // a stopped walk closes what it had open
+        ASSERT_EQ(stopping.ticks.size(), 1u);
+        EXPECT_EQ(stopping.hitsAfterTick, 0);  // nothing after the tick that said stop
+        EXPECT_EQ(static_cast<std::size_t>(stopping.ticks[0].first), got.files.size());
+        EXPECT_GT(got.files.size(), 0u);
+        EXPECT_LT(got.files.size(), static_cast<std::size_t>(kFiles));
+        EXPECT_EQ(std::set<std::string>(got.files.begin(), got.files.end()).size(), got.files.size());
+        for (const std::string& p : got.files) EXPECT_EQ(p.rfind(reading + "/f", 0), 0u) << p;
+    }
+}
+
+}  // namespace
