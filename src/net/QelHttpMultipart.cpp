@@ -33,14 +33,13 @@ public:
         Add("\"\r\n\r\n");
         Add(value.ToStdString());
     }
-    // False, and nothing written, when the file cannot be read or is empty.
-    bool FilePart(const QelString& name, const QelString& path) {
+    // Nothing is written when the file cannot be read or is empty.
+    void FilePart(const QelString& name, const QelString& path) {
         std::string bytes;
-        if (!ReadWholeFile(path, bytes)) return false;
+        if (!ReadWholeFile(path, bytes)) return;
         Open(name);
         Add("\"; filename=\"" + FileName(path).ToStdString() + "\"\r\nContent-Type: application/octect-stream\r\n\r\n");
         Add(bytes);
-        return true;
     }
     // Later parts take the leading CR LF even when no part was written yet.
     void NotFirst() { m_first = false; }
