@@ -30,8 +30,8 @@ void CQelResultListModel::SetRows(QelResultRows rows) {
     endResetModel();
     // Freeing a large search's rows one by one would hold up the next search
     // by as long as reading them took; another thread does it meanwhile.
-    if (m_disposal.valid()) m_disposal.wait();
     if (old.size() < kFreeAsideRows) return;
+    if (m_disposal.valid()) m_disposal.wait();  // one large list at a time
     m_disposal = std::async(std::launch::async, [gone = std::move(old)]() mutable { QelResultRows().swap(gone); });
 }
 
