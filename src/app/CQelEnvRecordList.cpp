@@ -29,13 +29,12 @@ const Json::Value* CQelEnvRecordList::Record(int arrayIndex) const {
     return &(*m_array)[static_cast<Json::ArrayIndex>(arrayIndex)];
 }
 
-bool CQelEnvRecordList::SelectByName(const QelString& name) {
+void CQelEnvRecordList::SelectByName(const QelString& name) {
     for (int i = 0; i < m_names.GetCount(); ++i) {
         if (m_names[static_cast<std::size_t>(i)] != name) continue;
         m_combo->setCurrentIndex(i);
-        return true;
+        return;
     }
-    return false;
 }
 
 void CQelEnvRecordList::WriteBack(const Json::Value& array) {

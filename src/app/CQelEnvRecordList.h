@@ -26,8 +26,8 @@ public:
     void SetComboBox(QComboBox* combo) { m_combo = combo; }
     // Called after every change to the records.
     void SetOnChanged(std::function<void()> changed) { m_changed = std::move(changed); }
-    // Selects the first entry named name; false, selection unchanged, when there is none.
-    bool SelectByName(const QelString& name);
+    // Selects the first entry named name; the selection stays when there is none.
+    void SelectByName(const QelString& name);
 
     // Rebuilds the names from the array and fills the combo box, first entry selected.
     void Fill();
