@@ -17,6 +17,7 @@
 #include "CQelLogMng.h"
 #include "CQelResultListModel.h"
 #include "IQelResultSubWndDelegate.h"
+#include "QelDialogButtons.h"
 #include "QelResultRecord.h"
 
 namespace {
@@ -257,9 +258,7 @@ void CQelResultSubWnd::BuildContents() {
         }
         m_buttons[static_cast<std::size_t>(i)] = button;
     }
-    m_stopButton = new QPushButton(QStringLiteral("Stop"), this);
-    m_stopButton->setObjectName(QStringLiteral("stopButton"));
-    m_stopButton->setAutoDefault(false);
+    m_stopButton = qel::MakeDialogButton(QStringLiteral("Stop"), QStringLiteral("stopButton"), this);
     m_stopButton->setToolTip(QStringLiteral("Stop after the current item (Esc)"));
     connect(m_stopButton, &QPushButton::clicked, this, &CQelResultSubWnd::RequestOperationStop);
     m_stopButton->hide();  // shown while a command runs

@@ -57,10 +57,13 @@ protected:
     }
     // One filter "All" that finds every file, the job "Wipe", 4 folders of 50 files and the program's
     // pictures; returns the tree.
+    void WriteWideTree() const {
+        for (int f = 0; f < 200; ++f) home.WriteFile("wide/d" + std::to_string(f % 4) + "/f" + std::to_string(f), "");
+    }
     std::string OpenOnAWideTree() {
         home.WriteConfigEnv(R"({"searchfilter": [{"name": "All", "filterfilename": [""]}],
                                 "aftersearchjob": [{"name": "Wipe", "list": [{"cmd": "delete", "act": ""}]}]})");
-        for (int f = 0; f < 200; ++f) home.WriteFile("wide/d" + std::to_string(f % 4) + "/f" + std::to_string(f), "");
+        WriteWideTree();
         std::filesystem::create_directories(home / "res");
         std::filesystem::create_directory_symlink(QEL_VIEW_DIR "/../img", home / "res/img");  // the button pictures
         CQelImgMngr::DeleteInstance();  // forgets the pictures earlier tests had no file for
@@ -337,6 +340,6 @@ TEST_F(SearchSession, TheSearchButtonStopsAResultCommandOrAJobAfterTheCurrentIte
         EXPECT_EQ(left(), total - 1);
         EXPECT_EQ(dialog->GetSearchButton()->accessibleName(), "Search");
         EXPECT_TRUE(dialog->GetPathEdit()->isEnabled());
-        for (int f = 0; f < total; ++f) home.WriteFile("wide/d" + std::to_string(f % 4) + "/f" + std::to_string(f), "");
+        WriteWideTree();
     }
 }

@@ -12,6 +12,7 @@
 #include "CQelJobLogModel.h"
 #include "CQelLogMng.h"
 #include "QelDarkListLook.h"
+#include "QelDialogButtons.h"
 #include "QelQtConvert.h"
 #include "QelJsonParse.h"
 
@@ -149,9 +150,7 @@ void CQelAFJSubWnd::BuildContents() {
     m_logView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_logView->setSelectionMode(QAbstractItemView::SingleSelection);
     ApplyDarkListLook(m_logView, kLogText, false);
-    m_stopButton = new QPushButton(QStringLiteral("Stop"), this);
-    m_stopButton->setObjectName(QStringLiteral("stopButton"));
-    m_stopButton->setAutoDefault(false);
+    m_stopButton = qel::MakeDialogButton(QStringLiteral("Stop"), QStringLiteral("stopButton"), this);
     m_stopButton->setToolTip(QStringLiteral("Stop the job after the current item (Esc)"));
     connect(m_stopButton, &QPushButton::clicked, this, &CQelAFJSubWnd::RequestJobStop);
     LayOut();
