@@ -47,8 +47,7 @@ TEST(QelHandOffRecord, EveryNameComesBackAsTheSameBytesOnOneLine) {
     EXPECT_EQ(back["fileresultlist"][0].asString(), qel::Utf16ToUtf8(odd));
     EXPECT_EQ(back["fileresultlist"][1].asString(), bytes);
     EXPECT_EQ(back["dirresultlist"], Parse(R"(["/t/sub"])"));
-    EXPECT_EQ(back["width"].asInt(), 640);
-    EXPECT_EQ(back["height"].asInt(), 400);
+    EXPECT_EQ(std::pair(back["width"].asInt(), back["height"].asInt()), std::pair(640, 400));
     EXPECT_EQ(back["searchpath"].asString(), "/t \"x\"");
     // An update carries only the lists.
     EXPECT_EQ(qel::WriteHandOffRecord({}, {}, nullptr), "{\"dirresultlist\":[],\"fileresultlist\":[]}\n");

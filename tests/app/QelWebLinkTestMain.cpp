@@ -3,32 +3,25 @@
 // (with --registered) is a script that writes down the address it was given.
 // Its own program: the desktop's programs are read once per process.
 
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QPushButton>
 #include <cstring>
 
-#include "CQelMessageBox.h"
 #include "CTessaryDlgApp.h"
-#include "CTessaryDlgDlg.h"
-#include "QelAppTestHome.h"
+#include "QelAppFixture.h"
 #include "QelWebPages.h"
 
 namespace {
 
 QelAppTestHome* g_desktop;  // the fake desktop; also the program folder of a test that makes its own
-const char kLinks[][16] = {"manualLink", "blogLink", "donateButton"};
 
 void MakeDesktop(bool registered) {
     g_desktop = new QelAppTestHome;
-    // The type database stays the system's; programs come only from here.
-    for (const char* dir : {"sysdata", "sysconfig", "data/applications", "config"})
-        std::filesystem::create_directories(*g_desktop / dir);
-    std::filesystem::create_symlink("/usr/share/mime", *g_desktop / "sysdata/mime");
+    for (const char* dir : {"sysdata/", "sysconfig/", "data/applications/", "config/"}) g_desktop->WriteFile(dir);
+    std::filesystem::create_symlink("/usr/share/mime", *g_desktop / "sysdata/mime");  // the system's type database
     for (const auto& [variable, dir] : {std::pair{"XDG_DATA_DIRS", "sysdata"}, {"XDG_DATA_HOME", "data"},
                                         {"XDG_CONFIG_DIRS", "sysconfig"}, {"XDG_CONFIG_HOME", "config"}})
         ::setenv(variable, (*g_desktop / dir).c_str(), 1);
@@ -37,9 +30,8 @@ void MakeDesktop(bool registered) {
     g_desktop->WriteFile("browser.sh", "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + opened + ".part' && mv '" + opened +
                                            ".part' '" + opened + "'\n");
     ::chmod((*g_desktop / "browser.sh").c_str(), 0700);
-    g_desktop->WriteFile("data/applications/qeltest-browser.desktop",
-                         "[Desktop Entry]\nType=Application\nName=Test Browser\nExec=" + (*g_desktop / "browser.sh") +
-                             " %u\nMimeType=text/html;\n");
+    g_desktop->WriteFile("data/applications/qeltest-browser.desktop", "[Desktop Entry]\nType=Application\nName=Test Browser\nExec=" +
+                                                                          (*g_desktop / "browser.sh") + " %u\nMimeType=text/html;\n");
     g_desktop->WriteFile("config/mimeapps.list", "[Default Applications]\ntext/html=qeltest-browser.desktop\n");
 }
 
@@ -54,22 +46,17 @@ std::string WaitForOpenedAddress() {
     return line.substr(0, line.find('\n'));
 }
 
-class WebLinks : public ::testing::Test {
+class WebLinks : public QelMainWindowFixture {
 protected:
     void SetUp() override {
+        QelMainWindowFixture::SetUp();
         CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(QEL_RUNTIME_DIR));
-        CQelMessageBox::SetHandler([this](CQelMessageBox::Kind, const QString& text) {
-            messages.push_back(text.toStdString());
-            return CQelMessageBox::Answer::Ok;
-        });
+        Open();
     }
-    void TearDown() override { CQelMessageBox::SetHandler({}); }
-    static void Activate(CTessaryDlgDlg& dialog, const char* link) {
-        if (std::strcmp(link, "donateButton") == 0) return dialog.findChild<QPushButton*>(link)->click();
-        emit dialog.findChild<QLabel*>(link)->linkActivated(QStringLiteral("#"));
+    void Activate(int link) {
+        if (link == 2) return Click("donateButton");
+        emit dialog->findChild<QLabel*>(link ? "blogLink" : "manualLink")->linkActivated(QStringLiteral("#"));
     }
-
-    std::vector<std::string> messages;
 };
 
 using WebLinksRegistered = WebLinks;
@@ -78,38 +65,30 @@ using WebLinksNone = WebLinks;
 }  // namespace
 
 TEST_F(WebLinksRegistered, LinksOpenTheirPagesInTheRegisteredProgramAndAFailedStartIsReported) {
-    CTessaryDlgDlg dialog;
     const std::string addresses[] = {"file://" + std::string(QEL_RUNTIME_DIR) + "/res/manual/index.html",
                                      QelString(qel::kDeveloperBlogAddress).ToStdString(),
                                      QelString(qel::kDonationAddress).ToStdString()};
     for (int i = 0; i < 3; ++i) {
-        Activate(dialog, kLinks[i]);
+        Activate(i);
         EXPECT_EQ(WaitForOpenedAddress(), addresses[i]);
     }
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(boxes.empty());
     // Registered and executable, but its interpreter is missing, so starting it fails.
     g_desktop->WriteFile("browser.sh", "#!/nonexistent/interpreter\n");
-    Activate(dialog, "manualLink");
-    EXPECT_EQ(messages, std::vector<std::string>{"\".html\" Failed to run the registered program."});
-    EXPECT_FALSE(std::filesystem::exists(*g_desktop / "opened.txt"));
-}
-
-// A manual that is not a regular file (a FIFO would hang the browser) is not handed on.
-TEST_F(WebLinksRegistered, AManualThatIsNotServedIsReportedAndNotOpened) {
-    QelAppTestHome folder;
-    std::filesystem::create_directories(folder / "res/manual");
+    Activate(0);
+    EXPECT_EQ(BoxTexts(), Texts{"\".html\" Failed to run the registered program."});
+    // A manual that is not a regular file (a FIFO would hang the browser) is not handed on.
+    const QelAppTestHome folder;
+    folder.WriteFile("res/manual/");
     ASSERT_EQ(::mkfifo((folder / "res/manual/index.html").c_str(), 0600), 0);
-    CTessaryDlgDlg dialog;
-    Activate(dialog, "manualLink");
-    EXPECT_EQ(messages, std::vector<std::string>{"The manual \"" + (folder / "res/manual/index.html") +
-                                                 "\" could not be opened (not a regular file)!!"});
+    Activate(0);
+    EXPECT_EQ(BoxTexts().back(), "The manual \"" + (folder / "res/manual/index.html") + "\" could not be opened (not a regular file)!!");
     EXPECT_FALSE(std::filesystem::exists(*g_desktop / "opened.txt"));
 }
 
 TEST_F(WebLinksNone, NoRegisteredProgramIsReported) {
-    CTessaryDlgDlg dialog;
-    for (const char* link : kLinks) Activate(dialog, link);
-    EXPECT_EQ(messages, std::vector<std::string>(3, "No registered programs found."));
+    for (int i = 0; i < 3; ++i) Activate(i);
+    EXPECT_EQ(BoxTexts(), Texts(3, "No registered programs found."));
 }
 
 int main(int argc, char** argv) {
