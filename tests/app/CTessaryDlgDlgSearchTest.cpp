@@ -72,7 +72,7 @@ TEST_F(SearchSession, RowsOfTheTreeStayWhenALaterCheckFails) {
         boxes.clear();
         dialog->GetAfterSearchCheck()->setChecked(afterSearch);
         Search(path, filter);  // the question is answered No
-        EXPECT_EQ(BoxTexts(), Texts{message});
+        EXPECT_EQ(boxes, Texts{message});
         EXPECT_TRUE(state() == before) << message;
     }
     // Yes to the question searches, here below the top level only; a file as the path finds nothing.

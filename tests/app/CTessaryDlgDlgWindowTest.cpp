@@ -11,14 +11,45 @@
 
 namespace {
 
-using MainWindow = QelMainWindowFixture;
-
-Json::Value Rect(const QRect& r) {
-    Json::Value rect;
-    for (const auto& [key, value] : {std::pair{"left", r.left()}, {"top", r.top()}, {"right", r.right() + 1}, {"bottom", r.bottom() + 1}})
-        rect[key] = value;
-    return rect;
-}
+class MainWindow : public QelMainWindowFixture {
+protected:
+    static Json::Value Rect(const QRect& r) {
+        Json::Value rect;
+        for (const auto& [key, value] : {std::pair{"left", r.left()}, {"top", r.top()}, {"right", r.right() + 1}, {"bottom", r.bottom() + 1}})
+            rect[key] = value;
+        return rect;
+    }
+    static Json::Value Parse(const std::string& text) {
+        Json::Value value;
+        EXPECT_TRUE(Json::Reader().parse(text, value)) << text;
+        return value;
+    }
+    // Clicks the button; in the modal editor it opens, gives the (filter's) name if any, adds a line of the
+    // type (with the text, if any) and saves. False when no editor opened.
+    bool EditAndSave(const char* button, const char* selector = "", int type = 0, const char* text = "", const char* name = "") {
+        bool opened = false, ran = false;
+        QTimer::singleShot(0, [&] {
+            ran = true;
+            auto* editor = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!(opened = editor != nullptr)) return;
+            if (*name) editor->findChild<QLineEdit*>("filterNameEdit")->setText(name);
+            editor->findChild<QComboBox*>(selector)->setCurrentIndex(type);
+            if (*text) editor->findChild<QLineEdit*>("searchStringEdit")->setText(text);
+            editor->findChild<QPushButton*>("addButton")->click();
+            editor->findChild<QPushButton*>("saveButton")->click();
+            if (editor->isVisible()) editor->reject();  // the save was refused
+        });
+        Click(button);
+        while (!ran) QCoreApplication::processEvents();
+        return opened;
+    }
+    CQelPopupWnd* HistoryPopup() {
+        Click("historyButton");
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* open = qobject_cast<CQelPopupWnd*>(w); open && open->isVisible() && !open->IsClosed()) return open;
+        return nullptr;
+    }
+};
 
 }  // namespace
 
@@ -31,14 +62,13 @@ TEST_F(MainWindow, ExitWritesEmptyListsAndTheOuterRectangleWhichTheNextStartRest
     dialog->GetExitButton()->setFocus();  // outside the path Enter does nothing, even on Exit
     QTest::keyClick(dialog->GetExitButton(), Qt::Key_Return);
     EXPECT_TRUE(dialog->isVisible());
-    const Json::Value saved = SavedOnExit();
+    Json::Value saved = SavedOnExit();
     EXPECT_FALSE(dialog->isVisible());
-    for (const char* key : {"aftersearchjob", "searchfilter", "searchpathhistory"}) EXPECT_EQ(saved[key], Json::Value(Json::arrayValue)) << key;
-    EXPECT_EQ(saved["applastpos"], Rect(standard));
+    EXPECT_EQ(saved, Parse(R"({"aftersearchjob": [], "searchfilter": [], "searchpathhistory": [], "lastworkpath": "",
+        "lastsearchfilter": "", "lastaftersearchjob": "", "aftersearch": false, "applastpos": )" + Rect(standard).toStyledString() + "}"));
     for (const QRect& place : {QRect(100, 50, 500, 300), QRect(5000, 5000, 500, 300)}) {
-        Json::Value user;
-        user["applastpos"] = Rect(place);
-        home.WriteFile("user/env.json", user.toStyledString());
+        saved["applastpos"] = Rect(place);
+        home.WriteFile("user/env.json", saved.toStyledString());
         Open();
         QCoreApplication::processEvents();  // the frame is known once shown
         const QRect restored = place.left() < 5000 ? place : standard;
@@ -50,46 +80,45 @@ TEST_F(MainWindow, ExitWritesEmptyListsAndTheOuterRectangleWhichTheNextStartRest
 // A user file the program cannot replace or read: Exit and the close box ask,
 // No keeps the window, the file stays exactly as it was, the session's end asks nothing.
 TEST_F(MainWindow, AnUnwritableOrBrokenUserFileIsNeverLostAndExitAsks) {
-    const std::string broken = R"({"searchfilter": [{"name": "Mine", "filterfileext": ["c")";
-    const std::function<void(const QelAppTestHome&)> cases[] = {
-        [&](auto& h) { h.WriteFile("user/env.json", broken + "]}]}"), ::chmod((h / "user/env.json").c_str(), 0400); },
-        [](auto& h) { h.WriteFile("user/"), ::mkfifo((h / "user/env.json").c_str(), 0600); },  // would block a plain open
-        [&](auto& h) { h.WriteFile("user/env.json", broken); },
+    const std::string broken = R"({"searchfilter": [{"name": "Mine", "filterfileext": ["c")", file = home / "user/env.json";
+    const std::function<void()> cases[] = {
+        [&] { home.WriteFile("user/env.json", broken + "]}]}"), ::chmod(file.c_str(), 0400); },
+        [&] { home.WriteFile("user/"), ::mkfifo(file.c_str(), 0600); },  // would block a plain open
+        [&] { home.WriteFile("user/env.json", broken); },
     };
-    const std::string file = home / "user/env.json";
     const auto state = [&] {  // a fifo is not opened
-        const auto type = std::filesystem::status(home / "user/env.json").type();
+        const auto type = std::filesystem::status(file).type();
         return std::pair(type, type == std::filesystem::file_type::regular ? home.ReadFile("user/env.json") : "");
     };
     for (const auto& make : cases) {
         SCOPED_TRACE(&make - cases);
         std::filesystem::remove_all(home / "user");
         MakeTree();
-        make(home);
+        make();
         const auto before = state();
-        boxes.clear();
+        boxes.clear(), kinds.clear();
         Open();
         ASSERT_EQ(boxes.size(), &make == cases ? 0u : 1u);
         if (&make != cases) {
             EXPECT_EQ(dialog->GetFilterCombo()->count(), 2) << "the defaults still serve";
-            EXPECT_NE(boxes[0].second.find(file + "\" could not be read"), std::string::npos);
+            EXPECT_NE(boxes[0].find(file + "\" could not be read"), std::string::npos);
         }
         if (&make == cases + 2) {  // kept aside under a new name, which the warning gives, before Exit rewrites it
             EXPECT_TRUE(SavedOnExit().isObject());
             for (const auto& entry : std::filesystem::directory_iterator(home / "user")) {
-                if (entry.path().filename() == "env.json") continue;
+                if (entry.path() == file) continue;
                 EXPECT_EQ(home.ReadFile("user/" + entry.path().filename().string()), broken);
-                EXPECT_NE(boxes[0].second.find("kept as \"" + entry.path().string()), std::string::npos);
+                EXPECT_NE(boxes[0].find("kept as \"" + entry.path().string()), std::string::npos);
             }
             EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home / "user"), {}), 2);
             continue;
         }
-        boxes.clear();
+        boxes.clear(), kinds.clear();
         answers = {Answer::No, Answer::Yes};
         dialog->GetExitButton()->click();
         ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].first, CQelMessageBox::Kind::Question);
-        EXPECT_NE(boxes[0].second.find(file + "\" could not be written"), std::string::npos);
+        EXPECT_EQ(kinds[0], CQelMessageBox::Kind::Question);
+        EXPECT_NE(boxes[0].find(file + "\" could not be written"), std::string::npos);
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_TRUE(dialog->close());
         EXPECT_EQ(boxes.size(), 2u);
@@ -98,7 +127,7 @@ TEST_F(MainWindow, AnUnwritableOrBrokenUserFileIsNeverLostAndExitAsks) {
         boxes.clear();
         dialog->SaveForSessionEnd();
         dialog->close();
-        EXPECT_TRUE(boxes.empty());
+        EXPECT_EQ(boxes, Texts{});
     }
 }
 
@@ -114,12 +143,12 @@ TEST_F(MainWindow, ListChangesAreWrittenAtOnceAndChoicesRemembered) {
     EXPECT_EQ(Rows(), Texts{tree + "/b.md"});
     answers = {Answer::No, Answer::Yes};
     for (int i = 0; i < 2; ++i) Click("filterDeleteButton");
-    EXPECT_EQ(BoxTexts().back(), "\"Md\" Are you sure you want to delete the selection?");
+    EXPECT_EQ(boxes.back(), "\"Md\" Are you sure you want to delete the selection?");
     EXPECT_EQ(home.ReadUserEnv()["searchfilter"].size(), 2u);
     dialog->GetAfterSearchCheck()->setChecked(true);
     dialog->GetJobCombo()->setCurrentIndex(1);
     EditAndSave("jobModifyButton", "commandSelector", 2);
-    EXPECT_EQ(home.ReadUserEnv()["aftersearchjob"], ParseJson(R"([{"name": "One", "list": []}, {"list": []},
+    EXPECT_EQ(home.ReadUserEnv()["aftersearchjob"], Parse(R"([{"name": "One", "list": []}, {"list": []},
         {"name": "Two", "list": [{"cmd": "delete", "act": ""}]}])"));
     dialog->GetFilterCombo()->setCurrentIndex(1);
     dialog->GetPathEdit()->setText("/somewhere/else");
@@ -140,9 +169,9 @@ TEST_F(MainWindow, ListChangesAreWrittenAtOnceAndChoicesRemembered) {
     dialog->GetAfterSearchCheck()->setChecked(false);
     EXPECT_FALSE(dialog->GetJobCombo()->isEnabled() || dialog->findChild<QWidget*>("jobNewButton")->isEnabled());
     Search(tree);
-    EXPECT_EQ(BoxTexts().back(), "There are no search filters.");
+    EXPECT_EQ(boxes.back(), "There are no search filters.");
     EXPECT_EQ(boxes.size(), asked + 1);
-    EXPECT_EQ(SavedOnExit()["aftersearchjob"], ParseJson(R"([{"list":[]}])"));
+    EXPECT_EQ(SavedOnExit()["aftersearchjob"], Parse(R"([{"list":[]}])"));
 }
 
 // A search updates its entry in place (another case is another path); the popup lists every entry, Escape
@@ -155,36 +184,30 @@ TEST_F(MainWindow, HistoryEntriesAreUpdatedListedPickedAndDeleted) {
                                         R"("}, {"date":"20230101","includesub":true,"path":"/p1"},
                                         {"date":"20230102","includesub":false,"path":"/p2"}]})");
     Open();
-    const auto popup = [&] {
-        Click("historyButton");
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* open = qobject_cast<CQelPopupWnd*>(w); open && open->isVisible() && !open->IsClosed()) return open;
-        return static_cast<CQelPopupWnd*>(nullptr);
-    };
-    EXPECT_EQ(popup(), nullptr) << "a broken view file opens nothing";
+    EXPECT_EQ(HistoryPopup(), nullptr) << "a broken view file opens nothing";
     std::filesystem::copy_file(QEL_VIEW_DIR "/pathhistory-tippopup.json", home / "res/view/pathhistory-tippopup.json",
                                std::filesystem::copy_options::overwrite_existing);
     Click("historyDeleteButton");
-    EXPECT_EQ(BoxTexts(), Texts{"No items selected."});
+    EXPECT_EQ(boxes, Texts{"No items selected."});
     dialog->GetIncludeSubCheck()->setChecked(false);
     for (const std::string& path : {tree, home / "Tree"}) Search(path);
-    CQelPopupWnd* list = popup();
-    ASSERT_NE(list, nullptr);
-    const QString today = QDate::currentDate().toString("[yyyy/MM/dd] ");
+    CQelPopupWnd* popup = HistoryPopup();
+    ASSERT_NE(popup, nullptr);
     QStringList lines;
-    for (int row = 0; row < list->GetList()->model()->rowCount(); ++row) lines << list->GetList()->model()->index(row, 0).data().toString();
+    for (int row = 0; row < popup->GetList()->model()->rowCount(); ++row) lines << popup->GetList()->model()->index(row, 0).data().toString();
+    const QString today = QDate::currentDate().toString("[yyyy/MM/dd] ");
     EXPECT_EQ(lines, QStringList({today + QString::fromStdString(tree) + "(sub not check)", "[2023/01/01] /p1(sub check)",
                                   "[2023/01/02] /p2(sub not check)", today + QString::fromStdString(home / "Tree") + "(sub not check)"}));
     dialog->GetPathEdit()->setText("typed");
-    list->GetList()->selectRow(1);
-    QTest::keyClick(list->GetList(), Qt::Key_Escape);
+    popup->GetList()->selectRow(1);
+    QTest::keyClick(popup->GetList(), Qt::Key_Escape);
     QCoreApplication::processEvents();
     EXPECT_EQ(dialog->GetPathEdit()->text(), "typed");
-    list = popup();
-    ASSERT_NE(list, nullptr);
-    const QPoint cell = list->GetList()->visualRect(list->GetList()->model()->index(2, 0)).center();
-    QTest::mouseClick(list->GetList()->viewport(), Qt::LeftButton, {}, cell);
-    QTest::mouseDClick(list->GetList()->viewport(), Qt::LeftButton, {}, cell);
+    popup = HistoryPopup();
+    ASSERT_NE(popup, nullptr);
+    const QPoint cell = popup->GetList()->visualRect(popup->GetList()->model()->index(2, 0)).center();
+    QTest::mouseClick(popup->GetList()->viewport(), Qt::LeftButton, {}, cell);
+    QTest::mouseDClick(popup->GetList()->viewport(), Qt::LeftButton, {}, cell);
     QCoreApplication::processEvents();
     EXPECT_EQ(dialog->GetPathEdit()->text(), "/p2");
     for (const std::string& next : {tree, std::string("/p1")}) {

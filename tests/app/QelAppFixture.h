@@ -68,15 +68,17 @@ protected:
     void SetUp() override {
         CQelMessageBox::SetHandler([this](CQelMessageBox::Kind kind, const QString& text) {
             EXPECT_EQ(QThread::currentThread(), qApp->thread()) << "Qt allows boxes on the UI thread only";
-            boxes.push_back({kind, text.toStdString()});
-            const Answer answer = kind != CQelMessageBox::Kind::Question ? Answer::Ok : answers.empty() ? Answer::No : answers.front();
-            if (kind == CQelMessageBox::Kind::Question && !answers.empty()) answers.pop_front();
+            boxes.push_back(text.toStdString());
+            kinds.push_back(kind);
+            if (kind != CQelMessageBox::Kind::Question) return Answer::Ok;
+            const Answer answer = answers.empty() ? Answer::No : answers.front();
+            if (!answers.empty()) answers.pop_front();
             return answer;
         });
     }
     void TearDown() override { CQelMessageBox::SetHandler({}); }
 
-    // Filters "Text" (.txt files and folders named "sub") and "Empty" (no strings), and the tree
+    // Filters "Text" (.txt files and folders named "sub") and "Empty" (no strings), the given jobs, and
     // tree/a.txt, b.md, sub/c.txt, sub/deeper/sub/, notes/d.txt; returns tree's path.
     std::string MakeTree(const std::string& jobs = "[]") const {
         home.WriteFile("config/env.json", R"({"searchfilter": [{"name": "Text", "filterfileext": ["txt"], "filterdirname": ["sub"]},
@@ -95,25 +97,6 @@ protected:
         dialog->GetSearchButton()->click();
     }
     void Click(const char* button) { dialog->findChild<QPushButton*>(button)->click(); }
-    // Clicks the button; in the modal editor it opens, gives the (filter's) name if any, adds a line of the
-    // type (with the text, if any) and saves. False when no editor opened.
-    bool EditAndSave(const char* button, const char* selector = "", int type = 0, const char* text = "", const char* name = "") {
-        bool opened = false, ran = false;
-        QTimer::singleShot(0, [&] {
-            ran = true;
-            auto* editor = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!(opened = editor != nullptr)) return;
-            if (*name) editor->findChild<QLineEdit*>("filterNameEdit")->setText(name);
-            editor->findChild<QComboBox*>(selector)->setCurrentIndex(type);
-            if (*text) editor->findChild<QLineEdit*>("searchStringEdit")->setText(text);
-            editor->findChild<QPushButton*>("addButton")->click();
-            editor->findChild<QPushButton*>("saveButton")->click();
-            if (editor->isVisible()) editor->reject();  // the save was refused
-        });
-        Click(button);
-        while (!ran) QCoreApplication::processEvents();
-        return opened;
-    }
     // The full paths of the result window's rows; none without a result window.
     Texts Rows() const {
         Texts out;
@@ -126,20 +109,11 @@ protected:
         dialog->GetExitButton()->click();
         return home.ReadUserEnv();
     }
-    Texts BoxTexts() const {
-        Texts out;
-        for (const auto& box : boxes) out.push_back(box.second);
-        return out;
-    }
     std::string Status() const { return dialog->GetStatusLabel()->GetPropString(u"caption").ToStdString(); }
-    static Json::Value ParseJson(const std::string& text) {
-        Json::Value value;
-        EXPECT_TRUE(Json::Reader().parse(text, value)) << text;
-        return value;
-    }
 
     QelAppTestHome home;
-    std::vector<std::pair<CQelMessageBox::Kind, std::string>> boxes;
+    Texts boxes;  // the text of each message box shown
+    std::vector<CQelMessageBox::Kind> kinds;
     std::deque<Answer> answers;
     std::unique_ptr<CTessaryDlgDlg> dialog;  // destroyed before the program folder goes
 };
