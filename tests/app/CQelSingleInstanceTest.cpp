@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <QSet>
-#include <QSignalSpy>
 
 #include "CQelSingleInstance.h"
 #include "QelAppFixture.h"
@@ -36,6 +35,7 @@ int ListenAt(const std::string& path) {
 
 }  // namespace
 
+// The forwarding itself: CTessaryDlgApp.SecondStartRaisesTheRunningWindowAndTouchesNoFile.
 TEST(CQelSingleInstance, EachUserDisplayAndProgramHomeKeepsItsOwnProgram) {
     QelAppTestHome home;
     ScopedEnv runtime("XDG_RUNTIME_DIR", MakeFolder(home, "run", 0700));
@@ -43,20 +43,11 @@ TEST(CQelSingleInstance, EachUserDisplayAndProgramHomeKeepsItsOwnProgram) {
         ScopedEnv x("DISPLAY", display), w("WAYLAND_DISPLAY", wayland), h("QELTESSARY_HOME", programHome);
         return CQelSingleInstance::DefaultPath();
     };
-    EXPECT_TRUE(pathFor(":1").startsWith(QString::fromStdString(home / "run/")));
+    EXPECT_TRUE(pathFor(":1").startsWith(QString::fromStdString(home / ("run/CORVANE_CLIENT_WIN_TESSARY-" + std::to_string(::getuid())))));
     EXPECT_EQ(pathFor(":1"), pathFor(":1"));
-    const QString others[] = {pathFor(":2"), pathFor(":1", "wayland-0"), pathFor(":1", "wayland-1"),
-                              pathFor(":1", "", "/tmp/one"), pathFor(":1", "", "/tmp/two"), pathFor(":1")};
-    EXPECT_EQ(QSet<QString>(std::begin(others), std::end(others)).size(), 6);
-    CQelSingleInstance first(pathFor(":1")), second(pathFor(":2"));
-    EXPECT_FALSE(first.ForwardToRunningInstance());
-    EXPECT_FALSE(second.ForwardToRunningInstance());  // a start on another display gets a program
-    QSignalSpy firstRaised(&first, &CQelSingleInstance::RaiseRequested);
-    QSignalSpy secondRaised(&second, &CQelSingleInstance::RaiseRequested);
-    CQelSingleInstance again(pathFor(":1"));
-    EXPECT_TRUE(again.ForwardToRunningInstance());
-    EXPECT_TRUE(firstRaised.wait(10000));
-    EXPECT_EQ(secondRaised.count(), 0);
+    const QString paths[] = {pathFor(":2"), pathFor(":1", "wayland-0"), pathFor(":1", "wayland-1"),
+                             pathFor(":1", "", "/tmp/one"), pathFor(":1", "", "/tmp/two"), pathFor(":1")};
+    EXPECT_EQ(QSet<QString>(std::begin(paths), std::end(paths)).size(), 6);
 }
 
 TEST(CQelSingleInstance, RuntimeFolderMustBePrivateElseAnOwnFolderIsUsedThatNoOtherUserMade) {
