@@ -55,7 +55,8 @@ TEST_F(SearchSession, RowsOfTheTreeStayWhenALaterCheckFails) {
     QTest::keyClick(dialog->GetPathEdit(), Qt::Key_Return);  // Enter in the path box searches
     EXPECT_EQ(Status(), "Find File:3, Folder:2, search took 0 seconds");
     EXPECT_EQ(Rows().size(), 5u);
-    const QRect frame = dialog->frameGeometry();  // the results dock under the main window
+    dialog->move(80, 50);
+    const QRect frame = dialog->frameGeometry();  // the results dock under the main window and follow it
     EXPECT_EQ(dialog->GetResultSubWnd()->frameGeometry(), QRect(frame.left(), frame.bottom() + 1, frame.width(), 400));
     // The result window's notices: progress at most once per pump interval, then the end with the last counts.
     for (const auto& [notice, shown] : {std::pair{CQelResultSubWnd::OperationNotice{u"[1/3] Process", u" a"}, "[1/3] Process a"},

@@ -139,12 +139,16 @@ TEST_F(MainWindow, ListChangesAreWrittenAtOnceAndChoicesRemembered) {
     EXPECT_TRUE(SavedOnExit()["searchfilter"].isNull()) << "an unchanged exit copies no config list";
     Open();
     EXPECT_TRUE(EditAndSave("filterNewButton", "typeSelector", 2, "md", "Md"));
+    EXPECT_EQ(dialog->GetFilterCombo()->currentText(), "Md");
     Search(tree, 2);
     EXPECT_EQ(Rows(), Texts{tree + "/b.md"});
     answers = {Answer::No, Answer::Yes};
     for (int i = 0; i < 2; ++i) Click("filterDeleteButton");
     EXPECT_EQ(boxes.back(), "\"Md\" Are you sure you want to delete the selection?");
-    EXPECT_EQ(home.ReadUserEnv()["searchfilter"].size(), 2u);
+    dialog->GetFilterCombo()->setCurrentIndex(1);
+    EditAndSave("filterModifyButton", "typeSelector", 1, "notes");
+    EXPECT_EQ(home.ReadUserEnv()["searchfilter"], Parse(R"([{"name": "Text", "filterfileext": ["txt"], "filterdirname": ["sub"]},
+        {"name": "Empty", "filterfilename": ["notes"], "filterfileext": [], "filterdirname": []}])"));
     dialog->GetAfterSearchCheck()->setChecked(true);
     dialog->GetJobCombo()->setCurrentIndex(1);
     EditAndSave("jobModifyButton", "commandSelector", 2);
@@ -215,6 +219,9 @@ TEST_F(MainWindow, HistoryEntriesAreUpdatedListedPickedAndDeleted) {
         EXPECT_EQ(dialog->GetPathEdit()->text().toStdString(), next);
     }
     EXPECT_TRUE(dialog->GetIncludeSubCheck()->isChecked());
+    for (int i = 0; i < 2; ++i) Click("historyDeleteButton");
+    EXPECT_EQ(dialog->GetPathEdit()->text(), "");
+    EXPECT_EQ(HistoryPopup(), nullptr) << "no entry, no popup";
     EXPECT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(SavedOnExit()["searchpathhistory"].size(), 2u);
+    EXPECT_EQ(SavedOnExit()["searchpathhistory"], Json::Value(Json::arrayValue));
 }
