@@ -211,18 +211,3 @@ TEST_F(UpdateCheck, AFormReplyWithTheDownloadsIndexIsNotTakenForTheDownload) {
     EXPECT_EQ(Launched(), Texts{installer}) << "the installer was not started";
     EXPECT_EQ(boxes, Texts{});
 }
-
-// Exit while the installer is still downloading, the server holding it until
-// the process ends: the application's end, which follows this test in main,
-// must join the HTTP workers at once (else the test times out), before the log
-// and folder services they use are deleted (the sanitizer reports any use after).
-TEST_F(UpdateCheck, ExitDuringADownloadLeavesNothingToStart) {
-    static QelUpdateTestServer server({{"appverchk", kExists}, {"appfileurl", FileUrl(kUrl)}}, installer, 200, true, /*held=*/true);
-    OpenAgainst(server.BaseUrl(), server.BaseUrl());
-    answers = {Answer::Yes};
-    emit Link()->linkActivated(QStringLiteral("#"));
-    ASSERT_TRUE(PumpUntil([&] { return !server.Gets().empty(); }));
-    dialog->GetExitButton()->click();
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_TRUE(Launched().empty());
-}
