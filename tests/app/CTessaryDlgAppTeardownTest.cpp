@@ -3,20 +3,13 @@
 // are deleted (the sanitizer reports any use after that), and the download
 // must not hold the end up. Its own program: the application object is made
 // and destroyed inside the test.
-#include <gtest/gtest.h>
-
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QPushButton>
 #include <atomic>
-#include <memory>
 
 #include "../net/QelTestMemory.h"
-#include "CQelMessageBox.h"
 #include "CTessaryDlgApp.h"
-#include "CTessaryDlgDlg.h"
-#include "QelAppTestHome.h"
+#include "QelAppFixture.h"
 #include "QelElevation.h"
 #include "QelUpdateTestServer.h"
 
@@ -26,20 +19,15 @@ TEST(CTessaryDlgAppTeardown, ExitDuringADownloadJoinsTheHttpWorkersAtOnceBeforeT
     char* argv[] = {name, nullptr};
     auto app = std::make_unique<CTessaryDlgApp>(argc, argv);
     QelAppTestHome home;
-    QelUpdateTestServer* held = nullptr;  // the installer's request waits on the server until released
     QelUpdateTestServer server({{"appverchk", R"({"msgcode":"0001","msg":"new"})"},
                                 {"appfileurl", R"({"msgcode":"0000","output":{"outblk1":{"fileurl":"/var/www/html/i.run"}}})"}},
-                               std::string(100000, 'i'), 200, true, [&held](const std::string& cmd) {
-                                   if (cmd == "GET") held->Hold();
-                               });
-    held = &server;
-    home.WriteConfigEnv(R"({"updateserver": {"api": ")" + server.BaseUrl() + R"(", "files": ")" + server.BaseUrl() + "\"}}");
+                               std::string(100000, 'i'), 200, true, /*held=*/true);  // the installer waits until released
+    home.WriteFile("config/env.json", R"({"updateserver": {"api": ")" + server.BaseUrl() + R"(", "files": ")" + server.BaseUrl() + "\"}}");
     std::atomic<bool> launched{false};
     qel::SetElevationLauncher([&launched](const QelString&) { return launched = true; });
     CQelMessageBox::SetHandler([](CQelMessageBox::Kind kind, const QString&) {
-        return kind == CQelMessageBox::Kind::Question ? CQelMessageBox::Answer::Yes : CQelMessageBox::Answer::Ok;
+        return kind == CQelMessageBox::Kind::Question ? Answer::Yes : Answer::Ok;
     });
-
     auto dialog = std::make_unique<CTessaryDlgDlg>();
     dialog->show();
     emit dialog->findChild<QLabel*>("versionLink")->linkActivated(QStringLiteral("#"));

@@ -1,18 +1,11 @@
 // The program itself, started as the user starts it.
-#include <gtest/gtest.h>
-
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QProcess>
-#include <QTimer>
 #include <sys/stat.h>
-#include <functional>
 #include <set>
 
 #include "CQelSingleInstance.h"
 #include "CQelWinUtilFunc.h"
-#include "CTessaryDlgDlg.h"
-#include "QelAppTestHome.h"
+#include "QelAppFixture.h"
 
 namespace {
 
@@ -37,70 +30,50 @@ void Start(QProcess& program, const std::string& home, const QStringList& argume
 
 TEST(CTessaryDlgApp, SecondStartRaisesTheRunningWindowAndTouchesNoFile) {
     QelAppTestHome home;
-    std::filesystem::create_directories(home / "config");
-    ScopedEnv programHome("QELTESSARY_HOME", home.path());
+    home.WriteFile("config/");
+    ScopedEnv programHome("QELTESSARY_HOME", home.path);
     CQelSingleInstance first(CQelSingleInstance::DefaultPath());
     ASSERT_FALSE(first.ForwardToRunningInstance());
     CTessaryDlgDlg dialog;
     dialog.showMinimized();
-    int raised = 0;
-    QObject::connect(&first, &CQelSingleInstance::RaiseRequested, [&] {
-        ++raised;
-        dialog.BringToFront();
-    });
-    const std::set<std::string> before = FilesBelow(home.path());
+    QObject::connect(&first, &CQelSingleInstance::RaiseRequested, &dialog, &CTessaryDlgDlg::BringToFront);
+    const std::set<std::string> before = FilesBelow(home.path);
     QProcess second;
-    QEventLoop loop;  // this process keeps answering its own events meanwhile
-    QObject::connect(&second, &QProcess::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-    Start(second, home.path());
-    loop.exec();
-    ASSERT_EQ(second.state(), QProcess::NotRunning);
+    Start(second, home.path);
+    while (second.state() != QProcess::NotRunning) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);  // answering it
     EXPECT_EQ(second.exitCode(), 0);
     QCoreApplication::processEvents();
-    EXPECT_EQ(raised, 1);
     EXPECT_FALSE(dialog.isMinimized());
-    EXPECT_EQ(FilesBelow(home.path()), before);
+    EXPECT_EQ(FilesBelow(home.path), before);
 }
 
 // SIGTERM (the session's end) saves as Exit does, and ends the program even
 // when the save fails or a start-up warning is open; what it cannot replace stays.
 TEST(CTessaryDlgApp, SigtermSavesTheSettingsAsExitDoesAndAlwaysEndsTheProgram) {
-    const struct Case {
-        const char* name;
-        std::function<void(const QelAppTestHome&)> make;
-        bool saved;
-    } cases[] = {
-        {"plain", [](auto& h) { h.WriteConfigEnv(R"({"searchfilter": [{"name": "Docs"}]})"); }, true},
-        {"failing save", [](auto& h) { h.WriteFile("user", "a file where the user folder belongs"); }, false},
-        {"start-up warning", [](auto& h) {
-             std::filesystem::create_directories(h / "user");
-             ::mkfifo((h / "user/env.json").c_str(), 0600);
-         }, false},
+    const std::function<void(const QelAppTestHome&)> cases[] = {
+        [](auto& h) { h.WriteFile("config/env.json", R"({"searchfilter": [{"name": "Docs"}]})"); },  // saved
+        [](auto& h) { h.WriteFile("user", "a file where the user folder belongs"); },  // the save fails
+        [](auto& h) { h.WriteFile("user/"), ::mkfifo((h / "user/env.json").c_str(), 0600); },  // a start-up warning
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& make : cases) {
+        SCOPED_TRACE(&make - cases);
         QelAppTestHome home;
-        c.make(home);
-        const std::set<std::string> before = FilesBelow(home.path());
+        make(home);
+        const std::set<std::string> before = FilesBelow(home.path);
         QProcess program;
-        Start(program, home.path(), {QStringLiteral("--log")});
+        Start(program, home.path, {QStringLiteral("--log")});
         program.setReadChannel(QProcess::StandardError);
         QByteArray log;  // its first own log line: by then SIGTERM is watched
-        while (!log.contains("Program file:")) {
-            ASSERT_TRUE(program.waitForReadyRead(60000)) << log.toStdString();
-            log += program.readAllStandardError();
-        }
+        while (!log.contains("Program file:") && program.waitForReadyRead(60000)) log += program.readAllStandardError();
         program.terminate();
         ASSERT_TRUE(program.waitForFinished(60000)) << "the program did not end on SIGTERM";
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(program.exitCode(), 0);
-        if (!c.saved) {
-            EXPECT_EQ(FilesBelow(home.path()), before);  // a fifo stays a fifo: nothing was replaced
-            continue;
+        if (&make == cases) {
+            EXPECT_TRUE(home.ReadUserEnv()["applastpos"].isObject() && home.ReadUserEnv()["searchpathhistory"].isArray());
+        } else {
+            EXPECT_EQ(FilesBelow(home.path), before);  // a fifo stays a fifo: nothing was replaced
         }
-        EXPECT_TRUE(home.ReadUserEnv()["applastpos"].isObject());
-        EXPECT_TRUE(home.ReadUserEnv()["searchpathhistory"].isArray());
     }
 }
 
@@ -111,15 +84,12 @@ TEST(CTessaryDlgApp, OptionsAnswerWithoutADisplayAndAPlainStartSaysThereIsNone) 
     const struct {
         QStringList arguments;
         int status;
-        std::string out, error;  // what standard output begins with; what standard error holds
-    } cases[] = {
-        {{}, 1, "", "no display"},
-        {{"--help"}, 0, "Usage: qeltessary [options]", ""},
-        {{"--version"}, 0, "qeltessary " + version + "\n", ""},
-    };
+        std::string out, error;  // what standard output begins with; standard error's one line holds
+    } cases[] = {{{}, 1, "", "no display"}, {{"--help"}, 0, "Usage: qeltessary [options]", ""},
+                 {{"--version"}, 0, "qeltessary " + version + "\n", ""}};
     for (const auto& c : cases) {
         QProcess program;
-        Start(program, home.path(), c.arguments);
+        Start(program, home.path, c.arguments);
         ASSERT_TRUE(program.waitForFinished(60000));
         EXPECT_EQ(program.exitCode(), c.status);
         EXPECT_TRUE(program.readAllStandardOutput().toStdString().starts_with(c.out));

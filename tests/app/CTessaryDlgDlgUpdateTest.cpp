@@ -1,48 +1,32 @@
 // The update check end to end: the real main window, the real HTTP client and
 // a scripted server on loopback; the elevation command is a recorder.
-#include <sys/stat.h>
-
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QMessageBox>
 #include <QProgressBar>
-#include <QTimer>
-#include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <mutex>
-#include <thread>
+#include <tuple>
 
 #include "CQelHttpClient.h"
+#include "CQelUpdateCheck.h"
+#include "CQelUpdateUiBridge.h"
 #include "CQelWinUtilFunc.h"
+#include "QelAppFixture.h"
 #include "QelElevation.h"
 #include "QelHttpDownloadFile.h"
-#include "QelMainWindowFixture.h"
 #include "QelUpdateTestServer.h"
 
 namespace {
 
-constexpr char kUpdateExists[] = R"({"msgcode":"0001","msg":"new version"})";
-constexpr char kQuestion[] = "An updated version exists. Do you want to update?";
+constexpr char kExists[] = R"({"msgcode":"0001","msg":"new version"})";
 constexpr char kNotValid[] = "The file path is not valid!!";
-constexpr char kUrl[] = "/var/www/html/setup/inst.run";
+const std::string kUrl = "/var/www/html/setup/inst.run";
 
-std::string FileUrlReply(const std::string& fileUrl, const std::string& extra = "") {
-    return R"({"msgcode":"0000","msg":"","output":{"outblk1":{"fileurl":")" + fileUrl + "\"" + extra + "}}}";
-}
-
-// A few MiB, so the download arrives in many pieces.
-std::string Installer() {
-    std::string bytes = "#!/bin/sh\necho installing\n";
-    bytes.resize(3 << 20);
-    for (std::size_t i = 27; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 % 251);
-    return bytes;
+std::string FileUrl(const std::string& url, const std::string& sha256 = "") {
+    return R"({"msgcode":"0000","output":{"outblk1":{"fileurl":")" + url + "\"" + (sha256.empty() ? "" : ",\"sha256\":\"" + sha256 + "\"") + "}}}";
 }
 
 // Runs the UI thread's events until done() holds, for at most 20 s.
-template <typename Done>
-bool PumpUntil(Done done) {
+bool PumpUntil(const std::function<bool()>& done) {
     QElapsedTimer clock;
     clock.start();
     while (!done() && clock.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
@@ -51,19 +35,13 @@ bool PumpUntil(Done done) {
 
 class UpdateCheck : public QelMainWindowFixture {
 protected:
-    struct Launch {
-        std::string path, bytes;
-        mode_t mode;
-    };
-
     void SetUp() override {
         QelMainWindowFixture::SetUp();
+        installer.resize(3 << 20);  // a few MiB, so the download arrives in many pieces
+        for (std::size_t i = 0; i < installer.size(); ++i) installer[i] = static_cast<char>(i * 7 % 251);
         qel::SetElevationLauncher([this](const QelString& path) {
-            struct stat st {};
-            ::stat(path.ToFileName().c_str(), &st);
-            std::ifstream in(path.ToFileName(), std::ios::binary);
             std::lock_guard lock(m_launchMutex);
-            m_launches.push_back({path.ToFileName(), std::string(std::istreambuf_iterator<char>(in), {}), st.st_mode & 07777});
+            m_launched.push_back(path.ToFileName() == home / "temp/inst.run" ? home.ReadFile("temp/inst.run") : path.ToFileName());
             return launchSucceeds;
         });
     }
@@ -73,127 +51,97 @@ protected:
     }
     // A fresh main window whose two update sessions point at api and files.
     void OpenAgainst(const std::string& api, const std::string& files) {
-        home.WriteConfigEnv(R"({"updateserver": {"api": ")" + api + R"(", "files": ")" + files +
-                            R"("}, "searchfilter": [{"name": "Text", "filterfileext": ["txt"]}]})");
+        home.WriteFile("config/env.json", R"({"updateserver": {"api": ")" + api + R"(", "files": ")" + files +
+                                              R"("}, "searchfilter": [{"name": "All", "filterfilename": [""]}]})");
         Open();
         progress = dialog->findChild<QProgressBar*>("updateProgress");
         progressSeen.clear();
-        QObject::connect(progress, &QProgressBar::valueChanged, progress, [this](int value) {
-            progressSeen.push_back({value, progress->isVisible()});
-            progressOffUiThread |= QThread::currentThread() != QCoreApplication::instance()->thread();
-        });
+        QObject::connect(progress, &QProgressBar::valueChanged, progress, [this](int value) { progressSeen.push_back(value); });
     }
     QLabel* Link() const { return dialog->findChild<QLabel*>("versionLink"); }
-    // Clicks "Check App Last Version" and runs the UI until the check has ended.
+    // Clicks "Check App Last Version" and runs the UI until the check has ended or the program left.
     void RunCheck() {
         emit Link()->linkActivated(QStringLiteral("#"));
         EXPECT_FALSE(Link()->isEnabled()) << "one check at a time";
-        // Once the installer has started, the link stays disabled and the window closes.
         while (!Link()->isEnabled() && dialog->isVisible()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        for (const Box& box : boxes) EXPECT_TRUE(box.onUiThread) << box.text.toStdString();
-        EXPECT_FALSE(progressOffUiThread);
     }
-    std::vector<Launch> Launches() {
+    Texts Launched() {
         std::lock_guard lock(m_launchMutex);
-        return m_launches;
+        return m_launched;
     }
 
+    std::string installer;
     QProgressBar* progress = nullptr;
-    std::vector<std::pair<int, bool>> progressSeen;  // value, bar visible
-    bool progressOffUiThread = false;
+    std::vector<int> progressSeen;
     bool launchSucceeds = true;
 
 private:
     std::mutex m_launchMutex;
-    std::vector<Launch> m_launches;
+    Texts m_launched;  // the bytes of each installer started from the temp folder, else its path
 };
 
 }  // namespace
 
 TEST_F(UpdateCheck, EachAnswerEndsInItsBoxAndOnlyAnIntactDownloadIsStartedAsTheProgramLeaves) {
-    const std::string installer = Installer();
     qel::http::QelSha256 hash;
     hash.Update(installer);
-    const std::string goodHash = ",\"sha256\":\"" + hash.HexDigest() + "\"";
-    const std::string version = CQelWinUtilFunc::GetInstance()->GetAppVersion().ToStdString();
+    const std::string good = hash.HexDigest(), version = CQelWinUtilFunc::GetInstance()->GetAppVersion().ToStdString();
+    const Texts forms = {R"({"appname":"QelTessary","appos":"Linux","appversion":")" + version + "\"}\n",
+                         "{\"appname\":\"QelTessary\",\"appos\":\"Linux\"}\n"};
+    std::string closed = QelUpdateTestServer({}, "").BaseUrl();  // a port nobody listens on any more
+    enum { kStarted = 1, kNoLength = 2, kLaunchFails = 4, kNotFound = 8, kClosed = 16 };
     const struct Case {
-        std::string verchk, fileurl;  // the replies; an empty fileurl reply: not asked for
-        Texts boxes;
-        bool started = false;  // the installer was started and the program left
-        int status = 200;
-        bool announceLength = true, launchSucceeds = true;
+        std::string verchk, fileurl, box;  // the replies (no fileurl reply: answered No); the box after the question
+        int flags = 0;
     } cases[] = {
-        {R"({"msgcode":"0000","msg":"latest"})", "", {"This program is the latest version."}},
-        {kUpdateExists, "", {kQuestion}},  // answered No
-        {kUpdateExists, FileUrlReply(kUrl, goodHash), {kQuestion}, true},
-        {kUpdateExists, FileUrlReply(kUrl + std::string("?a=/etc/passwd#frag")), {kQuestion}, true},  // no hash
-        {kUpdateExists, FileUrlReply(kUrl, goodHash), {kQuestion}, true, 200, false},  // the hash vouches
-        {R"({"msgcode":"9001","msg":"Server busy"})", "", {"[9001] Server busy\nUpdate version can not be checked!!"}},
-        {R"({"msgcode":1,"msg":"numeric code"})", "", {"[] numeric code\nUpdate version can not be checked!!"}},
-        {kUpdateExists, R"({"msgcode":"0404","msg":"No installer"})",
-         {kQuestion, "[0404] No installer\nNew SetupFile URL Not Found!!"}},
-        {kUpdateExists, FileUrlReply("/srv/files/setup/inst.run"), {kQuestion, kNotValid}},
-        {kUpdateExists, FileUrlReply("/var/www/html/setup/.."), {kQuestion, kNotValid}},
-        {kUpdateExists, FileUrlReply(kUrl), {kQuestion, "[-994] Response Data Error!\nNew SetupFile Download Failed!!"},
-         false, 404},
-        {kUpdateExists, FileUrlReply(kUrl, ",\"sha256\":\"" + std::string(64, 'f') + "\""),
-         {kQuestion, "The installer file is damaged!!"}, false, 200, false},
-        {kUpdateExists, FileUrlReply(kUrl),
-         {kQuestion, "The installer download has no length or checksum to prove it complete!!"}, false, 200, false},
-        {kUpdateExists, FileUrlReply(kUrl, goodHash),
-         {kQuestion, "Installation file execution failed. Please update again!!"}, false, 200, true, false},
-        {"<html>502 Bad Gateway</html>", "", {}},  // logged only
+        {R"({"msgcode":"0000","msg":"latest"})", "", "This program is the latest version."},
+        {kExists, "", ""},
+        {kExists, FileUrl(kUrl, good), "", kStarted},
+        {kExists, FileUrl(kUrl + "?a=/etc/passwd#frag"), "", kStarted},  // the length vouches
+        {kExists, FileUrl(kUrl, good), "", kStarted | kNoLength},         // the hash vouches
+        {R"({"msgcode":"9001","msg":"Server busy"})", "", "[9001] Server busy\nUpdate version can not be checked!!"},
+        {R"({"msgcode":1,"msg":"numeric code"})", "", "[] numeric code\nUpdate version can not be checked!!"},
+        {kExists, R"({"msgcode":"0404","msg":"No installer"})", "[0404] No installer\nNew SetupFile URL Not Found!!"},
+        {kExists, FileUrl("/srv/files/setup/inst.run"), kNotValid},
+        {kExists, FileUrl("/var/www/html/setup/.."), kNotValid},
+        {kExists, FileUrl(kUrl), "[-994] Response Data Error!\nNew SetupFile Download Failed!!", kNotFound},
+        {kExists, FileUrl(kUrl, std::string(64, 'f')), "The installer file is damaged!!", kNoLength},
+        {kExists, FileUrl(kUrl), "The installer download has no length or checksum to prove it complete!!", kNoLength},
+        {kExists, FileUrl(kUrl, good), "Installation file execution failed. Please update again!!", kLaunchFails},
+        {"<html>502 Bad Gateway</html>", "", ""},  // logged only
+        {"", "", "[-997] URL Open Error!\nUpdate version can not be checked!!", kClosed},
     };
     std::size_t launches = 0;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.verchk + " " + c.fileurl + " " + std::to_string(c.status));
+        SCOPED_TRACE(c.verchk + " " + c.fileurl + " " + std::to_string(c.flags));
         std::filesystem::remove_all(home / "temp");
         std::map<std::string, std::string> replies = {{"appverchk", c.verchk}};
         if (!c.fileurl.empty()) replies["appfileurl"] = c.fileurl;
-        QelUpdateTestServer server(replies, installer, c.status, c.announceLength);
-        boxes.clear();
-        launchSucceeds = c.launchSucceeds;
-        OpenAgainst(server.BaseUrl(), server.BaseUrl());
+        QelUpdateTestServer server(replies, installer, c.flags & kNotFound ? 404 : 200, !(c.flags & kNoLength));
+        const std::string base = c.flags & kClosed ? closed : server.BaseUrl();
+        launchSucceeds = !(c.flags & kLaunchFails);
+        boxes.clear(), kinds.clear();
+        OpenAgainst(base, base);
         answers = {c.fileurl.empty() ? Answer::No : Answer::Yes};
         RunCheck();
-        EXPECT_EQ(BoxTexts(), c.boxes);
-        if (c.boxes.size() == 2) { EXPECT_EQ(boxes.back().kind, CQelMessageBox::Kind::Warning); }
-        const Texts forms = server.Forms(), gets = server.Gets();
-        ASSERT_EQ(forms.size(), c.fileurl.empty() ? 1u : 2u);
-        EXPECT_EQ(forms[0], R"({"appname":"QelTessary","appos":"Linux","appversion":")" + version + "\"}\n");
-        if (forms.size() == 2) { EXPECT_EQ(forms[1], "{\"appname\":\"QelTessary\",\"appos\":\"Linux\"}\n"); }
-        EXPECT_TRUE(std::all_of(gets.begin(), gets.end(), [](const auto& p) { return p == "/setup/inst.run"; }));
-        if (std::count(c.boxes.begin(), c.boxes.end(), kNotValid)) { EXPECT_TRUE(gets.empty()); }
+        Texts expected = c.verchk == kExists ? Texts{"An updated version exists. Do you want to update?"} : Texts{};
+        if (!c.box.empty()) expected.push_back(c.box);
+        EXPECT_EQ(boxes, expected);
+        EXPECT_TRUE(kinds.size() < 2 || kinds.back() == CQelMessageBox::Kind::Warning);
+        EXPECT_EQ(server.Forms(), Texts(forms.begin(), forms.begin() + (c.flags & kClosed ? 0 : replies.size())));
+        const Texts gets = server.Gets();  // a refused path is never asked for
+        EXPECT_EQ(gets, Texts(c.box == kNotValid ? 0 : gets.size(), "/setup/inst.run"));
         EXPECT_FALSE(progress->isVisible() && dialog->isVisible());
-        EXPECT_EQ(dialog->isVisible(), !c.started) << "the installer replaces a closed program";
-        if (Launches().size() == launches) continue;
-        launches = Launches().size();
-        const Launch launch = Launches().back();
-        EXPECT_EQ(launch.path, home / "temp/inst.run");
-        EXPECT_TRUE(launch.bytes == installer) << "the started file holds the download";
-        EXPECT_EQ(launch.mode, 0700u);
-        if (!c.started) continue;
-        EXPECT_EQ(dialog->result(), QDialog::Accepted);
+        EXPECT_EQ(dialog->isVisible(), !(c.flags & kStarted)) << "the installer replaces a closed program";
+        if (Launched().size() == launches) continue;
+        EXPECT_TRUE(Launched().at(launches++) == installer) << "the started file holds the download";
+        if (!(c.flags & kStarted)) continue;
         EXPECT_TRUE(home.ReadUserEnv().isMember("applastpos")) << "left through Exit, settings saved";
-        if (!c.announceLength) continue;  // nothing to count percentages against
-        // The bar appeared at 0, moved through the download and ended full.
-        ASSERT_GE(progressSeen.size(), 3u);
-        EXPECT_EQ(progressSeen.front().first, 0);
-        EXPECT_EQ(progressSeen.back().first, 100);
-        EXPECT_TRUE(std::is_sorted(progressSeen.begin(), progressSeen.end()));
-        EXPECT_TRUE(std::all_of(progressSeen.begin() + 1, progressSeen.end(), [](const auto& s) { return s.second; }));
+        if (c.flags & kNoLength) continue;  // nothing to count percentages against
+        EXPECT_TRUE(progressSeen.size() > 2 && progressSeen.front() == 0 && progressSeen.back() == 100 &&
+                    std::is_sorted(progressSeen.begin(), progressSeen.end()));
     }
     EXPECT_EQ(launches, 4u);
-
-    std::string closed;
-    {
-        QelUpdateTestServer gone({}, "");
-        closed = gone.BaseUrl();
-    }
-    boxes.clear();
-    OpenAgainst(closed, closed);
-    RunCheck();
-    EXPECT_EQ(BoxTexts(), (Texts{"[-997] URL Open Error!\nUpdate version can not be checked!!"}));
 }
 
 // A proxy on the way (here the user's http_proxy, reached once the real host
@@ -201,108 +149,65 @@ TEST_F(UpdateCheck, EachAnswerEndsInItsBoxAndOnlyAnIntactDownloadIsStartedAsTheP
 // http is refused before any request unless it stays on this machine. The
 // shipped placeholder server is not asked at all.
 TEST_F(UpdateCheck, AnUpdateServerOverPlainHttpOrNoneConfiguredIsRefusedBeforeAnyRequest) {
-    QelUpdateTestServer proxy({{"appverchk", kUpdateExists}, {"appfileurl", FileUrlReply("/var/www/html/forged.run")}},
-                              "#!/bin/sh\necho forged\n");
+    QelUpdateTestServer proxy({{"appverchk", kExists}, {"appfileurl", FileUrl(kUrl)}}, "forged");
     ScopedEnv viaProxy("http_proxy", proxy.BaseUrl());
-    for (const auto& [api, files] : {std::pair{"http://updates.corvane.invalid:7530", "https://updates.corvane.invalid"},
-                                     {"https://updates.corvane.invalid:7530", "http://updates.corvane.invalid"}}) {
-        boxes.clear();
+    const std::string http = "http://updates.corvane.invalid", https = "https://updates.corvane.invalid";
+    for (const auto& [api, files] : {std::pair{http, https}, {https, http}}) {
         OpenAgainst(api, files);
         emit Link()->linkActivated(QStringLiteral("#"));
-        EXPECT_TRUE(Link()->isEnabled()) << api;
-        EXPECT_EQ(BoxTexts(), Texts{"The update server must use https."}) << api;
+        EXPECT_TRUE(Link()->isEnabled());
     }
     EXPECT_TRUE(proxy.Forms().empty());
-    EXPECT_TRUE(Launches().empty());
-    home.WriteConfigEnv("{}");
+    home.WriteFile("config/env.json", "{}");
     Open();
-    boxes.clear();
-    dialog->CheckAppVersion();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_TRUE(boxes[0].text.startsWith("No update server is configured")) << boxes[0].text.toStdString();
+    emit Link()->linkActivated(QStringLiteral("#"));
     EXPECT_TRUE(Link()->isEnabled());
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(Texts(boxes.begin(), boxes.begin() + 2), Texts(2, "The update server must use https."));
+    EXPECT_TRUE(boxes[2].starts_with("No update server is configured")) << boxes[2];
 }
 
 // The installer starts while a search runs: the program must neither close in
 // the middle of the search nor stay open with the link enabled again (a second
 // click would start a second installer); it leaves once the search is over.
 TEST_F(UpdateCheck, AnInstallerStartedDuringASearchEndsTheProgramOnceTheSearchIsOver) {
-    QelUpdateTestServer server({{"appverchk", kUpdateExists}, {"appfileurl", FileUrlReply("/var/www/html/inst.run")}},
-                               Installer());
-    const std::string tree = MakeTree();
+    QelUpdateTestServer server({{"appverchk", kExists}, {"appfileurl", FileUrl(kUrl)}}, installer);
+    home.WriteFile("tree/a.txt");
     OpenAgainst(server.BaseUrl(), server.BaseUrl());
     answers = {Answer::Yes};
-    struct {
-        bool searching = false, linkEnabled = true, visible = false;
-    } afterLaunch;
+    bool searching = false, linkEnabled = true, visible = false;
     // Runs inside the walk's first pumping of events: the whole check happens there.
     QTimer::singleShot(0, dialog.get(), [&] {
         CQelHttpClient* client = CQelHttpClient::GetInstance();
-        ASSERT_TRUE(PumpUntil([&] { return !Launches().empty() && !client->IsInProgress(client->GetLastIndex()); }));
+        ASSERT_TRUE(PumpUntil([&] { return !Launched().empty() && !client->IsInProgress(client->GetLastIndex()); }));
         QCoreApplication::processEvents();  // the check's end, posted by its last callback
-        afterLaunch = {dialog->IsSearching(), Link()->isEnabled(), dialog->isVisible()};
+        std::tie(searching, linkEnabled, visible) = std::tuple(dialog->IsSearching(), Link()->isEnabled(), dialog->isVisible());
     });
     emit Link()->linkActivated(QStringLiteral("#"));
-    Search(tree);
-    EXPECT_TRUE(afterLaunch.searching);
-    EXPECT_FALSE(afterLaunch.linkEnabled);
-    EXPECT_TRUE(afterLaunch.visible) << "closed in the middle of the search";
+    Search(home / "tree");
+    EXPECT_TRUE(searching && visible) << "closed in the middle of the search";
+    EXPECT_FALSE(linkEnabled);
     EXPECT_TRUE(PumpUntil([&] { return !dialog->isVisible(); })) << "the program stayed after the search";
-    EXPECT_EQ(Launches().size(), 1u);
-    ASSERT_EQ(home.ReadUserEnv()["searchpathhistory"].size(), 1u) << "the search ended before Exit saved";
+    EXPECT_EQ(Launched().size(), 1u);
+    EXPECT_EQ(home.ReadUserEnv()["searchpathhistory"].size(), 1u) << "the search ended before Exit saved";
 }
 
-// Once 257 requests have been made, indexes are reused: the download takes
-// the index the version request had. Its reply must still be recognised.
-TEST_F(UpdateCheck, ADownloadReusingTheVersionRequestsIndexIsStillRecognised) {
+// Replies are told apart by index and type together: a form's reply that
+// carries the running download's index (its item reused) is not the download's
+// end, which must still start the installer.
+TEST_F(UpdateCheck, AFormReplyWithTheDownloadsIndexIsNotTakenForTheDownload) {
+    QelUpdateTestServer server({}, installer, 200, true, /*held=*/true);
+    OpenAgainst(server.BaseUrl(), server.BaseUrl());
+    const QelString base = QelString::FromUtf8(server.BaseUrl());
+    const auto check = CQelUpdateCheck::Create(std::make_shared<CQelUpdateUiBridge>(dialog.get(), progress, Link()), {base, base});
+    ASSERT_TRUE(check->DownloadInstaller(QelString::FromUtf8(kUrl)));
     CQelHttpClient* client = CQelHttpClient::GetInstance();
-    if (client->GetLastIndex() >= 0) GTEST_SKIP() << "needs a client no earlier test in this process used";
-    const std::string installer = Installer();
-    // From the warm-up on a request takes the first free item: the version request 0,
-    // the file-URL request 1 (0 is busy asking the user). The download waits until 0 is free again.
-    QelUpdateTestServer server({{"appverchk", kUpdateExists}, {"appfileurl", FileUrlReply("/var/www/html/inst.run")}},
-                               installer, 200, true, [client](const std::string& cmd) {
-                                   while (cmd == "appfileurl" && client->IsInProgress(0))
-                                       std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                               });
-    OpenAgainst(server.BaseUrl(), server.BaseUrl());
-    static std::atomic<int> finished{0};
-    auto count = [](void*, int, int, const char16_t*, int, int kind, const unsigned char*, int, const void*, int) {
-        if (kind == kQelHttpResult) ++finished;
-        return 0;
-    };
-    QelHttpFormFields warmUp;
-    warmUp[QelString(u"cmd")][0] = QelString(u"warmup");
-    int issued = 0;
-    for (int i = 0; i < CQelHttpClient::kMaxWorkItems; ++i)
-        issued += client->PostForm(QelString(u"appversion"), QelString(u""), warmUp, QelString(u""), count, &finished) >= 0;
-    ASSERT_TRUE(PumpUntil([&] { return finished == issued; }));
-    answers = {Answer::Yes};
-    RunCheck();
-    EXPECT_EQ(client->GetLastIndex(), 0) << "the download took the version request's index";
-    ASSERT_EQ(Launches().size(), 1u);
-    EXPECT_TRUE(Launches()[0].bytes == installer);
-    EXPECT_FALSE(dialog->isVisible());
-}
-
-// The real box: the question's default button (Enter) is Yes.
-TEST_F(UpdateCheck, TheUpdateQuestionsDefaultButtonIsYes) {
-    CQelMessageBox::SetHandler({});
-    QelUpdateTestServer server({{"appverchk", kUpdateExists}}, "");
-    OpenAgainst(server.BaseUrl(), server.BaseUrl());
-    QMessageBox::StandardButton preset = QMessageBox::NoButton;
-    QString text;
-    QTimer look;
-    QObject::connect(&look, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->defaultButton()) return;
-        preset = box->standardButton(box->defaultButton());
-        text = box->text();
-        box->button(QMessageBox::No)->click();
-    });
-    look.start(5);
-    RunCheck();
-    EXPECT_EQ(text.toStdString(), kQuestion);
-    EXPECT_EQ(preset, QMessageBox::Yes);
-    EXPECT_EQ(server.Forms().size(), 1u) << "No asks for nothing more";
+    const int index = client->GetLastIndex();
+    const QelString descriptor = QelString::Formatted(u"{\"reqidx\":%d}", index);
+    CQelUpdateCheck::OnHttpResult(check.get(), 0, static_cast<int>(QelHttpDataType::kForm), descriptor.c_str(),
+                                  static_cast<int>(descriptor.GetLength()), kQelHttpResult, nullptr, 0, nullptr, 0);
+    server.Release();
+    EXPECT_TRUE(PumpUntil([&] { return !dialog->isVisible() && !client->IsInProgress(index); }));
+    EXPECT_EQ(Launched(), Texts{installer}) << "the installer was not started";
+    EXPECT_EQ(boxes, Texts{});
 }

@@ -1,259 +1,227 @@
-// The main window's own life: what it shows at first, what Exit, Escape and
-// the session's end write to env.json and what happens when they cannot; the
+// The main window's own life: what Exit, Escape and the session's end write to
+// env.json and what happens when they cannot; the filter and job lists; the
 // search path history under the path box.
-#include <QApplication>
+#include <QDate>
 #include <QTableView>
 #include <QTest>
 #include <sys/stat.h>
-#include <functional>
 
 #include "CQelPopupWnd.h"
-#include "QelMainWindowFixture.h"
+#include "QelAppFixture.h"
 
 namespace {
 
 class MainWindow : public QelMainWindowFixture {
 protected:
-    static std::string LastPos(int left, int top, int right, int bottom) {
-        return "{\"applastpos\": {\"left\": " + std::to_string(left) + ", \"top\": " + std::to_string(top) +
-               ", \"right\": " + std::to_string(right) + ", \"bottom\": " + std::to_string(bottom) + "}}";
+    static Json::Value Rect(const QRect& r) {
+        Json::Value rect;
+        for (const auto& [key, value] : {std::pair{"left", r.left()}, {"top", r.top()}, {"right", r.right() + 1}, {"bottom", r.bottom() + 1}})
+            rect[key] = value;
+        return rect;
     }
-    // The view file, the given entries, then /p0 .. /p<count-1> of 2023-01-0<i>, every third without sub-folders.
-    void OpenWithHistory(int entries, std::string list = "") {
-        std::filesystem::create_directories(home / "res/view");
-        std::filesystem::copy_file(QEL_VIEW_DIR "/pathhistory-tippopup.json", home / "res/view/pathhistory-tippopup.json");
-        for (int i = 0; i < entries; ++i)
-            list += std::string(list.empty() ? "" : ",") + R"({"date":"2023010)" + std::to_string(i) +
-                    R"(","includesub":)" + (i % 3 == 2 ? "false" : "true") + R"(,"path":"/p)" + std::to_string(i) + "\"}";
-        home.WriteUserEnv(R"({"searchpathhistory":[)" + list + "]}");
-        Open();
+    static Json::Value Parse(const std::string& text) {
+        Json::Value value;
+        EXPECT_TRUE(Json::Reader().parse(text, value)) << text;
+        return value;
     }
-    CQelPopupWnd* OpenPopup() {
+    // Clicks the button; in the modal editor it opens, gives the (filter's) name if any, adds a line of the
+    // type (with the text, if any) and saves. False when no editor opened.
+    bool EditAndSave(const char* button, const char* selector = "", int type = 0, const char* text = "", const char* name = "") {
+        bool opened = false, ran = false;
+        QTimer::singleShot(0, [&] {
+            ran = true;
+            auto* editor = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!(opened = editor != nullptr)) return;
+            if (*name) editor->findChild<QLineEdit*>("filterNameEdit")->setText(name);
+            editor->findChild<QComboBox*>(selector)->setCurrentIndex(type);
+            if (*text) editor->findChild<QLineEdit*>("searchStringEdit")->setText(text);
+            editor->findChild<QPushButton*>("addButton")->click();
+            editor->findChild<QPushButton*>("saveButton")->click();
+            if (editor->isVisible()) editor->reject();  // the save was refused
+        });
+        Click(button);
+        while (!ran) QCoreApplication::processEvents();
+        return opened;
+    }
+    CQelPopupWnd* HistoryPopup() {
         Click("historyButton");
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* popup = qobject_cast<CQelPopupWnd*>(w); popup && popup->isVisible() && !popup->IsClosed())
-                return popup;
+            if (auto* open = qobject_cast<CQelPopupWnd*>(w); open && open->isVisible() && !open->IsClosed()) return open;
         return nullptr;
-    }
-    // Chooses the row in a fresh popup as the user does, by a double-click.
-    void Pick(int row) {
-        CQelPopupWnd* popup = OpenPopup();
-        ASSERT_NE(popup, nullptr);
-        const QPoint cell = popup->GetList()->visualRect(popup->GetList()->model()->index(row, 0)).center();
-        QTest::mouseClick(popup->GetList()->viewport(), Qt::LeftButton, {}, cell);
-        QTest::mouseDClick(popup->GetList()->viewport(), Qt::LeftButton, {}, cell);
-        QCoreApplication::processEvents();
-    }
-    std::string Path() const { return dialog->GetPathEdit()->text().toStdString(); }
-    Texts PathsSavedOnExit() {
-        const Json::Value saved = SavedOnExit();
-        Texts out;
-        for (const Json::Value& entry : saved["searchpathhistory"]) out.push_back(entry["path"].asString());
-        return out;
     }
 };
 
 }  // namespace
 
-TEST_F(MainWindow, FirstRunStartsEmptyAndExitWritesThreeEmptyArraysAndTheOuterRectangle) {
-    Open();
-    EXPECT_TRUE(dialog->GetIncludeSubCheck()->isChecked());
-    EXPECT_EQ(Status(), "Welcome Corvane Tessary");
-    EXPECT_EQ(dialog->GetStatusLabel()->GetPropFont(u"font").lfWeight, 700);  // in bold
-    EXPECT_FALSE(dialog->windowIcon().isNull());
-    // The job list and its buttons are usable only while "After Search" is checked.
-    for (bool checked : {false, true, false}) {
-        for (const char* name : {"jobCombo", "jobNewButton", "jobModifyButton", "jobDeleteButton"})
-            EXPECT_EQ(dialog->findChild<QWidget*>(name)->isEnabled(), checked) << name;
-        QTest::mouseClick(dialog->GetAfterSearchCheck(), Qt::LeftButton);
-    }
-    // Every shown control has a place of its own.
-    const QList<QWidget*> controls = dialog->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
-    for (QWidget* a : controls)
-        for (QWidget* b : controls)
-            EXPECT_TRUE(a == b || !a->isVisible() || !b->isVisible() || !a->geometry().intersects(b->geometry()))
-                << a->objectName().toStdString() << " " << b->objectName().toStdString();
-    dialog->GetExitButton()->setFocus();  // outside the path Enter does nothing, even on Exit
-    QTest::keyClick(dialog->GetExitButton(), Qt::Key_Return);
-    EXPECT_TRUE(dialog->isVisible());
-    const QRect frame = dialog->frameGeometry();
-    ASSERT_NE(frame.size(), dialog->size()) << "a platform without frames would not tell outer from inner";
-    const Json::Value saved = SavedOnExit();
-    EXPECT_FALSE(dialog->isVisible());
-    for (const char* key : {"aftersearchjob", "searchfilter", "searchpathhistory"})
-        EXPECT_EQ(saved[key], Json::Value(Json::arrayValue)) << key;
-    EXPECT_EQ(saved["applastpos"],
-              ParseJson(LastPos(frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1))["applastpos"]);
-}
-
-// The fitting itself is the screen-fit helper's; here: it is applied, and what was restored is stored again.
-TEST_F(MainWindow, SavedOuterRectangleIsRestoredFittedToTheScreenAndStoredAsRestored) {
+// The outer rectangle is stored; one on the screen comes back, one off it leaves the standard place.
+TEST_F(MainWindow, ExitWritesEmptyListsAndTheOuterRectangleWhichTheNextStartRestores) {
     Open();
     QCoreApplication::processEvents();
     const QRect standard = dialog->frameGeometry();
-    for (const auto& [saved, place] : {std::pair{LastPos(100, 50, 600, 350), QRect(100, 50, 500, 300)},
-                                       {LastPos(5000, 5000, 5500, 5300), standard}}) {
-        home.WriteUserEnv(saved);
+    ASSERT_NE(standard.size(), dialog->size()) << "a platform without frames would not tell outer from inner";
+    dialog->GetExitButton()->setFocus();  // outside the path Enter does nothing, even on Exit
+    QTest::keyClick(dialog->GetExitButton(), Qt::Key_Return);
+    EXPECT_TRUE(dialog->isVisible());
+    Json::Value saved = SavedOnExit();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(saved, Parse(R"({"aftersearchjob": [], "searchfilter": [], "searchpathhistory": [], "lastworkpath": "",
+        "lastsearchfilter": "", "lastaftersearchjob": "", "aftersearch": false, "applastpos": )" + Rect(standard).toStyledString() + "}"));
+    for (const QRect& place : {QRect(100, 50, 500, 300), QRect(5000, 5000, 500, 300)}) {
+        saved["applastpos"] = Rect(place);
+        home.WriteFile("user/env.json", saved.toStyledString());
         Open();
         QCoreApplication::processEvents();  // the frame is known once shown
-        EXPECT_EQ(dialog->frameGeometry(), place) << saved;
-        const Json::Value stored = SavedOnExit()["applastpos"];
-        EXPECT_EQ(QRect(QPoint(stored["left"].asInt(), stored["top"].asInt()),
-                        QPoint(stored["right"].asInt() - 1, stored["bottom"].asInt() - 1)), place);
+        const QRect restored = place.left() < 5000 ? place : standard;
+        EXPECT_EQ(dialog->frameGeometry(), restored);
+        EXPECT_EQ(SavedOnExit()["applastpos"], Rect(restored));
     }
 }
 
 // A user file the program cannot replace or read: Exit and the close box ask,
 // No keeps the window, the file stays exactly as it was, the session's end asks nothing.
 TEST_F(MainWindow, AnUnwritableOrBrokenUserFileIsNeverLostAndExitAsks) {
-    const std::string mine = R"({"searchfilter": [{"name": "Mine", "filterfileext": ["c"]}]})";
-    const std::string broken = R"({"searchfilter": [{"name": "Mine", "filterfileext": ["c")";
-    const struct Case {
-        const char* name;
-        std::function<void(const QelAppTestHome&)> make;
-        std::string startWarning;  // besides the file's path
-        bool asksOnExit;
-    } cases[] = {
-        {"a file where the folder belongs", [](auto& h) { h.WriteFile("user", "not a folder"); }, "", true},
-        {"read-only", [&](auto& h) {
-             h.WriteUserEnv(mine);
-             std::filesystem::permissions(h / "user/env.json", std::filesystem::perms::owner_read);
-         }, "", true},
-        {"a fifo", [](auto& h) {
-             std::filesystem::create_directories(h / "user");
-             ::mkfifo((h / "user/env.json").c_str(), 0600);  // would block a plain open for ever
-         }, "not a regular file", true},
-        {"broken", [&](auto& h) { h.WriteUserEnv(broken); }, "could not be read!!", false},
+    const std::string broken = R"({"searchfilter": [{"name": "Mine", "filterfileext": ["c")", file = home / "user/env.json";
+    const std::function<void()> cases[] = {
+        [&] { home.WriteFile("user/env.json", broken + "]}]}"), ::chmod(file.c_str(), 0400); },
+        [&] { home.WriteFile("user/"), ::mkfifo(file.c_str(), 0600); },  // would block a plain open
+        [&] { home.WriteFile("user/env.json", broken); },
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    const auto state = [&] {  // a fifo is not opened
+        const auto type = std::filesystem::status(file).type();
+        return std::pair(type, type == std::filesystem::file_type::regular ? home.ReadFile("user/env.json") : "");
+    };
+    for (const auto& make : cases) {
+        SCOPED_TRACE(&make - cases);
         std::filesystem::remove_all(home / "user");
-        WriteTwoFilters();
-        c.make(home);
-        const auto before = std::filesystem::status(home / "user/env.json").type();
-        boxes.clear();
+        MakeTree();
+        make();
+        const auto before = state();
+        boxes.clear(), kinds.clear();
         Open();
-        EXPECT_EQ(boxes.size(), c.startWarning.empty() ? 0u : 1u);
-        if (!c.startWarning.empty()) {
-            EXPECT_EQ(ComboTexts(dialog->GetFilterCombo()), (Texts{"Text", "Empty"}));  // the defaults still serve
-            EXPECT_TRUE(boxes[0].text.contains(QString::fromStdString(home / "user/env.json")));
-            EXPECT_TRUE(boxes[0].text.contains(QString::fromStdString(c.startWarning)));
+        ASSERT_EQ(boxes.size(), &make == cases ? 0u : 1u);
+        if (&make != cases) {
+            EXPECT_EQ(dialog->GetFilterCombo()->count(), 2) << "the defaults still serve";
+            EXPECT_NE(boxes[0].find(file + "\" could not be read"), std::string::npos);
         }
-        if (!c.asksOnExit) {  // kept aside under a new name, which the warning gives, before Exit rewrites it
-            Texts kept;
-            for (const auto& entry : std::filesystem::directory_iterator(home / "user"))
-                if (entry.path().filename().string().starts_with("env.json.broken-")) kept.push_back(entry.path());
-            ASSERT_EQ(kept.size(), 1u);
-            EXPECT_TRUE(boxes[0].text.contains(QString::fromStdString(kept[0])));
+        if (&make == cases + 2) {  // kept aside under a new name, which the warning gives, before Exit rewrites it
             EXPECT_TRUE(SavedOnExit().isObject());
-            EXPECT_EQ(home.ReadFile("user/" + std::filesystem::path(kept[0]).filename().string()), broken);
+            for (const auto& entry : std::filesystem::directory_iterator(home / "user")) {
+                if (entry.path() == file) continue;
+                EXPECT_EQ(home.ReadFile("user/" + entry.path().filename().string()), broken);
+                EXPECT_NE(boxes[0].find("kept as \"" + entry.path().string()), std::string::npos);
+            }
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home / "user"), {}), 2);
             continue;
         }
-        boxes.clear();
+        boxes.clear(), kinds.clear();
         answers = {Answer::No, Answer::Yes};
         dialog->GetExitButton()->click();
         ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].kind, CQelMessageBox::Kind::Question);
-        EXPECT_TRUE(boxes[0].text.contains("could not be written"));
-        EXPECT_TRUE(boxes[0].text.contains(QString::fromStdString(home / "user/env.json")));
+        EXPECT_EQ(kinds[0], CQelMessageBox::Kind::Question);
+        EXPECT_NE(boxes[0].find(file + "\" could not be written"), std::string::npos);
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_TRUE(dialog->close());
         EXPECT_EQ(boxes.size(), 2u);
-        EXPECT_EQ(std::filesystem::status(home / "user/env.json").type(), before);
-        if (c.name[0] == 'r') { EXPECT_EQ(home.ReadFile("user/env.json"), mine); }
+        EXPECT_EQ(state(), before);
         Open();
         boxes.clear();
         dialog->SaveForSessionEnd();
         dialog->close();
-        EXPECT_TRUE(boxes.empty());
+        EXPECT_EQ(boxes, Texts{});
     }
 }
 
-TEST_F(MainWindow, ChoicesAreRememberedAndListChangesWrittenAtOnce) {
-    home.WriteConfigEnv(R"({"searchfilter": [{"name": "Text", "filterfileext": ["txt"]}, {"name": "Md", "filterfileext": ["md"]},
-                                             {"name": "Other", "filterfileext": ["x"]}],
-                            "aftersearchjob": [{"name": "One", "list": []}, {"name": "Two", "list": []}]})");
+// The lists skip records without a name; New, Modify and Delete act on the record of their entry, leave
+// the others as they are and write at once; the choices of a run come back in the next.
+TEST_F(MainWindow, ListChangesAreWrittenAtOnceAndChoicesRemembered) {
+    const std::string tree = MakeTree(R"([{"name": "One", "list": []}, {"list": []}, {"name": "Two", "list": []}])");
     Open();
     EXPECT_TRUE(SavedOnExit()["searchfilter"].isNull()) << "an unchanged exit copies no config list";
     Open();
-    dialog->GetIncludeSubCheck()->setChecked(false);
-    Search(MakeTree(), 1);
-    EXPECT_EQ(home.ReadUserEnv()["searchpathhistory"].size(), 1u);  // in the file before any Exit
-    dialog->GetFilterCombo()->setCurrentIndex(2);
-    answers = {Answer::Yes};
-    Click("filterDeleteButton");
-    EXPECT_EQ(home.ReadUserEnv()["searchfilter"].size(), 2u);
+    EXPECT_TRUE(EditAndSave("filterNewButton", "typeSelector", 2, "md", "Md"));
+    EXPECT_EQ(dialog->GetFilterCombo()->currentText(), "Md");
+    Search(tree, 2);
+    EXPECT_EQ(Rows(), Texts{tree + "/b.md"});
+    answers = {Answer::No, Answer::Yes};
+    for (int i = 0; i < 2; ++i) Click("filterDeleteButton");
+    EXPECT_EQ(boxes.back(), "\"Md\" Are you sure you want to delete the selection?");
     dialog->GetFilterCombo()->setCurrentIndex(1);
+    EditAndSave("filterModifyButton", "typeSelector", 1, "notes");
+    EXPECT_EQ(home.ReadUserEnv()["searchfilter"], Parse(R"([{"name": "Text", "filterfileext": ["txt"], "filterdirname": ["sub"]},
+        {"name": "Empty", "filterfilename": ["notes"], "filterfileext": [], "filterdirname": []}])"));
     dialog->GetAfterSearchCheck()->setChecked(true);
     dialog->GetJobCombo()->setCurrentIndex(1);
+    EditAndSave("jobModifyButton", "commandSelector", 2);
+    EXPECT_EQ(home.ReadUserEnv()["aftersearchjob"], Parse(R"([{"name": "One", "list": []}, {"list": []},
+        {"name": "Two", "list": [{"cmd": "delete", "act": ""}]}])"));
+    dialog->GetFilterCombo()->setCurrentIndex(1);
     dialog->GetPathEdit()->setText("/somewhere/else");
     dialog->GetPathEdit()->setFocus();
     QTest::keyClick(dialog.get(), Qt::Key_Escape);  // Escape saves and exits as Exit does
     EXPECT_FALSE(dialog->isVisible());
     Open();
-    EXPECT_EQ(Path(), "/somewhere/else");
-    EXPECT_EQ(dialog->GetFilterCombo()->currentText(), "Md");
+    EXPECT_EQ(dialog->GetPathEdit()->text(), "/somewhere/else");
+    EXPECT_EQ(dialog->GetFilterCombo()->currentText(), "Empty");
     EXPECT_TRUE(dialog->GetAfterSearchCheck()->isChecked() && dialog->GetJobCombo()->isEnabled());
     EXPECT_EQ(dialog->GetJobCombo()->currentText(), "Two");
+    answers = {Answer::Yes, Answer::Yes, Answer::Yes, Answer::Yes};
+    for (const char* button : {"jobDeleteButton", "jobDeleteButton", "filterDeleteButton", "filterDeleteButton"}) Click(button);
+    // On empty lists Modify and Delete do nothing, the job list is off without "After Search", and a search stops before walking.
+    const std::size_t asked = boxes.size();
+    EXPECT_FALSE(EditAndSave("filterModifyButton") || EditAndSave("jobModifyButton"));
+    Click("filterDeleteButton");
+    dialog->GetAfterSearchCheck()->setChecked(false);
+    EXPECT_FALSE(dialog->GetJobCombo()->isEnabled() || dialog->findChild<QWidget*>("jobNewButton")->isEnabled());
+    Search(tree);
+    EXPECT_EQ(boxes.back(), "There are no search filters.");
+    EXPECT_EQ(boxes.size(), asked + 1);
+    EXPECT_EQ(SavedOnExit()["aftersearchjob"], Parse(R"([{"list":[]}])"));
 }
 
-TEST_F(MainWindow, HistorySearchUpdatesItsEntryInPlaceAndCaseMakesANewOne) {
-    WriteTwoFilters();
+// A search updates its entry in place (another case is another path); the popup lists every entry, Escape
+// in it keeps what was typed, a double-click loads the entry and Delete removes the chosen, then the first.
+TEST_F(MainWindow, HistoryEntriesAreUpdatedListedPickedAndDeleted) {
     const std::string tree = MakeTree();
-    std::filesystem::create_directories(home / "Tree");
-    OpenWithHistory(1, R"({"date":"20000101","includesub":true,"path":")" + tree + "\"}");
+    home.WriteFile("Tree/");
+    home.WriteFile("res/view/pathhistory-tippopup.json", "[1, 2]");
+    home.WriteFile("user/env.json", R"({"searchpathhistory":[{"date":"20000101","includesub":true,"path":")" + tree +
+                                        R"("}, {"date":"20230101","includesub":true,"path":"/p1"},
+                                        {"date":"20230102","includesub":false,"path":"/p2"}]})");
+    Open();
+    EXPECT_EQ(HistoryPopup(), nullptr) << "a broken view file opens nothing";
+    std::filesystem::copy_file(QEL_VIEW_DIR "/pathhistory-tippopup.json", home / "res/view/pathhistory-tippopup.json",
+                               std::filesystem::copy_options::overwrite_existing);
+    Click("historyDeleteButton");
+    EXPECT_EQ(boxes, Texts{"No items selected."});
     dialog->GetIncludeSubCheck()->setChecked(false);
     for (const std::string& path : {tree, home / "Tree"}) Search(path);
-    EXPECT_EQ(PathsSavedOnExit(), (Texts{tree, "/p0", home / "Tree"}));
-    EXPECT_EQ(home.ReadUserEnv()["searchpathhistory"][0],
-              ParseJson(R"({"date":")" + Today() + R"(","includesub":false,"path":")" + tree + "\"}"));
-}
-
-TEST_F(MainWindow, HistoryPopupListsEveryLineAndDeleteRemovesTheChosenThenTheFirstEntry) {
-    OpenWithHistory(8);
-    Click("historyDeleteButton");
-    EXPECT_EQ(BoxTexts(), Texts{"No items selected."});
-    CQelPopupWnd* popup = OpenPopup();
+    CQelPopupWnd* popup = HistoryPopup();
     ASSERT_NE(popup, nullptr);
-    const QLineEdit* box = dialog->GetPathEdit();
-    EXPECT_EQ(popup->geometry(),
-              QRect(box->mapToGlobal(QPoint(0, box->height())), QSize(box->width(), box->height() * 5)));
-    EXPECT_EQ(popup->GetList()->columnWidth(0), box->width() - 10);
-    ASSERT_EQ(popup->GetList()->model()->rowCount(), 8);
-    EXPECT_EQ(popup->GetList()->model()->index(2, 0).data().toString(), "[2023/01/02] /p2(sub not check)");
-    EXPECT_EQ(popup->GetList()->model()->index(7, 0).data().toString(), "[2023/01/07] /p7(sub check)");
-    // Escape on a highlighted line chooses nothing: what the user typed stays.
+    QStringList lines;
+    for (int row = 0; row < popup->GetList()->model()->rowCount(); ++row) lines << popup->GetList()->model()->index(row, 0).data().toString();
+    const QString today = QDate::currentDate().toString("[yyyy/MM/dd] ");
+    EXPECT_EQ(lines, QStringList({today + QString::fromStdString(tree) + "(sub not check)", "[2023/01/01] /p1(sub check)",
+                                  "[2023/01/02] /p2(sub not check)", today + QString::fromStdString(home / "Tree") + "(sub not check)"}));
     dialog->GetPathEdit()->setText("typed");
-    popup->GetList()->selectRow(3);
+    popup->GetList()->selectRow(1);
     QTest::keyClick(popup->GetList(), Qt::Key_Escape);
     QCoreApplication::processEvents();
-    EXPECT_TRUE(popup->IsClosed());
-    EXPECT_EQ(Path(), "typed");
-    Pick(2);
-    EXPECT_EQ(Path(), "/p2");
-    EXPECT_FALSE(dialog->GetIncludeSubCheck()->isChecked());
-    for (const char* next : {"/p0", "/p1"}) {
+    EXPECT_EQ(dialog->GetPathEdit()->text(), "typed");
+    popup = HistoryPopup();
+    ASSERT_NE(popup, nullptr);
+    const QPoint cell = popup->GetList()->visualRect(popup->GetList()->model()->index(2, 0)).center();
+    QTest::mouseClick(popup->GetList()->viewport(), Qt::LeftButton, {}, cell);
+    QTest::mouseDClick(popup->GetList()->viewport(), Qt::LeftButton, {}, cell);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialog->GetPathEdit()->text(), "/p2");
+    for (const std::string& next : {tree, std::string("/p1")}) {
         Click("historyDeleteButton");
-        EXPECT_EQ(Path(), next);
-        EXPECT_TRUE(dialog->GetIncludeSubCheck()->isChecked());
+        EXPECT_EQ(dialog->GetPathEdit()->text().toStdString(), next);
     }
+    EXPECT_TRUE(dialog->GetIncludeSubCheck()->isChecked());
+    for (int i = 0; i < 2; ++i) Click("historyDeleteButton");
+    EXPECT_EQ(dialog->GetPathEdit()->text(), "");
+    EXPECT_EQ(HistoryPopup(), nullptr) << "no entry, no popup";
     EXPECT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(PathsSavedOnExit(), (Texts{"/p1", "/p3", "/p4", "/p5", "/p6", "/p7"}));
-}
-
-TEST_F(MainWindow, HistoryWithoutAViewFileOrAnEntryOpensNothing) {
-    OpenWithHistory(1);
-    for (const char* view : {"{\"width\": 300,", "[1, 2]", ""}) {
-        home.WriteFile("res/view/pathhistory-tippopup.json", view);
-        if (!*view) std::filesystem::remove(home / "res/view/pathhistory-tippopup.json");
-        EXPECT_EQ(OpenPopup(), nullptr) << view;
-    }
-    std::filesystem::copy_file(QEL_VIEW_DIR "/pathhistory-tippopup.json", home / "res/view/pathhistory-tippopup.json");
-    Pick(0);
-    EXPECT_EQ(Path(), "/p0");
-    Click("historyDeleteButton");
-    EXPECT_EQ(Path(), "");
-    EXPECT_FALSE(dialog->GetIncludeSubCheck()->isChecked());
-    EXPECT_EQ(OpenPopup(), nullptr);
-    EXPECT_EQ(PathsSavedOnExit(), Texts{});
+    EXPECT_EQ(SavedOnExit()["searchpathhistory"], Json::Value(Json::arrayValue));
 }

@@ -1,0 +1,119 @@
+#pragma once
+// A program folder of its own for one test (config/ and user/ below a fresh
+// folder in /tmp), an environment variable set for one scope, and the real
+// main window driven headless: message boxes are recorded and Yes/No
+// questions answered from a script.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+
+#include "CQelDirMng.h"
+#include "CQelLabel.h"
+#include "CQelMessageBox.h"
+#include "CQelResultListModel.h"
+#include "CQelResultSubWnd.h"
+#include "CTessaryDlgDlg.h"
+
+using Texts = std::vector<std::string>;
+using Answer = CQelMessageBox::Answer;
+
+struct QelAppTestHome {
+    QelAppTestHome() : path(::mkdtemp(std::string("/tmp/qelapptest-XXXXXX").data())) {
+        CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(path));
+    }
+    ~QelAppTestHome() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::string operator/(const std::string& leaf) const { return path + "/" + leaf; }
+    // A leaf ending in "/" is made as a folder.
+    void WriteFile(const std::string& leaf, const std::string& text = "") const {
+        std::filesystem::create_directories(std::filesystem::path(*this / leaf).parent_path());
+        if (!leaf.ends_with('/')) std::ofstream(*this / leaf, std::ios::binary) << text;
+    }
+    std::string ReadFile(const std::string& leaf) const {
+        std::ifstream in(*this / leaf, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // The user's env.json as written by the program; null when missing or unreadable.
+    Json::Value ReadUserEnv() const {
+        Json::Value value;
+        return Json::Reader().parse(ReadFile("user/env.json"), value) ? value : Json::Value();
+    }
+    const std::string path;
+};
+
+struct ScopedEnv {
+    ScopedEnv(const char* name, const std::string& value) : name(name), had(qEnvironmentVariableIsSet(name)), old(qgetenv(name)) {
+        qputenv(name, QByteArray::fromStdString(value));
+    }
+    ~ScopedEnv() { had ? (void)qputenv(name, old) : (void)qunsetenv(name); }
+    const char* name;
+    const bool had;
+    const QByteArray old;
+};
+
+class QelMainWindowFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CQelMessageBox::SetHandler([this](CQelMessageBox::Kind kind, const QString& text) {
+            EXPECT_EQ(QThread::currentThread(), qApp->thread()) << "Qt allows boxes on the UI thread only";
+            boxes.push_back(text.toStdString());
+            kinds.push_back(kind);
+            if (kind != CQelMessageBox::Kind::Question) return Answer::Ok;
+            const Answer answer = answers.empty() ? Answer::No : answers.front();
+            if (!answers.empty()) answers.pop_front();
+            return answer;
+        });
+    }
+    void TearDown() override { CQelMessageBox::SetHandler({}); }
+
+    // Filters "Text" (.txt files and folders named "sub") and "Empty" (no strings), the given jobs, and
+    // tree/a.txt, b.md, sub/c.txt, sub/deeper/sub/, notes/d.txt; returns tree's path.
+    std::string MakeTree(const std::string& jobs = "[]") const {
+        home.WriteFile("config/env.json", R"({"searchfilter": [{"name": "Text", "filterfileext": ["txt"], "filterdirname": ["sub"]},
+            {"name": "Empty", "filterfilename": []}], "aftersearchjob": )" + jobs + "}");
+        for (const char* file : {"a.txt", "b.md", "sub/c.txt", "notes/d.txt", "sub/deeper/sub/"}) home.WriteFile(std::string("tree/") + file, "x");
+        return home / "tree";
+    }
+    // A fresh main window, shown, in place of the previous one.
+    void Open() {
+        dialog = std::make_unique<CTessaryDlgDlg>();
+        dialog->show();
+    }
+    void Search(const std::string& path, int filter = 0) {
+        dialog->GetPathEdit()->setText(QString::fromStdString(path));
+        dialog->GetFilterCombo()->setCurrentIndex(filter);
+        dialog->GetSearchButton()->click();
+    }
+    void Click(const char* button) { dialog->findChild<QPushButton*>(button)->click(); }
+    // The full paths of the result window's rows; none without a result window.
+    Texts Rows() const {
+        Texts out;
+        const CQelResultListModel* model = dialog->GetResultSubWnd() ? dialog->GetResultSubWnd()->GetListModel() : nullptr;
+        for (int r = 0; model && r < model->rowCount(); ++r) out.push_back(model->index(r, 3).data().toString().toStdString());
+        return out;
+    }
+    // Exits through the Exit button and returns the env.json it wrote.
+    Json::Value SavedOnExit() {
+        dialog->GetExitButton()->click();
+        return home.ReadUserEnv();
+    }
+    std::string Status() const { return dialog->GetStatusLabel()->GetPropString(u"caption").ToStdString(); }
+
+    QelAppTestHome home;
+    Texts boxes;  // the text of each message box shown
+    std::vector<CQelMessageBox::Kind> kinds;
+    std::deque<Answer> answers;
+    std::unique_ptr<CTessaryDlgDlg> dialog;  // destroyed before the program folder goes
+};
