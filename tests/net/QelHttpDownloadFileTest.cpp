@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <memory>
 
 #include "../foundation/QelTestDir.h"
 #include "QelHttpDownloadFile.h"
@@ -95,27 +94,12 @@ TEST(DownloadFile, TheFileHoldsTheLastAttemptAndReplacesOldFilesAndLinksUnfollow
 TEST(DownloadFile, AShortWriteOrADiscardLeavesNoPartialFile) {
     QelTestDir dir;
     const auto filesBefore = OpenFiles();
-    QelHttpDownloadFile given;
-    ASSERT_EQ(given.Open(Q(dir / "temp"), Q("given.run")), 0);
-    ASSERT_TRUE(given.Append("half"));
-    given.Discard();
-    EXPECT_FALSE(Exists(dir / "temp/given.run"));
-
-    struct rlimit old {}, small {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    small = old;
-    small.rlim_cur = 4096;
-    auto* previous = ::signal(SIGXFSZ, SIG_IGN);
-    bool appended = true;
-    {
-        QelHttpDownloadFile file;
-        ASSERT_EQ(file.Open(Q(dir / "temp"), Q("inst.run")), 0);
-        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-        appended = file.Append(std::string(100000, 'x'));
-        ::setrlimit(RLIMIT_FSIZE, &old);
+    for (const rlim_t limit : {RLIM_INFINITY, rlim_t{4096}}) {
+        auto file = std::make_unique<QelHttpDownloadFile>();
+        ASSERT_EQ(file->Open(Q(dir / "temp"), Q("inst.run")), 0);
+        WithFileSizeLimit(limit, [&] { EXPECT_EQ(file->Append(std::string(100000, 'x')), limit == RLIM_INFINITY); });
+        limit == RLIM_INFINITY ? file->Discard() : file.reset();
+        EXPECT_FALSE(Exists(dir / "temp/inst.run")) << limit;
     }
-    ::signal(SIGXFSZ, previous);
-    EXPECT_FALSE(appended);
-    EXPECT_FALSE(Exists(dir / "temp/inst.run"));
     EXPECT_EQ(OpenFiles(), filesBefore) << "a descriptor is left open";
 }

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
-#include <json/json.h>
 
 #include <string>
 
 #include "QelHttpResponseText.h"
-#include "QelHttpTypes.h"
 
 using qel::http::ParseResponseHeaders;
 
@@ -57,26 +55,4 @@ TEST(QelHttpDecode, TheCharsetChoosesTheDecodingWithFallbacks) {
         bool unclosed;
     } pages[] = {{u"<HTML><body>cut", true}, {u"<Html><body></body></hTmL>", false}, {u"{\"msgcode\":\"0000\"}", false}, {u"<html lang=en>", false}};
     for (const auto& p : pages) EXPECT_EQ(qel::http::IsHtmlUnclosed(QelString(p.text)), p.unclosed) << QelString(p.text).ToStdString();
-}
-
-TEST(QelHttpTypes, ADescriptorParsesWhateverItsValuesHold) {
-    const QelString tag(u"say \"hi\"\\ \",\"reqidx\":9\n\u00E9\u0001");
-    const struct {
-        _tag_HttpRequestInfo info;
-        const char *reqtype, *datatype;
-    } cases[] = {
-        {{7, QelString(u"http://h:1/a\"b"), QelString(u""), QelString(u"X-A: 1\r\nX-B: 2"), 1, 4, tag}, "POST", ""},
-        {{0, QelString(u"http://h/f"), QelString(u""), QelString(u""), 0, 3, QelString(u"t")}, "GET", "File"},
-    };
-    for (const auto& c : cases) {
-        const QelString descriptor = qel::http::BuildDescriptor(c.info);
-        Json::Value doc;
-        ASSERT_TRUE(Json::Reader().parse(descriptor.ToStdString(), doc)) << descriptor.ToStdString();
-        EXPECT_EQ(doc.size(), 7u);
-        EXPECT_EQ(doc["reqidx"].asInt(), c.info.reqidx);
-        EXPECT_EQ(doc["baseurl"].asString(), c.info.baseUrl.ToStdString());
-        EXPECT_EQ(doc["httpconhead"].asString(), c.info.httpConHead.ToStdString());
-        EXPECT_EQ(doc["reqtype"].asString() + "|" + doc["datatype"].asString(), c.reqtype + std::string("|") + c.datatype);
-        EXPECT_EQ(doc["onlyreturn"].asString(), c.info.onlyReturn.ToStdString());
-    }
 }

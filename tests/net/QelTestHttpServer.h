@@ -134,6 +134,17 @@ inline void QelServeCut(httplib::Response& res, std::size_t announced, std::stri
         return false;  // breaks the connection
     });
 }
+// Sends a little of an announced body to a GET or POST, then holds until the server ends.
+inline void QelServeStalled(QelTestHttpServer& server, const std::string& path) {
+    auto stall = [&server](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(100, "text/plain", [&server](size_t, size_t, httplib::DataSink& sink) {
+            sink.write("part", 4);
+            server.Hold();
+            return false;
+        });
+    };
+    server.Routes().Get(path, stall).Post(path, stall);
+}
 inline void QelServeEndlessly(httplib::Response& res) {
     res.set_chunked_content_provider("text/plain", [](size_t, httplib::DataSink& sink) {
         static const std::string block(64 * 1024, 'x');
