@@ -81,6 +81,12 @@ TEST(QelJsonBounds, CountsValuesAndEntriesAsTheParsersBuildThem) {
     const std::size_t entries = qel::kMaxJsonArrayEntries;
     const std::size_t values = qel::kMaxJsonValues;
     const std::string fullObject = "{" + repeat("\"\":0,", values - 2) + "\"\":0}";  // exactly the value bound
+    // Scalars of several characters, each ended by a different delimiter: 8 values a unit.
+    const std::string unit = R"("":[10/**/,true],"":{"":10},"":10 ,"":10,)";
+    const auto scalars = [&](std::size_t extra) {
+        const std::size_t units = (values - 2) / 8;
+        return "{" + repeat(unit, units) + repeat("\"\":10,", values - 2 - 8 * units + extra) + "\"\":10}";
+    };
     using qel::QelJsonBound;
     struct Case {
         const char* what;
@@ -98,6 +104,8 @@ TEST(QelJsonBounds, CountsValuesAndEntriesAsTheParsersBuildThem) {
          QelJsonBound::kWithin},
         {"member names are no values and objects have no entry bound", fullObject, QelJsonBound::kWithin},
         {"blanks between values are no values", "{" + repeat("\"\":0,\r\n\t ", values - 2) + "\"\":0}", QelJsonBound::kWithin},
+        {"scalars end at every delimiter that may follow them", scalars(0), QelJsonBound::kWithin},
+        {"the same, one value more", scalars(1), QelJsonBound::kTooManyValues},
         {"a comment counts as a value", "// note\n" + fullObject, QelJsonBound::kTooManyValues},
         {"a comment right before each entry", "[" + repeat("/**/[],", entries) + "/**/[]]", QelJsonBound::kArrayTooLong},
         {"nesting past the parsers' limit is theirs to refuse", std::string(values + 1, '['), QelJsonBound::kWithin},
