@@ -89,32 +89,29 @@ TEST_F(CQelJSONFileMngTest, LookupsFollowDottedPathsAndFallBackFromUserToConfig)
     EXPECT_EQ(m_json.MakeValue(u"list", 9), nullptr);
 }
 
-TEST_F(CQelJSONFileMngTest, MakeValueBuildsTheWayAndSetIntStores) {
-    *m_json.MakeValue(u"a.list[1].b", 2) = "made";
-    m_json.UserTree()["n"] = 5;
-    *m_json.MakeValue(u"n.deeper", 2) = 1;  // through a scalar: the scalar becomes the container it needs
+// Only the user tree is written, styled or compact, with CR LF and no BOM;
+// its comments and names that are not UTF-8 are kept, a missed lookup leaves
+// a null member behind, and MakeValue builds the way (through a scalar too).
+TEST_F(CQelJSONFileMngTest, SaveWritesTheUserTreeAsCrLfText) {
+    WriteConfig(R"({"config": 1})");
+    WriteUser("// kept comment\r\n{\"list\": [1, 2], \"n\": 5, \"name\": \"\xE4\xB8\xAD\", \"path\": \"/d/x\xFF\"}\r\n");
+    ASSERT_TRUE(m_json.Load(u"env.json"));
+    EXPECT_EQ(m_json.FindValue(u"a.b", 2), nullptr);
+    *m_json.MakeValue(u"m.list[1].b", 2) = "made";
+    *m_json.MakeValue(u"n.deeper", 2) = 1;
     m_json.SetIntValue(u"pos.left", 10, 0);  // tree 0 writes the user tree
     m_json.SetIntValue(u"pos.left", 11, 2);
     m_json.SetIntValue(u"c", 3, 1);
-    EXPECT_EQ(Json::FastWriter().write(m_json.UserTree()), "{\"a\":{\"list\":[null,{\"b\":\"made\"}]},\"n\":{\"deeper\":1},\"pos\":{\"left\":11}}\n");
-    EXPECT_EQ(m_json.ConfigTree()["c"].asInt(), 3);
-}
-
-// Only the user tree is written, styled or compact, with CR LF and no BOM;
-// its comments and names that are not UTF-8 are kept, and a missed lookup
-// leaves a null member behind.
-TEST_F(CQelJSONFileMngTest, SaveWritesTheUserTreeAsCrLfText) {
-    WriteConfig(R"({"config": 1})");
-    WriteUser("// kept comment\r\n{\"list\": [1, 2], \"name\": \"\xE4\xB8\xAD\", \"path\": \"/d/x\xFF\"}\r\n");
-    ASSERT_TRUE(m_json.Load(u"env.json"));
-    EXPECT_EQ(m_json.FindValue(u"a.b", 2), nullptr);
     std::filesystem::remove_all(m_dir / "user");  // Save makes the folder again
     ASSERT_TRUE(m_json.Save(u"env.json", true));
-    EXPECT_EQ(UserFile(), "\r\n// kept comment\r\n{\r\n   \"a\" : null,\r\n   \"list\" : [ 1, 2 ],\r\n   \"name\" : \"\xE4\xB8\xAD\",\r\n"
-                          "   \"path\" : \"/d/x\xFF\"\r\n}\r\n");
+    EXPECT_EQ(UserFile(), "\r\n// kept comment\r\n{\r\n   \"a\" : null,\r\n   \"list\" : [ 1, 2 ],\r\n   \"m\" : {\r\n      \"list\" : [ null, {\r\n"
+                          "            \"b\" : \"made\"\r\n         }\r\n      ]\r\n   },\r\n   \"n\" : {\r\n      \"deeper\" : 1\r\n   },\r\n"
+                          "   \"name\" : \"\xE4\xB8\xAD\",\r\n   \"path\" : \"/d/x\xFF\",\r\n   \"pos\" : {\r\n      \"left\" : 11\r\n   }\r\n}\r\n");
     ASSERT_TRUE(m_json.Save(u"env.json", false));
-    EXPECT_EQ(UserFile(), "{\"a\":null,\"list\":[1,2],\"name\":\"\xE4\xB8\xAD\",\"path\":\"/d/x\xFF\"}\r\n");
+    EXPECT_EQ(UserFile(), "{\"a\":null,\"list\":[1,2],\"m\":{\"list\":[null,{\"b\":\"made\"}]},\"n\":{\"deeper\":1},\"name\":\"\xE4\xB8\xAD\","
+                          "\"path\":\"/d/x\xFF\",\"pos\":{\"left\":11}}\r\n");
     EXPECT_EQ(ReadBytes(m_dir / "config/env.json"), R"({"config": 1})");
+    EXPECT_EQ(m_json.ConfigTree()["c"].asInt(), 3);
 }
 
 TEST_F(CQelJSONFileMngTest, SaveKeepsTheOldFileWhenWritingFails) {
@@ -129,9 +126,7 @@ TEST_F(CQelJSONFileMngTest, SaveKeepsTheOldFileWhenWritingFails) {
 
     ASSERT_TRUE(m_json.Save(u"env.json", false));
     EXPECT_NE(UserFile().find("\"big\""), std::string::npos);
-    struct stat st;
-    ASSERT_EQ(::stat((m_dir / "user/env.json").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);  // the replaced file keeps its permissions
+    EXPECT_EQ(std::filesystem::status(m_dir / "user/env.json").permissions(), std::filesystem::perms(0640));  // kept by the new file
 }
 
 TEST_F(CQelJSONFileMngTest, AnUnreadableUserFileIsNeverReplaced) {
