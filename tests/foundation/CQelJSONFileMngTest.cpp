@@ -104,8 +104,8 @@ TEST_F(CQelJSONFileMngTest, SaveWritesTheUserTreeAsCrLfText) {
     m_json.SetIntValue(u"c", 3, 1);
     std::filesystem::remove_all(m_dir / "user");  // Save makes the folder again
     ASSERT_TRUE(m_json.Save(u"env.json", true));
-    EXPECT_EQ(UserFile(), "\r\n// kept comment\r\n{\r\n   \"a\" : null,\r\n   \"list\" : [ 1, 2 ],\r\n   \"m\" : {\r\n      \"list\" : [ null, {\r\n"
-                          "            \"b\" : \"made\"\r\n         }\r\n      ]\r\n   },\r\n   \"n\" : {\r\n      \"deeper\" : 1\r\n   },\r\n"
+    EXPECT_EQ(UserFile(), "\r\n// kept comment\r\n{\r\n   \"a\" : null,\r\n   \"list\" : [ 1, 2 ],\r\n   \"m\" : {\r\n      \"list\" : [\r\n         null,\r\n"
+                          "         {\r\n            \"b\" : \"made\"\r\n         }\r\n      ]\r\n   },\r\n   \"n\" : {\r\n      \"deeper\" : 1\r\n   },\r\n"
                           "   \"name\" : \"\xE4\xB8\xAD\",\r\n   \"path\" : \"/d/x\xFF\",\r\n   \"pos\" : {\r\n      \"left\" : 11\r\n   }\r\n}\r\n");
     ASSERT_TRUE(m_json.Save(u"env.json", false));
     EXPECT_EQ(UserFile(), "{\"a\":null,\"list\":[1,2],\"m\":{\"list\":[null,{\"b\":\"made\"}]},\"n\":{\"deeper\":1},\"name\":\"\xE4\xB8\xAD\","
