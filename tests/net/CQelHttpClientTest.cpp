@@ -50,10 +50,13 @@ protected:
     CQelHttpClient client;
 };
 
-// The server's view of a request: verb, body or multipart parts, and one header.
+// The server's view of a request: verb, body, the caller's header, how many
+// Content-Length, Content-Type and Expect headers came, and the multipart parts.
 void ServeEcho(QelTestHttpServer& server) {
     auto echo = [](const httplib::Request& req, httplib::Response& res) {
-        std::string seen = req.method + "|" + req.body + "|" + req.get_header_value("X-Head");
+        std::string seen = req.method + "|" + req.body + "|" + req.get_header_value("X-Head") + "|";
+        for (const char* header : {"Content-Length", "Content-Type", "Expect"}) seen += std::to_string(req.get_header_value_count(header));
+        if (req.get_header_value("User-Agent") != "QelHttpClient") seen += "|no User-Agent";
         for (const auto& [name, part] : req.files) seen += "|" + name + "=" + (part.filename.empty() ? part.content : part.filename + ":" + part.content);
         res.set_content(seen, "text/plain");
     };
@@ -61,9 +64,9 @@ void ServeEcho(QelTestHttpServer& server) {
 }
 }  // namespace
 
-// A work item sends each kind of request as its verb and body; only a GET of
-// a file is saved (and delivered as its path), everything else is delivered as
-// text; a descriptor parses whatever its values hold.
+// A work item, reused, sends each kind of request as its verb with its body and
+// only the headers it needs; only a GET of a file is saved (and delivered as its
+// path), everything else is delivered as text; a descriptor parses whatever its values hold.
 TEST_F(ClientTest, EachRequestKindIsSentAsItsVerbAndOnlyAFileGetIsSaved) {
     ServeEcho(server);
     WriteBytes(home / "up.bin", "UP");
@@ -77,16 +80,17 @@ TEST_F(ClientTest, EachRequestKindIsSentAsItsVerbAndOnlyAFileGetIsSaved) {
         const char* delivered;  // the reply; a saved file's bytes are the reply to its GET
         int result;
     } cases[] = {
-        {T::kGet, D::kString, "/r/text", "", "GET||", 1},
-        {T::kDelete, D::kJson, "/r/x", "", "DELETE||", 1},
-        {T::kPut, D::kXml, "/r/x", "<a/>", "PUT|<a/>|", 1},
-        {T::kPost, D::kJson, "/r/x", "{}", "POST|{}|h", 1},
-        {T::kPost, D::kFile, "/r/x", "", "POST|||file=up.bin:UP", 1},
-        {T::kPost, D::kForm, "/r/x", "", "POST|||cmd=go", 1},
-        {T::kGet, D::kFile, "/r/f.bin", "", "GET||", 1},
+        {T::kGet, D::kString, "/r/text", "", "GET|||000", 1},
+        {T::kDelete, D::kJson, "/r/x", "d", "DELETE|d||100", 1},
+        {T::kPut, D::kXml, "/r/x", "<a/>", "PUT|<a/>||100", 1},  // the stored body went with its request
+        {T::kPost, D::kJson, "/r/x", "{}", "POST|{}|h|100", 1},
+        {T::kPost, D::kFile, "/r/x", "", "POST|||110|file=up.bin:UP", 1},
+        {T::kPost, D::kForm, "/r/x", "", "POST|||110|cmd=go", 1},
+        {T::kGet, D::kFile, "/r/f.bin", "", "GET|||000", 1},
         {T::kGet, D::kFile, "/r/%2E%2E", "", R"({"lang":"kr", "msg":"Request Parameter Error!", "msgcode":"-998", "nextflag":"L"})", -998},
         {T::kGet, D::kFile, "/elsewhere.bin", "", R"({"lang":"kr", "msg":"Response Data Error!", "msgcode":"-994", "nextflag":"L"})", -994},
     };
+    QelHttpWorkItem item(7);
     const QelString tag(u"say \"hi\"\\ \",\"reqidx\":9\n\u00E9\u0001");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path + std::string(" ") + std::to_string(int(c.reqtype)) + "/" + std::to_string(int(c.datatype)));
@@ -103,7 +107,6 @@ TEST_F(ClientTest, EachRequestKindIsSentAsItsVerbAndOnlyAFileGetIsSaved) {
         params.callback = &QelHttpCallRecorder::Callback;
         params.context = recorder.Context();
         std::filesystem::remove_all(home / "temp");
-        QelHttpWorkItem item(7);
         ASSERT_TRUE(item.Claim());
         item.SetParameters(params, {});
         ASSERT_TRUE(item.Process());
@@ -112,7 +115,7 @@ TEST_F(ClientTest, EachRequestKindIsSentAsItsVerbAndOnlyAFileGetIsSaved) {
         const bool saved = c.result == 1 && c.reqtype == T::kGet && c.datatype == D::kFile;
         EXPECT_EQ(call.download.has_value(), saved);
         EXPECT_EQ(QelString(call.text).ToStdString(), saved ? home / "temp/f.bin" : c.delivered);
-        EXPECT_EQ(ReadBytes(home / "temp/f.bin"), saved ? "GET||" : "");
+        EXPECT_EQ(ReadBytes(home / "temp/f.bin"), saved ? "GET|||000" : "");
         const Json::Value d = Parse(item.GetDescriptor());
         EXPECT_EQ(d.size(), 7u);
         EXPECT_EQ(d["reqidx"].asInt(), 7);

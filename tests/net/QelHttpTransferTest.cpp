@@ -35,35 +35,6 @@ protected:
 };
 }  // namespace
 
-TEST_F(Transfer, EachVerbReachesTheServerWithItsBodyAndHeaders) {
-    auto echo = [](const httplib::Request& req, httplib::Response& res) { res.set_content(req.method + ":" + req.body, "text/plain"); };
-    server.Routes().Get("/x", echo).Post("/x", echo).Put("/x", echo).Delete("/x", echo);
-    const struct {
-        const char16_t* verb;
-        std::string method, body;
-    } cases[] = {{u"get", "GET", ""}, {u"Post", "POST", "p=1"}, {u"PUT", "PUT", "put body"}, {u"delete", "DELETE", ""}};
-    Exchange x(server.Url("/x"));
-    x.transfer.SetExtraHeaders(QelString(u"X-Extra: 1\r\nX-Other: two"));
-    for (const auto& c : cases) {
-        ASSERT_EQ(x.transfer.Send(QelString(c.verb), QelString(u"X-Send: s"), c.body.empty() ? nullptr : c.body.data(), c.body.size()), 1);
-        EXPECT_EQ(x.Text(), c.method + ":" + c.body);
-        const httplib::Headers seen = server.Requests().back().headers;
-        for (const auto& [key, value] : httplib::Headers{{"User-Agent", "QelHttpClient"}, {"X-Extra", "1"}, {"X-Other", "two"}, {"X-Send", "s"}})
-            EXPECT_EQ(seen.find(key)->second, value) << key;
-        EXPECT_EQ(seen.count("Expect") + seen.count("Content-Type"), 0u);  // nothing the caller did not ask for
-        EXPECT_EQ(seen.count("Content-Length"), c.method == "POST" || c.method == "PUT" ? 1u : 0u) << c.method;
-    }
-    // A stored body follows the one given to Send, once; a Content-Length and Content-Type the caller names are sent once.
-    x.transfer.SetRequestBody({'b', 'o', 'd', 'y'});
-    x.transfer.SetExtraHeaders(QelString(u"content-type: a/b"));
-    ASSERT_EQ(x.transfer.Send(QelString(u"POST"), QelString(u"content-length: 7"), "ab:", 3), 1);
-    const QelRecordedRequest seen = server.Requests().back();
-    EXPECT_EQ(seen.body + "|" + seen.headers.find("Content-Type")->second, "ab:body|a/b");
-    EXPECT_EQ(seen.headers.count("Content-Length") * 10 + seen.headers.count("Content-Type"), 11u);
-    ASSERT_EQ(x.Send(u"POST"), 1);
-    EXPECT_EQ(server.Requests().back().body, "");
-}
-
 TEST_F(Transfer, BadInputIsRefusedBeforeAnythingIsSent) {
     const struct {
         std::string url;
