@@ -18,8 +18,10 @@ TEST(QelHttpHeaders, PatternsTakeTheirFirstMatchWithoutRegardToCaseAndCookiesAre
     const std::string huge(200000, 'a');  // a line this long is passed over without exhausting the stack
     const struct {
         std::string headers;
-        const char* cookies;
+        std::string cookies;
     } cases[] = {
+        {"Set-Cookie: " + std::string(4082, 'c') + "\r\n", std::string(4082, 'c') + ";"},  // 4096 bytes with its line end: examined
+        {"Set-Cookie: " + std::string(4083, 'c') + "\r\n", ""},
         {"Set-Cookie: a=1\r\nSet-Cookie: b=2\r\n\r\n", "a=1; b=2;"},
         {"set-cookie:a=1;\r\n\r\n", "a=1;"},
         {"Set-Cookie: \tid=7; Path=/  \nOther: x\n", "id=7; Path=/;"},

@@ -113,7 +113,7 @@ TEST_F(Transfer, FailedAttemptsAreRetriedUpToThreeTimesAndKeepNothing) {
         {u"GET", "/page", 0, 1024, 30000, -994, 3, false},
         {u"POST", "/page", 0, 1024, 30000, 1, 1, false},  // the page test is for GET only
         {u"GET", "/dribble/100000", 0, 1024, 80, -994, 3, true},
-        {u"GET", "/dribble/100", 0, 1, 2000, 1, 1, false},  // the same pace meets a lower bar
+        {u"GET", "/dribble/300", 0, 1, 300, 1, 1, false},  // the same pace meets a lower bar
         {u"GET", "/endless", 0, 1024, 30000, -995, 1, false},
         {u"GET", "/stall", 150, 1024, 30000, -994, 3, true},  // last: its handlers hold until the end
     };
