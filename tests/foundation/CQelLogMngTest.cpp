@@ -28,13 +28,14 @@ TEST(CQelLogMng, OffUnlessSwitchedOn) {
     CQelLogMng::GetInstance()->WriteFile(QelString::FromFileName(dir / "off.log"), u"hidden");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_FALSE(Exists(dir / "off.log"));
-    EXPECT_EQ(FreshLog("0")->IsEnabled() * 10 + FreshLog("1")->IsEnabled(), 1);
     const char* const args[] = {"qeltessary", "--other", "--log"};
     CQelLogMng* log = FreshLog(nullptr);
     log->ApplyCommandLine(2, args);
-    EXPECT_FALSE(log->IsEnabled());
+    const bool withoutFlag = log->IsEnabled();
     log->ApplyCommandLine(3, args);
-    EXPECT_TRUE(log->IsEnabled());
+    const bool withFlag = log->IsEnabled();
+    EXPECT_EQ(std::to_string(FreshLog("0")->IsEnabled()) + std::to_string(FreshLog("1")->IsEnabled()) + std::to_string(withoutFlag) +
+                  std::to_string(withFlag), "0101");
 }
 
 TEST(CQelLogMng, DebugLineFormatAndCut) {

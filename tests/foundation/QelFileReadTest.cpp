@@ -5,7 +5,6 @@
 
 #include <filesystem>
 
-#include "CQelFile.h"
 #include "QelFileRead.h"
 #include "QelTestDir.h"
 
@@ -68,14 +67,4 @@ TEST(QelFileRead, AFileTheUserMayNotReadIsReportedNotMissing) {
         return result.status == QelFileReadStatus::kFailed && result.error == EACCES && result.Unreadable() &&
                qel::DescribeFileRead(result).ToStdString() == "Permission denied";
     }));
-}
-
-TEST(QelFileRead, TextModeReadStopsAtNulAndTurnsCrLfIntoLf) {
-    QelTestDir dir;
-    WriteBytes(dir / "t.json", std::string("{\r\n\"a\": 1\r\n}\0tail\r\n", 19));
-    std::string text;
-    EXPECT_TRUE(CQelFile::ReadText(QelString::FromFileName(dir / "t.json"), 0, text).Ok());
-    EXPECT_EQ(text, "{\n\"a\": 1\n}");
-    EXPECT_TRUE(CQelFile::ReadText(QelString::FromFileName(dir / "t.json"), 1, text).Ok());
-    EXPECT_EQ(text, "{\r\n\"a\": 1\r\n}");
 }

@@ -53,24 +53,6 @@ TEST(QelJsonParse, NestingUpToTheLimitParsesInBothLibrariesAndDeeperFailsCleanly
     }
 }
 
-TEST(QelJsonParse, OrdinaryTextAndErrors) {
-    rapidjson::Document doc;
-    std::string text = R"({"width": 5, "list": ["a", "b\u00e9"]})";
-    ASSERT_TRUE(qel::ParseRapidJson(text, doc));
-    text.assign(text.size(), 'x');  // the strings were copied
-    EXPECT_EQ(doc["width"].GetInt(), 5);
-    EXPECT_STREQ(doc["list"][1].GetString(), "b\xC3\xA9");
-    for (const char* bad : {"", "{", "[1,]", "{\"a\" 1}", "nul"}) {
-        EXPECT_FALSE(qel::ParseRapidJson(bad, doc)) << bad;
-        Json::Value value;
-        EXPECT_FALSE(qel::ParseJsonCpp(bad, value)) << bad;
-    }
-    Json::Value value;
-    ASSERT_TRUE(qel::ParseJsonCpp("// note\n{\"a\": [1, 2]}", value, true));
-    EXPECT_EQ(value["a"].size(), 2u);
-    EXPECT_TRUE(value.hasComment(Json::commentBefore));
-}
-
 // Value bounds: what counts, and where each bound starts.
 TEST(QelJsonBounds, CountsValuesAndEntriesAsTheParsersBuildThem) {
     const auto repeat = [](const std::string& piece, std::size_t count) {
