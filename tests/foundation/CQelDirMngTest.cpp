@@ -42,11 +42,7 @@ TEST(CQelDirMng, EachFolderLiesWhereTheProgramRuns) {
     ::setenv("HOME", (dir / "home").c_str(), 1);
     WriteBytes(dir / "file", "x");
     const std::string installed = QEL_INSTALL_BINDIR, data = QEL_INSTALL_DATADIR;
-    const struct {
-        std::string module;
-        const char16_t* name;
-        std::string path;
-    } cases[] = {
+    const struct { std::string module; const char16_t* name; std::string path; } cases[] = {
         {dir.path(), u"config", dir / "config"},   {dir.path(), u"res//img", dir / "res/img"},
         {installed, u"user", dir / "cfg/qeltessary/user"}, {installed, u"Log", dir / "state/qeltessary/Log"},
         {installed, u"temp", dir / "home/.cache/qeltessary/temp"}, {installed, u"config", data + "/config"},

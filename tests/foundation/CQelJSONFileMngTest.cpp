@@ -65,12 +65,7 @@ TEST_F(CQelJSONFileMngTest, LookupsFollowDottedPathsAndFallBackFromUserToConfig)
     WriteUser(R"({"x": null, "real": 5.0, "text": "5", "big": 9000000000, "flag": 1, "s": "text",
                   "list": [{"name": "a"}, {"name": "b"}, {"name": "c", "n": 3}], "o": {"p": {"q": -4}}})");
     ASSERT_TRUE(m_json.Load(u"env.json"));
-    const struct {
-        const char16_t* path;
-        int tree;
-        bool found;
-        int value;
-    } cases[] = {
+    const struct { const char16_t* path; int tree; bool found; int value; } cases[] = {
         {u"x", 0, true, 5},          {u"x", 2, false, 0},       {u"real", 0, false, 0},    {u"text", 0, false, 0},
         {u"big", 0, false, 0},       {u"flag", 2, true, 1},     {u"flag", 1, false, 0},    {u"c", 1, true, 3},
         {u"c", 2, false, 0},         {u"x", 3, false, 0},       {u"o.p.q", 2, true, -4},   {u"list[ 2 ].n", 2, true, 3},
@@ -156,12 +151,7 @@ TEST_F(CQelJSONFileMngTest, AnUnreadableUserFileIsNeverReplaced) {
 TEST_F(CQelJSONFileMngTest, WhatIsNoWritableFileIsNeverReplaced) {
     namespace fs = std::filesystem;
     const std::string user = m_dir / "user", file = user + "/env.json", device = m_dir / "null-device";
-    const struct {
-        const char* what;
-        std::function<void()> make;
-        std::function<bool()> intact;
-        const char* logged;
-    } cases[] = {
+    const struct { const char* what; std::function<void()> make; std::function<bool()> intact; const char* logged; } cases[] = {
         {"a folder", [&] { fs::create_directories(file + "/inside"); }, [&] { return Exists(file + "/inside"); }, ""},
         {"a read-only file (also for root)", [&] { WriteBytes(file, "{}"), ::chmod(file.c_str(), 0444); }, [&] { return ReadBytes(file) == "{}"; },
          "/user/env.json\" Json Write Failed: Permission denied"},
@@ -221,12 +211,7 @@ TEST_F(CQelJSONFileMngTest, BrokenOrUnreadableFilesAreReportedAndNeverReplaced) 
     const std::string longArray = Repeated(R"({"searchpathhistory": [)", "[]", qel::kMaxJsonArrayEntries + 1, "]}");
     // Ten arrays of the most entries allowed: with the arrays themselves, one value too many.
     const std::string tooManyValues = Repeated("[", Repeated("[", "0", qel::kMaxJsonArrayEntries, "]"), 10, "]");
-    const struct {
-        const char* what;
-        std::function<void()> make;
-        State state;
-        std::string userReason, unreadableReason;
-    } cases[] = {
+    const struct { const char* what; std::function<void()> make; State state; std::string userReason, unreadableReason; } cases[] = {
         {"nested too deep", [&] { WriteUser(deep), WriteConfig(std::string(100000, '[')); }, State::kBroken, "*", ""},
         {"no file", [&] { std::filesystem::create_symlink("/dev/zero", m_dir / "user/env.json"), ::mkfifo((m_dir / "config/env.json").c_str(), 0600); },
          State::kUnreadable, "not a regular file", "not a regular file"},
@@ -267,11 +252,7 @@ TEST_F(CQelJSONFileMngTest, AnySettingsFileTheCapAdmitsLoadsWithin256MiB) {
 #endif
     const std::size_t cap = qel::kMaxSettingsFileBytes - 64;
     const std::size_t keyLength = cap / qel::kMaxJsonValues - 6;
-    struct Case {
-        const char* what;
-        std::function<std::string()> make;
-        CQelJSONFileMng::UserFile state;
-    };
+    struct Case { const char* what; std::function<std::string()> make; CQelJSONFileMng::UserFile state; };
     const std::vector<Case> cases = {
         {"17 million empty arrays", [&] { return Repeated(R"({"searchpathhistory":[)", "[]", cap / 3 - 10, "]}"); },
          CQelJSONFileMng::UserFile::kUnreadable},
@@ -317,11 +298,7 @@ TEST_F(CQelJSONFileMngTest, AnySettingsFileTheCapAdmitsLoadsWithin256MiB) {
 // grows that file. This user's own link in a protected folder is followed.
 TEST_F(CQelJSONFileMngTest, WritesFollowOnlyLinksNoOneElseCanHavePlaced) {
     const uid_t me = ::geteuid();
-    const struct {
-        mode_t folderMode;
-        uid_t linkOwner;
-        bool followed;
-    } cases[] = {
+    const struct { mode_t folderMode; uid_t linkOwner; bool followed; } cases[] = {
         {01777, kUnprivilegedId, false}, {00755, kUnprivilegedId, false},  // someone else's link, however it came there
         {00777, me, false},                                                // mine, but others could have swapped it
         {01777, me, true},               {00755, me, true},  // mine, and no one else can touch it

@@ -28,12 +28,7 @@ TEST(QelFileRead, ReadsRegularFilesWholeAndRefusesTheRestWithoutBlocking) {
     fs::create_symlink("/dev/urandom", dir / "random.json");
     fs::create_directories(dir / "folder.json");
     fs::create_symlink(dir / "nowhere", dir / "dangling.json");
-    const struct {
-        const char* leaf;
-        std::size_t limit;
-        QelFileReadStatus status;
-        std::string bytes;
-    } cases[] = {
+    const struct { const char* leaf; std::size_t limit; QelFileReadStatus status; std::string bytes; } cases[] = {
         {"big.json", qel::kMaxSettingsFileBytes, QelFileReadStatus::kOk, content},
         {"link.json", qel::kMaxSettingsFileBytes, QelFileReadStatus::kOk, content},
         {"at.json", 4096, QelFileReadStatus::kOk, std::string(4096, 'a')},

@@ -70,11 +70,7 @@ TEST(QelJsonBounds, CountsValuesAndEntriesAsTheParsersBuildThem) {
         return "{" + repeat(unit, units) + repeat("\"\":10,", values - 2 - 8 * units + extra) + "\"\":10}";
     };
     using qel::QelJsonBound;
-    struct Case {
-        const char* what;
-        std::string text;
-        QelJsonBound expected;
-    };
+    struct Case { const char* what; std::string text; QelJsonBound expected; };
     const std::vector<Case> cases = {
         {"an array of the most entries", "[" + repeat("0,", entries - 1) + "0]", QelJsonBound::kWithin},
         {"one entry more", "[" + repeat("[],", entries) + "[]]", QelJsonBound::kArrayTooLong},

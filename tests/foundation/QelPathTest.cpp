@@ -11,9 +11,7 @@ std::u16string Remove(const char16_t* p) { return qel::RemoveTrailingSeparator(p
 }  // namespace
 
 TEST(QelPathCleanUp, TrailingSeparatorsAndSpaces) {
-    const struct {
-        const char16_t *path, *ensured, *removed;
-    } cases[] = {
+    const struct { const char16_t *path, *ensured, *removed; } cases[] = {
         {u"/home/a", u"/home/a/", u"/home/a"},    {u"/home/a/", u"/home/a/", u"/home/a"},
         {u"/home/a/   ", u"/home/a/", u"/home/a"}, {u"/home/a  ", u"/home/a/", u"/home/a"},
         {u"a/", u"a/", u"a"},       {u"/", u"/", u"/"},  // the root stays the root
@@ -28,11 +26,8 @@ TEST(QelDirectoryChain, CreatesEveryMissingFolderAndStopsBehindAFile) {
     QelTestDir dir;
     ASSERT_EQ(::chdir(dir.path().c_str()), 0);
     WriteBytes(dir / "file", "x");
-    const struct {
-        std::string path;
-        bool made;
-        const char* folder;  // then a folder
-    } cases[] = {
+    // folder: then a folder
+    const struct { std::string path; bool made; const char* folder; } cases[] = {
         {dir / "a/b/c/", true, "a/b/c"}, {dir / "a/b/c", true, "a/b/c"}, {dir / "a/b/c  ", true, "a/b/c"},
         {"rel/x\xFF/y", true, "rel/x\xFF/y"}, {dir / "file/sub/deeper", false, ""}, {dir / "file", true, ""}, {"", false, ""},
     };

@@ -8,10 +8,7 @@ std::string Utf8(const QelString& s) { return s.ToStdString(); }
 
 TEST(QelStringFormat, PrintfConversionsTheProgramUses) {
     const QelString built = QelString::Formatted(u"[%%.%dd]", 3);  // a format built first, as numbered names are
-    const struct {
-        QelString text;
-        const char* expected;
-    } cases[] = {
+    const struct { QelString text; const char* expected; } cases[] = {
         {QelString::Formatted(u"[%02u:%02u:%02u:%03u]", 7u, 5u, 59u, 9u), "[07:05:59:009]"},
         {QelString::Formatted(u"%X|%X|%X", 10, 255, 0), "A|FF|0"},
         {QelString::Formatted(u"%d %d %u %u", -42, 0, 4000000000u, -1), "-42 0 4000000000 4294967295"},
@@ -53,11 +50,8 @@ TEST(QelStringCompare, OrdersByUtf16CodeUnitAndEqualsExactly) {
 
 // Pieces between "@@" separators, empty ones included; the output is replaced.
 TEST(QelStringSplit, PiecesBetweenSeparators) {
-    const struct {
-        const char16_t* text;
-        int count;
-        const char16_t* pieces;  // joined by '|'
-    } cases[] = {
+    // pieces: joined by '|'
+    const struct { const char16_t* text; int count; const char16_t* pieces; } cases[] = {
         {u"a@@b", 2, u"a|b"}, {u"a@@", 2, u"a|"},    {u"@@a", 2, u"|a"}, {u"a@@@@b", 3, u"a||b"},
         {u"a", 1, u"a"},      {u"", 0, u""},         {u"@@", 2, u"|"},   {u"a@b@@c@", 2, u"a@b|c@"},
     };

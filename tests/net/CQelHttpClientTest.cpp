@@ -72,14 +72,8 @@ TEST_F(ClientTest, EachRequestKindIsSentAsItsVerbAndOnlyAFileGetIsSaved) {
     WriteBytes(home / "up.bin", "UP");
     using T = QelHttpReqType;
     using D = QelHttpDataType;
-    const struct {
-        T reqtype;
-        D datatype;
-        const char* path;
-        std::string body;
-        const char* delivered;  // the reply; a saved file's bytes are the reply to its GET
-        int result;
-    } cases[] = {
+    // delivered: the reply; a saved file's bytes are the reply to its GET
+    const struct { T reqtype; D datatype; const char* path; std::string body; const char* delivered; int result; } cases[] = {
         {T::kGet, D::kString, "/r/text", "", "GET|||000", 1},
         {T::kDelete, D::kJson, "/r/x", "d", "DELETE|d||100", 1},
         {T::kPut, D::kXml, "/r/x", "<a/>", "PUT|<a/>||100", 1},  // the stored body went with its request

@@ -21,10 +21,8 @@ mode_t ModeOf(const std::string& path) {
 
 // The name comes from the URL's path alone, decoded, and must name one folder entry.
 TEST(DownloadFile, TheNameIsTheLastComponentOfTheDecodedPath) {
-    const struct {
-        std::string url;
-        const char* name;  // "" for refused
-    } cases[] = {
+    // name: "" for refused
+    const struct { std::string url; const char* name; } cases[] = {
         {"https://h/setup/inst.run?a=/etc/passwd#frag", "inst.run"},
         {"https://h/setup/inst.run#x/y", "inst.run"},
         {"https://h/setup/in%20st%2Erun", "in st.run"},
@@ -60,10 +58,7 @@ TEST(DownloadFile, TheFileHoldsTheLastAttemptAndReplacesOldFilesAndLinksUnfollow
     WriteBytes(dir / "victim", "the user's file");
     ASSERT_EQ(::symlink((dir / "victim").c_str(), (dir / "temp/link.run").c_str()), 0);
     ASSERT_EQ(::symlink((dir / "nowhere").c_str(), (dir / "temp/dangling.run").c_str()), 0);
-    const struct {
-        const char* name;
-        std::string bytes, sha256;
-    } cases[] = {
+    const struct { const char* name; std::string bytes, sha256; } cases[] = {
         {"inst.run", "installer", sha},
         {"empty.run", "", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
         {"old.run", "installer", sha},

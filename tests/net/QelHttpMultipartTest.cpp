@@ -56,10 +56,7 @@ TEST(QelHttpMultipart, BodiesHoldTheirPartsInOrderAndLeaveOutWhatCannotBeSent) {
     EXPECT_EQ(Str(qel::http::BuildFormBody(fields, kB)), Part(true, "a", "\xC3\xA9") + Part(false, "b", "one") +
                                                            Part(false, "b", a, "a.bin") + Part(false, "b", a, "a.bin") +
                                                            Part(false, "input", longValue) + kEnd);
-    const struct {
-        std::vector<std::string> files;
-        std::string body;
-    } cases[] = {
+    const struct { std::vector<std::string> files; std::string body; } cases[] = {
         {{"a.bin"}, Part(true, "file", a, "a.bin") + kEnd},
         {{"a.bin", "two.txt"}, Part(true, "file[]", a, "a.bin") + Part(false, "file[]", "2nd\r\n", "two.txt") + kEnd},
         // A path is first by its place in the list, even when an earlier one was left out.

@@ -16,10 +16,7 @@ TEST(QelHttpHeaders, PatternsTakeTheirFirstMatchWithoutRegardToCaseAndCookiesAre
     // A length too large for the counter cannot be met by a capped body.
     EXPECT_EQ(ParseResponseHeaders("Content-Length: 99999999999999999999\r\n").contentLength, INT64_MAX);
     const std::string huge(200000, 'a');  // a line this long is passed over without exhausting the stack
-    const struct {
-        std::string headers;
-        std::string cookies;
-    } cases[] = {
+    const struct { std::string headers; std::string cookies; } cases[] = {
         {"Set-Cookie: " + std::string(4082, 'c') + "\r\n", std::string(4082, 'c') + ";"},  // 4096 bytes with its line end: examined
         {"Set-Cookie: " + std::string(4083, 'c') + "\r\n", ""},
         {"Set-Cookie: a=1\r\nSet-Cookie: b=2\r\n\r\n", "a=1; b=2;"},
@@ -32,10 +29,7 @@ TEST(QelHttpHeaders, PatternsTakeTheirFirstMatchWithoutRegardToCaseAndCookiesAre
 }
 
 TEST(QelHttpDecode, TheCharsetChoosesTheDecodingWithFallbacks) {
-    const struct {
-        std::string body, charset;
-        std::u16string text;
-    } cases[] = {
+    const struct { std::string body, charset; std::u16string text; } cases[] = {
         {"caf\xC3\xA9", "UtF-8", u"caf\u00E9"},
         {"caf\xC3\xA9", "utf-8lish", u"caf\u00E9"},  // only its first five characters count
         {"caf\xE9", "ISO-8859-1", u"caf\u00E9"},

@@ -36,12 +36,8 @@ protected:
 }  // namespace
 
 TEST_F(Transfer, BadInputIsRefusedBeforeAnythingIsSent) {
-    const struct {
-        std::string url;
-        const char16_t* verb;
-        int result;
-        long lastError;  // the system's error numbers: path not found, invalid parameter
-    } cases[] = {
+    // lastError: the system's error numbers: path not found, invalid parameter
+    const struct { std::string url; const char16_t* verb; int result; long lastError; } cases[] = {
         {"", u"GET", -999, 3},          {server.Url("/"), u"PATCH", -998, 87}, {server.Url("/"), u"", -998, 87},
         {"not a url", u"GET", -997, CURLUE_BAD_SCHEME}, {"ftp://127.0.0.1/file", u"GET", -997, CURLE_UNSUPPORTED_PROTOCOL},
         {"file:///etc/passwd", u"GET", -997, CURLE_UNSUPPORTED_PROTOCOL},
@@ -167,11 +163,8 @@ TEST_F(Transfer, ADownloadGoesToItsFileAndNeedsASuccessStatusAndItsWholeLength) 
             return sink.write(block.data(), std::min(length, block.size()));
         });
     });
-    const struct {
-        const char* path;
-        int result;
-        bool endKnown;  // a close-delimited body may have been cut without anyone seeing it
-    } cases[] = {
+    // endKnown: a close-delimited body may have been cut without anyone seeing it
+    const struct { const char* path; int result; bool endKnown; } cases[] = {
         {"/sized", 1, true},       {"/unsized", 1, false}, {"/chunked", 1, true},  {"/missing", -994, false},
         {"/moved", -994, false}, {"/cut", -994, false},  {"/huge", -995, false},
     };
