@@ -50,7 +50,7 @@ TEST(CQelLogMng, DebugLineFormatAndCut) {
 }
 
 // Each line is appended whole with its date and time and CR LF, also from
-// many threads at once; a file that cannot be opened, or a FIFO, drops the line.
+// many threads at once; a file that cannot be opened, or is no regular file, drops the line.
 TEST(CQelLogMng, FileLinesAppendWholeWithCrLf) {
     QelTestDir dir;
     const QelString path = QelString::FromFileName(dir / "day.log");
@@ -75,5 +75,10 @@ TEST(CQelLogMng, FileLinesAppendWholeWithCrLf) {
     CQelLogMng::GetInstance()->WriteFile(QelString::FromFileName(dir / "no/such/folder.log"), u"lost");
     EXPECT_FALSE(Exists(dir / "no"));
     ASSERT_EQ(::mkfifo((dir / "fifo.log").c_str(), 0600), 0);
-    CQelLogMng::GetInstance()->WriteFile(QelString::FromFileName(dir / "fifo.log"), u"line");  // returns: no reader is waited for
+    std::filesystem::create_symlink("/dev/null", dir / "device.log");
+    const auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+    const auto filesBefore = openFiles();
+    for (const char* leaf : {"fifo.log", "device.log"})  // returns: no reader is waited for
+        CQelLogMng::GetInstance()->WriteFile(QelString::FromFileName(dir / leaf), u"line");
+    EXPECT_EQ(openFiles(), filesBefore) << "a descriptor is left open";
 }

@@ -21,6 +21,7 @@ TEST(QelStringFormat, PrintfConversionsTheProgramUses) {
         {QelString::Formatted(built.c_str(), 7), "[007]"},
         {QelString::Formatted(built.c_str(), 12345), "[12345]"},
         {QelString::Formatted(u"%.*d", 4, 42), "0042"},
+        {QelString::Formatted(u"%#x|%#06X|%.2s|%jd %td", 255, 255, u"abc", -5, 6), "0xff|0X00FF|ab|-5 6"},
         {QelString::Formatted(u"%s/%s", u"\u4E2D\u6587", u"\U0001F600"), "\xE4\xB8\xAD\xE6\x96\x87/\xF0\x9F\x98\x80"},
     };
     for (const auto& c : cases) EXPECT_EQ(Utf8(c.text), c.expected);
