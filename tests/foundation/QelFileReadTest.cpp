@@ -31,15 +31,11 @@ TEST(QelFileRead, ReadsRegularFilesWholeAndRefusesTheRestWithoutBlocking) {
     const struct { const char* leaf; std::size_t limit; QelFileReadStatus status; std::string bytes; } cases[] = {
         {"big.json", qel::kMaxSettingsFileBytes, QelFileReadStatus::kOk, content},
         {"link.json", qel::kMaxSettingsFileBytes, QelFileReadStatus::kOk, content},
-        {"at.json", 4096, QelFileReadStatus::kOk, std::string(4096, 'a')},
-        {"over.json", 4096, QelFileReadStatus::kTooLarge, ""},
+        {"at.json", 4096, QelFileReadStatus::kOk, std::string(4096, 'a')}, {"over.json", 4096, QelFileReadStatus::kTooLarge, ""},
         {"huge.json", qel::kMaxSettingsFileBytes, QelFileReadStatus::kTooLarge, ""},
-        {"fifo.json", 4096, QelFileReadStatus::kNotRegular, ""},
-        {"zero.json", 4096, QelFileReadStatus::kNotRegular, ""},
-        {"random.json", 4096, QelFileReadStatus::kNotRegular, ""},
-        {"folder.json", 4096, QelFileReadStatus::kNotRegular, ""},
-        {"dangling.json", 4096, QelFileReadStatus::kMissing, ""},
-        {"missing.json", 4096, QelFileReadStatus::kMissing, ""},
+        {"fifo.json", 4096, QelFileReadStatus::kNotRegular, ""}, {"zero.json", 4096, QelFileReadStatus::kNotRegular, ""},
+        {"random.json", 4096, QelFileReadStatus::kNotRegular, ""}, {"folder.json", 4096, QelFileReadStatus::kNotRegular, ""},
+        {"dangling.json", 4096, QelFileReadStatus::kMissing, ""}, {"missing.json", 4096, QelFileReadStatus::kMissing, ""},
     };
     for (const auto& c : cases) {
         std::string bytes = "stale";

@@ -79,8 +79,7 @@ TEST_F(ClientTest, EachRequestKindIsSentAsItsVerbAndOnlyAFileGetIsSaved) {
         {T::kPut, D::kXml, "/r/x", "<a/>", "PUT|<a/>||100", 1, "PUT|Xml"},  // the stored body went with its request
         {T::kPost, D::kJson, "/r/x", "{}", "POST|{}|h|100", 1, "POST|Json"},
         {T::kPost, D::kFile, "/r/x", "", "POST|||110|file=up.bin:UP", 1, "POST|File"},
-        {T::kPost, D::kForm, "/r/x", "", "POST|||110|cmd=go", 1, "POST|"},
-        {T::kGet, D::kFile, "/r/f.bin", "", "GET|||000", 1, "GET|File"},
+        {T::kPost, D::kForm, "/r/x", "", "POST|||110|cmd=go", 1, "POST|"}, {T::kGet, D::kFile, "/r/f.bin", "", "GET|||000", 1, "GET|File"},
         {T::kGet, D::kFile, "/r/%2E%2E", "", R"({"lang":"kr", "msg":"Request Parameter Error!", "msgcode":"-998", "nextflag":"L"})", -998, "GET|File"},
         {T::kGet, D::kFile, "/elsewhere.bin", "", R"({"lang":"kr", "msg":"Response Data Error!", "msgcode":"-994", "nextflag":"L"})", -994, "GET|File"},
     };

@@ -23,15 +23,9 @@ mode_t ModeOf(const std::string& path) {
 TEST(DownloadFile, TheNameIsTheLastComponentOfTheDecodedPath) {
     // name: "" for refused
     const struct { std::string url; const char* name; } cases[] = {
-        {"https://h/setup/inst.run?a=/etc/passwd#frag", "inst.run"},
-        {"https://h/setup/inst.run#x/y", "inst.run"},
-        {"https://h/setup/in%20st%2Erun", "in st.run"},
-        {"https://h/setup/..inst", "..inst"},
-        {"https://h/setup/%2E%2E", ""},
-        {"https://h/setup/.", ""},
-        {"https://h/setup/", ""},
-        {"https://h/setup/a%2Fb", ""},
-        {"https://h/setup/a%00b", ""},
+        {"https://h/setup/inst.run?a=/etc/passwd#frag", "inst.run"}, {"https://h/setup/inst.run#x/y", "inst.run"},
+        {"https://h/setup/in%20st%2Erun", "in st.run"}, {"https://h/setup/..inst", "..inst"}, {"https://h/setup/%2E%2E", ""},
+        {"https://h/setup/.", ""}, {"https://h/setup/", ""}, {"https://h/setup/a%2Fb", ""}, {"https://h/setup/a%00b", ""},
         {std::string("https://h/a\0/inst.run", 21), ""},
         {"not a url", ""},
     };
@@ -59,11 +53,8 @@ TEST(DownloadFile, TheFileHoldsTheLastAttemptAndReplacesOldFilesAndLinksUnfollow
     ASSERT_EQ(::symlink((dir / "victim").c_str(), (dir / "temp/link.run").c_str()), 0);
     ASSERT_EQ(::symlink((dir / "nowhere").c_str(), (dir / "temp/dangling.run").c_str()), 0);
     const struct { const char* name; std::string bytes, sha256; } cases[] = {
-        {"inst.run", "installer", sha},
-        {"empty.run", "", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
-        {"old.run", "installer", sha},
-        {"link.run", "installer", sha},
-        {"dangling.run", "installer", sha},
+        {"inst.run", "installer", sha}, {"empty.run", "", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"old.run", "installer", sha}, {"link.run", "installer", sha}, {"dangling.run", "installer", sha},
     };
     const mode_t umask = ::umask(0277);  // the mode is set, not left to whatever the umask allows
     for (const auto& c : cases) {

@@ -60,9 +60,7 @@ TEST(QelHttpMultipart, BodiesHoldTheirPartsInOrderAndLeaveOutWhatCannotBeSent) {
         {{"a.bin"}, Part(true, "file", a, "a.bin") + kEnd},
         {{"a.bin", "two.txt"}, Part(true, "file[]", a, "a.bin") + Part(false, "file[]", "2nd\r\n", "two.txt") + kEnd},
         // A path is first by its place in the list, even when an earlier one was left out.
-        {{"empty", "two.txt"}, Part(false, "file[]", "2nd\r\n", "two.txt") + kEnd},
-        {{"missing"}, kEnd},
-        {{}, kEnd},
+        {{"empty", "two.txt"}, Part(false, "file[]", "2nd\r\n", "two.txt") + kEnd}, {{"missing"}, kEnd}, {{}, kEnd},
     };
     for (const auto& c : cases) {
         QelStringArray files;

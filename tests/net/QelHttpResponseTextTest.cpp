@@ -18,10 +18,8 @@ TEST(QelHttpHeaders, PatternsTakeTheirFirstMatchWithoutRegardToCaseAndCookiesAre
     const std::string huge(200000, 'a');  // a line this long is passed over without exhausting the stack
     const struct { std::string headers; std::string cookies; } cases[] = {
         {"Set-Cookie: " + std::string(4082, 'c') + "\r\n", std::string(4082, 'c') + ";"},  // 4096 bytes with its line end: examined
-        {"Set-Cookie: " + std::string(4083, 'c') + "\r\n", ""},
-        {"Set-Cookie: a=1\r\nSet-Cookie: b=2\r\n\r\n", "a=1; b=2;"},
-        {"set-cookie:a=1;\r\n\r\n", "a=1;"},
-        {"Set-Cookie: \tid=7; Path=/  \nOther: x\n", "id=7; Path=/;"},
+        {"Set-Cookie: " + std::string(4083, 'c') + "\r\n", ""}, {"Set-Cookie: a=1\r\nSet-Cookie: b=2\r\n\r\n", "a=1; b=2;"},
+        {"set-cookie:a=1;\r\n\r\n", "a=1;"}, {"Set-Cookie: \tid=7; Path=/  \nOther: x\n", "id=7; Path=/;"},
         {"Set-Cookie: s=1\rX: y\r\n", "s=1;"},
         {"Set-Cookie: " + huge + "\r\nContent-Type: text/plain; charset=" + huge + "\r\nSet-Cookie: b=2\r\n\r\n", "b=2;"},
     };
@@ -32,8 +30,7 @@ TEST(QelHttpDecode, TheCharsetChoosesTheDecodingWithFallbacks) {
     const struct { std::string body, charset; std::u16string text; } cases[] = {
         {"caf\xC3\xA9", "UtF-8", u"caf\u00E9"},
         {"caf\xC3\xA9", "utf-8lish", u"caf\u00E9"},  // only its first five characters count
-        {"caf\xE9", "ISO-8859-1", u"caf\u00E9"},
-        {"\x80 euro", "windows-1252", u"\u20AC euro"},
+        {"caf\xE9", "ISO-8859-1", u"caf\u00E9"}, {"\x80 euro", "windows-1252", u"\u20AC euro"},
         {"\xA4\xA4", "big5", u"\u4E2D"},  // a name shorter than "utf-8"
         {std::string(3000, '\x80'), "windows-1252", std::u16string(3000, u'\u20AC')},  // the output grows past its guess
         {"caf\xC3\xA9", "", u"caf\u00E9"},   // none named: valid UTF-8 is UTF-8

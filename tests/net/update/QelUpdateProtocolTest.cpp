@@ -21,11 +21,9 @@ TEST(UpdateProtocol, RepliesOfAnyShapeReadAsTextOrEmpty) {
          "0000|ok|/var/www/html/a.run|1|" + hash},
         {R"({"msgcode":"0000","output":{"outblk1":{"fileurl":"/x","sha256":null}}})", true, "0000||/x|0|"},
         {R"({"msgcode":"0000","output":{"outblk1":{"fileurl":"/x","sha256":12}}})", true, "0000||/x|1|"},
-        {R"({"msgcode":1,"msg":["x"]})", true, "|||0|"},
-        {R"({"msgcode":"0000","output":{"outblk1":{"fileurl":7}}})", true, "0000|||0|"},
+        {R"({"msgcode":1,"msg":["x"]})", true, "|||0|"}, {R"({"msgcode":"0000","output":{"outblk1":{"fileurl":7}}})", true, "0000|||0|"},
         {R"({"msgcode":"0000","output":[1,2]})", true, "0000|||0|"},
-        {R"({"msgcode":"0000","output":{"outblk1":"text"}})", true, "0000|||0|"},
-        {R"([1,2,3])", true, "|||0|"},
+        {R"({"msgcode":"0000","output":{"outblk1":"text"}})", true, "0000|||0|"}, {R"([1,2,3])", true, "|||0|"},
         {"<html>Bad Gateway</html>", false, ""},
         {std::string(1001, '[') + std::string(1001, ']'), false, ""},  // past the parser's nesting limit
     };
