@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
   libjsoncpp-dev rapidjson-dev libcli11-dev
   libcurl4-openssl-dev libproxy-dev libglib2.0-dev libxlsxwriter-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libssl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libssl-dev openssl
   fonts-dejavu-core
   shared-mime-info
   bfs fd-find findutils time

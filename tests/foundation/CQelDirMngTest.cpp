@@ -29,58 +29,46 @@ TEST(CQelDirMng, ProgramFolderComesFromTheRunningExecutable) {
     CQelDirMng::DeleteInstance();
 }
 
-TEST(CQelDirMng, PathsBelowAWritableProgramFolder) {
-    QelTestDir dir;
-    CQelDirMng* dirs = CQelDirMng::GetInstance();
-    dirs->SetModuleDir(QelString::FromFileName(dir.path()));
-    EXPECT_TRUE(dirs->UsesProgramFolder());
-    EXPECT_EQ(PathIn(u"config"), dir / "config");
-    EXPECT_EQ(PathIn(u"res//img"), dir / "res/img");
-    EXPECT_EQ(PathIn(u"res/view"), dir / "res/view");
-
-    EXPECT_EQ(dirs->GetSubPath(u"res//img", u"ArrowDown.png", false).ToFileName(), dir / "res/img/ArrowDown.png");
-    EXPECT_FALSE(Exists(dir / "res"));
-    EXPECT_EQ(dirs->GetSubPath(u"user", u"x.txt", true).ToFileName(), dir / "user/x.txt");
-    EXPECT_TRUE(Exists(dir / "user"));
-
-    const qel::LocalTime t = qel::NowLocal();
-    char leaf[32];
-    std::snprintf(leaf, sizeof leaf, "Log/qelhttp_%04u%02u%02u.log", t.year, t.month, t.day);
-    EXPECT_EQ(dirs->GetRequestLogFilePath().ToFileName(), dir / leaf);
-    EXPECT_TRUE(Exists(dir / "Log"));  // asking for the path makes the folder
-}
-
-TEST(CQelDirMng, EmptyOrUnusableProgramFolder) {
-    QelTestDir dir;
-    CQelDirMng* dirs = CQelDirMng::GetInstance();
-    dirs->SetModuleDir(QelString(u""));
-    EXPECT_TRUE(dirs->GetPathInModuleDir(u"config").IsEmpty());
-    EXPECT_TRUE(dirs->GetSubPath(u"user", u"x.txt", true).IsEmpty());
-    EXPECT_TRUE(dirs->GetRequestLogFilePath().IsEmpty());
-
-    WriteBytes(dir / "file", "x");
-    dirs->SetModuleDir(QelString::FromFileName(dir / "file"));
-    EXPECT_TRUE(dirs->GetLogDir().IsEmpty());
-    EXPECT_TRUE(dirs->GetRequestLogFilePath().IsEmpty());
-}
-
-TEST(CQelDirMng, InstalledProgramUsesXdgAndDataFolders) {
+// Below a writable program folder every folder is its own; an installed
+// program keeps settings, logs and cache in the user's XDG folders (absolute
+// values only) and reads its data from the data folder; an empty or unusable
+// program folder gives no paths. Only a path asked for with creation, or the
+// day's request log, makes its folder.
+TEST(CQelDirMng, EachFolderLiesWhereTheProgramRuns) {
     QelTestDir dir;
     ::setenv("XDG_CONFIG_HOME", (dir / "cfg").c_str(), 1);
     ::setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);
     ::setenv("XDG_CACHE_HOME", "relative/ignored", 1);
     ::setenv("HOME", (dir / "home").c_str(), 1);
+    WriteBytes(dir / "file", "x");
+    const std::string installed = QEL_INSTALL_BINDIR, data = QEL_INSTALL_DATADIR;
+    const struct { std::string module; const char16_t* name; std::string path; } cases[] = {
+        {dir.path(), u"config", dir / "config"},   {dir.path(), u"res//img", dir / "res/img"},
+        {installed, u"user", dir / "cfg/qeltessary/user"}, {installed, u"Log", dir / "state/qeltessary/Log"},
+        {installed, u"temp", dir / "home/.cache/qeltessary/temp"}, {installed, u"config", data + "/config"},
+        {installed, u"res//img", data + "/res/img"}, {"", u"config", ""},
+    };
     CQelDirMng* dirs = CQelDirMng::GetInstance();
-    dirs->SetModuleDir(QelString::FromUtf8(QEL_INSTALL_BINDIR));
-    EXPECT_FALSE(dirs->UsesProgramFolder());
-    EXPECT_EQ(PathIn(u"user"), dir / "cfg/qeltessary/user");
-    EXPECT_EQ(PathIn(u"Log"), dir / "state/qeltessary/Log");
-    EXPECT_EQ(PathIn(u"temp"), dir / "home/.cache/qeltessary/temp");  // relative XDG values do not count
-    EXPECT_EQ(PathIn(u"config"), std::string(QEL_INSTALL_DATADIR) + "/config");
-    EXPECT_EQ(PathIn(u"res//img"), std::string(QEL_INSTALL_DATADIR) + "/res/img");
-
+    for (const auto& c : cases) {
+        dirs->SetModuleDir(QelString::FromFileName(c.module));
+        EXPECT_EQ(PathIn(c.name) + "|" + std::to_string(dirs->UsesProgramFolder()), c.path + "|" + std::to_string(c.module == dir.path())) << c.path;
+    }
+    dirs->SetModuleDir(QelString::FromFileName(dir.path()));
+    EXPECT_EQ(dirs->GetSubPath(u"res//img", u"ArrowDown.png", false).ToFileName(), dir / "res/img/ArrowDown.png");
+    EXPECT_EQ(dirs->GetSubPath(u"user", u"x.txt", true).ToFileName(), dir / "user/x.txt");
+    EXPECT_TRUE(!Exists(dir / "res") && Exists(dir / "user"));
+    const qel::LocalTime t = qel::NowLocal();
+    char leaf[32];
+    std::snprintf(leaf, sizeof leaf, "Log/qelhttp_%04u%02u%02u.log", t.year, t.month, t.day);
+    EXPECT_EQ(dirs->GetRequestLogFilePath().ToFileName(), dir / leaf);
+    EXPECT_TRUE(Exists(dir / "Log"));
+    dirs->SetModuleDir(QelString::FromFileName(installed));
     EXPECT_EQ(dirs->GetSubPath(u"user", u"env.json", true).ToFileName(), dir / "cfg/qeltessary/user/env.json");
-    EXPECT_TRUE(Exists(dir / "cfg/qeltessary/user"));
     EXPECT_FALSE(dirs->GetLogDir().IsEmpty());
-    EXPECT_TRUE(Exists(dir / "state/qeltessary/Log"));
+    EXPECT_TRUE(Exists(dir / "cfg/qeltessary/user") && Exists(dir / "state/qeltessary/Log"));
+    for (const std::string& unusable : {std::string(), dir / "file"}) {
+        dirs->SetModuleDir(QelString::FromFileName(unusable));
+        EXPECT_TRUE(dirs->GetSubPath(u"user", u"x.txt", true).IsEmpty() || !unusable.empty()) << unusable;
+        EXPECT_TRUE(dirs->GetLogDir().IsEmpty() && dirs->GetRequestLogFilePath().IsEmpty()) << unusable;
+    }
 }

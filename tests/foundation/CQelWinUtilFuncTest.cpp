@@ -62,15 +62,17 @@ TEST(CQelWinUtilFunc, RunProcessFailures) {
     EXPECT_FALSE(Util()->RunProcess(u"echo 'unbalanced"));
 }
 
+// An empty or missing association, buffer or length is refused as "not found", and logged.
 TEST(CQelWinUtilFunc, AssocQueryStringRejectsBadParameters) {
     char16_t buffer[16] = {u'x'};
-    std::uint32_t length = 0;
-    std::uint32_t status = 0;
-    const std::string log = CaptureLog([&] { status = Util()->_AssocQueryString(u".txt", buffer, &length); });
-    EXPECT_EQ(status, 0x80070002u);
-    EXPECT_NE(log.find("ERROR: _AssocQueryString: bad parameters"), std::string::npos);
-    length = 16;
-    const std::set<std::uint32_t> statuses = {Util()->_AssocQueryString(u"", buffer, &length), Util()->_AssocQueryString(nullptr, buffer, &length),
-                                              Util()->_AssocQueryString(u".txt", nullptr, &length), Util()->_AssocQueryString(u".txt", buffer, nullptr)};
+    std::uint32_t length = 16, zero = 0;
+    std::set<std::uint32_t> statuses;
+    const std::string log = CaptureLog([&] {
+        for (std::uint32_t status : {Util()->_AssocQueryString(u".txt", buffer, &zero), Util()->_AssocQueryString(u"", buffer, &length),
+                                     Util()->_AssocQueryString(nullptr, buffer, &length), Util()->_AssocQueryString(u".txt", nullptr, &length),
+                                     Util()->_AssocQueryString(u".txt", buffer, nullptr)})
+            statuses.insert(status);
+    });
     EXPECT_EQ(statuses, std::set<std::uint32_t>{0x80070002u});
+    EXPECT_NE(log.find("ERROR: _AssocQueryString: bad parameters"), std::string::npos);
 }

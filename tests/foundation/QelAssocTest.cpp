@@ -57,15 +57,9 @@ std::uint32_t Query(const char16_t* association, std::u16string& text, std::uint
 // told the size needed, never given a cut path.
 TEST(AssocQueryString, FindsTheDefaultProgramForTheExtensionsTypeOrNone) {
     const std::u16string viewer = QelString::FromFileName(AssocDesktop::viewer).str();
-    const struct {
-        const char16_t* association;
-        std::uint32_t length, status, lengthAfter;
-        std::u16string text;
-    } cases[] = {
-        {u".txt", 776, 0, std::uint32_t(viewer.size() + 1), viewer},
-        {u".html", 776, 0, std::uint32_t(viewer.size() + 1), viewer},
-        {u".txt", 4, 0x80004003u, std::uint32_t(viewer.size() + 1), u""},
-        {u".xlsx", 776, 0x80070483u, 776, u""},
+    const struct { const char16_t* association; std::uint32_t length, status, lengthAfter; std::u16string text; } cases[] = {
+        {u".txt", 776, 0, std::uint32_t(viewer.size() + 1), viewer}, {u".html", 776, 0, std::uint32_t(viewer.size() + 1), viewer},
+        {u".txt", 4, 0x80004003u, std::uint32_t(viewer.size() + 1), u""}, {u".xlsx", 776, 0x80070483u, 776, u""},
         {u".qelnoprogram", 776, 0x80070483u, 776, u""},
     };
     for (const auto& c : cases) {

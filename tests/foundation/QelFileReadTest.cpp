@@ -5,7 +5,6 @@
 
 #include <filesystem>
 
-#include "CQelFile.h"
 #include "QelFileRead.h"
 #include "QelTestDir.h"
 
@@ -29,23 +28,14 @@ TEST(QelFileRead, ReadsRegularFilesWholeAndRefusesTheRestWithoutBlocking) {
     fs::create_symlink("/dev/urandom", dir / "random.json");
     fs::create_directories(dir / "folder.json");
     fs::create_symlink(dir / "nowhere", dir / "dangling.json");
-    const struct {
-        const char* leaf;
-        std::size_t limit;
-        QelFileReadStatus status;
-        std::string bytes;
-    } cases[] = {
+    const struct { const char* leaf; std::size_t limit; QelFileReadStatus status; std::string bytes; } cases[] = {
         {"big.json", qel::kMaxSettingsFileBytes, QelFileReadStatus::kOk, content},
         {"link.json", qel::kMaxSettingsFileBytes, QelFileReadStatus::kOk, content},
-        {"at.json", 4096, QelFileReadStatus::kOk, std::string(4096, 'a')},
-        {"over.json", 4096, QelFileReadStatus::kTooLarge, ""},
+        {"at.json", 4096, QelFileReadStatus::kOk, std::string(4096, 'a')}, {"over.json", 4096, QelFileReadStatus::kTooLarge, ""},
         {"huge.json", qel::kMaxSettingsFileBytes, QelFileReadStatus::kTooLarge, ""},
-        {"fifo.json", 4096, QelFileReadStatus::kNotRegular, ""},
-        {"zero.json", 4096, QelFileReadStatus::kNotRegular, ""},
-        {"random.json", 4096, QelFileReadStatus::kNotRegular, ""},
-        {"folder.json", 4096, QelFileReadStatus::kNotRegular, ""},
-        {"dangling.json", 4096, QelFileReadStatus::kMissing, ""},
-        {"missing.json", 4096, QelFileReadStatus::kMissing, ""},
+        {"fifo.json", 4096, QelFileReadStatus::kNotRegular, ""}, {"zero.json", 4096, QelFileReadStatus::kNotRegular, ""},
+        {"random.json", 4096, QelFileReadStatus::kNotRegular, ""}, {"folder.json", 4096, QelFileReadStatus::kNotRegular, ""},
+        {"dangling.json", 4096, QelFileReadStatus::kMissing, ""}, {"missing.json", 4096, QelFileReadStatus::kMissing, ""},
     };
     for (const auto& c : cases) {
         std::string bytes = "stale";
@@ -68,14 +58,4 @@ TEST(QelFileRead, AFileTheUserMayNotReadIsReportedNotMissing) {
         return result.status == QelFileReadStatus::kFailed && result.error == EACCES && result.Unreadable() &&
                qel::DescribeFileRead(result).ToStdString() == "Permission denied";
     }));
-}
-
-TEST(QelFileRead, TextModeReadStopsAtNulAndTurnsCrLfIntoLf) {
-    QelTestDir dir;
-    WriteBytes(dir / "t.json", std::string("{\r\n\"a\": 1\r\n}\0tail\r\n", 19));
-    std::string text;
-    EXPECT_TRUE(CQelFile::ReadText(QelString::FromFileName(dir / "t.json"), 0, text).Ok());
-    EXPECT_EQ(text, "{\n\"a\": 1\n}");
-    EXPECT_TRUE(CQelFile::ReadText(QelString::FromFileName(dir / "t.json"), 1, text).Ok());
-    EXPECT_EQ(text, "{\r\n\"a\": 1\r\n}");
 }

@@ -53,24 +53,6 @@ TEST(QelJsonParse, NestingUpToTheLimitParsesInBothLibrariesAndDeeperFailsCleanly
     }
 }
 
-TEST(QelJsonParse, OrdinaryTextAndErrors) {
-    rapidjson::Document doc;
-    std::string text = R"({"width": 5, "list": ["a", "b\u00e9"]})";
-    ASSERT_TRUE(qel::ParseRapidJson(text, doc));
-    text.assign(text.size(), 'x');  // the strings were copied
-    EXPECT_EQ(doc["width"].GetInt(), 5);
-    EXPECT_STREQ(doc["list"][1].GetString(), "b\xC3\xA9");
-    for (const char* bad : {"", "{", "[1,]", "{\"a\" 1}", "nul"}) {
-        EXPECT_FALSE(qel::ParseRapidJson(bad, doc)) << bad;
-        Json::Value value;
-        EXPECT_FALSE(qel::ParseJsonCpp(bad, value)) << bad;
-    }
-    Json::Value value;
-    ASSERT_TRUE(qel::ParseJsonCpp("// note\n{\"a\": [1, 2]}", value, true));
-    EXPECT_EQ(value["a"].size(), 2u);
-    EXPECT_TRUE(value.hasComment(Json::commentBefore));
-}
-
 // Value bounds: what counts, and where each bound starts.
 TEST(QelJsonBounds, CountsValuesAndEntriesAsTheParsersBuildThem) {
     const auto repeat = [](const std::string& piece, std::size_t count) {
@@ -81,12 +63,14 @@ TEST(QelJsonBounds, CountsValuesAndEntriesAsTheParsersBuildThem) {
     const std::size_t entries = qel::kMaxJsonArrayEntries;
     const std::size_t values = qel::kMaxJsonValues;
     const std::string fullObject = "{" + repeat("\"\":0,", values - 2) + "\"\":0}";  // exactly the value bound
-    using qel::QelJsonBound;
-    struct Case {
-        const char* what;
-        std::string text;
-        QelJsonBound expected;
+    // Scalars of several characters, each ended by a different delimiter: 8 values a unit.
+    const std::string unit = R"("":[10/**/,true],"":{"":10},"":10 ,"":10,)";
+    const auto scalars = [&](std::size_t extra) {
+        const std::size_t units = (values - 2) / 8;
+        return "{" + repeat(unit, units) + repeat("\"\":10,", values - 2 - 8 * units + extra) + "\"\":10}";
     };
+    using qel::QelJsonBound;
+    struct Case { const char* what; std::string text; QelJsonBound expected; };
     const std::vector<Case> cases = {
         {"an array of the most entries", "[" + repeat("0,", entries - 1) + "0]", QelJsonBound::kWithin},
         {"one entry more", "[" + repeat("[],", entries) + "[]]", QelJsonBound::kArrayTooLong},
@@ -98,6 +82,8 @@ TEST(QelJsonBounds, CountsValuesAndEntriesAsTheParsersBuildThem) {
          QelJsonBound::kWithin},
         {"member names are no values and objects have no entry bound", fullObject, QelJsonBound::kWithin},
         {"blanks between values are no values", "{" + repeat("\"\":0,\r\n\t ", values - 2) + "\"\":0}", QelJsonBound::kWithin},
+        {"scalars end at every delimiter that may follow them", scalars(0), QelJsonBound::kWithin},
+        {"the same, one value more", scalars(1), QelJsonBound::kTooManyValues},
         {"a comment counts as a value", "// note\n" + fullObject, QelJsonBound::kTooManyValues},
         {"a comment right before each entry", "[" + repeat("/**/[],", entries) + "/**/[]]", QelJsonBound::kArrayTooLong},
         {"nesting past the parsers' limit is theirs to refuse", std::string(values + 1, '['), QelJsonBound::kWithin},

@@ -11,9 +11,7 @@ std::u16string Remove(const char16_t* p) { return qel::RemoveTrailingSeparator(p
 }  // namespace
 
 TEST(QelPathCleanUp, TrailingSeparatorsAndSpaces) {
-    const struct {
-        const char16_t *path, *ensured, *removed;
-    } cases[] = {
+    const struct { const char16_t *path, *ensured, *removed; } cases[] = {
         {u"/home/a", u"/home/a/", u"/home/a"},    {u"/home/a/", u"/home/a/", u"/home/a"},
         {u"/home/a/   ", u"/home/a/", u"/home/a"}, {u"/home/a  ", u"/home/a/", u"/home/a"},
         {u"a/", u"a/", u"a"},       {u"/", u"/", u"/"},  // the root stays the root
@@ -22,33 +20,23 @@ TEST(QelPathCleanUp, TrailingSeparatorsAndSpaces) {
     EXPECT_EQ(qel::TrimTrailingSpaces(u" a b  ").str(), u" a b");
 }
 
-TEST(QelDirectoryChain, CreatesEveryMissingFolderOnce) {
-    QelTestDir dir;
-    const QelString chain = QelString::FromFileName(dir / "a/b/c/");
-    EXPECT_TRUE(qel::MakeDirectoryChain(chain));
-    struct stat st;
-    ASSERT_EQ(::stat((dir / "a/b/c").c_str(), &st), 0);
-    EXPECT_TRUE(S_ISDIR(st.st_mode));
-    EXPECT_TRUE(CQelDirMng::MakeDirectoryChain(chain));  // already there: still true
-    EXPECT_TRUE(qel::MakeDirectoryChain(QelString::FromFileName(dir / "a/b/c  ")));
-}
-
-TEST(QelDirectoryChain, FailsBehindAFileInTheMiddle) {
-    QelTestDir dir;
-    WriteBytes(dir / "file", "x");
-    EXPECT_FALSE(qel::MakeDirectoryChain(QelString::FromFileName(dir / "file/sub/deeper")));
-    EXPECT_FALSE(Exists(dir / "file/sub"));
-    // A component that exists as a file counts as present when it is the last one.
-    EXPECT_TRUE(qel::MakeDirectoryChain(QelString::FromFileName(dir / "file")));
-    EXPECT_FALSE(qel::MakeDirectoryChain(QelString(u"")));
-}
-
-TEST(QelDirectoryChain, RelativePathsAndOddNames) {
+// Every missing folder is made (relative chains, odd bytes and trailing
+// spaces included); a file in the middle stops the chain, as the last component it counts as present.
+TEST(QelDirectoryChain, CreatesEveryMissingFolderAndStopsBehindAFile) {
     QelTestDir dir;
     ASSERT_EQ(::chdir(dir.path().c_str()), 0);
-    EXPECT_TRUE(qel::MakeDirectoryChain(QelString::FromFileName("rel/x\xFF/y")));
-    EXPECT_TRUE(qel::IsDirectory(QelString::FromFileName(dir / "rel/x\xFF/y")));
-    EXPECT_TRUE(qel::PathExists(QelString::FromFileName("rel/x\xFF")));
-    EXPECT_FALSE(qel::PathExists(QelString::FromFileName("rel/x\xFE")));
+    WriteBytes(dir / "file", "x");
+    // folder: then a folder
+    const struct { std::string path; bool made; const char* folder; } cases[] = {
+        {dir / "a/b/c/", true, "a/b/c"}, {dir / "a/b/c", true, "a/b/c"}, {dir / "a/b/c  ", true, "a/b/c"},
+        {"rel/x\xFF/y", true, "rel/x\xFF/y"}, {dir / "file/sub/deeper", false, ""}, {dir / "file", true, ""}, {"", false, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(qel::MakeDirectoryChain(QelString::FromFileName(c.path)), c.made) << c.path;
+        EXPECT_TRUE(!*c.folder || qel::IsDirectory(QelString::FromFileName(dir / c.folder))) << c.path;
+    }
+    EXPECT_FALSE(Exists(dir / "file/sub"));
+    EXPECT_TRUE(qel::PathExists(QelString::FromFileName("rel/x\xFF")) && !qel::PathExists(QelString::FromFileName("rel/x\xFE")));
+    EXPECT_TRUE(CQelDirMng::MakeDirectoryChain(QelString::FromFileName(dir / "a/b/c")));
     ASSERT_EQ(::chdir("/"), 0);
 }

@@ -3,9 +3,11 @@
 // afterwards (rm copes with trees deeper than PATH_MAX).
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -40,6 +42,19 @@ inline std::string ReadBytes(const std::string& path) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+// Runs work with every file limited to limit bytes, as on a disk that fills up.
+inline void WithFileSizeLimit(rlim_t limit, const std::function<void()>& work) {
+    struct rlimit old {};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    struct rlimit small = old;
+    small.rlim_cur = limit;
+    auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    work();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
 }
 
 inline bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }

@@ -14,36 +14,32 @@ using Pool = QelASQMTPool<int>;
 
 // Records which job started on which thread, and keeps each running until
 // the test releases it (job 0 releases them all).
-class Board {
-public:
+struct Board {
     void StartOn(Pool& pool) {
         pool.Start([this](int job) {
-            std::unique_lock<std::mutex> lock(m_mutex);
+            std::unique_lock<std::mutex> lock(mutex);
             started.push_back({job, std::this_thread::get_id()});
-            m_changed.notify_all();
-            m_changed.wait(lock, [&] { return m_released.count(0) || m_released.count(job); });
+            changed.notify_all();
+            changed.wait(lock, [&] { return released.count(0) || released.count(job); });
             ++finished;
-            m_changed.notify_all();
+            changed.notify_all();
             return true;
         });
     }
-    template <class Pred>
-    void Wait(Pred done) {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, done);
+    void Wait(std::size_t startedCount, int finishedCount = 0) {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [&] { return started.size() >= startedCount && finished >= finishedCount; });
     }
     void Release(int job) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_released.insert(job);
-        m_changed.notify_all();
+        std::lock_guard<std::mutex> lock(mutex);
+        released.insert(job);
+        changed.notify_all();
     }
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::set<int> released;
     std::vector<std::pair<int, std::thread::id>> started;  // read under Wait, or once the jobs have finished
     int finished = 0;
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::set<int> m_released;
 };
 }  // namespace
 
@@ -54,19 +50,19 @@ TEST(QelASQMTPool, ItemsFillTheFourWorkersThenQueueInOrderForTheFirstFreedOne) {
     Pool pool;
     board.StartOn(pool);
     for (int job = 1; job <= 4; ++job) pool.Submit(job);
-    board.Wait([&] { return board.started.size() == 4; });
+    board.Wait(4);
     for (int job = 5; job <= 24; ++job) board.Release(job);  // queued jobs finish at once
     for (int job = 5; job <= 24; ++job) pool.Submit(job);
     EXPECT_EQ(pool.GetQueuedCount(), 20u);
     board.Release(3);
-    board.Wait([&] { return board.finished == 21; });
+    board.Wait(24, 21);
     for (int i = 0; i < 24; ++i) {
         const auto [job, thread] = board.started[i];
         EXPECT_EQ(i < 4 ? job <= 4 : job == i + 1, true) << "job " << job << " started " << i;
         EXPECT_EQ(thread, pool.GetWorkerThreadId(job <= 4 ? job - 1 : 2)) << "job " << job;
     }
     board.Release(0);
-    board.Wait([&] { return board.finished == 24; });
+    board.Wait(24, 24);
 }
 
 // Items submitted before Start wait for it; at destruction, queued items are
@@ -77,7 +73,7 @@ TEST(QelASQMTPool, ItemsWaitForStartAndDestructionDropsQueuedOnesAndWaitsForRunn
     for (int job = 1; job <= 7; ++job) pool->Submit(job);
     EXPECT_EQ(pool->GetQueuedCount(), 7u);
     board.StartOn(*pool);
-    board.Wait([&] { return board.started.size() == 4; });
+    board.Wait(4);
     Pool* raw = pool.get();
     std::thread destroyer([&] { pool.reset(); });
     // The running jobs end only once destruction has begun; the pool cannot finish dying before they end.

@@ -12,20 +12,19 @@
 #include "QelHttpWorkItem.h"
 
 struct QelHttpCall {
-    int reqtype = 0, datatype = 0, kind = 0;
-    std::u16string descriptor;
+    int datatype = 0, kind = 0;
+    int length = 0;       // a progress call's percentage
     int result = 0;       // the exchange result seen during a result call
     std::u16string text;  // a response, an error document, or a download's path
     std::optional<QelHttpDownload> download;
-    int length = 0;  // a progress call's percentage
 };
 
 class QelHttpCallRecorder {
 public:
-    static int Callback(void* context, int reqtype, int datatype, const char16_t* descriptor, int descriptorLength,
-                        int kind, const unsigned char*, int, const void* response, int responseLength) {
+    static int Callback(void* context, int, int datatype, const char16_t*, int, int kind, const unsigned char*, int,
+                        const void* response, int responseLength) {
         auto* self = static_cast<QelHttpCallRecorder*>(context);
-        QelHttpCall call{reqtype, datatype, kind, std::u16string(descriptor, descriptorLength), 0, {}, {}, responseLength};
+        QelHttpCall call{datatype, kind, responseLength, 0, {}, {}};
         if (kind == kQelHttpResult) {
             call.result = QelHttpWorkItem::CurrentResult();
             call.text.assign(static_cast<const char16_t*>(response), responseLength);
@@ -38,11 +37,10 @@ public:
         return 0;
     }
     void* Context() { return this; }
-
     // Runs on the worker thread when a result arrives, before it is recorded.
     std::function<void(const QelHttpCall&)> onResult;
 
-    // Blocks until count results have arrived; every result or every call so far.
+    // Blocks until count results have arrived; every result, or every call so far.
     std::vector<QelHttpCall> WaitForResults(std::size_t count) {
         std::unique_lock<std::mutex> lock(m_mutex);
         std::vector<QelHttpCall> results;

@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <memory>
 
 #include "../foundation/QelTestDir.h"
 #include "QelHttpDownloadFile.h"
@@ -22,19 +21,11 @@ mode_t ModeOf(const std::string& path) {
 
 // The name comes from the URL's path alone, decoded, and must name one folder entry.
 TEST(DownloadFile, TheNameIsTheLastComponentOfTheDecodedPath) {
-    const struct {
-        std::string url;
-        const char* name;  // "" for refused
-    } cases[] = {
-        {"https://h/setup/inst.run?a=/etc/passwd#frag", "inst.run"},
-        {"https://h/setup/inst.run#x/y", "inst.run"},
-        {"https://h/setup/in%20st%2Erun", "in st.run"},
-        {"https://h/setup/..inst", "..inst"},
-        {"https://h/setup/%2E%2E", ""},
-        {"https://h/setup/.", ""},
-        {"https://h/setup/", ""},
-        {"https://h/setup/a%2Fb", ""},
-        {"https://h/setup/a%00b", ""},
+    // name: "" for refused
+    const struct { std::string url; const char* name; } cases[] = {
+        {"https://h/setup/inst.run?a=/etc/passwd#frag", "inst.run"}, {"https://h/setup/inst.run#x/y", "inst.run"},
+        {"https://h/setup/in%20st%2Erun", "in st.run"}, {"https://h/setup/..inst", "..inst"}, {"https://h/setup/%2E%2E", ""},
+        {"https://h/setup/.", ""}, {"https://h/setup/", ""}, {"https://h/setup/a%2Fb", ""}, {"https://h/setup/a%00b", ""},
         {std::string("https://h/a\0/inst.run", 21), ""},
         {"not a url", ""},
     };
@@ -61,15 +52,9 @@ TEST(DownloadFile, TheFileHoldsTheLastAttemptAndReplacesOldFilesAndLinksUnfollow
     WriteBytes(dir / "victim", "the user's file");
     ASSERT_EQ(::symlink((dir / "victim").c_str(), (dir / "temp/link.run").c_str()), 0);
     ASSERT_EQ(::symlink((dir / "nowhere").c_str(), (dir / "temp/dangling.run").c_str()), 0);
-    const struct {
-        const char* name;
-        std::string bytes, sha256;
-    } cases[] = {
-        {"inst.run", "installer", sha},
-        {"empty.run", "", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
-        {"old.run", "installer", sha},
-        {"link.run", "installer", sha},
-        {"dangling.run", "installer", sha},
+    const struct { const char* name; std::string bytes, sha256; } cases[] = {
+        {"inst.run", "installer", sha}, {"empty.run", "", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"old.run", "installer", sha}, {"link.run", "installer", sha}, {"dangling.run", "installer", sha},
     };
     const mode_t umask = ::umask(0277);  // the mode is set, not left to whatever the umask allows
     for (const auto& c : cases) {
@@ -95,27 +80,12 @@ TEST(DownloadFile, TheFileHoldsTheLastAttemptAndReplacesOldFilesAndLinksUnfollow
 TEST(DownloadFile, AShortWriteOrADiscardLeavesNoPartialFile) {
     QelTestDir dir;
     const auto filesBefore = OpenFiles();
-    QelHttpDownloadFile given;
-    ASSERT_EQ(given.Open(Q(dir / "temp"), Q("given.run")), 0);
-    ASSERT_TRUE(given.Append("half"));
-    given.Discard();
-    EXPECT_FALSE(Exists(dir / "temp/given.run"));
-
-    struct rlimit old {}, small {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    small = old;
-    small.rlim_cur = 4096;
-    auto* previous = ::signal(SIGXFSZ, SIG_IGN);
-    bool appended = true;
-    {
-        QelHttpDownloadFile file;
-        ASSERT_EQ(file.Open(Q(dir / "temp"), Q("inst.run")), 0);
-        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-        appended = file.Append(std::string(100000, 'x'));
-        ::setrlimit(RLIMIT_FSIZE, &old);
+    for (const rlim_t limit : {RLIM_INFINITY, rlim_t{4096}}) {
+        auto file = std::make_unique<QelHttpDownloadFile>();
+        ASSERT_EQ(file->Open(Q(dir / "temp"), Q("inst.run")), 0);
+        WithFileSizeLimit(limit, [&] { EXPECT_EQ(file->Append(std::string(100000, 'x')), limit == RLIM_INFINITY); });
+        limit == RLIM_INFINITY ? file->Discard() : file.reset();
+        EXPECT_FALSE(Exists(dir / "temp/inst.run")) << limit;
     }
-    ::signal(SIGXFSZ, previous);
-    EXPECT_FALSE(appended);
-    EXPECT_FALSE(Exists(dir / "temp/inst.run"));
     EXPECT_EQ(OpenFiles(), filesBefore) << "a descriptor is left open";
 }

@@ -7,8 +7,8 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <atomic>
 #include <condition_variable>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -21,8 +21,7 @@ struct QelRecordedRequest {
     std::string method;
     std::string target;  // as sent: a path, or a whole URL when sent to a proxy
     httplib::Headers headers;
-    std::string body;                     // empty for a multipart body, which the server takes apart:
-    httplib::MultipartFormDataMap parts;  // name -> content, filename, content type
+    std::string body;  // empty for a multipart body, which the server takes apart
 };
 
 class QelTestHttpServer {
@@ -30,20 +29,14 @@ public:
     explicit QelTestHttpServer(const QelTestCertificate* tls = nullptr) : m_scheme(tls ? "https" : "http") {
         if (tls) m_server = std::make_unique<httplib::SSLServer>(tls->certFile.c_str(), tls->keyFile.c_str());
         else m_server = std::make_unique<httplib::Server>();
-        // A request is recorded on arrival (so a held one counts); its body, read
-        // only during routing, is added before the response goes out.
-        m_server->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_open[&req] = m_requests.size();
-            m_requests.push_back({req.method, req.target, req.headers, "", {}});
+        // A request counts on arrival (so a held one counts); it is recorded once its handler has run.
+        m_server->set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
+            ++m_arrived;
             return httplib::Server::HandlerResponse::Unhandled;
         });
         m_server->set_post_routing_handler([this](const httplib::Request& req, httplib::Response&) {
             std::lock_guard<std::mutex> lock(m_mutex);
-            if (!m_open.count(&req)) return;
-            m_requests[m_open[&req]].body = req.body;
-            m_requests[m_open[&req]].parts = req.files;
-            m_open.erase(&req);
+            m_requests.push_back({req.method, req.target, req.headers, req.body});
         });
         // A connection the client keeps open would hold one of the server's few threads.
         m_server->set_keep_alive_max_count(1);
@@ -59,17 +52,16 @@ public:
     }
 
     httplib::Server& Routes() { return *m_server; }
-    bool IsRunning() const { return m_port > 0; }
     // "http://127.0.0.1:port" (or https://host) followed by path.
     std::string Url(const std::string& path = "", const std::string& host = "127.0.0.1") const {
         return m_scheme + "://" + host + ":" + std::to_string(m_port) + path;
     }
-    // Requests in arrival order; a body is there once its handler has run.
+    // Answered requests in the order their handlers finished.
     std::vector<QelRecordedRequest> Requests() {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_requests;
     }
-    std::size_t RequestCount() { return Requests().size(); }
+    std::size_t RequestCount() const { return m_arrived; }
 
     // Called by a handler: blocks until Release or the server's end.
     void Hold() {
@@ -97,7 +89,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<QelRecordedRequest> m_requests;
-    std::map<const httplib::Request*, std::size_t> m_open;  // arrived, body not yet recorded
+    std::atomic<std::size_t> m_arrived{0};
     int m_holders = 0;
     bool m_released = false;
 };
@@ -133,6 +125,17 @@ inline void QelServeCut(httplib::Response& res, std::size_t announced, std::stri
         sink.write(sent.data(), sent.size());
         return false;  // breaks the connection
     });
+}
+// Sends a little of an announced body to a GET or POST, then holds until the server ends.
+inline void QelServeStalled(QelTestHttpServer& server, const std::string& path) {
+    auto stall = [&server](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(100, "text/plain", [&server](size_t, size_t, httplib::DataSink& sink) {
+            sink.write("part", 4);
+            server.Hold();
+            return false;
+        });
+    };
+    server.Routes().Get(path, stall).Post(path, stall);
 }
 inline void QelServeEndlessly(httplib::Response& res) {
     res.set_chunked_content_provider("text/plain", [](size_t, httplib::DataSink& sink) {

@@ -15,20 +15,15 @@ std::string S(const QelString& s) { return s.ToStdString(); }
 // malformed reply becomes an error reply instead of a crash.
 TEST(UpdateProtocol, RepliesOfAnyShapeReadAsTextOrEmpty) {
     const std::string hash(64, 'a');
-    const struct {
-        std::string text;
-        bool parsed;
-        std::string members;  // msgcode|msg|fileurl|has sha256|sha256
-    } cases[] = {
+    // members: msgcode|msg|fileurl|has sha256|sha256
+    const struct { std::string text; bool parsed; std::string members; } cases[] = {
         {R"({"msgcode":"0000","msg":"ok","output":{"outblk1":{"fileurl":"/var/www/html/a.run","sha256":")" + hash + "\"}}}", true,
          "0000|ok|/var/www/html/a.run|1|" + hash},
         {R"({"msgcode":"0000","output":{"outblk1":{"fileurl":"/x","sha256":null}}})", true, "0000||/x|0|"},
         {R"({"msgcode":"0000","output":{"outblk1":{"fileurl":"/x","sha256":12}}})", true, "0000||/x|1|"},
-        {R"({"msgcode":1,"msg":["x"]})", true, "|||0|"},
-        {R"({"msgcode":"0000","output":{"outblk1":{"fileurl":7}}})", true, "0000|||0|"},
+        {R"({"msgcode":1,"msg":["x"]})", true, "|||0|"}, {R"({"msgcode":"0000","output":{"outblk1":{"fileurl":7}}})", true, "0000|||0|"},
         {R"({"msgcode":"0000","output":[1,2]})", true, "0000|||0|"},
-        {R"({"msgcode":"0000","output":{"outblk1":"text"}})", true, "0000|||0|"},
-        {R"([1,2,3])", true, "|||0|"},
+        {R"({"msgcode":"0000","output":{"outblk1":"text"}})", true, "0000|||0|"}, {R"([1,2,3])", true, "|||0|"},
         {"<html>Bad Gateway</html>", false, ""},
         {std::string(1001, '[') + std::string(1001, ']'), false, ""},  // past the parser's nesting limit
     };
@@ -48,10 +43,7 @@ TEST(UpdateProtocol, RepliesOfAnyShapeReadAsTextOrEmpty) {
 
 TEST(UpdateServers, EachUrlComesFromTheUserThenTheConfigTreeThenTheDefault) {
     const std::string api = "https://update.corvane.example.org:7530", files = "https://update.corvane.example.org:8080";
-    const struct {
-        const char *user, *config;
-        std::string api, files;
-    } cases[] = {
+    const struct { const char *user, *config; std::string api, files; } cases[] = {
         {"{}", "{}", api, files},
         {"{}", R"({"updateserver":{"api":"http://a:1","files":"http://f:2/"}})", "http://a:1", "http://f:2"},
         {R"({"updateserver":{"files":"http://u:3//"}})", R"({"updateserver":{"api":"http://a:1","files":"http://f:2"}})", "http://a:1", "http://u:3"},
