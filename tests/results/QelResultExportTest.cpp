@@ -103,6 +103,16 @@ TEST(ExportFile, NeverReplacesAnEarlierExportAndNamesTheNextFreeOne) {
         EXPECT_TRUE(SameBytes(ReadBytes(path.ToFileName()), text)) << tail;
     }
     EXPECT_EQ(Names(folder).size(), 4u);
+    // The ten thousandth name is the last one tried, by either writer.
+    for (int n = 5; n < 10000; ++n) MakeTree(folder, {stem.ToStdString() + "_" + std::to_string(n) + ".txt="});
+    QelString path;
+    const auto produce = [](const std::string& p) { return WriteBytes(p, "x"), true; };
+    EXPECT_EQ(qel::WriteNewFile(Q(folder), stem, u".txt", "x", path), 0);
+    EXPECT_EQ(path.ToFileName(), folder + "/" + stem.ToStdString() + "_10000.txt");
+    EXPECT_EQ(qel::WriteNewFile(Q(folder), stem, u".txt", "x", path), EEXIST);
+    ::unlink(path.ToFileName().c_str());
+    EXPECT_EQ(qel::WriteNewFileByName(Q(folder), stem, u".txt", produce, path), 0);
+    EXPECT_EQ(qel::WriteNewFileByName(Q(folder), stem, u".txt", produce, path), EEXIST);
 }
 
 // A writer that opens its file by name writes in a folder of our own; a link
