@@ -33,23 +33,17 @@ private:
     rlimit m_old{};
 };
 
-TEST(WalkDeep, TenThousandFoldersDeepUnderALowDescriptorLimitAndEveryLevelInOrder) {
-    QelTestDir t, shallow;
+TEST(WalkDeep, TenThousandFoldersDeepUnderALowDescriptorLimit) {
+    QelTestDir t;
     MakeTree(t.path(), {"top/"});
     ::close(::openat(DeepLevel(t / "top", 10000, true), "leaf.txt", O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
     std::optional<CDescriptorLimit> limit(12);  // far below the walker's own budget
-    SearchOutcome got = Search(t.path(), Strings({u"leaf"}), {}, Strings({u"top"}));
+    const SearchOutcome got = Search(t.path(), Strings({u"leaf"}), {}, Strings({u"top"}));
     limit.reset();
     std::string path = t / "top";
     for (int i = 0; i < 10000; ++i) path += "/level";
     EXPECT_EQ(got.folders, Paths{t / "top"});
     EXPECT_EQ(got.files, Paths{path + "/leaf.txt"});
-
-    ::close(DeepLevel(shallow.path(), 300, true));
-    got = Search(shallow.path(), {}, {}, Strings({u"level"}));
-    ASSERT_EQ(got.folders.size(), 300u);
-    path = shallow.path();
-    for (const std::string& folder : got.folders) EXPECT_EQ(folder, path += "/level");
 }
 
 // A bushy tree below rel; with jumpTo, links to it at every second level
@@ -89,9 +83,8 @@ TEST(WalkBudget, EverySetUpReportsWhatAPlainWalkDoesInTheSameOrder) {
         int pauseEvery;  // a short pause after every so many hits
         int spare;       // descriptors left free by the limit; 0: no limit
     };
-    const Case cases[] = {{1, false, 0, 0},  {2, false, 0, 0},  {3, false, 0, 0},  {5, false, 0, 0},  {64, true, 0, 0},
-                          {2, true, 0, 0},   {64, true, 7, 0},  {2, true, 7, 0},   {64, true, 1, 0},  {2, true, 1, 0},
-                          {64, true, 16, 4}, {64, true, 16, 6}, {64, true, 16, 9}};
+    const Case cases[] = {{1, false, 0, 0}, {2, false, 0, 0}, {3, false, 0, 0}, {5, false, 0, 0}, {64, true, 0, 0}, {2, true, 0, 0}, {64, true, 7, 0},
+                          {2, true, 7, 0}, {64, true, 1, 0}, {2, true, 1, 0}, {64, true, 16, 4}, {64, true, 16, 6}, {64, true, 16, 9}};
     const int before = OpenDescriptors();
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "budget " << c.budget << ", read-ahead " << c.readAhead << ", pause every "
@@ -111,39 +104,34 @@ TEST(WalkBudget, EverySetUpReportsWhatAPlainWalkDoesInTheSameOrder) {
         EXPECT_EQ(got.files, plain.files);
         EXPECT_EQ(got.folders, plain.folders);
         // the budget, plus the one being opened or reopened and the listing of /proc/self/fd
-        if (!c.readAhead) {
-            EXPECT_LE(most - before, c.budget + 2);
-        }
+        EXPECT_TRUE(c.readAhead || most - before <= c.budget + 2) << most - before;
     }
 }
 
 // A helper slower than the replay's poll: the visitor is asked while the
 // replay waits, and only its answer decides whether the replay goes on.
 TEST(WalkReadAhead, AReplayWaitingOnTheHelperAsksTheVisitor) {
-    class CWaitingVisitor : public IQelWalkVisitor {
-    public:
-        CWaitingVisitor(CQelWalkRecording& recording, bool keepGoing) : m_recording(recording), m_keepGoing(keepGoing) {}
+    struct CWaitingVisitor : IQelWalkVisitor {
         void OnFile(std::string_view name) override { files.emplace_back(name); }
         void OnFolder(std::string_view) override {}
         void OnEnter(std::string_view) override {}
         void OnLeave() override {}
         bool KeepGoingWhileWaiting() override {
             if (++waits == 1) {  // the helper catches up only now
-                m_recording.OnFile("late");
-                m_recording.Finish(true);
+                recording.OnFile("late");
+                recording.Finish(true);
             }
-            return m_keepGoing;
+            return keepGoing;
         }
+        CQelWalkRecording recording;
+        bool keepGoing = true;
         Paths files;
         int waits = 0;
-
-    private:
-        CQelWalkRecording& m_recording;
-        const bool m_keepGoing;
     };
     for (const bool keepGoing : {true, false}) {
-        CQelWalkRecording recording;
-        CWaitingVisitor visitor(recording, keepGoing);
+        CWaitingVisitor visitor;
+        CQelWalkRecording& recording = visitor.recording;
+        visitor.keepGoing = keepGoing;
         std::size_t replayed = 0;
         EXPECT_EQ(recording.Replay(visitor, replayed), keepGoing ? QelReplay::kReplayed : QelReplay::kStopped);
         EXPECT_EQ(visitor.waits, 1);
