@@ -208,8 +208,7 @@ TEST(WalkLinksFollowed, FileSystemBoundary) {
     if (!mkdtemp(shm)) GTEST_SKIP() << "no /dev/shm here";
     QelTestDir t;
     struct stat treeSt {}, shmSt {};
-    ASSERT_EQ(stat(t.path().c_str(), &treeSt), 0);
-    ASSERT_EQ(stat(shm, &shmSt), 0);
+    ASSERT_TRUE(stat(t.path().c_str(), &treeSt) == 0 && stat(shm, &shmSt) == 0);
     MakeTree(shm, {"onshm.txt"});
     Paths entries, links, shmHits;
     for (const std::string i : {"0", "1", "2", "3"}) {
@@ -227,10 +226,8 @@ TEST(WalkLinksFollowed, FileSystemBoundary) {
                                            Strings({u"procl", u"shml"}), {{true, true, sameFileSystem}, 64, readAhead, &slow});
             EXPECT_EQ(Sorted(got.folders), Sorted(links));
             Paths onShm;
-            for (const std::string& path : got.files)
-                if (path.find("/hit") == std::string::npos) onShm.push_back(path);
-            const bool entered = !sameFileSystem || shmSt.st_dev == treeSt.st_dev;
-            EXPECT_EQ(Sorted(onShm), entered ? Sorted(shmHits) : Paths{});
+            std::copy_if(got.files.begin(), got.files.end(), std::back_inserter(onShm), [](auto& p) { return p.find("/hit") == p.npos; });
+            EXPECT_EQ(Sorted(onShm), !sameFileSystem || shmSt.st_dev == treeSt.st_dev ? Sorted(shmHits) : Paths{});
         }
     }
     std::filesystem::remove_all(shm);
