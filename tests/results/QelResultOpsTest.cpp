@@ -238,6 +238,7 @@ TEST(QelResultLinksAndRaces, ARowWhoseFolderBecameALinkFailsAndReachesNothingOut
             EXPECT_FALSE(Exists(tree.dir / "dst"));
         }
     }
+    EXPECT_EQ(qel::ReasonText(qel::kReasonLinkOnPath).ToStdString(), "a folder on its path has been replaced by a link");
 }
 
 TEST(QelResultLinksAndRaces, ALinkSwappedInAfterTheRowWasFoundIsNotFollowed) {
