@@ -7,12 +7,14 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "../fileops/QelTreeFixture.h"
 #include "CQelPrefetch.h"
+#include "CQelReadAhead.h"
 #include "CQelWalkRecording.h"
 #include "QelSearchRun.h"
 
@@ -136,6 +138,35 @@ TEST(WalkReadAhead, AReplayWaitingOnTheHelperAsksTheVisitor) {
         EXPECT_EQ(recording.Replay(visitor, replayed), keepGoing ? QelReplay::kReplayed : QelReplay::kStopped);
         EXPECT_EQ(visitor.waits, 1);
         EXPECT_EQ(visitor.files, keepGoing ? Paths{"late"} : Paths{});
+    }
+}
+
+// The helper hands a folder back part way (short of descriptors) and the
+// folder is gone before the walk resumes it: the walk goes on in the parent
+// with the right paths, whether part of the folder was replayed or not.
+TEST(WalkReadAhead, AFolderHandedBackPartWayAndGoneMeanwhileIsLeftCleanly) {
+    for (const bool partly : {false, true}) {
+        SCOPED_TRACE(partly);
+        QelTestDir t;
+        Paths tree = {"p/hit", "q/hit", "q/sub/hit"};
+        for (int i = 0; i < 30; ++i) tree.push_back("hit" + std::to_string(i));
+        MakeTree(t.path(), tree);
+        std::atomic<bool> handedBack{false};
+        CQelReadAhead::SetStandIn([&](std::string_view name, CQelWalkRecording& recording) {
+            if (partly) recording.OnEnter(name), recording.OnFile("hit");
+            std::filesystem::remove_all(t / std::string(name));
+            return handedBack = true, false;
+        });
+        // The hits before the handed-over folder wait for the helper to be done with it.
+        CCallbackDelegate wait([&] {
+            for (int i = 0; i < 2000 && !handedBack; ++i) usleep(1000);
+        });
+        const SearchOutcome got = Walk(t.path(), Strings({u"hit"}), {}, {}, {{}, 64, true, &wait});
+        CQelReadAhead::SetStandIn({});
+        ASSERT_TRUE(handedBack);
+        for (const std::string& path : got.files)
+            EXPECT_NE(std::find(tree.begin(), tree.end(), path.substr(t.path().size() + 1)), tree.end()) << path;
+        EXPECT_EQ(std::count_if(got.files.begin(), got.files.end(), [&](auto& p) { return p.starts_with(t / "hit"); }), 30);
     }
 }
 
