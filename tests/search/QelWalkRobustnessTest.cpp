@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "../fileops/QelTmpfsMount.h"
 #include "../fileops/QelTreeFixture.h"
 #include "CQelPrefetch.h"
 #include "CQelReadAhead.h"
@@ -228,6 +229,20 @@ TEST(WalkPrefetch, StoppedAtAnyPointItLeavesNoDescriptorOpen) {
     }
     close(root);
     EXPECT_EQ(OpenDescriptors(), before);
+}
+
+// A file system mounted inside the tree is searched like any folder, unless
+// the search keeps to the root's file system.
+TEST(WalkMounts, AFolderMountedInsideTheTreeIsSearchedUnlessKeptToOneFileSystem) {
+    QelTestDir t;
+    QelTmpfsMount mount(t / "m", "1m");
+    if (!mount.Mounted()) GTEST_SKIP() << mount.WhyNot();
+    MakeTree(t.path(), {"m/in.txt"});
+    for (const bool same : {false, true}) {
+        WalkSetup setup;
+        setup.options.sameFileSystem = same;
+        EXPECT_EQ(Walk(t.path(), {}, Strings({u"txt"}), {}, setup).files, same ? Paths{} : Paths{t / "m/in.txt"}) << same;
+    }
 }
 
 // Followed links leave the root's file system: a pseudo one is never
