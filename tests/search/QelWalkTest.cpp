@@ -150,8 +150,13 @@ TEST(WalkLinks, LinksAreFilesUnlessFollowedAndCyclesEndAtOnce) {
         if (c.tree == links) MakeTree(t.path(), {"a/top -> " + t.path()});
         WalkSetup setup;
         setup.options.followLinks = c.follow;
-        const SearchOutcome got = Walk(c.root.empty() ? t.path() : t / c.root, c.names, c.exts, c.dirs, setup);
-        EXPECT_EQ(std::make_pair(Relative(got.files, t.path()), Relative(got.folders, t.path())), std::make_pair(c.files, c.folders));
+        CCallbackDelegate slow([] { usleep(2000); });  // the helper is at work by the time the walk arrives
+        for (const bool readAhead : {false, true}) {  // the helper knows the path above what it was handed
+            setup.readAhead = readAhead;
+            setup.delegate = readAhead ? &slow : nullptr;
+            const SearchOutcome got = Walk(c.root.empty() ? t.path() : t / c.root, c.names, c.exts, c.dirs, setup);
+            EXPECT_EQ(std::make_pair(Relative(got.files, t.path()), Relative(got.folders, t.path())), std::make_pair(c.files, c.folders));
+        }
     }
 }
 
