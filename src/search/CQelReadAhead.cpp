@@ -29,6 +29,15 @@ struct CQelReadAhead::Task {
     CQelWalkRecording recording;
 };
 
+namespace {
+CQelReadAhead::StandIn& StandInSlot() {
+    static CQelReadAhead::StandIn standIn;
+    return standIn;
+}
+}  // namespace
+
+void CQelReadAhead::SetStandIn(StandIn standIn) { StandInSlot() = std::move(standIn); }
+
 CQelReadAhead::CQelReadAhead(const QelWalkOptions& options) : m_options(options) {
     m_thread = std::thread([this] { Run(); });
 }
@@ -145,8 +154,9 @@ void CQelReadAhead::Run() {
         task->state = Task::kRunning;
         UpdateIdle();
         lock.unlock();
-        const bool complete = walker.WalkChild(task->parent->fd, task->name.c_str(), task->id, task->parent->path,
-                                               task->parent->scope, task->recording);
+        const bool complete = StandInSlot() ? StandInSlot()(task->name, task->recording)
+                                            : walker.WalkChild(task->parent->fd, task->name.c_str(), task->id,
+                                                               task->parent->path, task->parent->scope, task->recording);
         task->parent.reset();
         lock.lock();
         if (task->state == Task::kRunning) {

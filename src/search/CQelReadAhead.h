@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -55,6 +56,12 @@ public:
     // it had not started falls back to the main walk, what it was walking is
     // cut short. False when it had already stopped.
     bool ReleaseDescriptors();
+
+    // A test's stand-in for the helper's walk of a handed-over folder: it
+    // records what it likes and answers whether the walk was whole, so a
+    // helper cut short plays out the same way on every run. Empty: the walk.
+    using StandIn = std::function<bool(std::string_view name, CQelWalkRecording& recording)>;
+    static void SetStandIn(StandIn standIn);
 
 private:
     struct Parent;

@@ -18,18 +18,19 @@ const std::string kSampleText = ".git/ .git/config=dot folder a.txt=a caf\xE9\xF
 }  // namespace
 
 // Hidden names are ordinary files here: only "." and ".." are passed by.
-// Links are copied as links, never followed.
+// Links are copied as links, never followed, also one met in the destination.
 TEST(CQelFileMngCopy, CopiesEveryNameAndMergesIntoAnExistingTreeWithoutReplacing) {
     QelTestDir dir;
     MakeTree(dir / "src", kSample);
-    MakeTree(dir.path(), {"outside/secret.txt=s", "dst/sub/b.txt=old b", "dst/keep.txt=untouched"});
+    MakeTree(dir.path(), {"outside/secret.txt=s", "dst/sub/b.txt=old b", "dst/keep.txt=untouched", "dst/sub/deeper->../../outside"});
     ASSERT_TRUE(Mng()->doCopyFolderContents(Q(dir / "src"), Q(dir / "out/dst/")));
     EXPECT_EQ(TreeText(dir / "out/dst"), kSampleText);
     // The failed entry does not stop the rest.
     EXPECT_FALSE(Mng()->doCopyFolderContents(Q(dir / "src"), Q(dir / "dst")));
     EXPECT_EQ(TreeText(dir / "dst"), ".git/ .git/config=dot folder a.txt=a caf\xE9\xFF.txt=latin1 name empty/ file-link->a.txt "
                                      "folder-link->../outside keep.txt=untouched sub/ sub/.hidden=dot file sub/b.txt=old b "
-                                     "sub/deeper/ sub/deeper/c.txt=c");
+                                     "sub/deeper->../../outside");
+    EXPECT_EQ(TreeText(dir / "outside"), "secret.txt=s");
 }
 
 TEST(CQelFileMngCopy, SourceAndDestinationEdgeCases) {

@@ -40,46 +40,34 @@ std::string Sheet(const std::string& file, int n) { return Unzipped(file, "xl/wo
 
 }  // namespace
 
-TEST(ResultListText, NumbersWithAsManyDigitsAsTheRowCount) {
-    // 100 000 rows take more than one piece of the text.
-    for (const std::size_t count : {0u, 1u, 9u, 10u, 12u, 100u, 100000u}) {
-        SCOPED_TRACE(count);
-        const std::vector<std::u16string> paths = Paths(count);
-        std::string expected = "Result List\r\n";
-        const int digits = static_cast<int>(std::to_string(count).size());
+// Numbered with as many digits as the row count has (100 000 rows take more
+// than one piece of the text). Each kind of character at every place of a
+// path, inside and after the runs of plain ASCII copied eight at a time: UTF-8
+// without a mark, LF as CR LF, a raw byte's stand-in as that byte.
+TEST(ResultListText, NumbersEveryRowAndWritesEveryCharacterAsUtf8) {
+    const auto expected = [](const std::vector<std::u16string>& paths) {
+        std::string text = "Result List\r\n";
+        const int digits = static_cast<int>(std::to_string(paths.size()).size());
         char number[32];
-        for (std::size_t i = 0; i < count; ++i) {
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            std::string bytes = QelString(paths[i]).ToFileName();
+            for (std::size_t lf = bytes.find('\n'); lf != std::string::npos; lf = bytes.find('\n', lf + 2)) bytes.insert(lf, 1, '\r');
             std::snprintf(number, sizeof number, "[%.*d] ", digits, static_cast<int>(i));
-            expected += number + QelString(paths[i]).ToStdString() + "\r\n";
+            text += number + bytes + "\r\n";
         }
-        EXPECT_TRUE(SameBytes(qel::MakeResultListText(count, At(paths)), expected));
+        return text;
+    };
+    for (const std::size_t count : {0u, 1u, 9u, 10u, 12u, 100u, 100000u}) {
+        const std::vector<std::u16string> paths = Paths(count);
+        EXPECT_TRUE(SameBytes(qel::MakeResultListText(count, At(paths)), expected(paths))) << count;
     }
-}
-
-// Each kind of character at every place of a path, inside and after the
-// runs of plain ASCII copied eight at a time: UTF-8 without a mark, LF as
-// CR LF, a raw byte's stand-in as that byte.
-TEST(ResultListText, EveryCharacterAtEveryPlaceIsWrittenAsUtf8) {
-    const std::u16string odd[] = {u"\u0080", u"\u007f", u"\u00e9", u"\ubcf4", u"\U0001F600", u"\n",
-                                  std::u16string(1, char16_t(0xDCFF))};
+    const std::u16string odd[] = {u"\u0080", u"\u007f", u"\u00e9", u"\ubcf4", u"\U0001F600", u"\n", std::u16string(1, char16_t(0xDCFF))};
     std::vector<std::u16string> paths;
-    std::string expected = "Result List\r\n";
-    for (const std::u16string& c : odd) {
-        for (std::size_t at = 0; at <= 18; ++at) {
-            std::u16string path = u"/abcdefghijklmnopq";
-            path.insert(at, c);
-            std::string bytes = QelString(path).ToFileName();
-            for (std::size_t lf = bytes.find('\n'); lf != std::string::npos; lf = bytes.find('\n', lf + 2))
-                bytes.insert(lf, 1, '\r');
-            char number[16];
-            std::snprintf(number, sizeof number, "[%03zu] ", paths.size());
-            expected += number + bytes + "\r\n";
-            paths.push_back(path);
-        }
-    }
+    for (const std::u16string& c : odd)
+        for (std::size_t at = 0; at <= 18; ++at) paths.push_back(std::u16string(u"/abcdefghijklmnopq").insert(at, c));
     std::vector<std::u16string> logged;
     EXPECT_TRUE(SameBytes(
-        qel::MakeResultListText(paths.size(), At(paths), [&](std::u16string_view l) { logged.emplace_back(l); }), expected));
+        qel::MakeResultListText(paths.size(), At(paths), [&](std::u16string_view l) { logged.emplace_back(l); }), expected(paths)));
     ASSERT_EQ(logged.size(), paths.size());
     EXPECT_EQ(logged[1], u"[001] /" + odd[0] + u"abcdefghijklmnopq");
 }
@@ -103,6 +91,16 @@ TEST(ExportFile, NeverReplacesAnEarlierExportAndNamesTheNextFreeOne) {
         EXPECT_TRUE(SameBytes(ReadBytes(path.ToFileName()), text)) << tail;
     }
     EXPECT_EQ(Names(folder).size(), 4u);
+    // The ten thousandth name is the last one tried, by either writer.
+    for (int n = 5; n < 10000; ++n) MakeTree(folder, {stem.ToStdString() + "_" + std::to_string(n) + ".txt="});
+    QelString path;
+    const auto produce = [](const std::string& p) { return WriteBytes(p, "x"), true; };
+    EXPECT_EQ(qel::WriteNewFile(Q(folder), stem, u".txt", "x", path), 0);
+    EXPECT_EQ(path.ToFileName(), folder + "/" + stem.ToStdString() + "_10000.txt");
+    EXPECT_EQ(qel::WriteNewFile(Q(folder), stem, u".txt", "x", path), EEXIST);
+    ::unlink(path.ToFileName().c_str());
+    EXPECT_EQ(qel::WriteNewFileByName(Q(folder), stem, u".txt", produce, path), 0);
+    EXPECT_EQ(qel::WriteNewFileByName(Q(folder), stem, u".txt", produce, path), EEXIST);
 }
 
 // A writer that opens its file by name writes in a folder of our own; a link

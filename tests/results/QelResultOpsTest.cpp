@@ -148,7 +148,7 @@ TEST(QelResultOps, ADestinationMustBeAbsoluteAfterTheHomeFolder) {
 TEST(QelResultOps, AUniqueNameIsShortenedInItsStemToFitAFileName) {
     const std::u16string prefix = u"0123456789ABCDEF0123456789_";  // 27 bytes, as long as an identifier gets
     std::u16string faces;
-    for (int i = 0; i < 56; ++i) faces += u"\U0001F600";
+    for (int i = 0; i < 56; ++i) faces += u"\U00010000";  // its low half is the lowest there is
     const struct {
         std::u16string name;
         std::size_t bytes;           // of the fitted name, prefix included
@@ -158,7 +158,7 @@ TEST(QelResultOps, AUniqueNameIsShortenedInItsStemToFitAFileName) {
         {std::u16string(226, u'x') + u".txt", 255, u"x.txt"},
         {std::u16string(240, u'y'), 255, u"y"},                            // no extension: the whole name is the stem
         {std::u16string(120, u'\u00e9') + u".tars", 254, u"\u00e9.tars"},  // two-byte characters stay whole
-        {faces + u".x\uE000", 252, u"\U0001F600.x\uE000"},  // so do surrogate pairs, where half of one would fit
+        {faces + u".x\uE000", 252, u"\U00010000.x\uE000"},  // so do surrogate pairs, where half of one would fit
     };
     for (const auto& c : cases) {
         const std::u16string fitted = qel::FitNameAfterPrefix(prefix, c.name);

@@ -24,40 +24,22 @@ TEST(MatchFile, NamesAgainstNameAndExtensionStrings) {
     const FileCase cases[] = {
         {u"report.txt", {}, {}, false},  // no strings at all: never
         // names only: one occurs anywhere, extension included, case counts
-        {u"report.txt", {u"port"}, {}, true},
-        {u"data.txt", {u"zzz", u".tx"}, {}, true},
-        {u"report.txt", {u"Port"}, {}, false},
-        {u"anything.bin", {u""}, {}, true},
-        {u"abc", {u"a?c"}, {}, false},
+        {u"report.txt", {u"port"}, {}, true}, {u"data.txt", {u"zzz", u".tx"}, {}, true},
+        {u"report.txt", {u"Port"}, {}, false}, {u"anything.bin", {u""}, {}, true}, {u"abc", {u"a?c"}, {}, false},
         // extensions only: after the last dot from index 1, equal to one string
-        {u"a.md", {}, {u"txt", u"md"}, true},
-        {u"a.mdx", {}, {u"md"}, false},
-        {u"archive.tar.txt", {}, {u"txt"}, true},
-        {u"archive.txt.gz", {}, {u"txt"}, false},
-        {u".txt", {}, {u"txt"}, false},
-        {u"..txt", {}, {u"txt"}, true},
-        {u"file.", {}, {u""}, false},
-        {u"Photo.JPG", {}, {u"jpg"}, false},
-        {u"a.txt", {}, {u".txt"}, false},
+        {u"a.md", {}, {u"txt", u"md"}, true}, {u"a.mdx", {}, {u"md"}, false}, {u"archive.tar.txt", {}, {u"txt"}, true},
+        {u"archive.txt.gz", {}, {u"txt"}, false}, {u".txt", {}, {u"txt"}, false}, {u"..txt", {}, {u"txt"}, true},
+        {u"file.", {}, {u""}, false}, {u"Photo.JPG", {}, {u"jpg"}, false}, {u"a.txt", {}, {u".txt"}, false},
         // both: a string in the base name, or a dot-less name holding one
-        {u"report.txt", {u"rep"}, {u"txt"}, true},
-        {u"reportfile", {u"rep"}, {u"txt"}, true},
-        {u"notes.txt", {u"rep"}, {u"txt"}, false},
-        {u"a.txt", {u"tx"}, {u"txt"}, false},
-        {u"v1.2.txt", {u"1.2"}, {u"txt"}, true},
-        {u".bashrc", {u"bash"}, {u"txt"}, false},
-        {u"file.", {u"file"}, {u"txt"}, false},
-        {u"x.doc", {u""}, {u"txt"}, false},
-        {u"x*y", {u"*"}, {u"txt"}, true},
+        {u"report.txt", {u"rep"}, {u"txt"}, true}, {u"reportfile", {u"rep"}, {u"txt"}, true},
+        {u"notes.txt", {u"rep"}, {u"txt"}, false}, {u"a.txt", {u"tx"}, {u"txt"}, false},
+        {u"v1.2.txt", {u"1.2"}, {u"txt"}, true}, {u".bashrc", {u"bash"}, {u"txt"}, false},
+        {u"file.", {u"file"}, {u"txt"}, false}, {u"x.doc", {u""}, {u"txt"}, false}, {u"x*y", {u"*"}, {u"txt"}, true},
     };
     for (const FileCase& c : cases)
         EXPECT_EQ(MatchFile(QelString(c.name), List(c.names), List(c.exts)), c.hit) << QelString(c.name).ToStdString();
-}
-
-TEST(MatchFolder, ExactEqualityOnly) {
-    const std::pair<std::u16string, bool> cases[] = {{u"src", true}, {u"Src", false}, {u"src2", false},
-                                                     {u"lib", true}, {u"", false}};
-    for (const auto& [name, hit] : cases)
+    // Folders: exact equality with one string only.
+    for (const auto& [name, hit] : {std::pair<std::u16string, bool>{u"src", true}, {u"Src", false}, {u"src2", false}, {u"lib", true}, {u"", false}})
         EXPECT_EQ(MatchFolder(QelString(name), List({u"", u"src", u"lib"})), hit) << QelString(name).ToStdString();
     EXPECT_FALSE(MatchFolder(QelString(u"src"), QelStringArray()));
 }
