@@ -19,7 +19,7 @@ public:
 };
 
 struct QelJobStep {
-    std::string cmd;
+    std::string cmd;  // "<none>": the step has no "cmd"
     std::string act;
 };
 
@@ -34,17 +34,9 @@ inline Json::Value MakeJobModel(const std::vector<std::string>& files, const std
     job["name"] = name;
     job["list"] = Json::Value(Json::arrayValue);
     for (const auto& step : steps) {
-        Json::Value object(Json::objectValue);
+        Json::Value& object = job["list"].append(Json::Value(Json::objectValue));
         if (step.cmd != "<none>") object["cmd"] = step.cmd;
         object["act"] = step.act;
-        job["list"].append(object);
     }
     return model;
-}
-
-// A one-rule set as the job editor stores it.
-inline std::string RuleSet(const std::string& type, const std::string& operate, const std::string& findadd,
-                           const std::string& replace = "") {
-    return R"([{"findadd":")" + findadd + R"(","operate":")" + operate + R"(","replace":")" + replace +
-           R"(","type":")" + type + R"("}])";
 }
