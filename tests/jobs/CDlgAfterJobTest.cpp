@@ -16,11 +16,9 @@
 
 namespace {
 
-const char kStoredJob[] = R"({"name":"nightly","extra":{"keep":[1,2]},"list":[
-    {"cmd":"copy","act":"/backup"},
+const char kStoredJob[] = R"({"name":"nightly","extra":{"keep":[1,2]},"list":[{"cmd":"copy","act":"/backup"},
     {"cmd":"rename","act":"[{\"findadd\":\"a\",\"operate\":\"change\",\"replace\":\"b\",\"type\":\"file\"}]"},
-    {"cmd":"Delete","act":""},
-    {"cmd":"savetxt","act":"/lists"}]})";
+    {"cmd":"Delete","act":""}, {"cmd":"savetxt","act":"/lists"}]})";
 const std::string kStoredRule = R"([{"findadd":"a","operate":"change","replace":"b","type":"file"}])";
 
 class JobEditorTest : public QelEditorDialogTest<CDlgAfterJob> {
@@ -38,11 +36,10 @@ protected:
 // and Add refuses a row without it.
 TEST_F(JobEditorTest, ANewJobIsSavedWithItsRowsInOrderOnlyUnderAName) {
     Open(CDlgAfterJob::Mode::New);
-    const std::pair<bool, bool> fields[] = {{true, false}, {true, false}, {false, false}, {false, true}, {true, false}, {true, false}};
     for (int index = 0; index < 6; ++index) {
         Child<QComboBox>("commandSelector")->setCurrentIndex(index);
-        EXPECT_EQ(Dest()->isEnabled(), fields[index].first) << index;
-        EXPECT_EQ(Child<CQelLabel>("ruleLabel")->GetPropBool(u"enable"), fields[index].second) << index;
+        EXPECT_EQ(Dest()->isEnabled(), "dd-rdd"[index] == 'd') << index;  // a destination, the rules or neither
+        EXPECT_EQ(Child<CQelLabel>("ruleLabel")->GetPropBool(u"enable"), "dd-rdd"[index] == 'r') << index;
     }
     Choose(4, QString(), "addButton");
     Choose(3, QString(), "addButton");
@@ -95,20 +92,18 @@ TEST_F(JobEditorTest, AReopenedJobIsEditedRowByRowAndSavedWithItsOtherMembers) {
 TEST_F(JobEditorTest, TheRuleLabelEditsTheStoredSetAndKeepsItOnOneLine) {
     Open(CDlgAfterJob::Mode::Modify, ParseJson(kStoredJob));
     ClickRow(1);
-    int shownRows = -1;
     QTimer::singleShot(0, [&] {
         auto* editor = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(editor, nullptr);
-        shownRows = editor->findChild<QTreeWidget*>("ruleList")->topLevelItemCount();
         editor->findChild<QComboBox*>("operation")->setCurrentIndex(2);  // Post Add
         editor->findChild<QLineEdit*>("findAddEdit")->setText(QStringLiteral("_old"));
         editor->findChild<QPushButton*>("addButton")->click();
         editor->findChild<QPushButton*>("saveButton")->click();
     });
     QTest::mouseClick(Child<CQelLabel>("ruleLabel"), Qt::LeftButton);
-    EXPECT_EQ(shownRows, 1);  // the stored set was handed in
     const std::string caption = m_dlg->GetRuleCaption().ToStdString();
     EXPECT_EQ(caption.find('\n'), std::string::npos);
+    // The stored set was handed in and the new rule added to it.
     EXPECT_EQ(ParseJson(caption), ParseJson(R"([{"findadd":"a","operate":"change","replace":"b","type":"file"},
                                                {"findadd":"_old","operate":"postadd","replace":"","type":"file"}])"));
     Click("modifyButton");

@@ -38,14 +38,14 @@ protected:
     }
     // The rows between the start and end rows.
     QelLogRows Run(const Paths& files, const Paths& folders, const std::vector<QelJobStep>& steps,
-                   QelJobOptions options = {}) {
+                   QelJobOptions options = {}, const std::string& name = "job") {
         CQelRowCollector log;
         std::vector<QelJobStep> expanded;
         for (const QelJobStep& step : steps) expanded.push_back({step.cmd, At(step.act)});
-        outcome = CQelJobRunner(log, options).Run(MakeJobModel(At(files), At(folders), expanded));
+        outcome = CQelJobRunner(log, options).Run(MakeJobModel(At(files), At(folders), expanded, name));
         EXPECT_GE(log.rows.size(), 2u);
-        EXPECT_EQ(log.rows.front(), "\"job\" Job Process Start.");
-        EXPECT_EQ(log.rows.back(), "\"job\" Job Process End.");
+        EXPECT_EQ(log.rows.front(), "\"" + name + "\" Job Process Start.");
+        EXPECT_EQ(log.rows.back(), "\"" + name + "\" Job Process End.");
         return QelLogRows(log.rows.begin() + 1, log.rows.end() - 1);
     }
     std::string Disk() const { return TreeText(dir.path()); }
@@ -63,7 +63,11 @@ TEST_F(JobRunnerTest, EachStepLogsEveryItemInItsOrderAndLeavesTheDiskAsItSays) {
     const std::string folderRule = R"([{"findadd":"d","operate":"change","replace":"e","type":"folder"},)"
                                    R"({"findadd":"_x","operate":"postadd","replace":"","type":"file"}])";
     const std::string skip = "\" Delete Skipped: an earlier step failed", would = " - would fail: ";
-    const Paths photos = {"@/3/IMG", "@/4/IMG"}, deep = {"@/src/d", "@/src/d/e"}, odd = {"@/odd/bad\xFF\xFE.txt", "@/odd/blank ", "@/odd/line\nbreak"};
+    const Paths photos = {"@/3/IMG", "@/4/IMG"}, deep = {"@/src/d", "@/src/d/e"};
+    const std::string twiceRenamed = R"([{"findadd":"_x","operate":"postadd","replace":"","type":"folder"},)"
+                                     R"({"findadd":"new_","operate":"preadd","replace":"","type":"file"},)"
+                                     R"({"findadd":"a","operate":"change","replace":"b","type":"folder"}])";
+    const Paths tFiles = {"@/t/a/f.txt", "@/t/a/g.txt"};
     const Paths innerAndA = {"@/src/d/in.txt", "@/src/a.txt"};
     const std::string twoPhotos = "3/ 3/IMG=2023 4/ 4/IMG=2024 out/ " + kSrc;
     struct Case {
@@ -100,16 +104,10 @@ TEST_F(JobRunnerTest, EachStepLogsEveryItemInItsOrderAndLeavesTheDiskAsItSays) {
          {"\"Copy\" Unknown Command Skipped", "\"archive\" Unknown Command Skipped", "\"\" Unknown Command Skipped",
           "\"Delete\" Unknown Command Skipped", "\"\" Destination Not Valid", "\"out\" Destination Not Valid",
           "\"./lists\" Destination Not Valid", "\"\" Destination Not Valid"}, "", 8},
-        // Odd names are copied, renamed and looked for as themselves.
-        {{"odd/bad\xFF\xFE.txt=1", "odd/blank =2", "odd/line\nbreak=3"},
-         {{"copy", "@/out"}, {"rename", R"([{"findadd":"n_","operate":"preadd","replace":"","type":"file"}])"}, {"delete", ""}},
-         {"\"@/out/bad\xFF\xFE.txt\" Copy File Success", "\"@/out/blank \" Copy File Success",
-          "\"@/out/line\nbreak\" Copy File Success", "\"@/odd/n_bad\xFF\xFE.txt\" Change File Name",
-          "\"@/odd/n_blank \" Change File Name", "\"@/odd/n_line\nbreak\" Change File Name",
-          "\"@/odd/bad\xFF\xFE.txt\" Delete File Failed", "\"@/odd/blank \" Delete File Failed",
-          "\"@/odd/line\nbreak\" Delete File Failed"},
-         "odd/ odd/n_bad\xFF\xFE.txt=1 odd/n_blank =2 odd/n_line\nbreak=3 out/ out/bad\xFF\xFE.txt=1 out/blank =2 "
-         "out/line\nbreak=3 " + kSrc, 3, false, odd, {}},
+        // An odd name (no UTF-8, a line break, a trailing blank) is copied, renamed and looked for as itself.
+        {{"odd/b\xFF\n =1"}, {{"copy", "@/out"}, {"rename", R"([{"findadd":"n_","operate":"preadd","replace":"","type":"file"}])"}, {"delete", ""}},
+         {"\"@/out/b\xFF\n \" Copy File Success", "\"@/odd/n_b\xFF\n \" Change File Name", "\"@/odd/b\xFF\n \" Delete File Failed"},
+         "odd/ odd/n_b\xFF\n =1 out/ out/b\xFF\n =1 " + kSrc, 1, false, {"@/odd/b\xFF\n "}, {}},
         // Skipped after a failed copy or move, or one that could not run at all or may have been meant as one.
         {{"3/IMG=2023", "4/IMG=2024"}, {{"copy", "@/out"}, {"delete", ""}},
          {"\"@/out/IMG\" Copy File Success", "\"@/out/IMG\" Copy File Failed", "\"@/3/IMG\" Delete File Success", "\"@/4/IMG" + skip},
@@ -146,6 +144,17 @@ TEST_F(JobRunnerTest, EachStepLogsEveryItemInItsOrderAndLeavesTheDiskAsItSays) {
         {{"src/d/e/deep.txt="}, {{"delete", ""}},
          {"\"@/src/d/in.txt\" Delete File Success", "\"@/src/a.txt\" Delete File Success", "\"@/src/d\" Delete Path Success",
           "\"@/src/d/e\" Deleted With Its Folder"}, "out/ src/ src/b.txt=B", 0, false, innerAndA, deep},
+        // A folder renamed twice, a file inside it renamed once and a name that is taken: the dry run names
+        // the targets the run then takes.
+        {{"t/a/f.txt=F", "t/a/g.txt=G", "t/a/new_g.txt=taken"}, {{"rename", twiceRenamed}},
+         {"Would Rename \"@/t/a\" To \"@/t/a_x\"", "Would Rename \"@/t/a_x/f.txt\" To \"@/t/a_x/new_f.txt\"",
+          "Would Rename \"@/t/a_x/g.txt\" To \"@/t/a_x/new_g.txt\"" + would + "File exists",
+          "Would Rename \"@/t/a_x\" To \"@/t/new_a_x\"", "Would Rename \"@/t/new_a_x\" To \"@/t/new_b_x\""},
+         "", 1, true, tFiles, {"@/t/a"}},
+        {{"t/a/f.txt=F", "t/a/g.txt=G", "t/a/new_g.txt=taken"}, {{"rename", twiceRenamed}},
+         {"\"@/t/a_x\" Change Folder Name", "\"@/t/a_x/new_f.txt\" Change File Name",
+          "\"@/t/a_x/new_g.txt\" Change File Name Failed", "\"@/t/new_a_x\" Change File Name", "\"@/t/new_b_x\" Change Folder Name"},
+         "out/ " + kSrc + " t/ t/new_b_x/ t/new_b_x/g.txt=G t/new_b_x/new_f.txt=F t/new_b_x/new_g.txt=taken", 1, false, tFiles, {"@/t/a"}},
         // Stopped: no later item or step runs, so a delete never follows a copy that was cut short.
         {{}, {{"copy", "@/out"}, {"delete", ""}}, {"\"@/out/d\" Copy Path Success", "\"job\" Job Process Stopped."},
          "out/ out/d/ out/d/in.txt=IN " + kSrc, 0, false, {"@/src/a.txt", "@/src/b.txt"}, {"@/src/d"}, "out/d"},
@@ -209,42 +218,20 @@ TEST_F(JobRunnerTest, DeleteAndTrashTakeFilesFirstAndRefuseWriteProtectedFiles) 
     fs::remove_all(trash);
 }
 
-// A folder renamed twice, a file inside it renamed once, and a name that is taken.
-TEST_F(JobRunnerTest, ADryRenameNamesTheTargetsTheRunThenTakes) {
-    MakeTree(dir.path(), {"t/a/f.txt=F", "t/a/g.txt=G", "t/a/new_g.txt=taken"});
-    const std::string rules = R"([{"findadd":"_x","operate":"postadd","replace":"","type":"folder"},)"
-                              R"({"findadd":"new_","operate":"preadd","replace":"","type":"file"},)"
-                              R"({"findadd":"a","operate":"change","replace":"b","type":"folder"}])";
-    for (const bool dryRun : {true, false}) {
-        Paths targets;  // the last quoted text of each row
-        for (const std::string& row : Run({"@/t/a/f.txt", "@/t/a/g.txt"}, {"@/t/a"}, {{"rename", rules}}, {.dryRun = dryRun})) {
-            const std::size_t end = row.rfind('"'), begin = row.rfind('"', end - 1) + 1;
-            targets.push_back(row.substr(begin, end - begin));
-        }
-        EXPECT_EQ(targets, At({"@/t/a_x", "@/t/a_x/new_f.txt", "@/t/a_x/new_g.txt", "@/t/new_a_x", "@/t/new_b_x"}));
-        EXPECT_EQ(outcome.failed, 1) << dryRun;
-    }
-    EXPECT_EQ(TreeText(dir / "t"), "new_b_x/ new_b_x/g.txt=G new_b_x/new_f.txt=F new_b_x/new_g.txt=taken");
-}
-
 TEST_F(JobRunnerTest, ExportsListFoldersFirstAndNeverReplaceAFile) {
-    CQelRowCollector log;
-    CQelJobRunner(log).Run(MakeJobModel({dir / "src/a.txt", dir / "src/b.txt"}, {dir / "src/d"},
-                                        {{"savetxt", dir / "out"}, {"savetxt", dir / "out"}, {"saveexcel", dir / "out"},
-                                         {"savetxt", dir / "missing"}, {"saveexcel", dir / "missing"}},
-                                        "day/night"));
-    ASSERT_EQ(log.rows.size(), 7u);
+    const QelLogRows rows = Run({"@/src/a.txt", "@/src/b.txt"}, {"@/src/d"}, {{"savetxt", "@/out"}, {"savetxt", "@/out"},
+                                {"saveexcel", "@/out"}, {"savetxt", "@/missing"}, {"saveexcel", "@/missing"}}, {}, "day/night");
+    ASSERT_EQ(rows.size(), 5u);
     const std::string text = At("Result List\r\n[0] @/src/d\r\n[1] @/src/a.txt\r\n[2] @/src/b.txt\r\n");
-    for (int i = 1; i <= 3; ++i) {
-        const std::string tail = i == 3 ? ".xlsx\" Save Excel Complete" : ".txt\" Save TXT Complete";
-        ASSERT_TRUE(log.rows[i].starts_with("\"" + dir / "out/") && log.rows[i].ends_with(tail)) << log.rows[i];
-        EXPECT_NE(log.rows[i].find("_day_night"), std::string::npos) << log.rows[i];  // the slash is no folder
-        const std::string written = ReadBytes(log.rows[i].substr(1, log.rows[i].find("\" S") - 1));
-        EXPECT_EQ(i == 3 ? written.substr(0, 2) : written, i == 3 ? "PK" : text);
+    for (int i = 0; i < 3; ++i) {
+        const std::string tail = i == 2 ? ".xlsx\" Save Excel Complete" : ".txt\" Save TXT Complete";
+        ASSERT_TRUE(rows[i].starts_with(At("\"@/out/")) && rows[i].ends_with(tail)) << rows[i];
+        EXPECT_NE(rows[i].find("_day_night"), std::string::npos) << rows[i];  // the slash is no folder
+        const std::string written = ReadBytes(rows[i].substr(1, rows[i].find("\" S") - 1));
+        EXPECT_EQ(i == 2 ? written.substr(0, 2) : written, i == 2 ? "PK" : text);
     }
-    EXPECT_NE(log.rows[1], log.rows[2]);  // two text files side by side
-    EXPECT_TRUE(log.rows[4].ends_with(".txt\" Save TXT Failed")) << log.rows[4];
-    EXPECT_TRUE(log.rows[5].ends_with(".xlsx\" Save Excel Failed")) << log.rows[5];
+    EXPECT_NE(rows[0], rows[1]);  // two text files side by side
+    EXPECT_TRUE(rows[3].ends_with(".txt\" Save TXT Failed") && rows[4].ends_with(".xlsx\" Save Excel Failed"));
 }
 
 }  // namespace
