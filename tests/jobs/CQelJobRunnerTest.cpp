@@ -77,8 +77,8 @@ TEST_F(JobRunnerTest, EachStepLogsEveryItemInItsOrderAndLeavesTheDiskAsItSays) {
         std::string after;  // the tree afterwards; "" for as it was
         int failed;
         bool dryRun = false;
-        Paths files = {"@/src/a.txt", "@/src/b.txt"}, folders = {"@/src/d"};
         std::string stopOnceMade = "";  // the stop is asked for once this exists
+        Paths files = {"@/src/a.txt", "@/src/b.txt"}, folders = {"@/src/d"};
     };
     const Case cases[] = {
         {{}, {}, {}, "", 0},
@@ -107,60 +107,59 @@ TEST_F(JobRunnerTest, EachStepLogsEveryItemInItsOrderAndLeavesTheDiskAsItSays) {
         // An odd name (no UTF-8, a line break, a trailing blank) is copied, renamed and looked for as itself.
         {{"odd/b\xFF\n =1"}, {{"copy", "@/out"}, {"rename", R"([{"findadd":"n_","operate":"preadd","replace":"","type":"file"}])"}, {"delete", ""}},
          {"\"@/out/b\xFF\n \" Copy File Success", "\"@/odd/n_b\xFF\n \" Change File Name", "\"@/odd/b\xFF\n \" Delete File Failed"},
-         "odd/ odd/n_b\xFF\n =1 out/ out/b\xFF\n =1 " + kSrc, 1, false, {"@/odd/b\xFF\n "}, {}},
+         "odd/ odd/n_b\xFF\n =1 out/ out/b\xFF\n =1 " + kSrc, 1, false, "", {"@/odd/b\xFF\n "}, {}},
         // Skipped after a failed copy or move, or one that could not run at all or may have been meant as one.
         {{"3/IMG=2023", "4/IMG=2024"}, {{"copy", "@/out"}, {"delete", ""}},
          {"\"@/out/IMG\" Copy File Success", "\"@/out/IMG\" Copy File Failed", "\"@/3/IMG\" Delete File Success", "\"@/4/IMG" + skip},
-         "3/ 4/ 4/IMG=2024 out/ out/IMG=2023 " + kSrc, 2, false, photos, {}},
+         "3/ 4/ 4/IMG=2024 out/ out/IMG=2023 " + kSrc, 2, false, "", photos, {}},
         {{"3/IMG=2023", "4/IMG=2024"}, {{"move", "@/out"}, {"move", "@/keep"}},
          {"\"@/out/IMG\" Move File Success", "\"@/out/IMG\" Move File Failed", "\"@/keep/IMG\" Move File Failed",
           "\"@/4/IMG\" Move Skipped: an earlier step failed"},
-         "3/ 4/ 4/IMG=2024 out/ out/IMG=2023 " + kSrc, 3, false, photos, {}},
+         "3/ 4/ 4/IMG=2024 out/ out/IMG=2023 " + kSrc, 3, false, "", photos, {}},
         {{"3/IMG=2023", "4/IMG=2024"}, {{"copy", "relative"}, {"delete", ""}},
-         {"\"relative\" Destination Not Valid", "\"@/3/IMG" + skip, "\"@/4/IMG" + skip}, twoPhotos, 3, false, photos, {}},
+         {"\"relative\" Destination Not Valid", "\"@/3/IMG" + skip, "\"@/4/IMG" + skip}, twoPhotos, 3, false, "", photos, {}},
         {{"3/IMG=2023", "4/IMG=2024"}, {{"Copy", "@/out"}, {"delete", ""}},
-         {"\"Copy\" Unknown Command Skipped", "\"@/3/IMG" + skip, "\"@/4/IMG" + skip}, twoPhotos, 3, false, photos, {}},
+         {"\"Copy\" Unknown Command Skipped", "\"@/3/IMG" + skip, "\"@/4/IMG" + skip}, twoPhotos, 3, false, "", photos, {}},
         {{"3/IMG=2023", "4/IMG=2024"}, {{"copy", "@/out"}, {"delete", ""}},
          {"Would Copy \"@/3/IMG\" To \"@/out/IMG\"",
           "Would Copy \"@/4/IMG\" To \"@/out/IMG\" - would fail: an earlier item takes the same target",
-          "Would Delete \"@/3/IMG\"", "Would Skip Delete \"@/4/IMG\": an earlier step would fail"}, "", 2, true, photos, {}},
+          "Would Delete \"@/3/IMG\"", "Would Skip Delete \"@/4/IMG\": an earlier step would fail"}, "", 2, true, "", photos, {}},
         // A dry run names what is in the destination already, and what the real run would make of it;
         // rows below a folder the step handled went with it.
         {{"out/a.txt="}, {{"copy", "@/out"}}, {"Would Copy \"@/src/a.txt\" To \"@/out/a.txt\"" + would + "File exists"},
-         "", 1, true, {"@/src/a.txt"}, {}},
+         "", 1, true, "", {"@/src/a.txt"}, {}},
         {{"out/d/in.txt="}, {{"copy", "@/out"}},
-         {"Would Copy \"@/src/d\" To \"@/out/d\"" + would + "@/out/d/in.txt: File exists"}, "", 1, true, {}},
-        {{"out/d/other.txt="}, {{"copy", "@/out"}}, {"Would Copy \"@/src/d\" To \"@/out/d\""}, "", 0, true, {}},  // merges
+         {"Would Copy \"@/src/d\" To \"@/out/d\"" + would + "@/out/d/in.txt: File exists"}, "", 1, true, "", {}},
+        {{"out/d/other.txt="}, {{"copy", "@/out"}}, {"Would Copy \"@/src/d\" To \"@/out/d\""}, "", 0, true, "", {}},  // merges
         {{"out/d/other.txt="}, {{"move", "@/out"}}, {"Would Move \"@/src/d\" To \"@/out/d\"" + would + "File exists"},
-         "", 1, true, {}},
+         "", 1, true, "", {}},
         {{"src/d/e/deep.txt="}, {{"move", "@/out"}},
          {"Would Move \"@/src/d\" To \"@/out/d\"", "Would Move \"@/src/d/e\" To \"@/out/d/e\" with its folder",
           "Would Move \"@/src/d/in.txt\" To \"@/out/d/in.txt\" with its folder", "Would Move \"@/src/a.txt\" To \"@/out/a.txt\""},
-         "", 0, true, innerAndA, deep},
+         "", 0, true, "", innerAndA, deep},
         {{"src/d/e/deep.txt="}, {{"move", "@/out"}},
          {"\"@/out/d\" Move Path Success", "\"@/out/d/e\" Moved With Its Folder", "\"@/out/d/in.txt\" Moved With Its Folder",
           "\"@/out/a.txt\" Move File Success"},
-         "out/ out/a.txt=A out/d/ out/d/e/ out/d/e/deep.txt= out/d/in.txt=IN src/ src/b.txt=B", 0, false, innerAndA, deep},
+         "out/ out/a.txt=A out/d/ out/d/e/ out/d/e/deep.txt= out/d/in.txt=IN src/ src/b.txt=B", 0, false, "", innerAndA, deep},
         {{"src/d/e/deep.txt="}, {{"delete", ""}},
          {"\"@/src/d/in.txt\" Delete File Success", "\"@/src/a.txt\" Delete File Success", "\"@/src/d\" Delete Path Success",
-          "\"@/src/d/e\" Deleted With Its Folder"}, "out/ src/ src/b.txt=B", 0, false, innerAndA, deep},
+          "\"@/src/d/e\" Deleted With Its Folder"}, "out/ src/ src/b.txt=B", 0, false, "", innerAndA, deep},
         // A folder renamed twice, a file inside it renamed once and a name that is taken: the dry run names
         // the targets the run then takes.
         {{"t/a/f.txt=F", "t/a/g.txt=G", "t/a/new_g.txt=taken"}, {{"rename", twiceRenamed}},
          {"Would Rename \"@/t/a\" To \"@/t/a_x\"", "Would Rename \"@/t/a_x/f.txt\" To \"@/t/a_x/new_f.txt\"",
           "Would Rename \"@/t/a_x/g.txt\" To \"@/t/a_x/new_g.txt\"" + would + "File exists",
           "Would Rename \"@/t/a_x\" To \"@/t/new_a_x\"", "Would Rename \"@/t/new_a_x\" To \"@/t/new_b_x\""},
-         "", 1, true, tFiles, {"@/t/a"}},
+         "", 1, true, "", tFiles, {"@/t/a"}},
         {{"t/a/f.txt=F", "t/a/g.txt=G", "t/a/new_g.txt=taken"}, {{"rename", twiceRenamed}},
          {"\"@/t/a_x\" Change Folder Name", "\"@/t/a_x/new_f.txt\" Change File Name",
           "\"@/t/a_x/new_g.txt\" Change File Name Failed", "\"@/t/new_a_x\" Change File Name", "\"@/t/new_b_x\" Change Folder Name"},
-         "out/ " + kSrc + " t/ t/new_b_x/ t/new_b_x/g.txt=G t/new_b_x/new_f.txt=F t/new_b_x/new_g.txt=taken", 1, false, tFiles, {"@/t/a"}},
+         "out/ " + kSrc + " t/ t/new_b_x/ t/new_b_x/g.txt=G t/new_b_x/new_f.txt=F t/new_b_x/new_g.txt=taken", 1, false, "", tFiles, {"@/t/a"}},
         // Stopped: no later item or step runs, so a delete never follows a copy that was cut short.
         {{}, {{"copy", "@/out"}, {"delete", ""}}, {"\"@/out/d\" Copy Path Success", "\"job\" Job Process Stopped."},
-         "out/ out/d/ out/d/in.txt=IN " + kSrc, 0, false, {"@/src/a.txt", "@/src/b.txt"}, {"@/src/d"}, "out/d"},
+         "out/ out/d/ out/d/in.txt=IN " + kSrc, 0, false, "out/d"},
         {{}, {{"rename", kFileRule}, {"delete", ""}}, {"\"@/src/a_x.txt\" Change File Name", "\"job\" Job Process Stopped."},
-         "out/ src/ src/a_x.txt=A src/b.txt=B src/d/ src/d/in.txt=IN", 0, false, {"@/src/a.txt", "@/src/b.txt"}, {"@/src/d"},
-         "src/a_x.txt"},
+         "out/ src/ src/a_x.txt=A src/b.txt=B src/d/ src/d/in.txt=IN", 0, false, "src/a_x.txt"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rows.empty() ? "no step" : c.rows.back());

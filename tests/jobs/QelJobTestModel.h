@@ -27,9 +27,8 @@ struct QelJobStep {
 inline Json::Value MakeJobModel(const std::vector<std::string>& files, const std::vector<std::string>& folders,
                                 const std::vector<QelJobStep>& steps, const std::string& name = "job") {
     Json::Value model(Json::objectValue);
-    for (const auto& file : files) model["fileresultlist"].append(Json::Value(file.data(), file.data() + file.size()));
-    for (const auto& folder : folders)
-        model["dirresultlist"].append(Json::Value(folder.data(), folder.data() + folder.size()));
+    for (const auto& file : files) model["fileresultlist"].append(file);
+    for (const auto& folder : folders) model["dirresultlist"].append(folder);
     Json::Value& job = model["afjitem"];
     job["name"] = name;
     job["list"] = Json::Value(Json::arrayValue);
