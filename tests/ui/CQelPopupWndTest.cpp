@@ -61,11 +61,6 @@ struct PopupFixture : ::testing::Test, IQelPopupWndDelegate {
     }
     QTableView* List() const { return popup->GetList(); }
     void Click(int tool) { QTest::mouseClick(popup->GetButtons()[tool], Qt::LeftButton, {}, QPoint(10, 10)); }
-    void DoubleClickRow1() {
-        const QPoint row1 = List()->visualRect(List()->model()->index(1, 0)).center();
-        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, row1);
-        QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, row1);
-    }
     void Settle() { QCoreApplication::processEvents(); }
     QLineEdit* Editor() const { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }
     QString Rows() const {
@@ -92,12 +87,7 @@ TEST_F(PopupFixture, SizeColumnsHeaderAndFrameFollowTheDescription) {
 
 TEST_F(PopupFixture, ResultIsDeliveredOnceAfterEscapeDeactivationClickOutsideEnterOrDoubleClick) {
     enum How { kEscape, kEnter, kDeactivate, kClickOutside, kDoubleClick };
-    const struct {
-        const char* disptype;
-        int selected;
-        How how;
-        const char* result;
-    } cases[] = {
+    const struct { const char* disptype; int selected; How how; const char* result; } cases[] = {
         {"optlist", -1, kEscape, R"({"ret":["a","b","c"]})"},
         // A pick list closed without choosing reports no row, whatever is highlighted.
         {"cmblist", 2, kEscape, R"({"ret":-1})"},
@@ -113,13 +103,16 @@ TEST_F(PopupFixture, ResultIsDeliveredOnceAfterEscapeDeactivationClickOutsideEnt
         ASSERT_EQ(Open(Description(c.disptype, R"({"values":["a","b","c"]})")), 1);
         if (c.selected >= 0) List()->selectRow(c.selected);
         QEvent deactivate(QEvent::WindowDeactivate);
+        const QPoint row1 = List()->visualRect(List()->model()->index(1, 0)).center();
         switch (c.how) {
             case kEscape: QTest::keyClick(List(), Qt::Key_Escape); break;
             case kEnter: QTest::keyClick(List(), Qt::Key_Return); break;
             case kDeactivate: QApplication::sendEvent(popup, &deactivate); break;
             // Through the window system, as a real click on the owner window arrives.
             case kClickOutside: QTest::mouseClick(owner.windowHandle(), Qt::LeftButton, {}, QPoint(5, 5)); break;
-            case kDoubleClick: DoubleClickRow1(); break;
+            case kDoubleClick:  // as the window system sends it: a click, then the double-click
+                QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, row1);
+                QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, row1);
         }
         EXPECT_TRUE(c.how == kClickOutside || results.empty());  // the close waits for the event loop
         const bool stays = c.how == kDoubleClick && std::string(c.disptype) == "optlist";
@@ -154,12 +147,7 @@ TEST_F(PopupFixture, ToolbarButtonsSitUnderTheListWithTheirGlyphsAndColoursAndTh
 TEST_F(PopupFixture, UpDownAndDeleteActOnTheSelectedRowStopAtTheEdgesAndEditsAreReported) {
     ASSERT_EQ(Open(Description("optlist", WithToolbar(R"("values":["a","b","c"])"))), 1);
     enum { kKeep = -2, kNone = -1 };
-    const struct {
-        int select;  // a row to select first, kNone to clear the selection or kKeep
-        int tool;
-        const char* rows;
-        int selected;
-    } steps[] = {
+    const struct { int select; int tool; const char* rows; int selected; } steps[] = {  // select kNone: clear it
         {0, kUp, "abc", 0},        {2, kDown, "abc", 2},      {kKeep, kUp, "acb", 1},   {kKeep, kUp, "cab", 0},
         {kKeep, kDown, "acb", 1},  {kKeep, kDown, "abc", 2},  {kNone, kUp, "abc", -1},  {kNone, kDel, "abc", -1},
         {1, kDel, "ac", 1},
@@ -172,25 +160,19 @@ TEST_F(PopupFixture, UpDownAndDeleteActOnTheSelectedRowStopAtTheEdgesAndEditsAre
         EXPECT_EQ(Rows().toStdString(), step.rows);
         EXPECT_EQ(List()->selectionModel()->selectedRows().value(0, QModelIndex()).row(), step.selected);
     }
-    // A row added, one edited in place with the edit key; Escape during another edit closes the popup.
-    Click(kAdd);
-    Settle();
-    ASSERT_NE(Editor(), nullptr);
-    QTest::keyClicks(Editor(), QStringLiteral("new row"));
-    QTest::keyClick(Editor(), Qt::Key_Return);
-    List()->selectRow(0);
+    // A row edited in place with the edit key, one added; Escape during another edit closes the popup.
     List()->setFocus();
-    QTest::keyClick(List(), Qt::Key_F2);
-    ASSERT_NE(Editor(), nullptr);
-    Editor()->selectAll();
-    QTest::keyClicks(Editor(), QStringLiteral("A"));
-    QTest::keyClick(Editor(), Qt::Key_Enter);
-    Click(kAdd);
+    for (const auto& [key, text] : {std::pair{Qt::Key_F2, "A"}, {Qt::Key_Return, "new row"}, {Qt::Key_Escape, "unfinished"}}) {
+        if (key == Qt::Key_F2) QTest::keyClick(List(), Qt::Key_F2);
+        else Click(kAdd);
+        Settle();
+        ASSERT_NE(Editor(), nullptr) << text;
+        Editor()->selectAll();
+        QTest::keyClicks(Editor(), QString::fromUtf8(text));
+        QTest::keyClick(Editor(), key == Qt::Key_F2 ? Qt::Key_Enter : key);
+    }
     Settle();
-    QTest::keyClicks(Editor(), QStringLiteral("unfinished"));
-    QTest::keyClick(Editor(), Qt::Key_Escape);
-    Settle();
-    EXPECT_EQ(results, Results{R"({"ret":["A","c","new row",""]})"});
+    EXPECT_EQ(results, Results{R"({"ret":["a","A","new row",""]})"});
 }
 
 TEST_F(PopupFixture, BlockColoursRepeatWithTheirPeriod) {
