@@ -4,15 +4,12 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <memory>
-#include <vector>
 
 #include <QImage>
 #include <QList>
 #include <QPushButton>
 
 #include "CQelImgMngr.h"
-#include "QelPeakMemory.h"
 #include "QelProgramImages.h"
 #include "QelUiTestDir.h"
 
@@ -89,19 +86,4 @@ TEST_F(ImgFixture, ImagesAreReadWithoutBlockingAndKeptNoLargerThanAButtonShowsTh
         Mngr()->SetButtonImage(&button, QelString::FromUtf8(name), 2);
         EXPECT_EQ(button.icon().availableSizes(), kept.isValid() ? QList<QSize>{kept} : QList<QSize>{}) << name;
     }
-
-    // Eight buttons with a picture of 4096 x 4096 each: one decoding at a time, nothing kept at full size.
-    const std::string folder = dir.Path() + "/res/img/";
-    for (int i = 0; i < 8; ++i) std::filesystem::copy_file(folder + "4096x4096.png", folder + "big" + std::to_string(i) + ".png");
-    CQelImgMngr::DeleteInstance();
-    const QelPeak peak = QelMeasurePeakHere([this] {
-        std::vector<std::unique_ptr<QPushButton>> buttons;
-        for (int i = 0; i < 8; ++i) {
-            buttons.push_back(std::make_unique<QPushButton>());
-            Mngr()->SetButtonImage(buttons.back().get(), QelString::FromUtf8("big" + std::to_string(i) + ".png"), 3);
-        }
-        return buttons.back()->iconSize() == QSize(128, 128);
-    });
-    EXPECT_TRUE(peak.ok);
-    EXPECT_LT(peak.mib - peak.before, 128.0) << "eight 4096 x 4096 button images";  // one decoded image is 64 MiB
 }
