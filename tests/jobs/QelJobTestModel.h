@@ -12,8 +12,7 @@
 
 using QelLogRows = std::vector<std::string>;
 
-class CQelRowCollector : public IQelJobLogDelegate {
-public:
+struct CQelRowCollector : IQelJobLogDelegate {
     void OnJobLog(const QelString& row) override { rows.push_back(row.ToStdString()); }
     QelLogRows rows;
 };
