@@ -142,6 +142,9 @@ TEST_F(PopupFixture, ToolbarButtonsSitUnderTheListWithTheirGlyphsAndColoursAndTh
     EXPECT_EQ(Rows(), "ab");
     Click(4);  // the act, not the name, makes "x" a delete button
     EXPECT_EQ(Rows(), "b");
+    popup->close();  // the buttons go with the list: a later resize must not reach them
+    popup->resize(250, 150);
+    EXPECT_TRUE(popup->GetButtons().empty() && List() == nullptr);
 }
 
 TEST_F(PopupFixture, UpDownAndDeleteActOnTheSelectedRowStopAtTheEdgesAndEditsAreReported) {
