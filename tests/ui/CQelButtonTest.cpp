@@ -96,8 +96,7 @@ TEST_F(ButtonFixture, DisabledIgnoresTheMouseInItsOwnColoursAndNoFrameFillsTheWh
     EXPECT_TRUE(recorder.calls.empty());
     EXPECT_EQ(button->GetState(), CQelButton::StateDisabled);
     EXPECT_EQ(Look(), Hex(QelSysColor(QelColorInactiveBorder)) + " #070809");
-    EXPECT_EQ(CountColor(Grab(*button), kBlue), 0);
-    EXPECT_GT(CountColor(Grab(*button), QelSysColor(QelColorInactiveCaption)), 0);
+    EXPECT_TRUE(CountColor(Grab(*button), kBlue) == 0 && CountColor(Grab(*button), QelSysColor(QelColorInactiveCaption)) > 0);
     button->SetPropBool(u"enable", true);
     EXPECT_EQ(button->GetState(), CQelButton::StateNormal);
     button->SetPropString(u"border", u"false,0,0,1,#CCCEDB");
@@ -106,17 +105,13 @@ TEST_F(ButtonFixture, DisabledIgnoresTheMouseInItsOwnColoursAndNoFrameFillsTheWh
     EXPECT_EQ(CountColor(Grab(*button), QelRGB(1, 2, 3)), 60 * 24);
 }
 
-TEST_F(ButtonFixture, CaptionIsCentredAndVerticalTextRunsDownUnlessMultiLine) {
-    button->SetPropString(u"caption", Blocks(2));
-    QRect box = ColorBox(Grab(*button), kBlue);
-    EXPECT_NEAR(box.center().x(), 30, 2);
-    EXPECT_NEAR(box.center().y(), 12, 3);
+// (The horizontal caption is the label's painter, tested there.)
+TEST_F(ButtonFixture, VerticalTextRunsDownTheMiddleUnlessMultiLine) {
     button->resize(24, 100);
     button->SetPropString(u"caption", Blocks(4));
     button->SetPropBool(u"verttext", true);
-    box = ColorBox(Grab(*button), kBlue);
-    EXPECT_GT(box.height(), 2 * box.width());
-    EXPECT_NEAR(box.center().y(), 50, 3);
+    QRect box = ColorBox(Grab(*button), kBlue);
+    EXPECT_TRUE(box.height() > 2 * box.width() && std::abs(box.center().y() - 50) <= 3) << box.height() << "," << box.center().y();
     button->SetPropBool(u"singleline", false);
     button->resize(100, 30);
     box = ColorBox(Grab(*button), kBlue);
