@@ -1,9 +1,11 @@
-// Text grammars of property values: colours, fonts, integer arrays, borders.
+// Text grammars of property values (colours, fonts, integer arrays, borders) and
+// the property bag that stores its values as such text.
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <tuple>
 
+#include "CQelCtlBase.h"
 #include "QelPropGrammar.h"
 
 using namespace QelPropGrammar;
@@ -17,7 +19,6 @@ TEST(QelPropGrammar, ColoursDecimalsBoolsAndIntegerArraysReadLikeTheProgramsCRun
         {u" 12, +7,3x", QelRGB(12, 7, 3)}, {u"-1,0,0", QelRGB(255, 0, 0)}, {u"abc", 0}, {u"", 0},
     };
     for (const auto& [text, color] : colours) EXPECT_EQ(ParseColor(text), color) << QelString(text).ToStdString();
-    EXPECT_EQ(FormatColor(QelRGB(0x12, 0x0A, 0xFF)).ToStdString(), "#120aff");
     const std::pair<const char16_t*, int> decimals[] = {
         {u"42", 42}, {u"  -17abc", -17}, {u"+5", 5}, {u"x5", 0}, {u"", 0},
         {u"99999999999", 2147483647}, {u"-99999999999", -2147483647 - 1},
@@ -61,4 +62,59 @@ TEST(QelPropGrammar, BorderReadsFiveFieldsKeepsInitialValuesForMissingOnesAndIsW
     }
     std::setlocale(LC_NUMERIC, saved.c_str());
     EXPECT_EQ(ParseBorder(FormatBorder(b)), b);
+}
+
+namespace {
+struct Bag : CQelCtlBase {
+    Bag() { InitProperties(); }
+};
+}  // namespace
+
+// The getters' readings show in the widget tests (alignment, padding, fonts, frames).
+TEST(CQelCtlBase, TypedSettersStoreTheGrammarsTextAndGettersParseItOnEveryCall) {
+    Bag bag;
+    EXPECT_TRUE(bag.GetPropBool(u"visible"));  // a control shows unless told otherwise
+    QelLogFont font = bag.GetPropFont(u"font");
+    font.lfWeight = 700;
+    bag.SetPropColor(u"fgcolor", QelRGB(0x12, 0xAB, 0xFF));
+    bag.SetPropBool(u"enable", false);
+    bag.SetPropInt(u"halign", -2);
+    bag.SetPropIntArray(u"padding", {1, 2, 3, 4});
+    bag.SetPropFont(u"font", font);
+    bag.SetPropBorder(u"border", {true, 0, 3.0f, 2, QelRGB(0xCC, 0xCE, 0xDB)});
+    std::string texts;
+    for (const char16_t* name : {u"fgcolor", u"enable", u"halign", u"padding", u"font", u"border"})
+        texts += bag.GetPropString(name).ToStdString() + "|";
+    EXPECT_EQ(texts, "#12abff|false|-2|1,2,3,4|" + FormatFont(font).ToStdString() + "|true,0,3.000000,2,#cccedb|");
+    bag.SetPropString(u"bgcolor", u"255,128");  // stored unvalidated
+    EXPECT_EQ(bag.GetPropColor(u"bgcolor"), QelRGB(255, 128, 0));
+}
+
+TEST(CQelCtlBase, UnknownNamesAndOtherTypesAreNotWrittenAndReadEmpty) {
+    Bag bag;
+    bag.SetPropString(u"nosuch", u"x");
+    bag.SetPropString(u"CAPTION", u"x");  // names are case-sensitive
+    EXPECT_FALSE(bag.HasProperty(u"nosuch"));
+    EXPECT_EQ(bag.GetPropType(u"nosuch"), -1);
+    EXPECT_TRUE(bag.GetPropString(u"caption").IsEmpty());
+    EXPECT_FALSE(bag.GetPropBool(u"Visible"));
+    bag.SetPropInt(u"bgcolor", 7);
+    bag.SetPropColor(u"halign", QelRGB(1, 2, 3));
+    bag.SetPropBool(u"caption", true);
+    bag.SetPropFont(u"border", QelLogFont{});
+    bag.SetPropIntArray(u"font", {1});
+    bag.SetPropBorder(u"padding", _tag_borderInfo{});
+    std::string texts;
+    for (const char16_t* name : {u"bgcolor", u"halign", u"caption", u"border", u"padding"})
+        texts += bag.GetPropString(name).ToStdString() + "|";
+    EXPECT_EQ(texts, "#ffffff|0||false,0,0,1,#000000|0,0,0,0|");
+    // Each getter sees text that would parse as its type, but of another type.
+    bag.SetPropString(u"caption", u"true");
+    bag.SetPropString(u"layout", u"5,0,0,0");
+    EXPECT_FALSE(bag.GetPropBool(u"caption"));
+    EXPECT_EQ(bag.GetPropInt(u"layout"), 0);
+    EXPECT_EQ(bag.GetPropColor(u"font"), 0u);
+    EXPECT_EQ(bag.GetPropFont(u"bgcolor"), QelLogFont{});
+    EXPECT_TRUE(bag.GetPropIntArray(u"halign").empty());
+    EXPECT_EQ(bag.GetPropBorder(u"padding"), _tag_borderInfo{});
 }
