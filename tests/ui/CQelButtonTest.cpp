@@ -3,6 +3,7 @@
 
 #include <QTest>
 #include <map>
+#include <tuple>
 
 #include "CQelButton.h"
 #include "IQelButtonDelegate.h"
@@ -59,12 +60,7 @@ TEST_F(ButtonFixture, StateMachineClicksOnlyOnAReleaseOverThePressedButtonAndEac
     const auto kNormal = CQelButton::StateNormal, kHover = CQelButton::StateHover, kPressed = CQelButton::StatePressed;
     const std::map<CQelButton::State, std::string> looks = {
         {kNormal, "#cccedb #f5f5f5"}, {kHover, "#c9def5 #c9def5"}, {kPressed, "#007acc #f5f5f5"}};
-    const struct {
-        Mouse what;
-        QPoint at;
-        CQelButton::State state;
-        const char* calls;
-    } steps[] = {
+    const struct { Mouse what; QPoint at; CQelButton::State state; const char* calls; } steps[] = {
         {Move, {5, 5}, kHover, ""}, {Leave, {}, kNormal, ""}, {Press, {5, 5}, kPressed, "down:3001 "},
         {Release, {6, 5}, kNormal, "up:3001 click:3001 "},  // normal until the next move
         {Move, {7, 5}, kHover, ""}, {Press, {5, 5}, kPressed, "down:3001 "}, {Leave, {}, kNormal, ""},
@@ -75,12 +71,10 @@ TEST_F(ButtonFixture, StateMachineClicksOnlyOnAReleaseOverThePressedButtonAndEac
         {Release, {5, 5}, kHover, ""},
     };
     for (std::size_t i = 0; i < std::size(steps); ++i) {
-        SCOPED_TRACE(i);
         recorder.calls.clear();
         Send(steps[i].what, steps[i].at);
-        EXPECT_EQ(button->GetState(), steps[i].state);
-        EXPECT_EQ(recorder.calls, steps[i].calls);
-        EXPECT_EQ(Look(), looks.at(steps[i].state));
+        EXPECT_EQ(std::make_tuple(button->GetState(), recorder.calls, Look()),
+                  std::make_tuple(steps[i].state, std::string(steps[i].calls), looks.at(steps[i].state))) << i;
     }
     // Without a delegate a click calls nothing and breaks nothing.
     button->SetDelegate(nullptr);
