@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "CQelImgMngr.h"
+#include "QelDialogButtons.h"
 #include "QelProgramImages.h"
 #include "QelUiTestDir.h"
 
@@ -53,6 +54,11 @@ TEST_F(ImgFixture, ImagesComeFromResImgAreLoadedOnceAMissingFileIsTriedOnceAndBu
     EXPECT_EQ(Mngr()->SetButtonImage(&other, u"none.png", 2), 1);
     EXPECT_TRUE(other.icon().isNull() && other.text().isEmpty() && other.styleSheet().isEmpty());
     EXPECT_EQ(Mngr()->SetButtonImage(nullptr, u"b.png", 2), 0);
+    // A dialog's button shows its image with the text as tooltip, or keeps its text without one.
+    QPushButton kept(QStringLiteral("Add")), shown(QStringLiteral("Del"));
+    qel::SetButtonImageIfPresent(&kept, u"none.png");
+    qel::SetButtonImageIfPresent(&shown, u"a.png");
+    EXPECT_TRUE(kept.text() == "Add" && kept.icon().isNull() && shown.text().isEmpty() && shown.toolTip() == "Del");
 }
 
 TEST(CQelImgMngrShipped, EveryImageTheProgramNamesIsAPng) {

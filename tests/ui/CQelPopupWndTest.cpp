@@ -76,6 +76,7 @@ TEST_F(PopupFixture, SizeColumnsHeaderAndFrameFollowTheDescription) {
     EXPECT_EQ(popup->size(), QSize(200, 120));
     EXPECT_EQ(List()->columnWidth(0), 190);
     EXPECT_TRUE(List()->horizontalHeader()->isVisible());  // "showhead" absent
+    EXPECT_EQ(List()->horizontalHeader()->palette().color(QPalette::ButtonText), QColor(81, 156, 214));
     EXPECT_EQ(List()->geometry(), QRect(1, 1, 198, 118));  // no toolbar
     ASSERT_EQ(Open(Description("optlist", R"({"showhead":false,"values":["a"]})")), 1);
     EXPECT_FALSE(List()->horizontalHeader()->isVisible());

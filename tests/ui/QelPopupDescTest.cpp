@@ -12,7 +12,7 @@ TEST(QelPopupDesc, ReadsTheKeysThePopupDoesNotShowDirectlyAndDefaultsForAbsentOr
     ASSERT_TRUE(Parse(R"({"width":300,"height":120,"txtcolor":"81:156:214","disptype":"optlist","listopt":{
         "toolbar":{"add":{"type":"button","act":"func|add","bgcolor":"60:63:65","clrfocus":"1:2:3"},
                    "sep":{"type":"label","act":"func|del"}, "notype":{"act":"func|add"}, "zz":{"type":"button","act":"func|down"}},
-        "colitems":["Path","Date"],"colitemwidths":[200,90,7],"blockcolor":3,"blockcolorlist":[5,6]}})", d));
+        "colitems":["Path","Date"],"colitemwidths":[200,90,7],"blockcolor":3,"blockcolorlist":[5,"40:50:60"]}})", d));
     EXPECT_EQ(d.txtColor, QelRGB(81, 156, 214));
     EXPECT_EQ(d.bgColor, QelRGB(255, 255, 255));
     ASSERT_EQ(d.toolItems.GetCount(), 2);  // the "label" item and the one without a type are dropped
@@ -21,6 +21,8 @@ TEST(QelPopupDesc, ReadsTheKeysThePopupDoesNotShowDirectlyAndDefaultsForAbsentOr
     EXPECT_EQ(d.toolItems[1].name.ToStdString(), "zz");
     EXPECT_EQ(d.colItemWidths, (QelArray<int>{200, 90}));  // one width per column
     EXPECT_EQ(d.blockCount, 0);  // a period without two colour texts draws plain rows
+    ASSERT_TRUE(Parse(R"({"width":1,"height":1,"disptype":"optlist","listopt":{"toolbar":[{"type":"button"}]}})", d));
+    EXPECT_TRUE(d.toolItems.empty());  // a toolbar that is no object holds no buttons
 
     std::string toolbar;  // thousands of buttons: only the first are kept
     for (int i = 0; i < 100000; ++i) toolbar += (i ? ",\"b" : "\"b") + std::to_string(i) + R"(":{"type":"button"})";
