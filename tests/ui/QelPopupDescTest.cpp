@@ -21,7 +21,7 @@ TEST(QelPopupDesc, ReadsTheKeysThePopupDoesNotShowDirectlyAndDefaultsForAbsentOr
     EXPECT_EQ(d.toolItems[1].name.ToStdString(), "zz");
     EXPECT_EQ(d.colItemWidths, (QelArray<int>{200, 90}));  // one width per column
     EXPECT_EQ(d.blockCount, 0);  // a period without two colour texts draws plain rows
-    ASSERT_TRUE(Parse(R"({"width":1,"height":1,"disptype":"optlist","listopt":{"toolbar":[{"type":"button"}]}})", d));
+    ASSERT_TRUE(Parse(R"({"width":1,"height":1,"disptype":"optlist","listopt":{"toolbar":["x",{"type":"button"}]}})", d));
     EXPECT_TRUE(d.toolItems.empty());  // a toolbar that is no object holds no buttons
 
     std::string toolbar;  // thousands of buttons: only the first are kept
