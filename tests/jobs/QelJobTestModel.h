@@ -12,14 +12,13 @@
 
 using QelLogRows = std::vector<std::string>;
 
-class CQelRowCollector : public IQelJobLogDelegate {
-public:
+struct CQelRowCollector : IQelJobLogDelegate {
     void OnJobLog(const QelString& row) override { rows.push_back(row.ToStdString()); }
     QelLogRows rows;
 };
 
 struct QelJobStep {
-    std::string cmd;
+    std::string cmd;  // "<none>": the step has no "cmd"
     std::string act;
 };
 
@@ -27,24 +26,15 @@ struct QelJobStep {
 inline Json::Value MakeJobModel(const std::vector<std::string>& files, const std::vector<std::string>& folders,
                                 const std::vector<QelJobStep>& steps, const std::string& name = "job") {
     Json::Value model(Json::objectValue);
-    for (const auto& file : files) model["fileresultlist"].append(Json::Value(file.data(), file.data() + file.size()));
-    for (const auto& folder : folders)
-        model["dirresultlist"].append(Json::Value(folder.data(), folder.data() + folder.size()));
+    for (const auto& file : files) model["fileresultlist"].append(file);
+    for (const auto& folder : folders) model["dirresultlist"].append(folder);
     Json::Value& job = model["afjitem"];
     job["name"] = name;
     job["list"] = Json::Value(Json::arrayValue);
     for (const auto& step : steps) {
-        Json::Value object(Json::objectValue);
+        Json::Value& object = job["list"].append(Json::Value(Json::objectValue));
         if (step.cmd != "<none>") object["cmd"] = step.cmd;
         object["act"] = step.act;
-        job["list"].append(object);
     }
     return model;
-}
-
-// A one-rule set as the job editor stores it.
-inline std::string RuleSet(const std::string& type, const std::string& operate, const std::string& findadd,
-                           const std::string& replace = "") {
-    return R"([{"findadd":")" + findadd + R"(","operate":")" + operate + R"(","replace":")" + replace +
-           R"(","type":")" + type + R"("}])";
 }

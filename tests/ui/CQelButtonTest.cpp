@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <map>
+#include <tuple>
 
 #include "CQelButton.h"
-#include "CQelLabel.h"
 #include "IQelButtonDelegate.h"
 #include "QelPixels.h"
+#include "QelPropGrammar.h"
 
 namespace {
 
@@ -18,20 +20,13 @@ struct Recorder : IQelButtonDelegate {
 };
 
 enum Mouse { Move, MoveHeld, Press, Release, Leave };
-
-const QelColorRef kNormalFill = QelRGB(0xF5, 0xF5, 0xF5);
-const QelColorRef kNormalFrame = QelRGB(0xCC, 0xCE, 0xDB);
-const QelColorRef kHover = QelRGB(0xC9, 0xDE, 0xF5);
-const QelColorRef kPressFrame = QelRGB(0x00, 0x7A, 0xCC);
 const QelColorRef kBlue = QelRGB(0, 0, 255);
 
 struct ButtonFixture : ::testing::Test {
     QWidget window;
-    CQelButton* button = nullptr;
+    CQelButton* button = new CQelButton(&window);
     Recorder recorder;
     void SetUp() override {
-        window.resize(200, 120);
-        button = new CQelButton(&window);
         button->Create(&window, QRect(10, 10, 60, 24), 3001);
         button->SetDelegate(&recorder);
         button->SetPropString(u"font", u"DejaVu Sans,-12,400,0,0,0,0");
@@ -43,111 +38,74 @@ struct ButtonFixture : ::testing::Test {
     void Send(Mouse what, QPoint p = QPoint(5, 5)) {
         if (what == Press) return QTest::mousePress(button, Qt::LeftButton, {}, p);
         if (what == Release) return QTest::mouseRelease(button, Qt::LeftButton, {}, p);
-        if (what == Leave) {
-            QEvent leave(QEvent::Leave);
-            QApplication::sendEvent(button, &leave);
-            return;
-        }
+        QEvent leave(QEvent::Leave);
         QMouseEvent move(QEvent::MouseMove, QPointF(p), QPointF(button->mapToGlobal(p)), Qt::NoButton,
                          what == MoveHeld ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(button, &move);
+        QApplication::sendEvent(button, what == Leave ? &leave : static_cast<QEvent*>(&move));
     }
-    void ExpectLook(const char* state, QelColorRef frame, QelColorRef fill) {
-        SCOPED_TRACE(state);
+    // The frame at two corners, the fill inside.
+    std::string Look() {
         const QImage img = Grab(*button);
-        EXPECT_EQ(PixelAt(img, 0, 0), frame);
-        EXPECT_EQ(PixelAt(img, 59, 23), frame);
-        EXPECT_EQ(PixelAt(img, 3, 3), fill);
+        const QelColorRef frame = PixelAt(img, 0, 0);
+        return PixelAt(img, 59, 23) == frame ? Hex(frame) + " " + Hex(PixelAt(img, 3, 3)) : "no frame";
     }
+    static std::string Hex(QelColorRef c) { return QelPropGrammar::FormatColor(c).ToStdString(); }
 };
 
 }  // namespace
 
-TEST_F(ButtonFixture, StateMachineClicksOnlyOnAReleaseOverThePressedButton) {
-    const struct {
-        Mouse what;
-        QPoint at;
-        CQelButton::State state;
-        const char* calls;
-    } steps[] = {
-        {Move, {5, 5}, CQelButton::StateHover, ""},
-        {Leave, {}, CQelButton::StateNormal, ""},
-        {Press, {5, 5}, CQelButton::StatePressed, "down:3001 "},
-        {Release, {6, 5}, CQelButton::StateNormal, "up:3001 click:3001 "},  // normal until the next move
-        {Move, {7, 5}, CQelButton::StateHover, ""},
-        {Press, {5, 5}, CQelButton::StatePressed, "down:3001 "},
-        {Leave, {}, CQelButton::StateNormal, ""},
+// Each state with its frame and fill: 1 pixel of #CCCEDB around #F5F5F5,
+// hover #C9DEF5 for both, pressed #007ACC around #F5F5F5.
+TEST_F(ButtonFixture, StateMachineClicksOnlyOnAReleaseOverThePressedButtonAndEachStatePaintsItsColours) {
+    const auto kNormal = CQelButton::StateNormal, kHover = CQelButton::StateHover, kPressed = CQelButton::StatePressed;
+    const std::map<CQelButton::State, std::string> looks = {
+        {kNormal, "#cccedb #f5f5f5"}, {kHover, "#c9def5 #c9def5"}, {kPressed, "#007acc #f5f5f5"}};
+    const struct { Mouse what; QPoint at; CQelButton::State state; const char* calls; } steps[] = {
+        {Move, {5, 5}, kHover, ""}, {Leave, {}, kNormal, ""}, {Press, {5, 5}, kPressed, "down:3001 "},
+        {Release, {6, 5}, kNormal, "up:3001 click:3001 "},  // normal until the next move
+        {Move, {7, 5}, kHover, ""}, {Press, {5, 5}, kPressed, "down:3001 "}, {Leave, {}, kNormal, ""},
         // A release elsewhere is no click: after moving off, without a move, or back over the button.
-        {Press, {5, 5}, CQelButton::StatePressed, "down:3001 "},
-        {MoveHeld, {100, 5}, CQelButton::StateNormal, ""},
-        {Release, {100, 5}, CQelButton::StateNormal, ""},
-        {Press, {5, 5}, CQelButton::StatePressed, "down:3001 "},
-        {Release, {-3, 5}, CQelButton::StateNormal, ""},
-        {Press, {5, 5}, CQelButton::StatePressed, "down:3001 "},
-        {Leave, {}, CQelButton::StateNormal, ""},
-        {MoveHeld, {5, 5}, CQelButton::StateHover, ""},
-        {Release, {5, 5}, CQelButton::StateHover, ""},
+        {Press, {5, 5}, kPressed, "down:3001 "}, {MoveHeld, {100, 5}, kNormal, ""}, {Release, {100, 5}, kNormal, ""},
+        {Press, {5, 5}, kPressed, "down:3001 "}, {Release, {-3, 5}, kNormal, ""},
+        {Press, {5, 5}, kPressed, "down:3001 "}, {Leave, {}, kNormal, ""}, {MoveHeld, {5, 5}, kHover, ""},
+        {Release, {5, 5}, kHover, ""},
     };
     for (std::size_t i = 0; i < std::size(steps); ++i) {
-        SCOPED_TRACE(i);
         recorder.calls.clear();
         Send(steps[i].what, steps[i].at);
-        EXPECT_EQ(button->GetState(), steps[i].state);
-        EXPECT_EQ(recorder.calls, steps[i].calls);
+        EXPECT_EQ(std::make_tuple(button->GetState(), recorder.calls, Look()),
+                  std::make_tuple(steps[i].state, std::string(steps[i].calls), looks.at(steps[i].state))) << i;
     }
-    CQelLabel child;  // made without a parent, placed in the window
-    child.Create(&window, QRect(80, 10, 40, 20), 7);
-    EXPECT_EQ(child.parentWidget(), &window);
     // Without a delegate a click calls nothing and breaks nothing.
     button->SetDelegate(nullptr);
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_TRUE(recorder.calls.empty());
 }
 
-TEST_F(ButtonFixture, EachStatePaintsItsFillAndFrameAndDisabledIgnoresTheMouse) {
-    ExpectLook("normal", kNormalFrame, kNormalFill);
-    Send(Move);
-    ExpectLook("hover", kHover, kHover);
-    Send(Press);
-    ExpectLook("pressed", kPressFrame, kNormalFill);
-    Send(Release);
-
-    recorder.calls.clear();
+TEST_F(ButtonFixture, DisabledIgnoresTheMouseInItsOwnColoursAndNoFrameFillsTheWholeButton) {
     button->SetPropString(u"caption", Blocks(2));
     button->SetPropColor(u"clrdisableback", QelRGB(7, 8, 9));
     button->SetPropBool(u"enable", false);
-    EXPECT_FALSE(button->isEnabled());
-    EXPECT_EQ(button->GetState(), CQelButton::StateDisabled);
     for (const Mouse what : {Press, Move, Release, Leave}) Send(what);
     EXPECT_TRUE(recorder.calls.empty());
     EXPECT_EQ(button->GetState(), CQelButton::StateDisabled);
-    ExpectLook("disabled", QelSysColor(QelColorInactiveBorder), QelRGB(7, 8, 9));
-    const QImage disabled = Grab(*button);
-    EXPECT_EQ(CountColor(disabled, kBlue), 0);
-    EXPECT_GT(CountColor(disabled, QelSysColor(QelColorInactiveCaption)), 0);
+    EXPECT_EQ(Look(), Hex(QelSysColor(QelColorInactiveBorder)) + " #070809");
+    EXPECT_TRUE(CountColor(Grab(*button), kBlue) == 0 && CountColor(Grab(*button), QelSysColor(QelColorInactiveCaption)) > 0);
     button->SetPropBool(u"enable", true);
     EXPECT_EQ(button->GetState(), CQelButton::StateNormal);
-
-    // Without a frame the whole rectangle is the state's fill.
-    button->SetPropString(u"caption", u"");
     button->SetPropString(u"border", u"false,0,0,1,#CCCEDB");
     button->SetPropColor(u"bgcolor", QelRGB(1, 2, 3));
-    ExpectLook("no frame", QelRGB(1, 2, 3), QelRGB(1, 2, 3));
+    button->SetPropString(u"caption", u"");
+    EXPECT_EQ(CountColor(Grab(*button), QelRGB(1, 2, 3)), 60 * 24);
 }
 
-TEST_F(ButtonFixture, CaptionIsCentredAndVerticalTextRunsDownUnlessMultiLine) {
-    button->SetPropString(u"caption", Blocks(2));
-    QRect box = ColorBox(Grab(*button), kBlue);
-    EXPECT_NEAR(box.center().x(), 30, 2);
-    EXPECT_NEAR(box.center().y(), 12, 3);
-
+// (The horizontal caption is the label's painter, tested there.)
+TEST_F(ButtonFixture, VerticalTextRunsDownTheMiddleUnlessMultiLine) {
     button->resize(24, 100);
     button->SetPropString(u"caption", Blocks(4));
     button->SetPropBool(u"verttext", true);
-    box = ColorBox(Grab(*button), kBlue);
-    EXPECT_GT(box.height(), 2 * box.width());
-    EXPECT_NEAR(box.center().y(), 50, 3);
-
+    QRect box = ColorBox(Grab(*button), kBlue);
+    EXPECT_TRUE(box.height() > 2 * box.width() && std::abs(box.center().y() - 50) <= 3) << box.height() << "," << box.center().y();
     button->SetPropBool(u"singleline", false);
     button->resize(100, 30);
     box = ColorBox(Grab(*button), kBlue);

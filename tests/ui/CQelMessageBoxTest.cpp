@@ -10,52 +10,39 @@
 
 #include "CQelMessageBox.h"
 
-namespace {
-
-// Runs open while act answers the box it shows; returns open's result and the box's icon.
-template <typename Open>
-auto Answered(const std::function<void(QMessageBox*)>& act, Open open, QMessageBox::Icon& icon) {
-    QTimer look;
-    QObject::connect(&look, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            icon = box->icon();
-            act(box);
-        }
-    });
-    look.start(5);
-    return open();
-}
-
-std::function<void(QMessageBox*)> Press(Qt::Key key) {
-    return [key](QMessageBox* box) { QTest::keyClick(box, key); };
-}
-std::function<void(QMessageBox*)> Click(const char* text) {
-    return [text](QMessageBox* box) {
-        for (QAbstractButton* button : box->buttons())
-            if (button->text() == text) button->click();
-    };
-}
-
-}  // namespace
-
+// Each case opens a box and answers it with a key or the button of that text.
 TEST(CQelMessageBox, EachBoxShowsItsKindAndAnswersWithTheButtonChosen) {
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    const auto alternative = [](const char* text) {
-        return [text] { return CQelMessageBox::AskWithAlternative(nullptr, text, QStringLiteral("Over"), QStringLiteral("Skip")); };
+    using A = CQelMessageBox::Answer;
+    using K = CQelMessageBox::Kind;
+    const auto alternative = [] { return CQelMessageBox::AskWithAlternative(nullptr, "t", "Over", "Skip"); };
+    const auto ask = [](A preset) { return [preset] { return CQelMessageBox::Ask(nullptr, "t", "", preset) ? A::Yes : A::No; }; };
+    const auto show = [](K kind) { return [kind] { return CQelMessageBox::Show(nullptr, "f", kind), A::Ok; }; };
+    const struct {
+        std::function<A()> open;
+        const char* press;  // a button's text, or "" for Return, "esc" for Escape
+        A answer;
+        QMessageBox::Icon icon;
+    } cases[] = {
+        {alternative, "Over", A::Yes, QMessageBox::Question},  {alternative, "Skip", A::Alternative, QMessageBox::Question},
+        {alternative, "esc", A::No, QMessageBox::Question},    {alternative, "", A::Yes, QMessageBox::Question},  // the default
+        {ask(A::Yes), "", A::Yes, QMessageBox::Question},      {ask(A::No), "", A::No, QMessageBox::Question},
+        {show(K::Warning), "", A::Ok, QMessageBox::Warning},   {show(K::Error), "", A::Ok, QMessageBox::Critical},
+        {show(K::Information), "", A::Ok, QMessageBox::Information},
     };
-    EXPECT_EQ(Answered(Click("Over"), alternative("a"), icon), CQelMessageBox::Answer::Yes);
-    EXPECT_EQ(icon, QMessageBox::Question);
-    EXPECT_EQ(Answered(Click("Skip"), alternative("b"), icon), CQelMessageBox::Answer::Alternative);
-    EXPECT_EQ(Answered(Press(Qt::Key_Escape), alternative("c"), icon), CQelMessageBox::Answer::No);
-    EXPECT_EQ(Answered(Press(Qt::Key_Return), alternative("d"), icon), CQelMessageBox::Answer::Yes);  // the default
-    for (const auto& [preset, enter] : {std::pair{CQelMessageBox::Answer::Yes, true}, {CQelMessageBox::Answer::No, false}})
-        EXPECT_EQ(Answered(Press(Qt::Key_Return), [p = preset] { return CQelMessageBox::Ask(nullptr, "e", "", p); }, icon),
-                  enter);
-    for (const auto& [kind, shown] : {std::pair{CQelMessageBox::Kind::Warning, QMessageBox::Warning},
-                                      {CQelMessageBox::Kind::Error, QMessageBox::Critical},
-                                      {CQelMessageBox::Kind::Information, QMessageBox::Information}}) {
-        Answered(Press(Qt::Key_Return), [k = kind] { return CQelMessageBox::Show(nullptr, "f", k), 0; }, icon);
-        EXPECT_EQ(icon, shown);
+    for (const auto& c : cases) {
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            icon = box->icon();
+            if (!*c.press || std::string(c.press) == "esc") QTest::keyClick(box, *c.press ? Qt::Key_Escape : Qt::Key_Return);
+            for (QAbstractButton* button : box->buttons())
+                if (button->text() == c.press) button->click();
+        });
+        look.start(5);
+        EXPECT_EQ(c.open(), c.answer) << c.press;
+        EXPECT_EQ(icon, c.icon) << c.press;
     }
     EXPECT_EQ(CQelMessageBox::LastText(), "f");
 }

@@ -9,10 +9,7 @@
 
 TEST(QelDockPlacement, BelowThenShorterThenAboveNeverOverTheOwner) {
     const QRect screen(0, 0, 1280, 800);
-    const struct {
-        QRect owner;
-        QRect docked;
-    } cases[] = {
+    const struct { QRect owner, docked; } cases[] = {
         {QRect(100, 50, 600, 300), QRect(100, 350, 600, 400)},    // room below
         {QRect(100, 200, 600, 300), QRect(100, 500, 600, 300)},   // 300 left below: shorter
         {QRect(100, 300, 600, 300), QRect(100, 600, 600, 200)},   // exactly the shortest

@@ -11,29 +11,20 @@ inline QImage Grab(QWidget& widget) { return widget.grab().toImage().convertToFo
 
 inline QelColorRef PixelAt(const QImage& image, int x, int y) { return FromQColor(image.pixelColor(x, y)); }
 
-// Bounding box of every pixel of exactly that colour (empty when there is none).
-inline QRect ColorBox(const QImage& image, QelColorRef color, const QRect& within = QRect()) {
+// The pixels of exactly that colour within the rectangle (the whole image by default): how many, and their bounding box.
+inline std::pair<int, QRect> FindColor(const QImage& image, QelColorRef color, const QRect& within = QRect()) {
     const QRect r = within.isNull() ? image.rect() : within.intersected(image.rect());
     const QRgb wanted = ToQColor(color).rgb();
-    QRect box;
+    std::pair<int, QRect> found{0, QRect()};
     for (int y = r.top(); y <= r.bottom(); ++y)
         for (int x = r.left(); x <= r.right(); ++x)
-            if (image.pixel(x, y) == wanted) box = box.united(QRect(x, y, 1, 1));
-    return box;
+            if (image.pixel(x, y) == wanted) found = {found.first + 1, found.second.united(QRect(x, y, 1, 1))};
+    return found;
 }
-
+inline QRect ColorBox(const QImage& image, QelColorRef color) { return FindColor(image, color).second; }
 inline int CountColor(const QImage& image, QelColorRef color, const QRect& within = QRect()) {
-    const QRect r = within.isNull() ? image.rect() : within.intersected(image.rect());
-    const QRgb wanted = ToQColor(color).rgb();
-    int n = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x) n += image.pixel(x, y) == wanted;
-    return n;
+    return FindColor(image, color, within).first;
 }
 
 // Full blocks draw solid rectangles in the text colour, so text shows as exact pixels.
-inline QelString Blocks(int n) {
-    QelString text(u"");
-    for (int i = 0; i < n; ++i) text.Append(u'\u2588');
-    return text;
-}
+inline QelString Blocks(int n) { return QelString(std::u16string(n, u'\u2588')); }

@@ -9,20 +9,14 @@
 
 #include "QelScreenFit.h"
 
-namespace {
-
-struct FitCase {
-    const char* what;
-    long long left, top, right, bottom;
-    std::optional<QRect> expected;
-};
-
-}  // namespace
-
 TEST(QelScreenFit, StoredRectanglesLandWhollyOnOneScreen) {
     // A 1920x1080 monitor with a 1280x1024 one to its right.
     const QList<QRect> screens = {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
-    const std::vector<FitCase> cases = {
+    const struct {
+        const char* what;
+        long long left, top, right, bottom;
+        std::optional<QRect> expected;
+    } cases[] = {
         {"fits as it is", 100, 50, 600, 350, QRect(100, 50, 500, 300)},
         {"on the second screen", 2000, 100, 2400, 400, QRect(2000, 100, 400, 300)},
         {"mostly on the second: pulled onto it", 1800, 0, 2600, 500, QRect(1920, 0, 800, 500)},
@@ -37,7 +31,7 @@ TEST(QelScreenFit, StoredRectanglesLandWhollyOnOneScreen) {
         {"left of every screen", -900, 10, -400, 300, std::nullopt},
         {"one column on the first screen", -499, 10, 1, 310, QRect(0, 10, 500, 300)},
     };
-    for (const FitCase& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(qel::FitRectToScreens(c.left, c.top, c.right, c.bottom, screens), c.expected) << c.what;
     EXPECT_EQ(qel::FitRectToScreens(0, 0, 100, 100, {}), std::nullopt);
     EXPECT_EQ(qel::FitRectToScreens(0, 0, 100, 100, {QRect(0, 0, 0, 0)}), std::nullopt);
