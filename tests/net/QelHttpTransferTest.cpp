@@ -83,13 +83,14 @@ TEST_F(Transfer, TextAndProgressComeFromTheFinalResponseOfARedirectWhateverItsSt
     EXPECT_TRUE(percents.empty());
 }
 
-// An unclosed page to a GET, a stalled server, or one dribbling a byte every
+// An unclosed page to a GET, a stalled or silent server, or one dribbling a byte every
 // 2 ms (under 1 KiB per window) costs three attempts; an endless text body
 // stops at 16 MiB at once. A failure keeps nothing of what was read.
 TEST_F(Transfer, FailedAttemptsAreRetriedUpToThreeTimesAndKeepNothing) {
     auto cut = [](const httplib::Request&, httplib::Response& res) { res.set_content("<HTML><body>half", "text/html"); };
     server.Routes().Get("/page", cut).Post("/page", cut);
     QelServeStalled(server, "/stall");
+    QelServeStalled(server, "/silent", "");
     server.Routes().Get("/endless", [](const httplib::Request&, httplib::Response& res) { QelServeEndlessly(res); });
     server.Routes().Get(R"(/dribble/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
         res.set_chunked_content_provider("text/plain", [total = std::stoul(req.matches[1])](size_t offset, httplib::DataSink& sink) {
@@ -111,7 +112,9 @@ TEST_F(Transfer, FailedAttemptsAreRetriedUpToThreeTimesAndKeepNothing) {
         {u"GET", "/dribble/100000", 0, 1024, 80, -994, 3, true},
         {u"GET", "/dribble/300", 0, 1, 300, 1, 1, false},  // the same pace meets a lower bar
         {u"GET", "/endless", 0, 1024, 30000, -995, 1, false},
-        {u"GET", "/stall", 150, 1024, 30000, -994, 3, true},  // last: its handlers hold until the end
+        // last: their handlers hold until the end; a body that never starts is a stall too
+        {u"GET", "/silent", 0, 1024, 80, -994, 3, true},
+        {u"GET", "/stall", 150, 1024, 30000, -994, 3, true},
     };
     for (const auto& c : cases) {
         const std::size_t before = server.RequestCount();

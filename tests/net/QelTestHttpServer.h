@@ -126,11 +126,12 @@ inline void QelServeCut(httplib::Response& res, std::size_t announced, std::stri
         return false;  // breaks the connection
     });
 }
-// Sends a little of an announced body to a GET or POST, then holds until the server ends.
-inline void QelServeStalled(QelTestHttpServer& server, const std::string& path) {
-    auto stall = [&server](const httplib::Request&, httplib::Response& res) {
-        res.set_content_provider(100, "text/plain", [&server](size_t, size_t, httplib::DataSink& sink) {
-            sink.write("part", 4);
+// Sends the headers and the first bytes of an announced body to a GET or POST,
+// then holds until the server ends.
+inline void QelServeStalled(QelTestHttpServer& server, const std::string& path, std::string first = "part") {
+    auto stall = [&server, first](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(100, "text/plain", [&server, first](size_t, size_t, httplib::DataSink& sink) {
+            if (!first.empty()) sink.write(first.data(), first.size());
             server.Hold();
             return false;
         });
