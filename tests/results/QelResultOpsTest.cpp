@@ -239,6 +239,18 @@ TEST(QelResultLinksAndRaces, ARowWhoseFolderBecameALinkFailsAndReachesNothingOut
     EXPECT_EQ(qel::ReasonText(qel::kReasonLinkOnPath).ToStdString(), "a folder on its path has been replaced by a link");
 }
 
+// Rows come from a window that may have been fed a hand-made list: ".." never climbs out of the searched folder.
+TEST(QelResultLinksAndRaces, ARowWhosePathClimbsOutOfTheSearchedFolderReachesNothing) {
+    SwappedTree tree;
+    for (const Op op : {kCopy, kMove, kDelete}) {
+        SCOPED_TRACE(op);
+        const QelResultRows rows = Rows(tree.dir / "t/a/../../outside", {"important.txt"}, {"sub"});
+        EXPECT_EQ(Act(op, rows, tree.dir / "t", tree.dir / "dst"), Errors(2, qel::kReasonNotBeneathRoot));
+        tree.ExpectLookAlikesUntouched();
+        EXPECT_FALSE(Exists(tree.dir / "dst/important.txt"));
+    }
+}
+
 TEST(QelResultLinksAndRaces, ALinkSwappedInAfterTheRowWasFoundIsNotFollowed) {
     SwappedTree tree;
     qel::SetOpHook([&](qel::QelOpStep step) {
