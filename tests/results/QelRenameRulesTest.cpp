@@ -174,6 +174,9 @@ TEST(RenameRuleSet, ReadsTheRecordForgivingly) {
     for (const std::string& text : Texts{"{\"type\":\"file\"}", "[{", std::string(1001, '[') + std::string(1001, ']')})
         EXPECT_FALSE(qel::ParseRenameRuleSet(text, rules)) << text.substr(0, 20);  // nested past the parser's limit too
     EXPECT_TRUE(rules.empty());
+    Json::Value object;  // an object's members are no rules, even when they look like one
+    ASSERT_TRUE(Json::Reader().parse(R"({"a": {"type": "file", "operate": "postadd", "findadd": "x"}})", object));
+    EXPECT_TRUE(qel::ReadRenameRuleRecords(object).empty());
 }
 
 // What the editor shows while rules are written: each row's name after all
