@@ -101,7 +101,8 @@ int QelHttpTransfer::Send(const QelString& verb, const QelString& headers, const
     m_requestBody.clear();
 
     std::string headerLines = m_extraHeaders.ToStdString();
-    headerLines += "\n" + headers.ToStdString();
+    headerLines += '\n';
+    headerLines += headers.ToStdString();
     m_method = method;
     Configure(headerLines);
 

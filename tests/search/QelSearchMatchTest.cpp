@@ -79,7 +79,7 @@ TEST(SearchCriteria, ByteMatchingAgreesWithUtf16Matching) {
         (criteria.MatchesOnBytes() ? bytePath : utf16Path)++;
         for (int k = 0; k < 20; ++k) {
             std::string name = RandomBytes(rng, 6);
-            if (name.empty()) name = "n";
+            if (name.empty()) name.push_back('n');
             const QelString wide = QelString::FromFileName(name);
             const bool file = MatchFile(wide, names, exts);
             ASSERT_EQ(criteria.FileHits(name), file) << "file name bytes: " << name;
