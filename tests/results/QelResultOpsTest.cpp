@@ -263,6 +263,19 @@ TEST(QelResultLinksAndRaces, ALinkSwappedInAfterTheRowWasFoundIsNotFollowed) {
     tree.ExpectLookAlikesUntouched();
 }
 
+// The found folder itself swapped for a link to a look-alike just before Delete opens it.
+TEST(QelResultLinksAndRaces, AFolderRowSwappedForALinkIsNotDeletedThroughIt) {
+    SwappedTree tree;
+    qel::SetOpHook([&](qel::QelOpStep step) {
+        if (step != qel::QelOpStep::RowResolved) return;
+        ASSERT_EQ(::rename((tree.dir / "t/a/sub").c_str(), (tree.dir / "t/a/away").c_str()), 0);
+        ASSERT_EQ(::symlink((tree.dir / "outside/sub").c_str(), (tree.dir / "t/a/sub").c_str()), 0);
+    });
+    Act(kDelete, Rows(tree.dir / "t/a", {}, {"sub"}), tree.dir / "t");
+    qel::SetOpHook({});
+    tree.ExpectLookAlikesUntouched();
+}
+
 TEST(QelResultLinksAndRaces, AMoveByCopyLeavesWhatWasAddedOrChangedMeanwhile) {
     QelTestDir dir;
     QelTmpfsMount other(dir / "other", "4m");
