@@ -4,7 +4,6 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
@@ -187,12 +186,7 @@ QPushButton* CQelResultSubWnd::GetCommandButton(int id) const {
 }
 
 void CQelResultSubWnd::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && m_running) {
-        RequestOperationStop();
-        event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
+    if (!qel::StopOnEscape(event, m_stopButton)) QWidget::keyPressEvent(event);
 }
 
 void CQelResultSubWnd::resizeEvent(QResizeEvent* event) {

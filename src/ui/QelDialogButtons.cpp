@@ -1,6 +1,7 @@
 #include "QelDialogButtons.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
 
 #include "CQelImgMngr.h"
@@ -29,6 +30,13 @@ QHBoxLayout* MakeSaveCancelRow(QWidget* parent, QPushButton*& save, QPushButton*
     row->addWidget(save);
     row->addWidget(cancel);
     return row;
+}
+
+bool StopOnEscape(QKeyEvent* event, QPushButton* stop) {
+    if (event->key() != Qt::Key_Escape || !stop || stop->isHidden()) return false;
+    stop->click();
+    event->accept();
+    return true;
 }
 
 }  // namespace qel

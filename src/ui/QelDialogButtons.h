@@ -2,6 +2,7 @@
 // Push buttons of the editor dialogs.
 
 class QHBoxLayout;
+class QKeyEvent;
 class QPushButton;
 class QString;
 class QWidget;
@@ -15,4 +16,7 @@ void SetButtonImageIfPresent(QPushButton* button, const char16_t* imageName, int
 // The right-aligned row of an editor's "Save" ("saveButton") and "Cancel"
 // ("cancelButton") buttons, made in parent and handed back through the two pointers.
 QHBoxLayout* MakeSaveCancelRow(QWidget* parent, QPushButton*& save, QPushButton*& cancel);
+// Escape in a window whose work is running presses its Stop button (when shown);
+// true when the key was taken.
+bool StopOnEscape(QKeyEvent* event, QPushButton* stop);
 }  // namespace qel

@@ -1,7 +1,6 @@
 #include "CQelAFJSubWnd.h"
 
 #include <QCoreApplication>
-#include <QKeyEvent>
 #include <QListView>
 #include <QPushButton>
 #include <QWindow>
@@ -120,12 +119,7 @@ void CQelAFJSubWnd::OnJobLog(const QelString& row) {
 }
 
 void CQelAFJSubWnd::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && m_running) {
-        RequestJobStop();
-        event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
+    if (!qel::StopOnEscape(event, m_stopButton)) QWidget::keyPressEvent(event);
 }
 
 void CQelAFJSubWnd::resizeEvent(QResizeEvent* event) {
