@@ -4,7 +4,6 @@
 #include <set>
 
 #include "CQelSingleInstance.h"
-#include "CQelWinUtilFunc.h"
 #include "QelAppFixture.h"
 
 namespace {
@@ -75,27 +74,4 @@ TEST(CTessaryDlgApp, SigtermSavesTheSettingsAsExitDoesAndAlwaysEndsTheProgram) {
             EXPECT_EQ(FilesBelow(home.path), before);  // a fifo stays a fifo: nothing was replaced
         }
     }
-}
-
-TEST(CTessaryDlgApp, OptionsAnswerWithoutADisplayAndAPlainStartSaysThereIsNone) {
-    QelAppTestHome home;
-    ScopedEnv noPlatform("QT_QPA_PLATFORM", ""), noX("DISPLAY", ""), noWayland("WAYLAND_DISPLAY", "");
-    const std::string version = CQelWinUtilFunc::GetInstance()->GetAppVersion().ToStdString();
-    const struct {
-        QStringList arguments;
-        int status;
-        std::string out, error;  // what standard output begins with; standard error's one line holds
-    } cases[] = {{{}, 1, "", "no display"}, {{"--help"}, 0, "Usage: qeltessary [options]", ""},
-                 {{"--version"}, 0, "qeltessary " + version + "\n", ""}};
-    for (const auto& c : cases) {
-        QProcess program;
-        Start(program, home.path, c.arguments);
-        ASSERT_TRUE(program.waitForFinished(60000));
-        EXPECT_EQ(program.exitCode(), c.status);
-        EXPECT_TRUE(program.readAllStandardOutput().toStdString().starts_with(c.out));
-        const QString error = QString::fromUtf8(program.readAllStandardError());
-        EXPECT_EQ(error.count('\n'), c.error.empty() ? 0 : 1) << error.toStdString();
-        EXPECT_TRUE(error.contains(QString::fromStdString(c.error))) << error.toStdString();
-    }
-    EXPECT_FALSE(std::filesystem::exists(home / "user"));
 }

@@ -1,10 +1,7 @@
 // The update check end to end: the real main window, the real HTTP client and
 // a scripted server on loopback; the elevation command is a recorder.
-#include <QElapsedTimer>
-#include <QLabel>
 #include <QProgressBar>
 #include <mutex>
-#include <tuple>
 
 #include "CQelHttpClient.h"
 #include "CQelUpdateCheck.h"
@@ -17,21 +14,7 @@
 
 namespace {
 
-constexpr char kExists[] = R"({"msgcode":"0001","msg":"new version"})";
 constexpr char kNotValid[] = "The file path is not valid!!";
-const std::string kUrl = "/var/www/html/setup/inst.run";
-
-std::string FileUrl(const std::string& url, const std::string& sha256 = "") {
-    return R"({"msgcode":"0000","output":{"outblk1":{"fileurl":")" + url + "\"" + (sha256.empty() ? "" : ",\"sha256\":\"" + sha256 + "\"") + "}}}";
-}
-
-// Runs the UI thread's events until done() holds, for at most 20 s.
-bool PumpUntil(const std::function<bool()>& done) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return done();
-}
 
 class UpdateCheck : public QelMainWindowFixture {
 protected:
@@ -59,16 +42,7 @@ protected:
         QObject::connect(progress, &QProgressBar::valueChanged, progress, [this](int value) { progressSeen.push_back(value); });
     }
     QLabel* Link() const { return dialog->findChild<QLabel*>("versionLink"); }
-    // Clicks "Check App Last Version" and runs the UI until the check has ended or the program left.
-    void RunCheck() {
-        emit Link()->linkActivated(QStringLiteral("#"));
-        EXPECT_FALSE(Link()->isEnabled()) << "one check at a time";
-        while (!Link()->isEnabled() && dialog->isVisible()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    Texts Launched() {
-        std::lock_guard lock(m_launchMutex);
-        return m_launched;
-    }
+    Texts Launched() { return std::lock_guard(m_launchMutex), m_launched; }
 
     std::string installer;
     QProgressBar* progress = nullptr;
@@ -88,26 +62,26 @@ TEST_F(UpdateCheck, EachAnswerEndsInItsBoxAndOnlyAnIntactDownloadIsStartedAsTheP
     const std::string good = hash.HexDigest(), version = CQelWinUtilFunc::GetInstance()->GetAppVersion().ToStdString();
     const Texts forms = {R"({"appname":"QelTessary","appos":"Linux","appversion":")" + version + "\"}\n",
                          "{\"appname\":\"QelTessary\",\"appos\":\"Linux\"}\n"};
-    std::string closed = QelUpdateTestServer({}, "").BaseUrl();  // a port nobody listens on any more
+    const std::string closed = QelUpdateTestServer({}, "").BaseUrl();  // a port nobody listens on any more
     enum { kStarted = 1, kNoLength = 2, kLaunchFails = 4, kNotFound = 8, kClosed = 16 };
     const struct Case {
         std::string verchk, fileurl, box;  // the replies (no fileurl reply: answered No); the box after the question
         int flags = 0;
     } cases[] = {
         {R"({"msgcode":"0000","msg":"latest"})", "", "This program is the latest version."},
-        {kExists, "", ""},
-        {kExists, FileUrl(kUrl, good), "", kStarted},
-        {kExists, FileUrl(kUrl + "?a=/etc/passwd#frag"), "", kStarted},  // the length vouches
-        {kExists, FileUrl(kUrl, good), "", kStarted | kNoLength},         // the hash vouches
+        {kVersionExists, "", ""},
+        {kVersionExists, FileUrlReply(kInstallerUrl, good), "", kStarted},
+        {kVersionExists, FileUrlReply(kInstallerUrl + "?a=/etc/passwd#frag"), "", kStarted},  // the length vouches
+        {kVersionExists, FileUrlReply(kInstallerUrl, good), "", kStarted | kNoLength},         // the hash vouches
         {R"({"msgcode":"9001","msg":"Server busy"})", "", "[9001] Server busy\nUpdate version can not be checked!!"},
         {R"({"msgcode":1,"msg":"numeric code"})", "", "[] numeric code\nUpdate version can not be checked!!"},
-        {kExists, R"({"msgcode":"0404","msg":"No installer"})", "[0404] No installer\nNew SetupFile URL Not Found!!"},
-        {kExists, FileUrl("/srv/files/setup/inst.run"), kNotValid},
-        {kExists, FileUrl("/var/www/html/setup/.."), kNotValid},
-        {kExists, FileUrl(kUrl), "[-994] Response Data Error!\nNew SetupFile Download Failed!!", kNotFound},
-        {kExists, FileUrl(kUrl, std::string(64, 'f')), "The installer file is damaged!!", kNoLength},
-        {kExists, FileUrl(kUrl), "The installer download has no length or checksum to prove it complete!!", kNoLength},
-        {kExists, FileUrl(kUrl, good), "Installation file execution failed. Please update again!!", kLaunchFails},
+        {kVersionExists, R"({"msgcode":"0404","msg":"No installer"})", "[0404] No installer\nNew SetupFile URL Not Found!!"},
+        {kVersionExists, FileUrlReply("/srv/files/setup/inst.run"), kNotValid},
+        {kVersionExists, FileUrlReply("/var/www/html/setup/.."), kNotValid},
+        {kVersionExists, FileUrlReply(kInstallerUrl), "[-994] Response Data Error!\nNew SetupFile Download Failed!!", kNotFound},
+        {kVersionExists, FileUrlReply(kInstallerUrl, std::string(64, 'f')), "The installer file is damaged!!", kNoLength},
+        {kVersionExists, FileUrlReply(kInstallerUrl), "The installer download has no length or checksum to prove it complete!!", kNoLength},
+        {kVersionExists, FileUrlReply(kInstallerUrl, good), "Installation file execution failed. Please update again!!", kLaunchFails},
         {"<html>502 Bad Gateway</html>", "", ""},  // logged only
         {"", "", "[-997] URL Open Error!\nUpdate version can not be checked!!", kClosed},
     };
@@ -123,8 +97,10 @@ TEST_F(UpdateCheck, EachAnswerEndsInItsBoxAndOnlyAnIntactDownloadIsStartedAsTheP
         boxes.clear(), kinds.clear();
         OpenAgainst(base, base);
         answers = {c.fileurl.empty() ? Answer::No : Answer::Yes};
-        RunCheck();
-        Texts expected = c.verchk == kExists ? Texts{"An updated version exists. Do you want to update?"} : Texts{};
+        ClickLink("versionLink");
+        EXPECT_FALSE(Link()->isEnabled()) << "one check at a time";
+        while (!Link()->isEnabled() && dialog->isVisible()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        Texts expected = c.verchk == kVersionExists ? Texts{"An updated version exists. Do you want to update?"} : Texts{};
         if (!c.box.empty()) expected.push_back(c.box);
         EXPECT_EQ(boxes, expected);
         EXPECT_TRUE(kinds.size() < 2 || kinds.back() == CQelMessageBox::Kind::Warning);
@@ -149,19 +125,15 @@ TEST_F(UpdateCheck, EachAnswerEndsInItsBoxAndOnlyAnIntactDownloadIsStartedAsTheP
 // http is refused before any request unless it stays on this machine. The
 // shipped placeholder server is not asked at all.
 TEST_F(UpdateCheck, AnUpdateServerOverPlainHttpOrNoneConfiguredIsRefusedBeforeAnyRequest) {
-    QelUpdateTestServer proxy({{"appverchk", kExists}, {"appfileurl", FileUrl(kUrl)}}, "forged");
+    QelUpdateTestServer proxy({{"appverchk", kVersionExists}, {"appfileurl", FileUrlReply(kInstallerUrl)}}, "forged");
     ScopedEnv viaProxy("http_proxy", proxy.BaseUrl());
     const std::string http = "http://updates.corvane.invalid", https = "https://updates.corvane.invalid";
-    for (const auto& [api, files] : {std::pair{http, https}, {https, http}}) {
-        OpenAgainst(api, files);
-        emit Link()->linkActivated(QStringLiteral("#"));
+    for (const auto& [api, files] : {std::pair{http, https}, {https, http}, {std::string(), std::string()}}) {
+        api.empty() ? (home.WriteFile("config/env.json", "{}"), Open()) : OpenAgainst(api, files);
+        ClickLink("versionLink");
         EXPECT_TRUE(Link()->isEnabled());
     }
     EXPECT_TRUE(proxy.Forms().empty());
-    home.WriteFile("config/env.json", "{}");
-    Open();
-    emit Link()->linkActivated(QStringLiteral("#"));
-    EXPECT_TRUE(Link()->isEnabled());
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(Texts(boxes.begin(), boxes.begin() + 2), Texts(2, "The update server must use https."));
     EXPECT_TRUE(boxes[2].starts_with("No update server is configured")) << boxes[2];
@@ -171,7 +143,7 @@ TEST_F(UpdateCheck, AnUpdateServerOverPlainHttpOrNoneConfiguredIsRefusedBeforeAn
 // the middle of the search nor stay open with the link enabled again (a second
 // click would start a second installer); it leaves once the search is over.
 TEST_F(UpdateCheck, AnInstallerStartedDuringASearchEndsTheProgramOnceTheSearchIsOver) {
-    QelUpdateTestServer server({{"appverchk", kExists}, {"appfileurl", FileUrl(kUrl)}}, installer);
+    QelUpdateTestServer server({{"appverchk", kVersionExists}, {"appfileurl", FileUrlReply(kInstallerUrl)}}, installer);
     home.WriteFile("tree/a.txt");
     OpenAgainst(server.BaseUrl(), server.BaseUrl());
     answers = {Answer::Yes};
@@ -183,10 +155,9 @@ TEST_F(UpdateCheck, AnInstallerStartedDuringASearchEndsTheProgramOnceTheSearchIs
         QCoreApplication::processEvents();  // the check's end, posted by its last callback
         std::tie(searching, linkEnabled, visible) = std::tuple(dialog->IsSearching(), Link()->isEnabled(), dialog->isVisible());
     });
-    emit Link()->linkActivated(QStringLiteral("#"));
+    ClickLink("versionLink");
     Search(home / "tree");
-    EXPECT_TRUE(searching && visible) << "closed in the middle of the search";
-    EXPECT_FALSE(linkEnabled);
+    EXPECT_TRUE(searching && visible && !linkEnabled) << "closed in the middle of the search, or clickable again";
     EXPECT_TRUE(PumpUntil([&] { return !dialog->isVisible(); })) << "the program stayed after the search";
     EXPECT_EQ(Launched().size(), 1u);
     EXPECT_EQ(home.ReadUserEnv()["searchpathhistory"].size(), 1u) << "the search ended before Exit saved";
@@ -200,7 +171,7 @@ TEST_F(UpdateCheck, AFormReplyWithTheDownloadsIndexIsNotTakenForTheDownload) {
     OpenAgainst(server.BaseUrl(), server.BaseUrl());
     const QelString base = QelString::FromUtf8(server.BaseUrl());
     const auto check = CQelUpdateCheck::Create(std::make_shared<CQelUpdateUiBridge>(dialog.get(), progress, Link()), {base, base});
-    ASSERT_TRUE(check->DownloadInstaller(QelString::FromUtf8(kUrl)));
+    ASSERT_TRUE(check->DownloadInstaller(QelString::FromUtf8(kInstallerUrl)));
     CQelHttpClient* client = CQelHttpClient::GetInstance();
     const int index = client->GetLastIndex();
     const QelString descriptor = QelString::Formatted(u"{\"reqidx\":%d}", index);

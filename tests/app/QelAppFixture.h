@@ -9,8 +9,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <deque>
@@ -26,6 +29,14 @@
 
 using Texts = std::vector<std::string>;
 using Answer = CQelMessageBox::Answer;
+
+// Runs the UI thread's events until done() holds, for at most 20 s.
+inline bool PumpUntil(const std::function<bool()>& done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return done();
+}
 
 struct QelAppTestHome {
     QelAppTestHome() : path(::mkdtemp(std::string("/tmp/qelapptest-XXXXXX").data())) {
@@ -97,6 +108,7 @@ protected:
         dialog->GetSearchButton()->click();
     }
     void Click(const char* button) { dialog->findChild<QPushButton*>(button)->click(); }
+    void ClickLink(const char* link) { emit dialog->findChild<QLabel*>(link)->linkActivated(QStringLiteral("#")); }
     // The full paths of the result window's rows; none without a result window.
     Texts Rows() const {
         Texts out;

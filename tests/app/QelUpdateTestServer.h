@@ -12,6 +12,13 @@
 #include <mutex>
 #include <thread>
 
+constexpr char kVersionExists[] = R"({"msgcode":"0001","msg":"new version"})";
+const std::string kInstallerUrl = "/var/www/html/setup/inst.run";
+
+inline std::string FileUrlReply(const std::string& url, const std::string& sha256 = "") {
+    return R"({"msgcode":"0000","output":{"outblk1":{"fileurl":")" + url + "\"" + (sha256.empty() ? "" : ",\"sha256\":\"" + sha256 + "\"") + "}}}";
+}
+
 class QelUpdateTestServer {
 public:
     QelUpdateTestServer(std::map<std::string, std::string> replies, std::string installer, int status = 200,
@@ -49,14 +56,8 @@ public:
     }
 
     std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(m_port); }
-    std::vector<std::string> Forms() {  // the "input" field of each form
-        std::lock_guard lock(m_mutex);
-        return m_forms;
-    }
-    std::vector<std::string> Gets() {
-        std::lock_guard lock(m_mutex);
-        return m_gets;
-    }
+    std::vector<std::string> Forms() { return std::lock_guard(m_mutex), m_forms; }  // the "input" field of each form
+    std::vector<std::string> Gets() { return std::lock_guard(m_mutex), m_gets; }
     void Release() {
         std::lock_guard lock(m_mutex);
         m_held = false;
