@@ -1,11 +1,9 @@
 // The single-instance socket: one per user, display and program home, in a
 // private folder, never used when another user placed it.
 
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
-#include <unistd.h>
 
+#include <QLocalServer>
 #include <QSet>
 
 #include "CQelSingleInstance.h"
@@ -19,17 +17,6 @@ std::string MakeFolder(const QelAppTestHome& home, const std::string& leaf, mode
     home.WriteFile(leaf + "/");
     ::chmod((home / leaf).c_str(), mode);
     return home / leaf;
-}
-
-// A listening Unix socket at path; its descriptor.
-int ListenAt(const std::string& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    path.copy(address.sun_path, sizeof address.sun_path - 1);
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 4) != 0)
-        return -1;
-    return fd;
 }
 
 }  // namespace
@@ -69,11 +56,10 @@ TEST(CQelSingleInstance, RuntimeFolderMustBePrivateElseAnOwnFolderIsUsedThatNoOt
         ASSERT_EQ(::chown(own.c_str(), kOtherUser, kOtherUser), 0);
         ::chmod(own.c_str(), 0700);
     }
-    const int listener = ListenAt(own + "/" + CQelSingleInstance::DefaultName().toStdString());
-    ASSERT_GE(listener, 0);
+    QLocalServer listener;
+    ASSERT_TRUE(listener.listen(QString::fromStdString(own + "/") + CQelSingleInstance::DefaultName()));
     EXPECT_TRUE(CQelSingleInstance::SocketFolder().isEmpty());
     CQelSingleInstance instance(CQelSingleInstance::DefaultPath());
     EXPECT_FALSE(instance.ForwardToRunningInstance());  // the program starts on its own
-    EXPECT_LT(::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC), 0) << "nobody connected";
-    ::close(listener);
+    EXPECT_FALSE(listener.waitForNewConnection(0)) << "somebody connected";
 }

@@ -1,20 +1,11 @@
 // The program itself, started as the user starts it.
 #include <QProcess>
 #include <sys/stat.h>
-#include <set>
 
 #include "CQelSingleInstance.h"
 #include "QelAppFixture.h"
 
 namespace {
-
-// Every path below folder with its type.
-std::set<std::string> FilesBelow(const std::string& folder) {
-    std::set<std::string> out;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
-        out.insert(entry.path().string() + ":" + std::to_string(static_cast<int>(entry.symlink_status().type())));
-    return out;
-}
 
 // The program with its home in home, started with arguments.
 void Start(QProcess& program, const std::string& home, const QStringList& arguments = {}) {
@@ -30,20 +21,20 @@ void Start(QProcess& program, const std::string& home, const QStringList& argume
 TEST(CTessaryDlgApp, SecondStartRaisesTheRunningWindowAndTouchesNoFile) {
     QelAppTestHome home;
     home.WriteFile("config/");
-    ScopedEnv programHome("QELTESSARY_HOME", home.path);
+    ScopedEnv programHome("QELTESSARY_HOME", home.path());
     CQelSingleInstance first(CQelSingleInstance::DefaultPath());
     ASSERT_FALSE(first.ForwardToRunningInstance());
     CTessaryDlgDlg dialog;
     dialog.showMinimized();
     QObject::connect(&first, &CQelSingleInstance::RaiseRequested, &dialog, &CTessaryDlgDlg::BringToFront);
-    const std::set<std::string> before = FilesBelow(home.path);
+    const std::string before = TreeText(home.path());
     QProcess second;
-    Start(second, home.path);
+    Start(second, home.path());
     while (second.state() != QProcess::NotRunning) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);  // answering it
     EXPECT_EQ(second.exitCode(), 0);
     QCoreApplication::processEvents();
     EXPECT_FALSE(dialog.isMinimized());
-    EXPECT_EQ(FilesBelow(home.path), before);
+    EXPECT_EQ(TreeText(home.path()), before);
 }
 
 // SIGTERM (the session's end) saves as Exit does, and ends the program even
@@ -58,9 +49,9 @@ TEST(CTessaryDlgApp, SigtermSavesTheSettingsAsExitDoesAndAlwaysEndsTheProgram) {
         SCOPED_TRACE(&make - cases);
         QelAppTestHome home;
         make(home);
-        const std::set<std::string> before = FilesBelow(home.path);
+        const std::string before = TreeText(home.path());
         QProcess program;
-        Start(program, home.path, {QStringLiteral("--log")});
+        Start(program, home.path(), {QStringLiteral("--log")});
         program.setReadChannel(QProcess::StandardError);
         QByteArray log;  // its first own log line: by then SIGTERM is watched
         while (!log.contains("Program file:") && program.waitForReadyRead(60000)) log += program.readAllStandardError();
@@ -68,10 +59,7 @@ TEST(CTessaryDlgApp, SigtermSavesTheSettingsAsExitDoesAndAlwaysEndsTheProgram) {
         ASSERT_TRUE(program.waitForFinished(60000)) << "the program did not end on SIGTERM";
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(program.exitCode(), 0);
-        if (&make == cases) {
-            EXPECT_TRUE(home.ReadUserEnv()["applastpos"].isObject() && home.ReadUserEnv()["searchpathhistory"].isArray());
-        } else {
-            EXPECT_EQ(FilesBelow(home.path), before);  // a fifo stays a fifo: nothing was replaced
-        }
+        const auto saved = [&] { return home.ReadUserEnv(); };  // else a fifo stays a fifo: nothing was replaced
+        EXPECT_TRUE(&make == cases ? saved()["applastpos"].isObject() && saved()["searchpathhistory"].isArray() : TreeText(home.path()) == before);
     }
 }

@@ -62,7 +62,7 @@ TEST_F(UpdateCheck, EachAnswerEndsInItsBoxAndOnlyAnIntactDownloadIsStartedAsTheP
     const std::string good = hash.HexDigest(), version = CQelWinUtilFunc::GetInstance()->GetAppVersion().ToStdString();
     const Texts forms = {R"({"appname":"QelTessary","appos":"Linux","appversion":")" + version + "\"}\n",
                          "{\"appname\":\"QelTessary\",\"appos\":\"Linux\"}\n"};
-    const std::string closed = QelUpdateTestServer({}, "").BaseUrl();  // a port nobody listens on any more
+    const std::string closed = "http://127.0.0.1:" + std::to_string(QelClosedPort());
     enum { kStarted = 1, kNoLength = 2, kLaunchFails = 4, kNotFound = 8, kClosed = 16 };
     const struct Case {
         std::string verchk, fileurl, box;  // the replies (no fileurl reply: answered No); the box after the question
@@ -94,7 +94,7 @@ TEST_F(UpdateCheck, EachAnswerEndsInItsBoxAndOnlyAnIntactDownloadIsStartedAsTheP
         QelUpdateTestServer server(replies, installer, c.flags & kNotFound ? 404 : 200, !(c.flags & kNoLength));
         const std::string base = c.flags & kClosed ? closed : server.BaseUrl();
         launchSucceeds = !(c.flags & kLaunchFails);
-        boxes.clear(), kinds.clear();
+        boxes.clear();
         OpenAgainst(base, base);
         answers = {c.fileurl.empty() ? Answer::No : Answer::Yes};
         ClickLink("versionLink");
@@ -103,7 +103,6 @@ TEST_F(UpdateCheck, EachAnswerEndsInItsBoxAndOnlyAnIntactDownloadIsStartedAsTheP
         Texts expected = c.verchk == kVersionExists ? Texts{"An updated version exists. Do you want to update?"} : Texts{};
         if (!c.box.empty()) expected.push_back(c.box);
         EXPECT_EQ(boxes, expected);
-        EXPECT_TRUE(kinds.size() < 2 || kinds.back() == CQelMessageBox::Kind::Warning);
         EXPECT_EQ(server.Forms(), Texts(forms.begin(), forms.begin() + (c.flags & kClosed ? 0 : replies.size())));
         const Texts gets = server.Gets();  // a refused path is never asked for
         EXPECT_EQ(gets, Texts(c.box == kNotValid ? 0 : gets.size(), "/setup/inst.run"));

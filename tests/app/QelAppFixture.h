@@ -17,8 +17,6 @@
 #include <QThread>
 #include <QTimer>
 #include <deque>
-#include <filesystem>
-#include <fstream>
 
 #include "CQelDirMng.h"
 #include "CQelLabel.h"
@@ -26,8 +24,8 @@
 #include "CQelResultListModel.h"
 #include "CQelResultSubWnd.h"
 #include "CTessaryDlgDlg.h"
+#include "../common/QelTreeText.h"
 
-using Texts = std::vector<std::string>;
 using Answer = CQelMessageBox::Answer;
 
 // Runs the UI thread's events until done() holds, for at most 20 s.
@@ -38,30 +36,25 @@ inline bool PumpUntil(const std::function<bool()>& done) {
     return done();
 }
 
-struct QelAppTestHome {
-    QelAppTestHome() : path(::mkdtemp(std::string("/tmp/qelapptest-XXXXXX").data())) {
-        CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(path));
-    }
-    ~QelAppTestHome() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::string operator/(const std::string& leaf) const { return path + "/" + leaf; }
+inline Json::Value Parse(const std::string& text) {
+    Json::Value value;
+    EXPECT_TRUE(Json::Reader().parse(text, value)) << text;
+    return value;
+}
+
+struct QelAppTestHome : QelTestDir {
+    QelAppTestHome() { CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(path())); }
     // A leaf ending in "/" is made as a folder.
     void WriteFile(const std::string& leaf, const std::string& text = "") const {
         std::filesystem::create_directories(std::filesystem::path(*this / leaf).parent_path());
-        if (!leaf.ends_with('/')) std::ofstream(*this / leaf, std::ios::binary) << text;
+        if (!leaf.ends_with('/')) WriteBytes(*this / leaf, text);
     }
-    std::string ReadFile(const std::string& leaf) const {
-        std::ifstream in(*this / leaf, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string ReadFile(const std::string& leaf) const { return ReadBytes(*this / leaf); }
     // The user's env.json as written by the program; null when missing or unreadable.
     Json::Value ReadUserEnv() const {
         Json::Value value;
         return Json::Reader().parse(ReadFile("user/env.json"), value) ? value : Json::Value();
     }
-    const std::string path;
 };
 
 struct ScopedEnv {
@@ -80,7 +73,6 @@ protected:
         CQelMessageBox::SetHandler([this](CQelMessageBox::Kind kind, const QString& text) {
             EXPECT_EQ(QThread::currentThread(), qApp->thread()) << "Qt allows boxes on the UI thread only";
             boxes.push_back(text.toStdString());
-            kinds.push_back(kind);
             if (kind != CQelMessageBox::Kind::Question) return Answer::Ok;
             const Answer answer = answers.empty() ? Answer::No : answers.front();
             if (!answers.empty()) answers.pop_front();
@@ -125,7 +117,6 @@ protected:
 
     QelAppTestHome home;
     Texts boxes;  // the text of each message box shown
-    std::vector<CQelMessageBox::Kind> kinds;
     std::deque<Answer> answers;
     std::unique_ptr<CTessaryDlgDlg> dialog;  // destroyed before the program folder goes
 };
