@@ -73,10 +73,9 @@ protected:
         CQelMessageBox::SetHandler([this](CQelMessageBox::Kind kind, const QString& text) {
             EXPECT_EQ(QThread::currentThread(), qApp->thread()) << "Qt allows boxes on the UI thread only";
             boxes.push_back(text.toStdString());
-            if (kind != CQelMessageBox::Kind::Question) return Answer::Ok;
-            const Answer answer = answers.empty() ? Answer::No : answers.front();
-            if (!answers.empty()) answers.pop_front();
-            return answer;
+            if (kind != CQelMessageBox::Kind::Question || answers.empty()) return kind == CQelMessageBox::Kind::Question ? Answer::No : Answer::Ok;
+            const Answer answer = answers.front();
+            return answers.pop_front(), answer;
         });
     }
     void TearDown() override { CQelMessageBox::SetHandler({}); }
@@ -90,10 +89,7 @@ protected:
         return home / "tree";
     }
     // A fresh main window, shown, in place of the previous one.
-    void Open() {
-        dialog = std::make_unique<CTessaryDlgDlg>();
-        dialog->show();
-    }
+    void Open() { (dialog = std::make_unique<CTessaryDlgDlg>())->show(); }
     void Search(const std::string& path, int filter = 0) {
         dialog->GetPathEdit()->setText(QString::fromStdString(path));
         dialog->GetFilterCombo()->setCurrentIndex(filter);
@@ -109,10 +105,7 @@ protected:
         return out;
     }
     // Exits through the Exit button and returns the env.json it wrote.
-    Json::Value SavedOnExit() {
-        dialog->GetExitButton()->click();
-        return home.ReadUserEnv();
-    }
+    Json::Value SavedOnExit() { return dialog->GetExitButton()->click(), home.ReadUserEnv(); }
     std::string Status() const { return dialog->GetStatusLabel()->GetPropString(u"caption").ToStdString(); }
 
     QelAppTestHome home;
