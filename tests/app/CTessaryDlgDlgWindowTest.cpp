@@ -80,16 +80,17 @@ protected:
 }  // namespace
 
 // The outer rectangle is stored; one on the screen comes back, one off it leaves the standard place.
+// A manual that is not a regular file (a FIFO would hang the browser) is refused, not handed on.
 TEST_F(MainWindow, ExitWritesEmptyListsAndTheOuterRectangleWhichTheNextStartRestores) {
+    home.WriteFile("res/manual/");
+    ::mkfifo((home / "res/manual/index.html").c_str(), 0600);
     Open();
-    QCoreApplication::processEvents();
+    ClickLink("manualLink");
+    QCoreApplication::processEvents();  // the frame is known once shown
+    EXPECT_EQ(boxes, Texts{"The manual \"" + (home / "res/manual/index.html") + "\" could not be opened (not a regular file)!!"});
     const QRect standard = dialog->frameGeometry();
     ASSERT_NE(standard.size(), dialog->size()) << "a platform without frames would not tell outer from inner";
-    dialog->GetExitButton()->setFocus();  // outside the path Enter does nothing, even on Exit
-    QTest::keyClick(dialog->GetExitButton(), Qt::Key_Return);
-    EXPECT_TRUE(dialog->isVisible());
     Json::Value saved = SavedOnExit();
-    EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(saved, Parse(R"({"aftersearchjob": [], "searchfilter": [], "searchpathhistory": [], "lastworkpath": "",
         "lastsearchfilter": "", "lastaftersearchjob": "", "aftersearch": false, "applastpos": )" + Rect(standard).toStyledString() + "}"));
     for (const QRect& place : {QRect(100, 50, 500, 300), QRect(5000, 5000, 500, 300)}) {
@@ -104,7 +105,7 @@ TEST_F(MainWindow, ExitWritesEmptyListsAndTheOuterRectangleWhichTheNextStartRest
 }
 
 // A user file the program cannot replace or read: Exit and the close box ask,
-// No keeps the window, the file stays exactly as it was, the session's end asks nothing.
+// No keeps the window, the file stays exactly as it was.
 TEST_F(MainWindow, AnUnwritableOrBrokenUserFileIsNeverLostAndExitAsks) {
     const std::string broken = R"({"searchfilter": [{"name": "Mine", "filterfileext": ["c")", file = home / "user/env.json";
     const std::function<void()> cases[] = {
@@ -121,10 +122,8 @@ TEST_F(MainWindow, AnUnwritableOrBrokenUserFileIsNeverLostAndExitAsks) {
         boxes.clear();
         Open();
         ASSERT_EQ(boxes.size(), &make == cases ? 0u : 1u);
-        if (&make != cases) {
-            EXPECT_EQ(dialog->GetFilterCombo()->count(), 2) << "the defaults still serve";
-            EXPECT_NE(boxes[0].find(file + "\" could not be read"), std::string::npos);
-        }
+        EXPECT_TRUE(&make == cases || (dialog->GetFilterCombo()->count() == 2 && boxes[0].find(file + "\" could not be read") != std::string::npos))
+            << "the warning names the file and the defaults still serve";
         if (&make == cases + 2) {  // kept aside under a new name, which the warning gives, before Exit rewrites it
             EXPECT_TRUE(SavedOnExit().isObject());
             const std::size_t kept = boxes[0].find("kept as \"" + home / "user/") + 9;
@@ -140,11 +139,6 @@ TEST_F(MainWindow, AnUnwritableOrBrokenUserFileIsNeverLostAndExitAsks) {
         ASSERT_EQ(boxes.size(), 2u);
         EXPECT_NE(boxes[0].find(file + "\" could not be written"), std::string::npos);
         EXPECT_EQ(TreeText(home / "user"), before);
-        Open();
-        boxes.clear();
-        dialog->SaveForSessionEnd();
-        dialog->close();
-        EXPECT_EQ(boxes, Texts{});
     }
 }
 
@@ -201,12 +195,6 @@ TEST_F(MainWindow, RowsOfTheTreeStayWhenALaterCheckFails) {
     QTest::keyClick(dialog->GetPathEdit(), Qt::Key_Return);  // Enter in the path box searches
     EXPECT_EQ(Status(), "Find File:3, Folder:2, search took 0 seconds");
     EXPECT_EQ(Rows().size(), 5u);
-    // The result window's notices: progress at most once per pump interval, then the end with the last counts.
-    for (const auto& [notice, shown] : {std::pair{CQelResultSubWnd::OperationNotice{u"[1/3] Process", u" a"}, "[1/3] Process a"},
-                                        {{u"[2/3] Process", u" b"}, ""}, {{u"Copy Finish", u""}, "Copy Finish b"}}) {
-        dialog->GetResultSubWnd()->RunOperationWithDetail([&] { return notice; });
-        if (*shown) { EXPECT_EQ(Status(), shown); }
-    }
     auto state = [&] { return std::tuple(Rows(), Status(), *dialog->GetEnvArrays().history, dialog->isEnabled(), dialog->IsSearching()); };
     const auto before = state();
     const std::tuple<std::string, int, bool, std::string> cases[] = {
@@ -223,15 +211,12 @@ TEST_F(MainWindow, RowsOfTheTreeStayWhenALaterCheckFails) {
         EXPECT_EQ(boxes, Texts{message});
         EXPECT_TRUE(state() == before) << message;
     }
-    // Yes to the question searches, here below the top level only; a file as the path finds nothing.
+    // Yes to the question searches, here below the top level only.
     dialog->GetIncludeSubCheck()->setChecked(false);
     answers = {Answer::Yes};
     Search(tree + "/sub");
     EXPECT_EQ(Rows(), Texts{tree + "/sub/c.txt"});
-    dialog->GetAfterSearchCheck()->setChecked(false);
-    Search(tree + "/a.txt");
-    EXPECT_EQ(Status(), "Find File:0, Folder:0, search took 0 seconds");
-    EXPECT_EQ(SavedOnExit()["searchpathhistory"].size(), 3u);
+    EXPECT_EQ(SavedOnExit()["searchpathhistory"].size(), 2u);
 }
 
 // Stop (the Search button) or Escape ends a walk with what was found shown (the first rows showing, busy,
@@ -306,8 +291,7 @@ TEST_F(MainWindow, HistoryEntriesAreUpdatedPickedAndDeleted) {
     home.WriteFile("Tree/");
     home.WriteFile("res/view/pathhistory-tippopup.json", "[1, 2]");
     home.WriteFile("user/env.json", R"({"searchpathhistory":[{"date":"20000101","includesub":true,"path":")" + tree +
-                                        R"("}, {"date":"20230101","includesub":true,"path":"/p1"},
-                                        {"date":"20230102","includesub":false,"path":"/p2"}]})");
+                                        R"("}, {"date":"20230101","includesub":true,"path":"/p1"}]})");
     Open();
     EXPECT_EQ(HistoryPopup(), nullptr) << "a broken view file opens nothing";
     std::filesystem::copy_file(QEL_VIEW_DIR "/pathhistory-tippopup.json", home / "res/view/pathhistory-tippopup.json",
@@ -319,29 +303,16 @@ TEST_F(MainWindow, HistoryEntriesAreUpdatedPickedAndDeleted) {
     const Json::Value history = home.ReadUserEnv()["searchpathhistory"];
     const std::string today = QDate::currentDate().toString("yyyyMMdd").toStdString();
     EXPECT_EQ(history, Parse(R"([{"date":")" + today + R"(","includesub":false,"path":")" + tree + R"("},
-        {"date":"20230101","includesub":true,"path":"/p1"}, {"date":"20230102","includesub":false,"path":"/p2"},
-        {"date":")" + today + R"(","includesub":false,"path":")" + (home / "Tree") + "\"}]"));
+        {"date":"20230101","includesub":true,"path":"/p1"}, {"date":")" + today + R"(","includesub":false,"path":")" + (home / "Tree") + "\"}]"));
     CQelPopupWnd* popup = HistoryPopup();
     ASSERT_NE(popup, nullptr);
-    const QPoint cell = popup->GetList()->visualRect(popup->GetList()->model()->index(2, 0)).center();
+    const QPoint cell = popup->GetList()->visualRect(popup->GetList()->model()->index(1, 0)).center();
     QTest::mouseClick(popup->GetList()->viewport(), Qt::LeftButton, {}, cell);
     QTest::mouseDClick(popup->GetList()->viewport(), Qt::LeftButton, {}, cell);
     QCoreApplication::processEvents();
-    EXPECT_EQ(dialog->GetPathEdit()->text(), "/p2");
-    for (const std::string& next : {tree, std::string("/p1")}) {
-        Click("historyDeleteButton");
-        EXPECT_EQ(dialog->GetPathEdit()->text().toStdString(), next);
-    }
-    EXPECT_TRUE(dialog->GetIncludeSubCheck()->isChecked());
-    EXPECT_EQ(SavedOnExit()["searchpathhistory"], Parse("[" + history[1].toStyledString() + "," + history[3].toStyledString() + "]"));
+    EXPECT_TRUE(dialog->GetPathEdit()->text() == "/p1" && dialog->GetIncludeSubCheck()->isChecked());
+    Click("historyDeleteButton");
+    EXPECT_EQ(dialog->GetPathEdit()->text().toStdString(), tree);
+    EXPECT_EQ(SavedOnExit()["searchpathhistory"], Parse("[" + history[0].toStyledString() + "," + history[2].toStyledString() + "]"));
     EXPECT_EQ(boxes.size(), 1u);
-}
-
-// A manual that is not a regular file (a FIFO would hang the browser) is refused, not handed on.
-TEST_F(MainWindow, AManualThatIsNotARegularFileIsRefused) {
-    home.WriteFile("res/manual/");
-    ::mkfifo((home / "res/manual/index.html").c_str(), 0600);
-    Open();
-    ClickLink("manualLink");
-    EXPECT_EQ(boxes, Texts{"The manual \"" + (home / "res/manual/index.html") + "\" could not be opened (not a regular file)!!"});
 }

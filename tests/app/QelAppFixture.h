@@ -50,11 +50,7 @@ struct QelAppTestHome : QelTestDir {
         if (!leaf.ends_with('/')) WriteBytes(*this / leaf, text);
     }
     std::string ReadFile(const std::string& leaf) const { return ReadBytes(*this / leaf); }
-    // The user's env.json as written by the program; null when missing or unreadable.
-    Json::Value ReadUserEnv() const {
-        Json::Value value;
-        return Json::Reader().parse(ReadFile("user/env.json"), value) ? value : Json::Value();
-    }
+    Json::Value ReadUserEnv() const { return Parse(ReadFile("user/env.json")); }  // as the program wrote it
 };
 
 struct ScopedEnv {

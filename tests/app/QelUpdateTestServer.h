@@ -33,7 +33,6 @@ public:
             });
         });
     }
-    std::string BaseUrl() const { return Url(); }
     std::vector<std::string> Forms() { return std::lock_guard(m_mutex), m_forms; }  // the "input" field of each form
     std::vector<std::string> Gets() {  // the paths asked for (no query), once answered
         std::vector<std::string> gets;
