@@ -19,7 +19,8 @@ TEST(QelPathHistory, EntriesOfAHandEditedFileDoNotGetInTheWay) {
     lines.Add(u"stale");
     qel::BuildHistoryDisplayLines(history, lines);
     ASSERT_EQ(lines.GetCount(), 3);
-    EXPECT_EQ(lines[0].ToStdString() + "|" + lines[1].ToStdString(), "|[2024//] (sub not check)");
+    EXPECT_EQ(lines[0].ToStdString() + "|" + lines[1].ToStdString() + "|" + lines[2].ToStdString(),
+              "|[2024//] (sub not check)|[2024/01/31] /w/\xc3\xa9t\xc3\xa9(sub check)");
 }
 
 TEST(QelHandOffRecord, EveryNameComesBackAsTheSameBytesOnOneLine) {
