@@ -188,6 +188,7 @@ TEST_F(MainWindow, ListChangesAreWrittenAtOnceAndChoicesRemembered) {
     EXPECT_EQ(SavedOnExit()["aftersearchjob"], Parse(R"([{"list":[]}])"));
 }
 
+// Enter in the path box searches; a check that fails afterwards leaves the rows, status and history as they were.
 TEST_F(MainWindow, RowsOfTheTreeStayWhenALaterCheckFails) {
     const std::string tree = MakeTree();
     Open();
