@@ -34,10 +34,8 @@ struct ImgFixture : ::testing::Test {
 
 TEST_F(ImgFixture, ImagesComeFromResImgAreLoadedOnceAMissingFileIsTriedOnceAndButtonsShowThemInsteadOfText) {
     WritePng(dir, "a.png");
-    EXPECT_EQ(CQelImgMngr::GetImagePath(u"a.png").ToStdString(), dir.Path() + "/res/img/a.png");
     const QImage* first = Mngr()->GetImage(u"a.png");
-    EXPECT_EQ(first->size(), QSize(16, 12));
-    EXPECT_EQ(Mngr()->GetImage(u"a.png"), first);
+    EXPECT_TRUE(first->size() == QSize(16, 12) && Mngr()->GetImage(u"a.png") == first);
     EXPECT_TRUE(Mngr()->GetImage(u"late.png")->isNull());
     WritePng(dir, "late.png");
     EXPECT_TRUE(Mngr()->GetImage(u"late.png")->isNull());
@@ -47,8 +45,8 @@ TEST_F(ImgFixture, ImagesComeFromResImgAreLoadedOnceAMissingFileIsTriedOnceAndBu
     // On a button: the picture in place of the text, and only the picture shows.
     QPushButton push(QStringLiteral("Search")), other(QStringLiteral("Go"));
     EXPECT_EQ(Mngr()->SetButtonImage(&push, u"a.png", 3), 1);
-    EXPECT_TRUE(push.text().isEmpty() && push.isFlat() && push.styleSheet().contains("transparent"));
-    EXPECT_EQ(push.icon().availableSizes(), QList<QSize>{QSize(16, 12)});
+    EXPECT_TRUE(push.text().isEmpty() && push.isFlat() && push.styleSheet().contains("transparent") &&
+                push.icon().availableSizes() == QList<QSize>{QSize(16, 12)});
     // A missing image still counts: the button keeps no picture and loses its text.
     other.setIcon(push.icon());
     EXPECT_EQ(Mngr()->SetButtonImage(&other, u"none.png", 2), 1);
@@ -63,10 +61,9 @@ TEST_F(ImgFixture, ImagesComeFromResImgAreLoadedOnceAMissingFileIsTriedOnceAndBu
 
 TEST(CQelImgMngrShipped, EveryImageTheProgramNamesIsAPng) {
     CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(QEL_SOURCE_DIR));
-    for (const char16_t* name : kProgramImages) {
-        const QImage* image = CQelImgMngr::GetInstance()->GetImage(name);
-        EXPECT_TRUE(image->width() >= 12 && image->hasAlphaChannel()) << QelString(name).ToStdString();
-    }
+    for (const char16_t* name : kProgramImages)
+        EXPECT_TRUE(CQelImgMngr::GetInstance()->GetImage(name)->width() >= 12 && CQelImgMngr::GetInstance()->GetImage(name)->hasAlphaChannel())
+            << QelString(name).ToStdString();
     CQelImgMngr::DeleteInstance();
 }
 
