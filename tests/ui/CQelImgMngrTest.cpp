@@ -11,7 +11,6 @@
 
 #include "CQelImgMngr.h"
 #include "QelDialogButtons.h"
-#include "QelProgramImages.h"
 #include "QelUiTestDir.h"
 
 namespace {
@@ -61,7 +60,9 @@ TEST_F(ImgFixture, ImagesComeFromResImgAreLoadedOnceAMissingFileIsTriedOnceAndBu
 
 TEST(CQelImgMngrShipped, EveryImageTheProgramNamesIsAPng) {
     CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(QEL_SOURCE_DIR));
-    for (const char16_t* name : kProgramImages)
+    for (const char16_t* name : {u"ArrowDown.png", u"RDelete.png", u"PenAdd.png", u"PenEdit.png", u"PenDel.png", u"FindStart.png",
+                                 u"DonateCoffee_Halvard.png", u"Add.png", u"Del.png", u"RCopy.png", u"RMove.png", u"RRename.png",
+                                 u"RSaveExcel.png", u"RSaveTxt.png", u"arrow_down.png", u"arrow_up.png"})
         EXPECT_TRUE(CQelImgMngr::GetInstance()->GetImage(name)->width() >= 12 && CQelImgMngr::GetInstance()->GetImage(name)->hasAlphaChannel())
             << QelString(name).ToStdString();
     CQelImgMngr::DeleteInstance();

@@ -33,25 +33,20 @@ std::string Words(const std::string& json) {
 
 }  // namespace
 
-TEST(QelMetaCaption, SizesMapPointTextAndTheSizeTableAndHexColoursHaveNoHash) {
-    const std::pair<const char16_t*, int> sizes[] = {{u"12pt", -12}, {u"pt9", -9}, {u"1", -6}, {u"2", -8}, {u"3", -10},
-        {u"4", -12}, {u"5", -14}, {u"6", -18}, {u"7", -24}, {u"9", 0}, {u"0", 0}, {u"big", 0}};
-    for (const auto& [size, height] : sizes) EXPECT_EQ(QelMetaCaption::SizeToHeight(size), height) << QelString(size).ToStdString();
-    EXPECT_EQ(std::vector({QelMetaCaption::ParseHexColor(u"00a0Ff"), QelMetaCaption::ParseHexColor(u"#FF0000"),
-                           QelMetaCaption::ParseHexColor(u"12")}),
-              std::vector({QelRGB(0, 0xA0, 0xFF), QelRGB(0x0F, 0xF0, 0x00), QelRGB(0x12, 0, 0)}));
-}
-
 // Keys of the wrong type count as absent: only JSON true sets a flag, only strings set texts; a paragraph
-// that is no array has no words, a word that is no object is an empty one.
+// that is no array has no words, a word that is no object is an empty one. Sizes are "<n>pt" or 1 to 7
+// of the size table; colours have no "#".
 TEST(QelMetaCaption, WordsTakeTheirKeysOrTheLabelDefaultsButNeverItsWeightOrCharacterSet) {
     EXPECT_EQ(Words(R"([[{"txt":"Hello ","bold":true},{"txt":"world","color":"FF0000"}],
         [{"txt":"세계","italic":true,"line":true,"strikeout":true,"bgcolor":"00FF00","font":"Other","size":"12pt"}],
         [{"txt":5,"bold":1,"italic":"true","line":false,"size":3,"color":255,"font":"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"}],
-        7, ["x"]])"),
+        7, ["x"], [{"size":"7","color":"#FF0000"},{"size":"pt9"},{"size":"1"},{"size":"3"},{"size":"8"},{"size":"0"},{"size":"big"}]])"),
               "Hello |Label Face|-15|700|000|030201|060504|0\nworld|Label Face|-15|400|000|0000ff|060504|0\n/\n"
               "세계|Other|-12|400|111|030201|00ff00|0\n/\n"
               "|ABCDEFGHIJKLMNOPQRSTUVWXYZ01234|-15|400|000|030201|060504|0\n/\n"
-              "/\n|Label Face|-15|400|000|030201|060504|0\n/\n");
+              "/\n|Label Face|-15|400|000|030201|060504|0\n/\n"
+              "|Label Face|-24|400|000|00f00f|060504|0\n|Label Face|-9|400|000|030201|060504|0\n"
+              "|Label Face|-6|400|000|030201|060504|0\n|Label Face|-10|400|000|030201|060504|0\n|Label Face|0|400|000|030201|060504|0\n"
+              "|Label Face|0|400|000|030201|060504|0\n|Label Face|0|400|000|030201|060504|0\n/\n");
     EXPECT_EQ(Words("[]"), "");
 }

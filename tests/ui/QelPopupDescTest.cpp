@@ -13,22 +13,19 @@ TEST(QelPopupDesc, ReadsTheKeysThePopupDoesNotShowDirectlyAndDefaultsForAbsentOr
         "toolbar":{"add":{"type":"button","act":"func|add","bgcolor":"60:63:65","clrfocus":"1:2:3"},
                    "sep":{"type":"label","act":"func|del"}, "notype":{"act":"func|add"}, "zz":{"type":"button","act":"func|down"}},
         "colitems":["Path","Date"],"colitemwidths":[200,90,7],"blockcolor":3,"blockcolorlist":[5,"40:50:60"]}})", d));
-    EXPECT_EQ(d.txtColor, QelRGB(81, 156, 214));
-    EXPECT_EQ(d.bgColor, QelRGB(255, 255, 255));
+    EXPECT_TRUE(d.txtColor == QelRGB(81, 156, 214) && d.bgColor == QelRGB(255, 255, 255));
     ASSERT_EQ(d.toolItems.GetCount(), 2);  // the "label" item and the one without a type are dropped
-    EXPECT_EQ(d.toolItems[0].colors, (QelMap<QelString, QelColorRef>{{u"bgcolor", QelRGB(60, 63, 65)},
-                                                                      {u"clrfocus", QelRGB(1, 2, 3)}}));
+    EXPECT_EQ(d.toolItems[0].colors, (QelMap<QelString, QelColorRef>{{u"bgcolor", QelRGB(60, 63, 65)}, {u"clrfocus", QelRGB(1, 2, 3)}}));
     EXPECT_EQ(d.toolItems[1].name.ToStdString(), "zz");
-    EXPECT_EQ(d.colItemWidths, (QelArray<int>{200, 90}));  // one width per column
-    EXPECT_EQ(d.blockCount, 0);  // a period without two colour texts draws plain rows
+    // One width per column; a period without two colour texts draws plain rows.
+    EXPECT_TRUE(d.colItemWidths == (QelArray<int>{200, 90}) && d.blockCount == 0);
     ASSERT_TRUE(Parse(R"({"width":1,"height":1,"disptype":"optlist","listopt":{"toolbar":["x",{"type":"button"}]}})", d));
     EXPECT_TRUE(d.toolItems.empty());  // a toolbar that is no object holds no buttons
 
     std::string toolbar;  // thousands of buttons: only the first are kept
     for (int i = 0; i < 100000; ++i) toolbar += (i ? ",\"b" : "\"b") + std::to_string(i) + R"(":{"type":"button"})";
     ASSERT_TRUE(Parse(R"({"width":300,"height":100,"disptype":"cmblist","listopt":{"toolbar":{)" + toolbar + "}}}", d));
-    ASSERT_EQ(d.toolItems.GetCount(), QelPopupDesc::kMaxToolItems);
-    EXPECT_EQ(d.toolItems[0].name.ToStdString(), "b0");
+    EXPECT_TRUE(d.toolItems.GetCount() == QelPopupDesc::kMaxToolItems && d.toolItems[0].name == QelString(u"b0"));
 }
 
 TEST(QelPopupDesc, RefusesDescriptionsAPopupCannotBeBuiltFromAndSaysWhy) {
@@ -46,8 +43,7 @@ TEST(QelPopupDesc, RefusesDescriptionsAPopupCannotBeBuiltFromAndSaysWhy) {
     };
     for (const std::string& text : bad) {
         QelString why;
-        EXPECT_FALSE(Parse(text, d, &why)) << text.substr(0, 60);
-        EXPECT_FALSE(why.IsEmpty()) << text.substr(0, 60);
+        EXPECT_TRUE(!Parse(text, d, &why) && !why.IsEmpty()) << text.substr(0, 60);
     }
 }
 
