@@ -1,4 +1,4 @@
-// The button: state machine, delegate order, state colours and the vertical painter.
+// The button: state machine, delegate order and state colours. (Its caption is the label's painter.)
 #include <gtest/gtest.h>
 
 #include <QTest>
@@ -93,13 +93,4 @@ TEST_F(ButtonFixture, DisabledIgnoresTheMouseInItsOwnColoursAndNoFrameFillsTheWh
     button->SetPropString(u"border", u"false,0,0,1,#CCCEDB"), button->SetPropColor(u"bgcolor", QelRGB(1, 2, 3));
     button->SetPropString(u"caption", u"");
     EXPECT_EQ(CountColor(Grab(*button), QelRGB(1, 2, 3)), 60 * 24);
-}
-
-// (The horizontal caption is the label's painter, tested there.)
-TEST_F(ButtonFixture, VerticalTextRunsDownTheMiddleUnlessMultiLine) {
-    button->resize(24, 100), button->SetPropString(u"caption", Blocks(4)), button->SetPropBool(u"verttext", true);
-    QRect box = ColorBox(Grab(*button), kBlue);
-    EXPECT_TRUE(box.height() > 2 * box.width() && std::abs(box.center().y() - 50) <= 3) << box.height() << "," << box.center().y();
-    button->SetPropBool(u"singleline", false), button->resize(100, 30);
-    EXPECT_GT(ColorBox(Grab(*button), kBlue).width(), ColorBox(Grab(*button), kBlue).height());
 }

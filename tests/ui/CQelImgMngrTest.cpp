@@ -72,8 +72,8 @@ TEST(CQelImgMngrShipped, EveryImageTheProgramNamesIsAPng) {
 // on, an image over the side limit is refused before it is decoded, and a
 // large one is kept only as large as a button shows it.
 TEST_F(ImgFixture, ImagesAreReadWithoutBlockingAndKeptNoLargerThanAButtonShowsThem) {
-    std::filesystem::create_directories(dir.Path() + "/res/img");
-    ASSERT_EQ(::mkfifo((dir.Path() + "/res/img/fifo.png").c_str(), 0600), 0);
+    std::filesystem::create_directories(dir.path() + "/res/img");
+    ASSERT_EQ(::mkfifo((dir.path() + "/res/img/fifo.png").c_str(), 0600), 0);
     ::alarm(60);  // a blocking open would never return: end the program instead
     EXPECT_TRUE(Mngr()->GetImage(u"fifo.png")->isNull());
     ::alarm(0);

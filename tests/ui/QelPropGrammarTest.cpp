@@ -64,15 +64,11 @@ TEST(QelPropGrammar, EachGrammarReadsItsTextAndWritesItBack) {
 TEST(CQelCtlBase, TypedAccessReachesOnlyItsOwnTypeThroughTheGrammarsText) {
     Bag bag;
     EXPECT_TRUE(bag.GetPropBool(u"visible"));  // a control shows unless told otherwise
-    bag.SetPropString(u"nosuch", u"x");
-    bag.SetPropString(u"CAPTION", u"x");  // names are case-sensitive
+    // Names are case-sensitive.
+    bag.SetPropString(u"nosuch", u"x"), bag.SetPropString(u"CAPTION", u"x"), bag.SetPropInt(u"bgcolor", 7);
+    bag.SetPropColor(u"halign", QelRGB(1, 2, 3)), bag.SetPropBool(u"caption", true), bag.SetPropFont(u"border", QelLogFont{});
+    bag.SetPropIntArray(u"font", {1}), bag.SetPropBorder(u"padding", _tag_borderInfo{});
     EXPECT_TRUE(!bag.HasProperty(u"nosuch") && bag.GetPropType(u"nosuch") == -1 && !bag.GetPropBool(u"Visible"));
-    bag.SetPropInt(u"bgcolor", 7);
-    bag.SetPropColor(u"halign", QelRGB(1, 2, 3));
-    bag.SetPropBool(u"caption", true);
-    bag.SetPropFont(u"border", QelLogFont{});
-    bag.SetPropIntArray(u"font", {1});
-    bag.SetPropBorder(u"padding", _tag_borderInfo{});
     const auto texts = [&bag](std::initializer_list<const char16_t*> names) {
         std::string joined;
         for (const char16_t* name : names) joined += bag.GetPropString(name).ToStdString() + "|";
@@ -82,19 +78,15 @@ TEST(CQelCtlBase, TypedAccessReachesOnlyItsOwnTypeThroughTheGrammarsText) {
 
     QelLogFont font = bag.GetPropFont(u"font");
     font.lfWeight = 700;
-    bag.SetPropColor(u"fgcolor", QelRGB(0x12, 0xAB, 0xFF));
-    bag.SetPropBool(u"enable", false);
-    bag.SetPropInt(u"halign", -2);
-    bag.SetPropIntArray(u"padding", {1, 2, 3, 4});
-    bag.SetPropFont(u"font", font);
+    bag.SetPropColor(u"fgcolor", QelRGB(0x12, 0xAB, 0xFF)), bag.SetPropBool(u"enable", false), bag.SetPropInt(u"halign", -2);
+    bag.SetPropIntArray(u"padding", {1, 2, 3, 4}), bag.SetPropFont(u"font", font);
     bag.SetPropBorder(u"border", {true, 0, 3.0f, 2, QelRGB(0xCC, 0xCE, 0xDB)});
     EXPECT_EQ(texts({u"fgcolor", u"enable", u"halign", u"padding", u"font", u"border"}),
               "#12abff|false|-2|1,2,3,4|" + FormatFont(font).ToStdString() + "|true,0,3.000000,2,#cccedb|");
     bag.SetPropString(u"bgcolor", u"255,128");  // stored unvalidated
     EXPECT_EQ(bag.GetPropColor(u"bgcolor"), QelRGB(255, 128, 0));
     // Each getter sees text that would parse as its type, but of another type.
-    bag.SetPropString(u"caption", u"true");
-    bag.SetPropString(u"layout", u"5,0,0,0");
+    bag.SetPropString(u"caption", u"true"), bag.SetPropString(u"layout", u"5,0,0,0");
     EXPECT_TRUE(!bag.GetPropBool(u"caption") && bag.GetPropInt(u"layout") == 0 && bag.GetPropColor(u"font") == 0u);
     EXPECT_TRUE(bag.GetPropFont(u"bgcolor") == QelLogFont{} && bag.GetPropIntArray(u"halign").empty());
     EXPECT_EQ(bag.GetPropBorder(u"padding"), _tag_borderInfo{});
