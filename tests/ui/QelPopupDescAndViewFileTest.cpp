@@ -14,7 +14,7 @@ using namespace QelPopupDescParser;
 
 // Size, frame and background colours, header, block colours, values and the toolbar
 // buttons' glyphs and colours show in the popup tests; these are the rest.
-TEST(QelPopupDesc, ReadsTheKeysThePopupDoesNotShowDirectlyAndDefaultsForAbsentOrOddOnes) {
+TEST(QelPopupDesc, ReadsTheKeysThePopupDoesNotShowDirectlyDefaultsForAbsentOrOddOnesAndBuildsResults) {
     QelPopupDesc d;
     ASSERT_TRUE(Parse(R"({"width":300,"height":120,"txtcolor":"81:156:214","disptype":"optlist","listopt":{
         "toolbar":{"add":{"type":"button","act":"func|add","bgcolor":"60:63:65","clrfocus":"1:2:3"},
@@ -33,32 +33,26 @@ TEST(QelPopupDesc, ReadsTheKeysThePopupDoesNotShowDirectlyAndDefaultsForAbsentOr
     for (int i = 0; i < 100000; ++i) toolbar += (i ? ",\"b" : "\"b") + std::to_string(i) + R"(":{"type":"button"})";
     ASSERT_TRUE(Parse(R"({"width":300,"height":100,"disptype":"cmblist","listopt":{"toolbar":{)" + toolbar + "}}}", d));
     EXPECT_TRUE(d.toolItems.GetCount() == QelPopupDesc::kMaxToolItems && d.toolItems[0].name == QelString(u"b0"));
+    // Colon colours keep eight bits per field; an option list's result escapes its rows as compact JSON strings.
+    EXPECT_EQ(ParseColonColor(u"256:1"), QelRGB(0, 1, 0));
+    QelStringArray rows;
+    for (const char16_t* row : {u"C:/Work \"x\"", u"", u"한글"}) rows.Add(row);
+    EXPECT_EQ(BuildOptionListResult(rows), "{\"ret\":[\"C:/Work \\\"x\\\"\",\"\",\"한글\"]}");
 }
 
 TEST(QelPopupDesc, RefusesDescriptionsAPopupCannotBeBuiltFromAndSaysWhy) {
     QelPopupDesc d;
     std::string deep;
     for (int i = 0; i < 100000; ++i) deep += "{\"width\":";
-    const std::string bad[] = {
-        deep, "not json", "[1,2]",
-        R"({"height":1,"disptype":"optlist","listopt":{}})", R"({"width":1,"disptype":"optlist","listopt":{}})",
-        R"({"width":1,"height":1,"listopt":{}})", R"({"width":1,"height":1,"disptype":"optlist"})",
-        R"({"width":"1","height":1,"disptype":"optlist","listopt":{}})",
-        R"({"width":1,"height":1,"disptype":"optlist","listopt":[]})",
-        R"({"width":1,"height":1,"disptype":"optlist","listopt":{"colitems":["a","b"],"colitemwidths":[5]}})",
-        R"({"width":1,"height":1,"disptype":"optlist","listopt":{"values":"a"}})",
-    };
+    const std::string bad[] = {deep, "not json", "[1,2]", R"({"height":1,"disptype":"optlist","listopt":{}})",
+        R"({"width":1,"disptype":"optlist","listopt":{}})", R"({"width":1,"height":1,"listopt":{}})",
+        R"({"width":1,"height":1,"disptype":"optlist"})", R"({"width":"1","height":1,"disptype":"optlist","listopt":{}})",
+        R"({"width":1,"height":1,"disptype":"optlist","listopt":[]})", R"({"width":1,"height":1,"disptype":"optlist","listopt":{"values":"a"}})",
+        R"({"width":1,"height":1,"disptype":"optlist","listopt":{"colitems":["a","b"],"colitemwidths":[5]}})"};
     for (const std::string& text : bad) {
         QelString why;
         EXPECT_TRUE(!Parse(text, d, &why) && !why.IsEmpty()) << text.substr(0, 60);
     }
-}
-
-TEST(QelPopupDesc, ColonColoursAndOptionListResults) {
-    EXPECT_EQ(ParseColonColor(u"256:1"), QelRGB(0, 1, 0));
-    QelStringArray rows;  // escaped as JSON strings, compact
-    for (const char16_t* row : {u"C:/Work \"x\"", u"", u"한글"}) rows.Add(row);
-    EXPECT_EQ(BuildOptionListResult(rows), "{\"ret\":[\"C:/Work \\\"x\\\"\",\"\",\"한글\"]}");
 }
 
 // Missing, empty, broken and hostile files are refused without crash or hang,
