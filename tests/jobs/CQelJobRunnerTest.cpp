@@ -186,8 +186,8 @@ TEST_F(JobRunnerTest, DeleteAndTrashTakeFilesFirstAndRefuseWriteProtectedFiles) 
     MakeTree(dir.path(), {"src/a.txt=A", "src/d/in.txt=IN"});
     EXPECT_EQ(Run({"@/src/a.txt", "@/src/b.txt"}, {"@/src/d"}, {{"trash", ""}}),
               At({"\"@/src/a.txt\" Trash File Success", "\"@/src/b.txt\" Trash File Success", "\"@/src/d\" Trash Path Success"}));
-    EXPECT_EQ(Disk(), "out/ src/");
-    EXPECT_EQ(ReadBytes(trash + "/files/d/in.txt"), "IN");  // the desktop can restore it
+    // The desktop can restore it.
+    EXPECT_EQ(std::pair(Disk(), ReadBytes(trash + "/files/d/in.txt")), std::pair(std::string("out/ src/"), std::string("IN")));
     fs::remove_all(trash);
 }
 
