@@ -35,11 +35,14 @@ protected:
 // Each command enables only its parameter (a destination or the rule label),
 // and Add refuses a row without it.
 TEST_F(JobEditorTest, ANewJobIsSavedWithItsRowsInOrderOnlyUnderAName) {
+    // A hand-edited job whose list is no array shows no rows, even when its members look like steps.
+    Open(CDlgAfterJob::Mode::Modify, ParseJson(R"({"name":"odd","list":{"s":{"cmd":"copy","act":"/x"}}})"));
+    EXPECT_TRUE(ListRows().empty());
     Open(CDlgAfterJob::Mode::New);
-    for (int index = 0; index < 6; ++index) {
+    for (int index = 0; index < 6; ++index) {  // a destination, the rules or neither
         Child<QComboBox>("commandSelector")->setCurrentIndex(index);
-        EXPECT_EQ(Dest()->isEnabled(), "dd-rdd"[index] == 'd') << index;  // a destination, the rules or neither
-        EXPECT_EQ(Child<CQelLabel>("ruleLabel")->GetPropBool(u"enable"), "dd-rdd"[index] == 'r') << index;
+        EXPECT_EQ(std::pair(Dest()->isEnabled(), Child<CQelLabel>("ruleLabel")->GetPropBool(u"enable")),
+                  std::pair("dd-rdd"[index] == 'd', "dd-rdd"[index] == 'r')) << index;
     }
     Click("modifyButton");
     for (const auto& [index, dest] : {std::pair{4, ""}, {3, ""}, {0, "/backup"}, {2, ""}, {5, "/lists"}}) Choose(index, dest, "addButton");
@@ -48,8 +51,7 @@ TEST_F(JobEditorTest, ANewJobIsSavedWithItsRowsInOrderOnlyUnderAName) {
     EXPECT_EQ(m_messages, (std::vector<std::string>{"No items selected.", "Please specify the path.",
                                                    "Please define the name change rules.", "The job name is empty!!"}));
     EXPECT_TRUE(m_dlg->isVisible());
-    Child<QLineEdit>("jobNameEdit")->setText(QStringLiteral("tidy"));
-    Click("saveButton");
+    Child<QLineEdit>("jobNameEdit")->setText(QStringLiteral("tidy")), Click("saveButton");
     EXPECT_EQ(m_dlg->result(), QDialog::Accepted);
     EXPECT_EQ(m_dlg->GetJobRecord(), ParseJson(R"({"name":"tidy","list":[{"cmd":"copy","act":"/backup"},
                                                    {"cmd":"delete","act":""},{"cmd":"savetxt","act":"/lists"}]})"));

@@ -63,8 +63,7 @@ TEST(JobLogWindow, RowsArePaintedWhileTheJobRunsAndStopOrEscapeEndItAfterTheCurr
             if (firstPaint.empty()) firstPaint = Rows(window);
             if (window.GetLogModel()->rowCount() < 2) return;
             stopShown = window.GetStopButton()->isVisible();
-            if (byKey) QTest::keyClick(&window, Qt::Key_Escape);
-            else window.GetStopButton()->click();
+            byKey ? QTest::keyClick(&window, Qt::Key_Escape) : window.GetStopButton()->click();
             watch.stop();
         });
         watch.start(0);

@@ -28,10 +28,7 @@ const std::string kFileRule = R"([{"findadd":"_x","operate":"postadd","replace":
 class JobRunnerTest : public ::testing::Test {
 protected:
     void SetUp() override { MakeTree(dir.path(), {"src/a.txt=A", "src/b.txt=B", "src/d/in.txt=IN", "out"}); }
-    std::string At(std::string text) const {
-        for (std::size_t at; (at = text.find('@')) != std::string::npos;) text.replace(at, 1, dir.path());
-        return text;
-    }
+    std::string At(std::string t) const { for (std::size_t at; (at = t.find('@')) != std::string::npos;) t.replace(at, 1, dir.path()); return t; }
     Paths At(Paths texts) const { return std::ranges::for_each(texts, [this](std::string& t) { t = At(t); }), texts; }
     // The rows between the start and end rows.
     QelLogRows Run(const Paths& files, const Paths& folders, std::vector<QelJobStep> steps, QelJobOptions options = {},
@@ -114,6 +111,10 @@ TEST_F(JobRunnerTest, EachStepLogsEveryItemInItsOrderAndLeavesTheDiskAsItSays) {
         {{"out/d/in.txt="}, {{"copy", "@/out"}}, {"Would Copy \"@/src/d\" To \"@/out/d\"" + would + "@/out/d/in.txt: File exists"}, "", 1,
          true, "", {}},
         {{"out/d/other.txt="}, {{"copy", "@/out"}}, {"Would Copy \"@/src/d\" To \"@/out/d\""}, "", 0, true, "", {}},  // merges
+        {{"out/d=file"}, {{"copy", "@/out"}}, {"Would Copy \"@/src/d\" To \"@/out/d\"" + would + "File exists"}, "", 1, true, "", {}},
+        // A linked folder is copied as the link it is: the real folder of the same name cannot merge into it.
+        {{"a/d->../src/d"}, {{"copy", "@/out"}}, {"Would Copy \"@/a/d\" To \"@/out/d\"", "Would Copy \"@/src/d\" To \"@/out/d\"" + would +
+         "an earlier item takes the same target"}, "", 1, true, "", {}, {"@/a/d", "@/src/d"}},
         {{"out/d/other.txt="}, {{"move", "@/out"}}, {"Would Move \"@/src/d\" To \"@/out/d\"" + would + "File exists"}, "", 1, true, "", {}},
         {{"src/d/e/deep.txt="}, {{"move", "@/out"}}, {"Would Move \"@/src/d\" To \"@/out/d\"",
           "Would Move \"@/src/d/e\" To \"@/out/d/e\" with its folder",
@@ -204,7 +205,8 @@ TEST_F(JobRunnerTest, ExportsListFoldersFirstAndNeverReplaceAFile) {
         EXPECT_EQ(i == 2 ? written.substr(0, 2) : written, i == 2 ? "PK" : text);
     }
     // Two text files side by side.
-    EXPECT_TRUE(rows[0] != rows[1] && rows[3].ends_with(".txt\" Save TXT Failed") && rows[4].ends_with(".xlsx\" Save Excel Failed"));
+    EXPECT_TRUE(rows[0] != rows[1] && rows[3].ends_with(".txt\" Save TXT Failed") && rows[4].ends_with(".xlsx\" Save Excel Failed") &&
+                outcome.failed == 2);
 }
 
 }  // namespace
