@@ -1,4 +1,4 @@
-// Reading a meta caption's JSON into styled words. (Bad JSON draws nothing: the label's tests.)
+// Reading a meta caption's JSON into styled words. (What bad JSON draws: the label's tests.)
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -16,7 +16,7 @@ std::string Words(const std::string& json) {
     font.lfWeight = 700;
     font.lfCharSet = 129;
     QelArray<QelArray<_tag_MetaWordINfo>> paragraphs;
-    EXPECT_TRUE(QelMetaCaption::Parse(QelString::FromUtf8(json), font, QelRGB(1, 2, 3), QelRGB(4, 5, 6), paragraphs));
+    if (!QelMetaCaption::Parse(QelString::FromUtf8(json), font, QelRGB(1, 2, 3), QelRGB(4, 5, 6), paragraphs)) return "refused";
     std::string words;
     for (const auto& paragraph : paragraphs) {
         for (const auto& w : paragraph) {
@@ -48,4 +48,5 @@ TEST(QelMetaCaption, WordsTakeTheirKeysOrTheLabelDefaultsButNeverItsWeightOrChar
               "|Label Face|-24|400|000|00f00f|060504|0\n|Label Face|-9|400|000|030201|060504|0\n"
               "|Label Face|-6|400|000|030201|060504|0\n|Label Face|-10|400|000|030201|060504|0\n|Label Face|0|400|000|030201|060504|0\n"
               "|Label Face|0|400|000|030201|060504|0\n|Label Face|0|400|000|030201|060504|0\n/\n");
+    EXPECT_EQ(Words(R"({"txt":"a"})"), "refused");  // a word where the paragraphs belong
 }
