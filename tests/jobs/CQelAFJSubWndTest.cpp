@@ -30,8 +30,7 @@ TEST(JobLogWindow, CreationAndEachUpdateShowTheLogUnderTheCaptionAndRunTheJob) {
     CQelAFJSubWnd window;
     EXPECT_FALSE(window.CreateSubWnd(nullptr, "not json", 10, 10) || window.isVisible());
 
-    const Json::Value model = MakeJobModel({dir / "a.txt"}, {}, {{"copy", dir / "a.txt/out"}}, "Backup");
-    ASSERT_TRUE(window.CreateSubWnd(nullptr, Text(model), 10, 10));
+    ASSERT_TRUE(window.CreateSubWnd(nullptr, Text(MakeJobModel({dir / "a.txt"}, {}, {{"copy", dir / "a.txt/out"}}, "Backup")), 10, 10));
     EXPECT_EQ(window.GetLogView()->geometry(), QRect(0, 18, 400, 232));
     // The destination does not exist: the copy fails, and says so.
     EXPECT_EQ(Rows(window), (QelLogRows{"\"Backup\" Job Process Start.", "\"" + dir / "a.txt/out/a.txt" + "\" Copy File Failed",
@@ -39,14 +38,12 @@ TEST(JobLogWindow, CreationAndEachUpdateShowTheLogUnderTheCaptionAndRunTheJob) {
     EXPECT_EQ(window.GetLastOutcome().failed, 1);
 
     window.hide();  // closed by the user: an update shows it again, with the new job's rows only
-    ASSERT_TRUE(window.UpdateAndRun(Text(MakeJobModel({dir / "b.txt"}, {}, {{"delete", ""}}, "Second"))));
-    EXPECT_TRUE(window.isVisible());
+    ASSERT_TRUE(window.UpdateAndRun(Text(MakeJobModel({dir / "b.txt"}, {}, {{"delete", ""}}, "Second"))) && window.isVisible());
     const QelLogRows second{"\"Second\" Job Process Start.", "\"" + dir / "b.txt" + "\" Delete File Success",
                             "\"Second\" Job Process End."};
     EXPECT_EQ(Rows(window), second);
     EXPECT_EQ(TreeText(dir.path()), "a.txt=A");
-    EXPECT_FALSE(window.UpdateAndRun("[1, 2]"));
-    EXPECT_EQ(Rows(window), second);
+    EXPECT_TRUE(!window.UpdateAndRun("[1, 2]") && Rows(window) == second);
 }
 
 // With no paint interval every row is painted, however fast the machine: the
@@ -66,19 +63,16 @@ TEST(JobLogWindow, RowsArePaintedWhileTheJobRunsAndStopOrEscapeEndItAfterTheCurr
             if (firstPaint.empty()) firstPaint = Rows(window);
             if (window.GetLogModel()->rowCount() < 2) return;
             stopShown = window.GetStopButton()->isVisible();
-            if (byKey) QTest::keyClick(&window, Qt::Key_Escape);
-            else window.GetStopButton()->click();
+            byKey ? QTest::keyClick(&window, Qt::Key_Escape) : window.GetStopButton()->click();
             watch.stop();
         });
         watch.start(0);
-        const Json::Value model =
-            MakeJobModel({dir / "a.txt", dir / "b.txt"}, {}, {{"copy", dir / "safe"}, {"delete", ""}}, "Tidy");
+        const Json::Value model = MakeJobModel({dir / "a.txt", dir / "b.txt"}, {}, {{"copy", dir / "safe"}, {"delete", ""}}, "Tidy");
         ASSERT_TRUE(window.CreateSubWnd(nullptr, Text(model), 0, 0));
         EXPECT_EQ(Rows(window), (QelLogRows{"\"Tidy\" Job Process Start.", "\"" + dir / "safe/a.txt" + "\" Copy File Success",
                                             "\"Tidy\" Job Process Stopped.", "\"Tidy\" Job Process End."}));
         EXPECT_EQ(firstPaint, QelLogRows{"\"Tidy\" Job Process Start."});
-        EXPECT_TRUE(stopShown);
-        EXPECT_FALSE(window.GetStopButton()->isVisible());
+        EXPECT_TRUE(stopShown && !window.GetStopButton()->isVisible());
         EXPECT_EQ(TreeText(dir.path()), "a.txt=a b.txt=b safe/ safe/a.txt=a");
     }
 }

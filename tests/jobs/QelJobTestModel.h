@@ -18,8 +18,7 @@ struct CQelRowCollector : IQelJobLogDelegate {
 };
 
 struct QelJobStep {
-    std::string cmd;  // "<none>": the step has no "cmd"
-    std::string act;
+    std::string cmd, act;  // cmd "<none>": the step has no "cmd"
 };
 
 // {"fileresultlist", "dirresultlist", "afjitem": {"name", "list"}}; paths keep their bytes.

@@ -1,4 +1,4 @@
-// The button: state machine, delegate order, state colours and the vertical painter.
+// The button: state machine, delegate order and state colours. (Its caption is the label's painter.)
 #include <gtest/gtest.h>
 
 #include <QTest>
@@ -71,14 +71,12 @@ TEST_F(ButtonFixture, StateMachineClicksOnlyOnAReleaseOverThePressedButtonAndEac
         {Release, {5, 5}, kHover, ""},
     };
     for (std::size_t i = 0; i < std::size(steps); ++i) {
-        recorder.calls.clear();
-        Send(steps[i].what, steps[i].at);
+        recorder.calls.clear(), Send(steps[i].what, steps[i].at);
         EXPECT_EQ(std::make_tuple(button->GetState(), recorder.calls, Look()),
                   std::make_tuple(steps[i].state, std::string(steps[i].calls), looks.at(steps[i].state))) << i;
     }
     // Without a delegate a click calls nothing and breaks nothing.
-    button->SetDelegate(nullptr);
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
+    button->SetDelegate(nullptr), QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_TRUE(recorder.calls.empty());
 }
 
@@ -87,27 +85,12 @@ TEST_F(ButtonFixture, DisabledIgnoresTheMouseInItsOwnColoursAndNoFrameFillsTheWh
     button->SetPropColor(u"clrdisableback", QelRGB(7, 8, 9));
     button->SetPropBool(u"enable", false);
     for (const Mouse what : {Press, Move, Release, Leave}) Send(what);
-    EXPECT_TRUE(recorder.calls.empty());
-    EXPECT_EQ(button->GetState(), CQelButton::StateDisabled);
+    EXPECT_TRUE(recorder.calls.empty() && button->GetState() == CQelButton::StateDisabled);
     EXPECT_EQ(Look(), Hex(QelSysColor(QelColorInactiveBorder)) + " #070809");
     EXPECT_TRUE(CountColor(Grab(*button), kBlue) == 0 && CountColor(Grab(*button), QelSysColor(QelColorInactiveCaption)) > 0);
     button->SetPropBool(u"enable", true);
     EXPECT_EQ(button->GetState(), CQelButton::StateNormal);
-    button->SetPropString(u"border", u"false,0,0,1,#CCCEDB");
-    button->SetPropColor(u"bgcolor", QelRGB(1, 2, 3));
+    button->SetPropString(u"border", u"false,0,0,1,#CCCEDB"), button->SetPropColor(u"bgcolor", QelRGB(1, 2, 3));
     button->SetPropString(u"caption", u"");
     EXPECT_EQ(CountColor(Grab(*button), QelRGB(1, 2, 3)), 60 * 24);
-}
-
-// (The horizontal caption is the label's painter, tested there.)
-TEST_F(ButtonFixture, VerticalTextRunsDownTheMiddleUnlessMultiLine) {
-    button->resize(24, 100);
-    button->SetPropString(u"caption", Blocks(4));
-    button->SetPropBool(u"verttext", true);
-    QRect box = ColorBox(Grab(*button), kBlue);
-    EXPECT_TRUE(box.height() > 2 * box.width() && std::abs(box.center().y() - 50) <= 3) << box.height() << "," << box.center().y();
-    button->SetPropBool(u"singleline", false);
-    button->resize(100, 30);
-    box = ColorBox(Grab(*button), kBlue);
-    EXPECT_GT(box.width(), box.height());
 }

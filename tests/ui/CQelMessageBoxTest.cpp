@@ -17,12 +17,8 @@ TEST(CQelMessageBox, EachBoxShowsItsKindAndAnswersWithTheButtonChosen) {
     const auto alternative = [] { return CQelMessageBox::AskWithAlternative(nullptr, "t", "Over", "Skip"); };
     const auto ask = [](A preset) { return [preset] { return CQelMessageBox::Ask(nullptr, "t", "", preset) ? A::Yes : A::No; }; };
     const auto show = [](K kind) { return [kind] { return CQelMessageBox::Show(nullptr, "f", kind), A::Ok; }; };
-    const struct {
-        std::function<A()> open;
-        const char* press;  // a button's text, or "" for Return, "esc" for Escape
-        A answer;
-        QMessageBox::Icon icon;
-    } cases[] = {
+    // press: a button's text, or "" for Return, "esc" for Escape.
+    const struct { std::function<A()> open; const char* press; A answer; QMessageBox::Icon icon; } cases[] = {
         {alternative, "Over", A::Yes, QMessageBox::Question},  {alternative, "Skip", A::Alternative, QMessageBox::Question},
         {alternative, "esc", A::No, QMessageBox::Question},    {alternative, "", A::Yes, QMessageBox::Question},  // the default
         {ask(A::Yes), "", A::Yes, QMessageBox::Question},      {ask(A::No), "", A::No, QMessageBox::Question},

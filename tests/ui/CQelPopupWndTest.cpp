@@ -2,7 +2,6 @@
 // results, toolbar actions, editing, block colours and the screen clamp.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPointer>
@@ -42,11 +41,7 @@ struct PopupFixture : ::testing::Test, IQelPopupWndDelegate {
     Results results;
 
     void OnPopupResult(const char* json) override { results.emplace_back(json); }
-    void SetUp() override {
-        owner.resize(300, 200);
-        owner.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
-    }
+    void SetUp() override { owner.resize(300, 200), owner.show(); ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner)); }
     void TearDown() override { delete popup; }
     // Opens a new popup at (x, y) in place of the last one, with no results yet.
     int Open(const std::string& description, int x = 50, int y = 60) {
@@ -60,7 +55,6 @@ struct PopupFixture : ::testing::Test, IQelPopupWndDelegate {
     }
     QTableView* List() const { return popup->GetList(); }
     void Click(int tool) { QTest::mouseClick(popup->GetButtons()[tool], Qt::LeftButton, {}, QPoint(10, 10)); }
-    void Settle() { QCoreApplication::processEvents(); }
     QLineEdit* Editor() const { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }
     QString Rows() const {
         QString rows;
@@ -71,18 +65,35 @@ struct PopupFixture : ::testing::Test, IQelPopupWndDelegate {
 
 }  // namespace
 
-TEST_F(PopupFixture, SizeColumnsHeaderAndFrameFollowTheDescription) {
+// Rows in block colours: a, b or the plain background "-".
+TEST_F(PopupFixture, SizeColumnsHeaderFrameBlockColoursAndPlacementFollowTheDescription) {
     ASSERT_EQ(Open(Description("optlist", R"({"colitems":["Path"],"colitemwidths":[190],"values":["a","b"]})")), 1);
-    EXPECT_EQ(popup->size(), QSize(200, 120));
-    EXPECT_EQ(List()->columnWidth(0), 190);
-    EXPECT_TRUE(List()->horizontalHeader()->isVisible());  // "showhead" absent
+    EXPECT_TRUE(popup->size() == QSize(200, 120) && List()->columnWidth(0) == 190 && List()->horizontalHeader()->isVisible());
     EXPECT_EQ(List()->horizontalHeader()->palette().color(QPalette::ButtonText), QColor(81, 156, 214));
-    EXPECT_EQ(List()->geometry(), QRect(1, 1, 198, 118));  // no toolbar
     ASSERT_EQ(Open(Description("optlist", R"({"showhead":false,"values":["a"]})")), 1);
     EXPECT_FALSE(List()->horizontalHeader()->isVisible());
     const QImage img = Grab(*popup);
     for (const QPoint p : {QPoint(100, 0), QPoint(199, 60), QPoint(100, 119)}) EXPECT_EQ(PixelAt(img, p.x(), p.y()), QelRGB(200, 0, 0));
     EXPECT_EQ(PixelAt(img, 100, 110), QelRGB(43, 43, 43));  // list background below the rows
+    for (const auto& [period, expected] : {std::pair{2, "ababab"}, {3, "abbabb"}, {0, "------"}}) {
+        ASSERT_EQ(Open(Description("optlist", R"({"blockcolorlist":["10:20:30","40:50:60"],"values":["1","2","3","4","5","6"],)"
+                                              R"("blockcolor":)" + std::to_string(period) + "}", 200, 150)), 1);
+        List()->setCurrentIndex(QModelIndex());  // no focus frame over the colour
+        const QImage rows = Grab(*List()->viewport());
+        std::string seen;
+        for (int r = 0; r < 6; ++r) {
+            const QRect cell = List()->visualRect(List()->model()->index(r, 0));
+            const QelColorRef c = PixelAt(rows, cell.right() - 2, cell.center().y());
+            seen += c == QelRGB(10, 20, 30) ? 'a' : c == QelRGB(40, 50, 60) ? 'b' : c == QelRGB(43, 43, 43) ? '-' : '?';
+        }
+        EXPECT_EQ(seen, expected);
+    }
+    // Kept inside the nearest screen on the right and bottom only.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const std::pair<QPoint, QPoint> placements[] = {{screen.bottomRight() - QPoint(50, 20), screen.bottomRight() - QPoint(199, 99)},
+                                                    {screen.topLeft() + QPoint(-30, 5), screen.topLeft() + QPoint(-30, 5)}};
+    for (const auto& [asked, placed] : placements)
+        EXPECT_TRUE(Open(Description("cmblist", "{}", 200, 100), asked.x(), asked.y()) && popup->geometry() == QRect(placed, QSize(200, 100)));
 }
 
 TEST_F(PopupFixture, ResultIsDeliveredOnceAfterEscapeDeactivationClickOutsideEnterOrDoubleClick) {
@@ -99,23 +110,21 @@ TEST_F(PopupFixture, ResultIsDeliveredOnceAfterEscapeDeactivationClickOutsideEnt
         SCOPED_TRACE(std::string(c.disptype) + " " + std::to_string(c.how));
         ASSERT_EQ(Open(Description(c.disptype, R"({"values":["a","b","c"]})")), 1);
         if (c.selected >= 0) List()->selectRow(c.selected);
-        QEvent deactivate(QEvent::WindowDeactivate);
+        QEvent deactivate(QEvent::WindowDeactivate);  // as the window system sends them
         const QPoint row1 = List()->visualRect(List()->model()->index(1, 0)).center();
         switch (c.how) {
-            case kEscape: QTest::keyClick(List(), Qt::Key_Escape); break;
-            case kEnter: QTest::keyClick(List(), Qt::Key_Return); break;
+            case kEscape:
+            case kEnter: QTest::keyClick(List(), c.how == kEscape ? Qt::Key_Escape : Qt::Key_Return); break;
             case kDeactivate: QApplication::sendEvent(popup, &deactivate); break;
-            // Through the window system, as a real click on the owner window arrives.
             case kClickOutside: QTest::mouseClick(owner.windowHandle(), Qt::LeftButton, {}, QPoint(5, 5)); break;
-            case kDoubleClick:  // as the window system sends it: a click, then the double-click
+            case kDoubleClick:
                 QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, row1);
                 QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, row1);
         }
         EXPECT_TRUE(c.how == kClickOutside || results.empty());  // the close waits for the event loop
         const bool stays = c.how == kDoubleClick && std::string(c.disptype) == "optlist";
         EXPECT_TRUE(QTest::qWaitFor([&] { return popup->isVisible() == stays; }));
-        popup->close();  // nothing more is delivered afterwards
-        Settle();
+        popup->close(), QCoreApplication::processEvents();  // nothing more is delivered afterwards
         EXPECT_EQ(results, c.result ? Results{c.result} : Results{});
     }
 }
@@ -127,21 +136,17 @@ TEST_F(PopupFixture, ToolbarButtonsSitUnderTheListWithTheirGlyphsAndColoursAndTh
     const auto& buttons = popup->GetButtons();
     ASSERT_EQ(buttons.GetCount(), 6);
     std::string glyphs;
-    for (int i = 0; i < 6; ++i) {
-        glyphs += buttons[i]->GetPropString(u"caption").ToStdString() + "|";
-        EXPECT_EQ(buttons[i]->geometry(), QRect(3 + 22 * i, 99, 20, 20)) << i;  // under the list
-    }
+    for (const CQelButton* button : buttons) glyphs += button->GetPropString(u"caption").ToStdString() + "|";
     EXPECT_EQ(glyphs, "╋|━|▲|▼|||");
-    EXPECT_EQ(List()->geometry(), QRect(1, 1, 198, 98));
-    EXPECT_EQ(buttons[4]->GetPropColor(u"clrpressborder"), QelRGB(7, 8, 9));
-    EXPECT_EQ(PixelAt(Grab(*buttons[4]), 0, 0), QelRGB(1, 2, 3));  // filled to the edge: no frame
+    EXPECT_TRUE(List()->geometry() == QRect(1, 1, 198, 98) && buttons[0]->geometry() == QRect(3, 99, 20, 20));  // under the list
+    // Filled to the edge: no frame.
+    EXPECT_TRUE(buttons[4]->GetPropColor(u"clrpressborder") == QelRGB(7, 8, 9) && PixelAt(Grab(*buttons[4]), 0, 0) == QelRGB(1, 2, 3));
     List()->selectRow(0);
     Click(5);  // not a "func" action
     EXPECT_EQ(Rows(), "ab");
     Click(4);  // the act, not the name, makes "x" a delete button
     EXPECT_EQ(Rows(), "b");
-    popup->close();  // the buttons go with the list: a later resize must not reach them
-    popup->resize(250, 150);
+    popup->close(), popup->resize(250, 150);  // the buttons go with the list: a later resize must not reach them
     EXPECT_TRUE(popup->GetButtons().empty() && List() == nullptr);
 }
 
@@ -158,51 +163,21 @@ TEST_F(PopupFixture, UpDownAndDeleteActOnTheSelectedRowStopAtTheEdgesAndEditsAre
         if (step.select == kNone) List()->clearSelection();
         if (step.select >= 0) List()->selectRow(step.select);
         Click(step.tool);
-        EXPECT_EQ(Rows().toStdString(), step.rows);
-        EXPECT_EQ(List()->selectionModel()->selectedRows().value(0, QModelIndex()).row(), step.selected);
+        EXPECT_EQ(std::pair(Rows().toStdString(), List()->selectionModel()->selectedRows().value(0, QModelIndex()).row()),
+                  std::pair(std::string(step.rows), step.selected));
     }
     // A row edited in place with the edit key, one added; Escape during another edit closes the popup.
     List()->setFocus();
     for (const auto& [key, text] : {std::pair{Qt::Key_F2, "A"}, {Qt::Key_Return, "new row"}, {Qt::Key_Escape, "unfinished"}}) {
-        if (key == Qt::Key_F2) QTest::keyClick(List(), Qt::Key_F2);
-        else Click(kAdd);
-        Settle();
+        key == Qt::Key_F2 ? QTest::keyClick(List(), Qt::Key_F2) : Click(kAdd);
+        QCoreApplication::processEvents();
         ASSERT_NE(Editor(), nullptr) << text;
         Editor()->selectAll();
         QTest::keyClicks(Editor(), QString::fromUtf8(text));
         QTest::keyClick(Editor(), key == Qt::Key_F2 ? Qt::Key_Enter : key);
     }
-    Settle();
+    QCoreApplication::processEvents();
     EXPECT_EQ(results, Results{R"({"ret":["a","A","new row",""]})"});
-}
-
-// Rows painted in block colours: a, b or the plain background "-".
-TEST_F(PopupFixture, BlockColoursRepeatWithTheirPeriod) {
-    for (const auto& [period, expected] : {std::pair{2, "ababab"}, {3, "abbabb"}, {0, "------"}}) {
-        ASSERT_EQ(Open(Description("optlist", R"({"blockcolorlist":["10:20:30","40:50:60"],"values":["1","2","3","4","5","6"],)"
-                                              R"("blockcolor":)" + std::to_string(period) + "}", 200, 150)), 1);
-        List()->setCurrentIndex(QModelIndex());  // no focus frame over the colour
-        const QImage img = Grab(*List()->viewport());
-        std::string seen;
-        for (int r = 0; r < 6; ++r) {
-            const QRect cell = List()->visualRect(List()->model()->index(r, 0));
-            const QelColorRef c = PixelAt(img, cell.right() - 2, cell.center().y());
-            seen += c == QelRGB(10, 20, 30) ? 'a' : c == QelRGB(40, 50, 60) ? 'b' : c == QelRGB(43, 43, 43) ? '-' : '?';
-        }
-        EXPECT_EQ(seen, expected);
-    }
-}
-
-TEST_F(PopupFixture, StaysInsideTheNearestScreenOnTheRightAndBottomOnly) {
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const std::pair<QPoint, QPoint> placements[] = {
-        {QPoint(screen.right() - 50, screen.bottom() - 20), QPoint(screen.right() + 1 - 200, screen.bottom() + 1 - 100)},
-        {QPoint(screen.left() - 30, screen.top() + 5), QPoint(screen.left() - 30, screen.top() + 5)},
-    };
-    for (const auto& [asked, placed] : placements) {
-        ASSERT_EQ(Open(Description("cmblist", "{}", 200, 100), asked.x(), asked.y()), 1);
-        EXPECT_EQ(popup->geometry(), QRect(placed, QSize(200, 100)));
-    }
 }
 
 // The shipped history view opens in the main window's tests; patching a view file, in the view file's.
@@ -210,13 +185,11 @@ TEST_F(PopupFixture, AViewFileOpensAsAPopupThatReleasesItselfAndARefusedOneOpens
     rapidjson::Document doc;
     doc.Parse(R"({"width":120,"height":80,"disptype":"cmblist","listopt":{"values":["first","second"]}})");
     QPointer<CQelPopupWnd> view = QelViewFile::OpenPopup(&owner, doc, 10, 10, this);
-    ASSERT_FALSE(view.isNull());
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
+    ASSERT_TRUE(!view.isNull() && QTest::qWaitForWindowExposed(view));
     view->GetList()->selectRow(1);
     QTest::keyClick(view->GetList(), Qt::Key_Return);
     EXPECT_TRUE(QTest::qWaitFor([&view] { return view.isNull(); }));
     EXPECT_EQ(results, Results{R"({"ret":1})"});
     doc.Parse(R"({"width":120,"disptype":"cmblist","listopt":{}})");
-    EXPECT_EQ(QelViewFile::OpenPopup(&owner, doc, 0, 0, this), nullptr);
-    EXPECT_TRUE(owner.findChildren<CQelPopupWnd*>().isEmpty());
+    EXPECT_TRUE(QelViewFile::OpenPopup(&owner, doc, 0, 0, this) == nullptr && owner.findChildren<CQelPopupWnd*>().isEmpty());
 }

@@ -10,7 +10,6 @@
 class QelUiTestDir : public QelTestDir {
 public:
     QelUiTestDir() { CQelDirMng::GetInstance()->SetModuleDir(QelString::FromFileName(path())); }
-    const std::string& Path() const { return path(); }
     // Writes text to a file below the folder, creating the folders on the way.
     std::string Write(const std::string& relative, const std::string& text) const {
         const std::string file = *this / relative;
