@@ -12,7 +12,7 @@
 #include "QelHttpWorkItem.h"
 
 struct QelHttpCall {
-    int datatype = 0, kind = 0;
+    int datatype = 0;
     int length = 0;       // a progress call's percentage
     int result = 0;       // the exchange result seen during a result call
     std::u16string text;  // a response, an error document, or a download's path
@@ -24,41 +24,33 @@ public:
     static int Callback(void* context, int, int datatype, const char16_t*, int, int kind, const unsigned char*, int,
                         const void* response, int responseLength) {
         auto* self = static_cast<QelHttpCallRecorder*>(context);
-        QelHttpCall call{datatype, kind, responseLength, 0, {}, {}};
+        QelHttpCall call{datatype, responseLength, QelHttpWorkItem::CurrentResult(), {}, {}};
         if (kind == kQelHttpResult) {
-            call.result = QelHttpWorkItem::CurrentResult();
             call.text.assign(static_cast<const char16_t*>(response), responseLength);
             if (const QelHttpDownload* download = QelHttpWorkItem::CurrentDownload()) call.download = *download;
             if (self->onResult) self->onResult(call);
         }
         std::lock_guard<std::mutex> lock(self->m_mutex);
-        self->m_calls.push_back(call);
+        (kind == kQelHttpResult ? self->m_results : self->m_progress).push_back(call);
         self->m_changed.notify_all();
         return 0;
     }
-    void* Context() { return this; }
     // Runs on the worker thread when a result arrives, before it is recorded.
     std::function<void(const QelHttpCall&)> onResult;
 
-    // Blocks until count results have arrived; every result, or every call so far.
+    // Blocks until count results have arrived; every result so far.
     std::vector<QelHttpCall> WaitForResults(std::size_t count) {
         std::unique_lock<std::mutex> lock(m_mutex);
-        std::vector<QelHttpCall> results;
-        m_changed.wait(lock, [&] {
-            results.clear();
-            for (const QelHttpCall& call : m_calls)
-                if (call.kind == kQelHttpResult) results.push_back(call);
-            return results.size() >= count;
-        });
-        return results;
+        m_changed.wait(lock, [&] { return m_results.size() >= count; });
+        return m_results;
     }
-    std::vector<QelHttpCall> Calls() {
+    std::vector<QelHttpCall> Progress() {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return m_calls;
+        return m_progress;
     }
 
 private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::vector<QelHttpCall> m_calls;
+    std::vector<QelHttpCall> m_results, m_progress;
 };

@@ -1,42 +1,44 @@
 #pragma once
 // A real HTTP (or HTTPS) server on a free loopback port for one test. It
-// records every request it receives, and offers a gate a handler can hold at
-// (a stalled server) until the test releases it or the server ends.
+// records the target of every request on arrival, and offers a gate a handler
+// can hold at (a stalled server) until the test releases it or the server ends.
 
 #include <httplib.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
-#include <atomic>
 #include <condition_variable>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "QelTestCertificate.h"
-
-struct QelRecordedRequest {
-    std::string method;
-    std::string target;  // as sent: a path, or a whole URL when sent to a proxy
-    httplib::Headers headers;
-    std::string body;  // empty for a multipart body, which the server takes apart
+// A throw-away self-signed certificate for the name "localhost" only, with its
+// key, as PEM files in dir: a client that trusts certFile trusts the server,
+// and only under that name.
+struct QelTestCertificate {
+    explicit QelTestCertificate(const std::string& dir) : certFile(dir + "/server.pem"), keyFile(dir + "/server.key") {
+        ok = std::system(("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 1 -subj /CN=localhost"
+                          " -addext subjectAltName=DNS:localhost -keyout '" + keyFile + "' -out '" + certFile + "' 2>/dev/null")
+                             .c_str()) == 0;
+    }
+    std::string certFile, keyFile;
+    bool ok = false;
 };
 
 class QelTestHttpServer {
 public:
+    using Handler = httplib::Server::Handler;
+
     explicit QelTestHttpServer(const QelTestCertificate* tls = nullptr) : m_scheme(tls ? "https" : "http") {
         if (tls) m_server = std::make_unique<httplib::SSLServer>(tls->certFile.c_str(), tls->keyFile.c_str());
         else m_server = std::make_unique<httplib::Server>();
-        // A request counts on arrival (so a held one counts); it is recorded once its handler has run.
-        m_server->set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
-            ++m_arrived;
-            return httplib::Server::HandlerResponse::Unhandled;
-        });
-        m_server->set_post_routing_handler([this](const httplib::Request& req, httplib::Response&) {
+        m_server->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_requests.push_back({req.method, req.target, req.headers, req.body});
+            m_targets.push_back(req.target);
+            return httplib::Server::HandlerResponse::Unhandled;
         });
         // A connection the client keeps open would hold one of the server's few threads.
         m_server->set_keep_alive_max_count(1);
@@ -51,17 +53,37 @@ public:
         if (m_thread.joinable()) m_thread.join();
     }
 
-    httplib::Server& Routes() { return *m_server; }
+    // Answers every verb of the path pattern.
+    QelTestHttpServer& On(const std::string& pattern, const Handler& handler) {
+        m_server->Get(pattern, handler).Post(pattern, handler).Put(pattern, handler).Delete(pattern, handler);
+        return *this;
+    }
+    QelTestHttpServer& Reply(const std::string& pattern, const std::string& body, int status = 200) {
+        return On(pattern, [=](const httplib::Request&, httplib::Response& res) {
+            res.status = status;
+            res.set_content(body, "text/plain");
+        });
+    }
+    // Sends the headers and the first bytes of an announced body, then holds until the server ends.
+    QelTestHttpServer& Stall(const std::string& pattern, const std::string& first = "part") {
+        return On(pattern, [this, first](const httplib::Request&, httplib::Response& res) {
+            res.set_content_provider(100, "text/plain", [this, first](size_t, size_t, httplib::DataSink& sink) {
+                if (!first.empty()) sink.write(first.data(), first.size());
+                Hold();
+                return false;
+            });
+        });
+    }
     // "http://127.0.0.1:port" (or https://host) followed by path.
     std::string Url(const std::string& path = "", const std::string& host = "127.0.0.1") const {
         return m_scheme + "://" + host + ":" + std::to_string(m_port) + path;
     }
-    // Answered requests in the order their handlers finished.
-    std::vector<QelRecordedRequest> Requests() {
+    // Targets as sent (a path, or a whole URL when sent to a proxy), in order of arrival.
+    std::vector<std::string> Requests() {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return m_requests;
+        return m_targets;
     }
-    std::size_t RequestCount() const { return m_arrived; }
+    std::size_t RequestCount() { return Requests().size(); }
 
     // Called by a handler: blocks until Release or the server's end.
     void Hold() {
@@ -69,7 +91,6 @@ public:
         ++m_holders;
         m_changed.notify_all();
         m_changed.wait(lock, [this] { return m_released; });
-        --m_holders;
     }
     void WaitForHolders(int count) {
         std::unique_lock<std::mutex> lock(m_mutex);
@@ -88,8 +109,7 @@ private:
     std::string m_scheme;
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::vector<QelRecordedRequest> m_requests;
-    std::atomic<std::size_t> m_arrived{0};
+    std::vector<std::string> m_targets;
     int m_holders = 0;
     bool m_released = false;
 };
@@ -109,38 +129,14 @@ inline int QelClosedPort() {
     return port;
 }
 
-// Canned bodies: bytes in pieces without Content-Length (chunked, or ended by
-// closing the connection); a body that announces more than it sends and then
-// breaks off; a chunked body that never ends.
-inline void QelServeWithoutLength(httplib::Response& res, std::string bytes, bool chunked) {
-    auto provide = [body = std::make_shared<std::string>(std::move(bytes))](size_t offset, httplib::DataSink& sink) {
-        if (offset >= body->size()) return sink.done(), true;
-        return sink.write(body->data() + offset, std::min<size_t>(4096, body->size() - offset));
+// Bytes in pieces without Content-Length: chunked, or ended by closing the connection.
+inline QelTestHttpServer::Handler QelServePieces(std::string bytes, bool chunked) {
+    return [body = std::make_shared<std::string>(std::move(bytes)), chunked](const httplib::Request&, httplib::Response& res) {
+        auto provide = [body](size_t offset, httplib::DataSink& sink) {
+            if (offset >= body->size()) return sink.done(), true;
+            return sink.write(body->data() + offset, std::min<size_t>(4096, body->size() - offset));
+        };
+        const char* type = "application/octet-stream";
+        chunked ? res.set_chunked_content_provider(type, provide) : res.set_content_provider(type, provide);
     };
-    const char* type = "application/octet-stream";
-    chunked ? res.set_chunked_content_provider(type, provide) : res.set_content_provider(type, provide);
-}
-inline void QelServeCut(httplib::Response& res, std::size_t announced, std::string sent) {
-    res.set_content_provider(announced, "application/octet-stream", [sent](size_t, size_t, httplib::DataSink& sink) {
-        sink.write(sent.data(), sent.size());
-        return false;  // breaks the connection
-    });
-}
-// Sends the headers and the first bytes of an announced body to a GET or POST,
-// then holds until the server ends.
-inline void QelServeStalled(QelTestHttpServer& server, const std::string& path, std::string first = "part") {
-    auto stall = [&server, first](const httplib::Request&, httplib::Response& res) {
-        res.set_content_provider(100, "text/plain", [&server, first](size_t, size_t, httplib::DataSink& sink) {
-            if (!first.empty()) sink.write(first.data(), first.size());
-            server.Hold();
-            return false;
-        });
-    };
-    server.Routes().Get(path, stall).Post(path, stall);
-}
-inline void QelServeEndlessly(httplib::Response& res) {
-    res.set_chunked_content_provider("text/plain", [](size_t, httplib::DataSink& sink) {
-        static const std::string block(64 * 1024, 'x');
-        return sink.write(block.data(), block.size());
-    });
 }
