@@ -5,7 +5,6 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,7 +15,7 @@ struct QelHttpCall {
     int length = 0;       // a progress call's percentage
     int result = 0;       // the exchange result seen during a result call
     std::u16string text;  // a response, an error document, or a download's path
-    std::optional<QelHttpDownload> download;
+    bool downloaded = false;  // CurrentDownload named a file
 };
 
 class QelHttpCallRecorder {
@@ -24,10 +23,9 @@ public:
     static int Callback(void* context, int, int datatype, const char16_t*, int, int kind, const unsigned char*, int,
                         const void* response, int responseLength) {
         auto* self = static_cast<QelHttpCallRecorder*>(context);
-        QelHttpCall call{datatype, responseLength, QelHttpWorkItem::CurrentResult(), {}, {}};
+        QelHttpCall call{datatype, responseLength, QelHttpWorkItem::CurrentResult(), {}, QelHttpWorkItem::CurrentDownload() != nullptr};
         if (kind == kQelHttpResult) {
             call.text.assign(static_cast<const char16_t*>(response), responseLength);
-            if (const QelHttpDownload* download = QelHttpWorkItem::CurrentDownload()) call.download = *download;
             if (self->onResult) self->onResult(call);
         }
         std::lock_guard<std::mutex> lock(self->m_mutex);

@@ -1,11 +1,9 @@
 #pragma once
 // A real HTTP (or HTTPS) server on a free loopback port for one test. It
-// records the target of every request on arrival, and offers a gate a handler
-// can hold at (a stalled server) until the test releases it or the server ends.
+// records the target of every request on arrival; a stalled route holds until
+// the test releases it or the server ends.
 
 #include <httplib.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 #include <condition_variable>
 #include <cstdlib>
@@ -64,12 +62,15 @@ public:
             res.set_content(body, "text/plain");
         });
     }
-    // Sends the headers and the first bytes of an announced body, then holds until the server ends.
+    // Sends the headers and the first bytes of an announced body, then holds until Release.
     QelTestHttpServer& Stall(const std::string& pattern, const std::string& first = "part") {
         return On(pattern, [this, first](const httplib::Request&, httplib::Response& res) {
             res.set_content_provider(100, "text/plain", [this, first](size_t, size_t, httplib::DataSink& sink) {
                 if (!first.empty()) sink.write(first.data(), first.size());
-                Hold();
+                std::unique_lock<std::mutex> lock(m_mutex);
+                ++m_holders;
+                m_changed.notify_all();
+                m_changed.wait(lock, [this] { return m_released; });
                 return false;
             });
         });
@@ -85,13 +86,7 @@ public:
     }
     std::size_t RequestCount() { return Requests().size(); }
 
-    // Called by a handler: blocks until Release or the server's end.
-    void Hold() {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        ++m_holders;
-        m_changed.notify_all();
-        m_changed.wait(lock, [this] { return m_released; });
-    }
+    // Until count stalled handlers have sent their first bytes.
     void WaitForHolders(int count) {
         std::unique_lock<std::mutex> lock(m_mutex);
         m_changed.wait(lock, [&] { return m_holders >= count; });
@@ -113,21 +108,6 @@ private:
     int m_holders = 0;
     bool m_released = false;
 };
-
-// A port on loopback that refuses connections: bound, never listening, kept open.
-inline int QelClosedPort() {
-    static const int port = [] {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof addr;
-        const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-                           ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0;
-        return bound ? static_cast<int>(ntohs(addr.sin_port)) : -1;
-    }();
-    return port;
-}
 
 // Bytes in pieces without Content-Length: chunked, or ended by closing the connection.
 inline QelTestHttpServer::Handler QelServePieces(std::string bytes, bool chunked) {
