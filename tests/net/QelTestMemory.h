@@ -8,14 +8,7 @@
 // The number a field starts with; 0 when the field is missing.
 inline std::size_t ProcStatusNumber(const std::string& field) {
     std::ifstream in("/proc/self/status");
-    std::string key;
-    while (in >> key) {
-        if (key == field + ":") {
-            std::size_t value = 0;
-            in >> value;
-            return value;
-        }
-        std::getline(in, key);
-    }
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind(field + ":", 0) == 0) return std::stoul(line.substr(field.size() + 1));
     return 0;
 }
