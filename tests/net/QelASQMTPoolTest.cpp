@@ -30,7 +30,6 @@ TEST(QelASQMTPool, ItemsQueueInOrderForTheFirstFreeWorkerAndDestructionDropsOnly
         changed.notify_all();
     };
     for (int job = 1; job <= 2; ++job) pool->Submit(job);
-    EXPECT_EQ(pool->GetQueuedCount(), 2u);
     pool->Start([&](int job) {
         std::unique_lock<std::mutex> lock(mutex);
         started.push_back({job, std::this_thread::get_id()});
@@ -44,7 +43,6 @@ TEST(QelASQMTPool, ItemsQueueInOrderForTheFirstFreeWorkerAndDestructionDropsOnly
     waitFor(4, 0);
     release(3);
     waitFor(7, 3);
-    EXPECT_EQ(pool->GetQueuedCount(), 2u);
     for (int i = 0; i < 7; ++i) {
         const auto [job, thread] = started[i];
         EXPECT_TRUE(i < 4 ? job <= 4 : job == i + 1) << "job " << job << " started " << i;
