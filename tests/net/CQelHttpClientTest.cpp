@@ -4,7 +4,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <filesystem>
-#include <functional>
 #include <mutex>
 #include <set>
 #include <string>
@@ -41,10 +40,7 @@ protected:
                         const void* response, int responseLength) {
         auto* self = static_cast<ClientTest*>(context);
         Call call{datatype, responseLength, QelHttpWorkItem::CurrentResult(), {}, QelHttpWorkItem::CurrentDownload() != nullptr};
-        if (kind == kQelHttpResult) {
-            call.text.assign(static_cast<const char16_t*>(response), responseLength);
-            if (self->onResult) self->onResult(call);
-        }
+        if (kind == kQelHttpResult) call.text.assign(static_cast<const char16_t*>(response), responseLength);
         std::lock_guard<std::mutex> lock(self->m_mutex);
         (kind == kQelHttpResult ? self->m_results : self->m_progress).push_back(call);
         self->m_changed.notify_all();
@@ -78,8 +74,7 @@ protected:
 
     QelTestDir home;
     QelTestHttpServer server;
-    std::function<void(const Call&)> onResult;  // runs on the worker thread before a result is recorded
-    std::mutex m_mutex;                          // the record outlives the client, whose workers write it
+    std::mutex m_mutex;  // the record outlives the client, whose workers write it
     std::condition_variable m_changed;
     std::vector<Call> m_results, m_progress;
     CQelHttpClient client;
@@ -156,7 +151,8 @@ TEST_F(ClientTest, EachRequestKindIsSentAsItsVerbAndOnlyAFileGetIsSaved) {
 
 // Posts go to "base/path" (the base itself for an empty path) as a multipart
 // body the server's own parser takes apart; downloads of non-empty paths come
-// from the file session into the program's temp folder.
+// from the file session into the program's temp folder; the day's HTTP log
+// records the replies.
 TEST_F(ClientTest, RequestsGoUnderTheirSessionsBaseAndNeedOne) {
     auto reply = [](const httplib::Request& req, httplib::Response& res) { res.set_content(req.path + ":" + req.get_file_value("cmd").content, "text/plain"); };
     server.On("/api/appversion", reply).On("/api", reply).Reply("/files/setup/in st.bin", "F");
@@ -164,12 +160,16 @@ TEST_F(ClientTest, RequestsGoUnderTheirSessionsBaseAndNeedOne) {
     EXPECT_EQ(Download({"setup/inst.bin"}), -1);
     EXPECT_EQ(client.AddSession(1, QelString(u"")), -1);
     Use();
+    CQelLogMng::GetInstance()->SetEnabled(true);
     EXPECT_EQ(Post(u"appversion"), 0);
     EXPECT_EQ(Post(u""), 1);
     EXPECT_EQ(Download({"", "setup/in%20st.bin", ""}), 2);
     EXPECT_EQ(client.GetLastIndex(), 2);
     std::set<std::string> texts;
     for (const Call& call : WaitForResults(3)) texts.insert(S(call.text));
+    CQelLogMng::GetInstance()->SetEnabled(false);
+    const std::string log = ReadBytes(CQelDirMng::GetInstance()->GetRequestLogFilePath().ToStdString());
+    EXPECT_NE(log.find("] [QelCliComm]  HTTP Receive(url:" + server.Url("/api/appversion") + ", ReqType:POST, ContentsLen=25)\r\n"), std::string::npos) << log;
     EXPECT_EQ(texts, (std::set<std::string>{"/api/appversion:appverchk", "/api:appverchk", home / "temp/in st.bin"}));
     int lastPercent = -1;
     for (const Call& call : Progress()) lastPercent = call.datatype == 3 ? call.length : lastPercent;
@@ -196,27 +196,6 @@ TEST_F(ClientTest, TheRequestAfter257InProgressIsRefusedAndADownloadWaitsForAFre
     EXPECT_EQ(downloads, 1);
     EXPECT_GE(Post(u"hold"), 0);  // freed items are reused
     WaitForResults(259);
-}
-
-// A callback may start the next request from its worker thread; the day's
-// HTTP log records the replies.
-TEST_F(ClientTest, ACallbackCanStartTheNextRequestAndRepliesAreLogged) {
-    server.On("/api/step", [](const httplib::Request& req, httplib::Response& res) {
-        res.set_content(req.get_file_value("cmd").content == "second" ? "" : "one", "text/plain");
-    });
-    Use();
-    onResult = [&](const Call& call) {
-        if (call.text == u"one") Post(u"step", u"second");
-    };
-    CQelLogMng::GetInstance()->SetEnabled(true);
-    ASSERT_GE(Post(u"step", u"first"), 0);
-    const std::vector<Call> results = WaitForResults(2);
-    CQelLogMng::GetInstance()->SetEnabled(false);
-    EXPECT_EQ((std::set<std::string>{S(results[0].text) + std::to_string(results[0].result), S(results[1].text) + std::to_string(results[1].result)}),
-              (std::set<std::string>{"one1", "1"}));
-    EXPECT_EQ(server.RequestCount(), 2u);
-    const std::string log = ReadBytes(CQelDirMng::GetInstance()->GetRequestLogFilePath().ToStdString());
-    EXPECT_NE(log.find("] [QelCliComm]  HTTP Receive(url:" + server.Url("/api/step") + ", ReqType:POST, ContentsLen=3)\r\n"), std::string::npos) << log;
 }
 
 // At the program's end: the request under way ends at once without its

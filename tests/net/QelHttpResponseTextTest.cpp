@@ -43,9 +43,7 @@ TEST(QelHttpDecode, TheCharsetChoosesTheDecodingWithFallbacks) {
     for (const auto& c : cases)
         EXPECT_EQ(qel::http::DecodeResponseText(c.body, c.charset).str(), c.text) << c.body.substr(0, 9) << " as " << c.charset;
     // An HTML page is unclosed only with a plain opening tag and no closing one, in any case.
-    const struct {
-        const char16_t* text;
-        bool unclosed;
-    } pages[] = {{u"<HTML><body>cut", true}, {u"<Html><body></body></hTmL>", false}, {u"{\"msgcode\":\"0000\"}", false}, {u"<html lang=en>", false}};
+    const struct { const char16_t* text; bool unclosed; } pages[] = {
+        {u"<HTML><body>cut", true}, {u"<Html><body></body></hTmL>", false}, {u"{\"msgcode\":\"0000\"}", false}, {u"<html lang=en>", false}};
     for (const auto& p : pages) EXPECT_EQ(qel::http::IsHtmlUnclosed(QelString(p.text)), p.unclosed) << QelString(p.text).ToStdString();
 }

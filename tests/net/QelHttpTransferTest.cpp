@@ -45,7 +45,7 @@ TEST_F(Transfer, BadInputIsRefusedBeforeAnythingIsSent) {
         Exchange x(c.url);
         EXPECT_EQ(x.Send(c.verb) * 1000 + x.transfer.GetLastError(), c.result * 1000 + c.lastError) << c.url;
     }
-    EXPECT_EQ(server.RequestCount(), 0u);
+    EXPECT_EQ(server.Requests().size(), 0u);
 }
 
 // Text is delivered whatever its status, decoded by the final response's
@@ -100,10 +100,10 @@ TEST_F(Transfer, FailedAttemptsAreRetriedUpToThreeTimesAndKeepNothing) {
         {u"GET", "/stall", {.attemptLimitMs = 150}, -994, 3, true},
     };
     for (const auto& c : cases) {
-        const std::size_t before = server.RequestCount();
+        const std::size_t before = server.Requests().size();
         Exchange x(server.Url(c.path), c.options);
         EXPECT_EQ(x.Send(c.verb), c.result) << c.path;
-        EXPECT_EQ(server.RequestCount() - before, c.requests) << c.path;
+        EXPECT_EQ(server.Requests().size() - before, c.requests) << c.path;
         EXPECT_EQ(x.transfer.GetLastError() == CURLE_OPERATION_TIMEDOUT, c.timedOut) << c.path;
         EXPECT_EQ(x.Text().empty(), c.result != 1) << c.path;
     }
@@ -119,7 +119,7 @@ TEST_F(Transfer, CancelEndsASendAtOnceAndRefusesTheNext) {
     EXPECT_EQ(x.Send(), -994);
     canceller.join();
     EXPECT_EQ(x.Send(), -994);
-    EXPECT_EQ(server.RequestCount(), 1u);
+    EXPECT_EQ(server.Requests().size(), 1u);
 }
 
 // A download streams to its file and needs a success status and its whole
@@ -129,12 +129,8 @@ TEST_F(Transfer, ADownloadGoesToItsFileAndNeedsASuccessStatusAndItsWholeLength) 
     const std::size_t cap = 1 << 20;
     server.Reply("/sized", file).On("/unsized", QelServePieces(file, false)).On("/chunked", QelServePieces(file, true));
     server.Reply("/missing", "<html>not found</html>", 404).Reply("/moved", "", 300).Reply("/huge", std::string(cap + 1, 'x'));
-    server.On("/cut", [](const httplib::Request&, httplib::Response& res) {
-        res.set_content_provider(100, "application/octet-stream", [](size_t, size_t, httplib::DataSink& sink) {
-            sink.write("half", 4);
-            return false;  // breaks the connection
-        });
-    });
+    server.Stall("/cut", "half");
+    server.Release();  // a stall released at once breaks off after its first bytes
     // endKnown: a close-delimited body may have been cut without anyone seeing it
     const struct { const char* path; int result; bool endKnown; } cases[] = {
         {"/sized", 1, true},       {"/unsized", 1, false}, {"/chunked", 1, true},  {"/missing", -994, false},
@@ -184,7 +180,7 @@ TEST(TransferTrust, OnlyTheOptionsCertificateIsTrustedAndAnUnreachableServerIsTr
         EXPECT_EQ(x.Text(), c.text) << c.url;
         EXPECT_EQ(asked, c.url == unreachable ? std::vector<std::string>{c.url} : std::vector<std::string>{}) << c.url;
     }
-    EXPECT_EQ(secure.RequestCount(), 1u);
+    EXPECT_EQ(secure.Requests().size(), 1u);
     EXPECT_EQ(proxy.Requests(), std::vector<std::string>{unreachable});
     // Without a lookup of its own, the desktop's configuration names the proxy.
     ASSERT_EQ(::setenv("http_proxy", "http://127.0.0.1:3128", 1), 0);

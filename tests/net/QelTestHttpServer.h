@@ -84,7 +84,6 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_targets;
     }
-    std::size_t RequestCount() { return Requests().size(); }
 
     // Until count stalled handlers have sent their first bytes.
     void WaitForHolders(int count) {
