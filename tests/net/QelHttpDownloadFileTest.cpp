@@ -21,8 +21,7 @@ TEST(DownloadFile, TheNameIsTheLastComponentOfTheDecodedPath) {
         {"https://h/setup/inst.run?a=/etc/passwd#frag", "inst.run"}, {"https://h/setup/inst.run#x/y", "inst.run"},
         {"https://h/setup/in%20st%2Erun", "in st.run"}, {"https://h/setup/..inst", "..inst"}, {"https://h/setup/%2E%2E", ""},
         {"https://h/setup/.", ""}, {"https://h/setup/", ""}, {"https://h/setup/a%2Fb", ""}, {"https://h/setup/a%00b", ""},
-        {std::string("https://h/a\0/inst.run", 21), ""},
-        {"not a url", ""},
+        {std::string("https://h/a\0/inst.run", 21), ""}, {"not a url", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(qel::http::DownloadFileName(QelString::FromFileName(c.url)).ToStdString(), c.name) << c.url;
 }
