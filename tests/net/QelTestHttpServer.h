@@ -13,25 +13,20 @@
 #include <thread>
 #include <vector>
 
-// A throw-away self-signed certificate for the name "localhost" only, with its
-// key, as PEM files in dir: a client that trusts certFile trusts the server,
-// and only under that name.
-struct QelTestCertificate {
-    explicit QelTestCertificate(const std::string& dir) : certFile(dir + "/server.pem"), keyFile(dir + "/server.key") {
-        ok = std::system(("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 1 -subj /CN=localhost"
-                          " -addext subjectAltName=DNS:localhost -keyout '" + keyFile + "' -out '" + certFile + "' 2>/dev/null")
-                             .c_str()) == 0;
-    }
-    std::string certFile, keyFile;
-    bool ok = false;
-};
-
 class QelTestHttpServer {
 public:
     using Handler = httplib::Server::Handler;
 
-    explicit QelTestHttpServer(const QelTestCertificate* tls = nullptr) : m_scheme(tls ? "https" : "http") {
-        if (tls) m_server = std::make_unique<httplib::SSLServer>(tls->certFile.c_str(), tls->keyFile.c_str());
+    // Given a folder: HTTPS, with a throw-away self-signed certificate made there
+    // by the openssl command for the name "localhost" only (CertFile).
+    explicit QelTestHttpServer(const std::string& certDir = "") : m_scheme(certDir.empty() ? "http" : "https") {
+        const std::string keyFile = certDir + "/server.key";
+        m_certFile = certDir + "/server.pem";
+        const bool made = !certDir.empty() && std::system(("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 1 "
+                                                           "-subj /CN=localhost -addext subjectAltName=DNS:localhost -keyout '" +
+                                                           keyFile + "' -out '" + m_certFile + "' 2>/dev/null").c_str()) == 0;
+        // Without a certificate it speaks plain HTTP, which no https URL reaches.
+        if (made) m_server = std::make_unique<httplib::SSLServer>(m_certFile.c_str(), keyFile.c_str());
         else m_server = std::make_unique<httplib::Server>();
         m_server->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
             std::lock_guard<std::mutex> lock(m_mutex);
@@ -75,6 +70,7 @@ public:
             });
         });
     }
+    const std::string& CertFile() const { return m_certFile; }
     // "http://127.0.0.1:port" (or https://host) followed by path.
     std::string Url(const std::string& path = "", const std::string& host = "127.0.0.1") const {
         return m_scheme + "://" + host + ":" + std::to_string(m_port) + path;
@@ -100,7 +96,7 @@ private:
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
     int m_port = -1;
-    std::string m_scheme;
+    std::string m_scheme, m_certFile;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<std::string> m_targets;
