@@ -5,6 +5,7 @@
 
 #include <httplib.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <memory>
@@ -104,12 +105,14 @@ private:
     bool m_released = false;
 };
 
-// Bytes in pieces without Content-Length: chunked, or ended by closing the connection.
-inline QelTestHttpServer::Handler QelServePieces(std::string bytes, bool chunked) {
-    return [body = std::make_shared<std::string>(std::move(bytes)), chunked](const httplib::Request&, httplib::Response& res) {
-        auto provide = [body](size_t offset, httplib::DataSink& sink) {
+// Bytes in pieces without Content-Length: chunked, or ended by closing the
+// connection; with a pace, a byte at a time, each after that pause.
+inline QelTestHttpServer::Handler QelServePieces(std::string bytes, bool chunked, std::chrono::milliseconds pace = {}) {
+    return [body = std::make_shared<std::string>(std::move(bytes)), chunked, pace](const httplib::Request&, httplib::Response& res) {
+        auto provide = [body, pace](size_t offset, httplib::DataSink& sink) {
             if (offset >= body->size()) return sink.done(), true;
-            return sink.write(body->data() + offset, std::min<size_t>(4096, body->size() - offset));
+            std::this_thread::sleep_for(pace);
+            return sink.write(body->data() + offset, std::min<size_t>(pace.count() ? 1 : 4096, body->size() - offset));
         };
         const char* type = "application/octet-stream";
         chunked ? res.set_chunked_content_provider(type, provide) : res.set_content_provider(type, provide);
