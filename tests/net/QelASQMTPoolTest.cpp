@@ -13,7 +13,6 @@
 // four, one each in order; the rest run in submission order on the first
 // worker that comes free. Destruction drops queued items and waits for running ones.
 TEST(QelASQMTPool, ItemsQueueInOrderForTheFirstFreeWorkerAndDestructionDropsOnlyQueuedOnes) {
-    using Pool = QelASQMTPool<int>;
     std::mutex mutex;
     std::condition_variable changed;
     std::set<int> released{5, 6};  // 0 releases every job
@@ -23,7 +22,7 @@ TEST(QelASQMTPool, ItemsQueueInOrderForTheFirstFreeWorkerAndDestructionDropsOnly
         std::unique_lock<std::mutex> lock(mutex);
         changed.wait(lock, [&] { return started.size() >= count; });
     };
-    auto pool = std::make_unique<Pool>();
+    auto pool = std::make_unique<QelASQMTPool<int>>();
     auto release = [&](int job) {
         std::lock_guard<std::mutex> lock(mutex);
         released.insert(job);
@@ -47,7 +46,7 @@ TEST(QelASQMTPool, ItemsQueueInOrderForTheFirstFreeWorkerAndDestructionDropsOnly
         EXPECT_TRUE(i < 4 ? job <= 4 : job == i + 1) << "job " << job << " started " << i;
         EXPECT_EQ(thread, pool->GetWorkerThreadId(job <= 4 ? job - 1 : 2)) << "job " << job;
     }
-    Pool* raw = pool.get();
+    auto* raw = pool.get();
     std::thread destroyer([&] { pool.reset(); });
     // The running jobs end only once destruction has begun; the pool cannot finish dying before they end.
     while (raw->IsRunning()) std::this_thread::yield();

@@ -16,8 +16,6 @@
 
 class QelTestHttpServer {
 public:
-    using Handler = httplib::Server::Handler;
-
     // Given a folder: HTTPS, with a throw-away self-signed certificate made there
     // by the openssl command for the name "localhost" only (CertFile).
     explicit QelTestHttpServer(const std::string& certDir = "") : m_scheme(certDir.empty() ? "http" : "https") {
@@ -48,7 +46,7 @@ public:
     }
 
     // Answers every verb of the path pattern.
-    QelTestHttpServer& On(const std::string& pattern, const Handler& handler) {
+    QelTestHttpServer& On(const std::string& pattern, const httplib::Server::Handler& handler) {
         m_server->Get(pattern, handler).Post(pattern, handler).Put(pattern, handler).Delete(pattern, handler);
         return *this;
     }
@@ -107,7 +105,7 @@ private:
 
 // Bytes in pieces without Content-Length: chunked, or ended by closing the
 // connection; with a pace, a byte at a time, each after that pause.
-inline QelTestHttpServer::Handler QelServePieces(std::string bytes, bool chunked, std::chrono::milliseconds pace = {}) {
+inline httplib::Server::Handler QelServePieces(std::string bytes, bool chunked, std::chrono::milliseconds pace = {}) {
     return [body = std::make_shared<std::string>(std::move(bytes)), chunked, pace](const httplib::Request&, httplib::Response& res) {
         auto provide = [body, pace](size_t offset, httplib::DataSink& sink) {
             if (offset >= body->size()) return sink.done(), true;
