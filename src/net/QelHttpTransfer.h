@@ -45,10 +45,10 @@ struct QelHttpTransferOptions {
     long lowSpeedBytes = 1024;
     long lowSpeedWindowMs = 30000;
     long attemptLimitMs = 0;  // whole-attempt limit, 0 for none (the program sets none)
-    std::string caFile;       // PEM file of trusted authorities; empty: the system's
+    std::string caFile{};     // PEM file of trusted authorities; empty: the system's
     std::size_t maxTextBytes = qel::http::kMaxTextBytes;
     std::size_t maxFileBytes = qel::http::kMaxFileBytes;
-    qel::http::ProxyLookup proxyLookup;  // empty: libproxy
+    qel::http::ProxyLookup proxyLookup{};  // empty: libproxy
 };
 
 class QelHttpTransfer {

@@ -12,11 +12,6 @@ namespace {
 QelString Q(const std::string& s) { return QelString::FromFileName(s); }
 
 auto OpenFiles() { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); }
-
-mode_t ModeOf(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode : 0;
-}
 }  // namespace
 
 // The name comes from the URL's path alone, decoded, and must name one folder entry.
@@ -26,8 +21,7 @@ TEST(DownloadFile, TheNameIsTheLastComponentOfTheDecodedPath) {
         {"https://h/setup/inst.run?a=/etc/passwd#frag", "inst.run"}, {"https://h/setup/inst.run#x/y", "inst.run"},
         {"https://h/setup/in%20st%2Erun", "in st.run"}, {"https://h/setup/..inst", "..inst"}, {"https://h/setup/%2E%2E", ""},
         {"https://h/setup/.", ""}, {"https://h/setup/", ""}, {"https://h/setup/a%2Fb", ""}, {"https://h/setup/a%00b", ""},
-        {std::string("https://h/a\0/inst.run", 21), ""},
-        {"not a url", ""},
+        {std::string("https://h/a\0/inst.run", 21), ""}, {"not a url", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(qel::http::DownloadFileName(QelString::FromFileName(c.url)).ToStdString(), c.name) << c.url;
 }
@@ -35,8 +29,8 @@ TEST(DownloadFile, TheNameIsTheLastComponentOfTheDecodedPath) {
 // Only the bytes of the last attempt stay, hashed as sha256sum would, readable
 // by the owner only; an older file of that name is replaced, a link planted
 // under it removed, never written through; a refused name or a folder in the
-// way touches nothing.
-TEST(DownloadFile, TheFileHoldsTheLastAttemptAndReplacesOldFilesAndLinksUnfollowed) {
+// way touches nothing; no descriptor stays open.
+TEST(DownloadFile, TheFileHoldsTheLastAttemptReplacesOldFilesAndLinksUnfollowedAndLeavesNoPartOfAFailure) {
     const std::string sha = "9c0d294c05fc1d88d698034609bb81c0c69196327594e4c69d2915c80fd9850c";
     QelTestDir dir;
     for (const char* name : {"", ".", "..", "a/b"}) EXPECT_EQ(QelHttpDownloadFile().Open(Q(dir / "temp"), Q(name)), EINVAL);
@@ -63,29 +57,22 @@ TEST(DownloadFile, TheFileHoldsTheLastAttemptAndReplacesOldFilesAndLinksUnfollow
         ASSERT_EQ(file.Open(Q(dir / "temp"), Q(c.name)), 0) << c.name;
         ASSERT_TRUE(file.Append("stale bytes of a first attempt") && file.Restart() && file.Append(c.bytes) && file.Finish(saved));
         const std::string path = dir / ("temp/" + std::string(c.name));
-        EXPECT_EQ(saved.path.ToStdString(), path);
-        EXPECT_EQ(saved.size, c.bytes.size()) << c.name;
-        EXPECT_EQ(saved.sha256, c.sha256) << c.name;
-        EXPECT_EQ(ReadBytes(path), c.bytes) << c.name;
-        EXPECT_EQ(ModeOf(path), S_IFREG | 0700u) << c.name;
+        EXPECT_EQ(saved.path.ToStdString() + "|" + std::to_string(saved.size) + "|" + saved.sha256 + "|" + ReadBytes(path),
+                  path + "|" + std::to_string(c.bytes.size()) + "|" + c.sha256 + "|" + c.bytes);
+        struct stat st {};
+        EXPECT_EQ(::lstat(path.c_str(), &st) == 0 ? st.st_mode : 0, S_IFREG | 0700u) << c.name;
     }
     ::umask(umask);
     EXPECT_EQ(ReadBytes(dir / "victim"), "the user's file");
     EXPECT_FALSE(Exists(dir / "nowhere"));
-    EXPECT_EQ(OpenFiles(), filesBefore) << "a descriptor is left open";
-}
-
-// A disk that takes only part of the download (here a file size limit), or a
-// download given up: no partial file stays behind to be started later.
-TEST(DownloadFile, AShortWriteOrADiscardLeavesNoPartialFile) {
-    QelTestDir dir;
-    const auto filesBefore = OpenFiles();
+    // A disk that takes only part of the download (here a file size limit), or a
+    // download given up: no partial file stays behind to be started later.
     for (const rlim_t limit : {RLIM_INFINITY, rlim_t{4096}}) {
         auto file = std::make_unique<QelHttpDownloadFile>();
-        ASSERT_EQ(file->Open(Q(dir / "temp"), Q("inst.run")), 0);
+        ASSERT_EQ(file->Open(Q(dir / "temp"), Q("part.run")), 0);
         WithFileSizeLimit(limit, [&] { EXPECT_EQ(file->Append(std::string(100000, 'x')), limit == RLIM_INFINITY); });
         limit == RLIM_INFINITY ? file->Discard() : file.reset();
-        EXPECT_FALSE(Exists(dir / "temp/inst.run")) << limit;
+        EXPECT_FALSE(Exists(dir / "temp/part.run")) << limit;
     }
     EXPECT_EQ(OpenFiles(), filesBefore) << "a descriptor is left open";
 }

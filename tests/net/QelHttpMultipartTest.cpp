@@ -21,19 +21,16 @@ std::string Part(bool first, const std::string& name, const std::string& bytes, 
 }
 }  // namespace
 
-// 3200 draws differ, are 16 characters long, and use every character of the alphabet and no other.
+// 200 draws differ, are 16 characters long, and use every character of the alphabet and no other.
 TEST(QelHttpMultipart, BoundariesAreSixteenAlphabetCharactersAndDiffer) {
     const std::string alphabet = qel::http::kBoundaryAlphabet;
     std::set<std::u16string> seen;
-    std::set<char16_t> used, lengths;
+    std::set<char16_t> used;
     for (int i = 0; i < 200; ++i) {
         const QelString b = qel::http::MakeBoundary();
-        seen.insert(b.str());
+        EXPECT_TRUE(seen.insert(b.str()).second && b.GetLength() == 16) << b.ToStdString();
         used.insert(b.view().begin(), b.view().end());
-        lengths.insert(b.GetLength());
     }
-    EXPECT_EQ(seen.size(), 200u);
-    EXPECT_EQ(lengths, std::set<char16_t>{16});
     EXPECT_EQ(used, std::set<char16_t>(alphabet.begin(), alphabet.end()));
 }
 

@@ -19,8 +19,7 @@ TEST(QelHttpHeaders, PatternsTakeTheirFirstMatchWithoutRegardToCaseAndCookiesAre
     const struct { std::string headers; std::string cookies; } cases[] = {
         {"Set-Cookie: " + std::string(4082, 'c') + "\r\n", std::string(4082, 'c') + ";"},  // 4096 bytes with its line end: examined
         {"Set-Cookie: " + std::string(4083, 'c') + "\r\n", ""}, {"Set-Cookie: a=1\r\nSet-Cookie: b=2\r\n\r\n", "a=1; b=2;"},
-        {"set-cookie:a=1;\r\n\r\n", "a=1;"}, {"Set-Cookie: \tid=7; Path=/  \nOther: x\n", "id=7; Path=/;"},
-        {"Set-Cookie: s=1\rX: y\r\n", "s=1;"},
+        {"set-cookie:a=1;\r\n\r\n", "a=1;"}, {"Set-Cookie: \tid=7; Path=/  \nOther: x\n", "id=7; Path=/;"}, {"Set-Cookie: s=1\rX: y\r\n", "s=1;"},
         {"Set-Cookie: " + huge + "\r\nContent-Type: text/plain; charset=" + huge + "\r\nSet-Cookie: b=2\r\n\r\n", "b=2;"},
     };
     for (const auto& c : cases) EXPECT_EQ(ParseResponseHeaders(c.headers).cookies, c.cookies) << c.headers.substr(0, 40);
@@ -43,9 +42,7 @@ TEST(QelHttpDecode, TheCharsetChoosesTheDecodingWithFallbacks) {
     for (const auto& c : cases)
         EXPECT_EQ(qel::http::DecodeResponseText(c.body, c.charset).str(), c.text) << c.body.substr(0, 9) << " as " << c.charset;
     // An HTML page is unclosed only with a plain opening tag and no closing one, in any case.
-    const struct {
-        const char16_t* text;
-        bool unclosed;
-    } pages[] = {{u"<HTML><body>cut", true}, {u"<Html><body></body></hTmL>", false}, {u"{\"msgcode\":\"0000\"}", false}, {u"<html lang=en>", false}};
+    const struct { const char16_t* text; bool unclosed; } pages[] = {
+        {u"<HTML><body>cut", true}, {u"<Html><body></body></hTmL>", false}, {u"{\"msgcode\":\"0000\"}", false}, {u"<html lang=en>", false}};
     for (const auto& p : pages) EXPECT_EQ(qel::http::IsHtmlUnclosed(QelString(p.text)), p.unclosed) << QelString(p.text).ToStdString();
 }

@@ -1,42 +1,36 @@
 #pragma once
 // A real HTTP (or HTTPS) server on a free loopback port for one test. It
-// records every request it receives, and offers a gate a handler can hold at
-// (a stalled server) until the test releases it or the server ends.
+// records the target of every request on arrival; a stalled route holds until
+// the test releases it or the server ends.
 
 #include <httplib.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
-#include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "QelTestCertificate.h"
-
-struct QelRecordedRequest {
-    std::string method;
-    std::string target;  // as sent: a path, or a whole URL when sent to a proxy
-    httplib::Headers headers;
-    std::string body;  // empty for a multipart body, which the server takes apart
-};
-
 class QelTestHttpServer {
 public:
-    explicit QelTestHttpServer(const QelTestCertificate* tls = nullptr) : m_scheme(tls ? "https" : "http") {
-        if (tls) m_server = std::make_unique<httplib::SSLServer>(tls->certFile.c_str(), tls->keyFile.c_str());
+    // Given a folder: HTTPS, with a throw-away self-signed certificate made there
+    // by the openssl command for the name "localhost" only (CertFile).
+    explicit QelTestHttpServer(const std::string& certDir = "") : m_scheme(certDir.empty() ? "http" : "https") {
+        const std::string keyFile = certDir + "/server.key";
+        m_certFile = certDir + "/server.pem";
+        const bool made = !certDir.empty() && std::system(("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 1 "
+                                                           "-subj /CN=localhost -addext subjectAltName=DNS:localhost -keyout '" +
+                                                           keyFile + "' -out '" + m_certFile + "' 2>/dev/null").c_str()) == 0;
+        // Without a certificate it speaks plain HTTP, which no https URL reaches.
+        if (made) m_server = std::make_unique<httplib::SSLServer>(m_certFile.c_str(), keyFile.c_str());
         else m_server = std::make_unique<httplib::Server>();
-        // A request counts on arrival (so a held one counts); it is recorded once its handler has run.
-        m_server->set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
-            ++m_arrived;
-            return httplib::Server::HandlerResponse::Unhandled;
-        });
-        m_server->set_post_routing_handler([this](const httplib::Request& req, httplib::Response&) {
+        m_server->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_requests.push_back({req.method, req.target, req.headers, req.body});
+            m_targets.push_back(req.target);
+            return httplib::Server::HandlerResponse::Unhandled;
         });
         // A connection the client keeps open would hold one of the server's few threads.
         m_server->set_keep_alive_max_count(1);
@@ -51,26 +45,42 @@ public:
         if (m_thread.joinable()) m_thread.join();
     }
 
-    httplib::Server& Routes() { return *m_server; }
+    // Answers every verb of the path pattern.
+    QelTestHttpServer& On(const std::string& pattern, const httplib::Server::Handler& handler) {
+        m_server->Get(pattern, handler).Post(pattern, handler).Put(pattern, handler).Delete(pattern, handler);
+        return *this;
+    }
+    QelTestHttpServer& Reply(const std::string& pattern, const std::string& body, int status = 200) {
+        return On(pattern, [=](const httplib::Request&, httplib::Response& res) {
+            res.status = status;
+            res.set_content(body, "text/plain");
+        });
+    }
+    // Sends the headers and the first bytes of an announced body, then holds until Release.
+    QelTestHttpServer& Stall(const std::string& pattern, const std::string& first = "part") {
+        return On(pattern, [this, first](const httplib::Request&, httplib::Response& res) {
+            res.set_content_provider(100, "text/plain", [this, first](size_t, size_t, httplib::DataSink& sink) {
+                if (!first.empty()) sink.write(first.data(), first.size());
+                std::unique_lock<std::mutex> lock(m_mutex);
+                ++m_holders;
+                m_changed.notify_all();
+                m_changed.wait(lock, [this] { return m_released; });
+                return false;
+            });
+        });
+    }
+    const std::string& CertFile() const { return m_certFile; }
     // "http://127.0.0.1:port" (or https://host) followed by path.
     std::string Url(const std::string& path = "", const std::string& host = "127.0.0.1") const {
         return m_scheme + "://" + host + ":" + std::to_string(m_port) + path;
     }
-    // Answered requests in the order their handlers finished.
-    std::vector<QelRecordedRequest> Requests() {
+    // Targets as sent (a path, or a whole URL when sent to a proxy), in order of arrival.
+    std::vector<std::string> Requests() {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return m_requests;
+        return m_targets;
     }
-    std::size_t RequestCount() const { return m_arrived; }
 
-    // Called by a handler: blocks until Release or the server's end.
-    void Hold() {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        ++m_holders;
-        m_changed.notify_all();
-        m_changed.wait(lock, [this] { return m_released; });
-        --m_holders;
-    }
+    // Until count stalled handlers have sent their first bytes.
     void WaitForHolders(int count) {
         std::unique_lock<std::mutex> lock(m_mutex);
         m_changed.wait(lock, [&] { return m_holders >= count; });
@@ -85,62 +95,24 @@ private:
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
     int m_port = -1;
-    std::string m_scheme;
+    std::string m_scheme, m_certFile;
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::vector<QelRecordedRequest> m_requests;
-    std::atomic<std::size_t> m_arrived{0};
+    std::vector<std::string> m_targets;
     int m_holders = 0;
     bool m_released = false;
 };
 
-// A port on loopback that refuses connections: bound, never listening, kept open.
-inline int QelClosedPort() {
-    static const int port = [] {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof addr;
-        const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-                           ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0;
-        return bound ? static_cast<int>(ntohs(addr.sin_port)) : -1;
-    }();
-    return port;
-}
-
-// Canned bodies: bytes in pieces without Content-Length (chunked, or ended by
-// closing the connection); a body that announces more than it sends and then
-// breaks off; a chunked body that never ends.
-inline void QelServeWithoutLength(httplib::Response& res, std::string bytes, bool chunked) {
-    auto provide = [body = std::make_shared<std::string>(std::move(bytes))](size_t offset, httplib::DataSink& sink) {
-        if (offset >= body->size()) return sink.done(), true;
-        return sink.write(body->data() + offset, std::min<size_t>(4096, body->size() - offset));
+// Bytes in pieces without Content-Length: chunked, or ended by closing the
+// connection; with a pace, a byte at a time, each after that pause.
+inline httplib::Server::Handler QelServePieces(std::string bytes, bool chunked, std::chrono::milliseconds pace = {}) {
+    return [body = std::make_shared<std::string>(std::move(bytes)), chunked, pace](const httplib::Request&, httplib::Response& res) {
+        auto provide = [body, pace](size_t offset, httplib::DataSink& sink) {
+            if (offset >= body->size()) return sink.done(), true;
+            std::this_thread::sleep_for(pace);
+            return sink.write(body->data() + offset, std::min<size_t>(pace.count() ? 1 : 4096, body->size() - offset));
+        };
+        const char* type = "application/octet-stream";
+        chunked ? res.set_chunked_content_provider(type, provide) : res.set_content_provider(type, provide);
     };
-    const char* type = "application/octet-stream";
-    chunked ? res.set_chunked_content_provider(type, provide) : res.set_content_provider(type, provide);
-}
-inline void QelServeCut(httplib::Response& res, std::size_t announced, std::string sent) {
-    res.set_content_provider(announced, "application/octet-stream", [sent](size_t, size_t, httplib::DataSink& sink) {
-        sink.write(sent.data(), sent.size());
-        return false;  // breaks the connection
-    });
-}
-// Sends the headers and the first bytes of an announced body to a GET or POST,
-// then holds until the server ends.
-inline void QelServeStalled(QelTestHttpServer& server, const std::string& path, std::string first = "part") {
-    auto stall = [&server, first](const httplib::Request&, httplib::Response& res) {
-        res.set_content_provider(100, "text/plain", [&server, first](size_t, size_t, httplib::DataSink& sink) {
-            if (!first.empty()) sink.write(first.data(), first.size());
-            server.Hold();
-            return false;
-        });
-    };
-    server.Routes().Get(path, stall).Post(path, stall);
-}
-inline void QelServeEndlessly(httplib::Response& res) {
-    res.set_chunked_content_provider("text/plain", [](size_t, httplib::DataSink& sink) {
-        static const std::string block(64 * 1024, 'x');
-        return sink.write(block.data(), block.size());
-    });
 }
