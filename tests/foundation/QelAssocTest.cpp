@@ -54,19 +54,22 @@ std::uint32_t Query(const char16_t* association, std::u16string& text, std::uint
 }  // namespace
 
 // The type's default program, or none; too small a buffer is cleared and
-// told the size needed, never given a cut path.
+// told the size needed, never given a cut path; an empty or missing
+// association or length is refused as "not found" and the buffer left alone.
 TEST(AssocQueryString, FindsTheDefaultProgramForTheExtensionsTypeOrNone) {
     const std::u16string viewer = QelString::FromFileName(AssocDesktop::viewer).str();
     const struct { const char16_t* association; std::uint32_t length, status, lengthAfter; std::u16string text; } cases[] = {
         {u".txt", 776, 0, std::uint32_t(viewer.size() + 1), viewer}, {u".html", 776, 0, std::uint32_t(viewer.size() + 1), viewer},
         {u".txt", 4, 0x80004003u, std::uint32_t(viewer.size() + 1), u""}, {u".xlsx", 776, 0x80070483u, 776, u""},
-        {u".qelnoprogram", 776, 0x80070483u, 776, u""},
+        {u".qelnoprogram", 776, 0x80070483u, 776, u""}, {u"", 1, 0x80070002u, 1, u"#"}, {nullptr, 1, 0x80070002u, 1, u"#"},
+        {u".txt", 0, 0x80070002u, 0, u"#"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(QelString(c.association ? c.association : u"(null)").ToStdString() + " " + std::to_string(c.length));
         std::u16string text;
         std::uint32_t length = c.length;
-        EXPECT_EQ(Query(c.association, text, length), c.status) << QelString(c.association).ToStdString();
-        EXPECT_EQ(text, c.text) << QelString(c.association).ToStdString();
-        EXPECT_TRUE(c.status == 0x80070483u || length == c.lengthAfter) << QelString(c.association).ToStdString() << " " << length;
+        EXPECT_EQ(Query(c.association, text, length), c.status);
+        EXPECT_EQ(text, c.text);
+        EXPECT_TRUE(c.status == 0x80070483u || length == c.lengthAfter) << length;
     }
 }
