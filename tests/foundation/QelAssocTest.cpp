@@ -4,37 +4,22 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <filesystem>
-
 #include "CQelWinUtilFunc.h"
-#include "QelTestDir.h"
+#include "QelTree.h"
 
 namespace {
 class AssocDesktop : public testing::Environment {
 public:
     void SetUp() override {
-        namespace fs = std::filesystem;
-        const std::string data = m_dir / "data";
-        fs::create_directories(data + "/applications");
-        fs::create_directories(m_dir / "system");
-        fs::create_directories(m_dir / "config");
-        fs::create_directories(m_dir / "bin");
-        // The type database only; no system programs can answer.
-        fs::create_directory_symlink("/usr/share/mime", m_dir / "system/mime");
-
         viewer = m_dir / "bin/qel-viewer";
-        WriteBytes(viewer, "#!/bin/sh\n");
+        // The type database only; no system programs can answer.
+        MakeTree(m_dir.path(), {"system/mime -> /usr/share/mime", "config/", "bin/qel-viewer=#!/bin/sh\n",
+                                "data/applications/qel-viewer.desktop=[Desktop Entry]\nType=Application\nName=Qel Viewer\nExec=" + viewer +
+                                    " %f\nMimeType=text/plain;text/html;\n",
+                                "data/applications/mimeapps.list=[Default Applications]\ntext/plain=qel-viewer.desktop\ntext/html=qel-viewer.desktop\n"});
         ::chmod(viewer.c_str(), 0755);
-        WriteBytes(data + "/applications/qel-viewer.desktop",
-                   "[Desktop Entry]\nType=Application\nName=Qel Viewer\nExec=" + viewer +
-                       " %f\nMimeType=text/plain;text/html;\n");
-        WriteBytes(data + "/applications/mimeapps.list",
-                   "[Default Applications]\ntext/plain=qel-viewer.desktop\ntext/html=qel-viewer.desktop\n");
-
-        ::setenv("XDG_DATA_HOME", data.c_str(), 1);
-        ::setenv("XDG_DATA_DIRS", (m_dir / "system").c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (m_dir / "config").c_str(), 1);
-        ::setenv("XDG_CONFIG_DIRS", (m_dir / "config").c_str(), 1);
+        for (const auto& [name, leaf] : {std::pair{"XDG_DATA_HOME", "data"}, {"XDG_DATA_DIRS", "system"}, {"XDG_CONFIG_HOME", "config"}, {"XDG_CONFIG_DIRS", "config"}})
+            ::setenv(name, (m_dir / leaf).c_str(), 1);
     }
 
     static inline std::string viewer;
