@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "CQelDirMng.h"
@@ -24,11 +25,9 @@ protected:
     }
     void WriteConfig(const std::string& text) { WriteBytes(m_dir / "config/env.json", text); }
     void WriteUser(const std::string& text) { WriteBytes(m_file, text); }
-    int TempFilesInUser() {
-        int n = 0;
+    long TempFilesInUser() {
         std::error_code none;  // no folder: nothing in it
-        for (const auto& e : fs::directory_iterator(m_user, none)) n += e.path().filename() != "env.json";
-        return n;
+        return std::count_if(fs::directory_iterator(m_user, none), {}, [](const auto& e) { return e.path().filename() != "env.json"; });
     }
     // The log lines a save writes to the debug log, and whether it succeeded.
     std::string SaveLogged(CQelJSONFileMng& settings, bool& saved, rlim_t fileSizeLimit = RLIM_INFINITY) {
