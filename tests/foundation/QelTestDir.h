@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
-#include <iterator>
+#include <sstream>
 #include <string>
 
 class QelTestDir {
@@ -37,8 +37,9 @@ private:
 inline void WriteBytes(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
 }
 
 inline bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
