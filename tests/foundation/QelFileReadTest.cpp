@@ -35,18 +35,3 @@ TEST(QelFileRead, ReadsRegularFilesWholeAndRefusesTheRestWithoutBlocking) {
         EXPECT_EQ(bytes, c.bytes) << c.leaf;
     }
 }
-
-TEST(QelFileRead, AFileTheUserMayNotReadIsReportedNotMissing) {
-    QelTestDir dir;
-    ::chmod(dir.path().c_str(), 0755);
-    const std::string path = dir / "locked.json";
-    WriteBytes(path, "{}");
-    ::chmod(path.c_str(), 0);
-    ASSERT_EQ(::chown(path.c_str(), ::geteuid() == 0 ? kUnprivilegedId : ::geteuid(), -1), 0);
-    EXPECT_TRUE(RunUnprivileged([&] {
-        std::string bytes;
-        const qel::QelFileReadResult result = qel::ReadRegularFile(QelString::FromFileName(path), bytes);
-        return result.status == QelFileReadStatus::kFailed && result.error == EACCES && result.Unreadable() &&
-               qel::DescribeFileRead(result).ToStdString() == "Permission denied";
-    }));
-}
