@@ -29,14 +29,6 @@ protected:
         std::error_code none;  // no folder: nothing in it
         return std::count_if(fs::directory_iterator(m_user, none), {}, [](const auto& e) { return e.path().filename() != "env.json"; });
     }
-    // The log lines a save writes to the debug log, and whether it succeeded.
-    std::string SaveLogged(CQelJSONFileMng& settings, bool& saved, rlim_t fileSizeLimit = RLIM_INFINITY) {
-        CQelLogMng::GetInstance()->SetEnabled(true);
-        testing::internal::CaptureStderr();
-        WithFileSizeLimit(fileSizeLimit, [&] { saved = settings.Save(u"env.json", true); });
-        CQelLogMng::GetInstance()->SetEnabled(false);
-        return testing::internal::GetCapturedStderr();
-    }
 
     QelTestDir m_dir;
     const std::string m_user = m_dir / "user", m_file = m_user + "/env.json";
@@ -160,17 +152,19 @@ TEST_F(CQelJSONFileMngTest, WhatCannotBeWrittenIsNeverReplaced) {
         {"a file where the folder belongs", [&] { fs::remove(m_user), WriteBytes(m_user, "mine"); }, [&] { return ReadBytes(m_user) == "mine"; }, ""},
     };
     m_json.UserTree()["big"] = std::string(64 * 1024, 'x');
+    CQelLogMng::GetInstance()->SetEnabled(true);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         fs::remove_all(m_user);
         fs::create_directories(m_user);
         c.make();
-        bool saved = true;
-        EXPECT_NE(SaveLogged(m_json, saved, c.limit).find(c.logged), std::string::npos);
-        EXPECT_FALSE(saved);
+        testing::internal::CaptureStderr();
+        WithFileSizeLimit(c.limit, [&] { EXPECT_FALSE(m_json.Save(u"env.json", true)); });
+        EXPECT_NE(testing::internal::GetCapturedStderr().find(c.logged), std::string::npos);
         EXPECT_TRUE(c.intact());
         EXPECT_EQ(TempFilesInUser(), 0);
     }
+    CQelLogMng::GetInstance()->SetEnabled(false);
 }
 
 // A user file that is broken, no file, too large or over the value bounds is
