@@ -84,6 +84,7 @@ TEST_F(CQelJSONFileMngTest, LookupsFollowDottedPathsAndFallBackFromUserToConfig)
         EXPECT_EQ(out, c.value);
     }
     EXPECT_EQ(m_json.FindValue(u"list[1].name", 2)->asString(), "b");
+    EXPECT_EQ(m_json.FindValue(u"list[5]", 2), nullptr);
     EXPECT_EQ(m_json.FindValue(u"", 1), &m_json.ConfigTree());  // the tree itself
     EXPECT_EQ(m_json.MakeValue(u"list", 9), nullptr);
 }
