@@ -2,7 +2,6 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -55,14 +54,11 @@ TEST(CQelLogMng, FileLinesAppendWholeWithCrLf) {
     QelTestDir dir;
     const QelString path = QelString::FromFileName(dir / "day.log");
     FreshLog("1")->WriteFile(path, u"%s HTTP Request(url:%s)", u"[QelCliComm] ", u"http://x");
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 8; ++t) {
-        threads.emplace_back([t, &path] {
-            // Every thread reaches the service through the accessor, as HTTP workers do.
-            for (int i = 0; i < 200; ++i) CQelLogMng::GetInstance()->WriteFile(path, u"thread %d line %03d", t, i);
-        });
+    {
+        std::vector<std::jthread> threads;  // each reaches the service through the accessor, as HTTP workers do
+        for (int t = 0; t < 8; ++t)
+            threads.emplace_back([t, &path] { for (int i = 0; i < 200; ++i) CQelLogMng::GetInstance()->WriteFile(path, u"thread %d line %03d", t, i); });
     }
-    for (auto& th : threads) th.join();
     std::istringstream lines(ReadBytes(dir / "day.log"));
     std::string line;
     std::getline(lines, line);

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "QelFileRead.h"
-#include "QelTestDir.h"
+#include "QelTree.h"
 
 using qel::QelFileReadStatus;
 
@@ -14,20 +14,12 @@ using qel::QelFileReadStatus;
 // is refused without blocking (a FIFO would hang a blocking open), and so is
 // a file over the limit (the real one on a sparse file that costs no disk).
 TEST(QelFileRead, ReadsRegularFilesWholeAndRefusesTheRestWithoutBlocking) {
-    namespace fs = std::filesystem;
     QelTestDir dir;
     const std::string content = std::string(200000, 'x') + "end";
-    WriteBytes(dir / "big.json", content);
-    fs::create_symlink(dir / "big.json", dir / "link.json");
-    WriteBytes(dir / "at.json", std::string(4096, 'a'));
-    WriteBytes(dir / "over.json", std::string(4097, 'a'));
-    WriteBytes(dir / "huge.json", "{}");
-    fs::resize_file(dir / "huge.json", qel::kMaxSettingsFileBytes + 1);
+    MakeTree(dir.path(), {"big.json=" + content, "link.json -> big.json", "at.json=" + std::string(4096, 'a'), "over.json=" + std::string(4097, 'a'),
+                          "huge.json={}", "zero.json -> /dev/zero", "random.json -> /dev/urandom", "folder.json/", "dangling.json -> nowhere"});
+    std::filesystem::resize_file(dir / "huge.json", qel::kMaxSettingsFileBytes + 1);
     ASSERT_EQ(::mkfifo((dir / "fifo.json").c_str(), 0600), 0);
-    fs::create_symlink("/dev/zero", dir / "zero.json");
-    fs::create_symlink("/dev/urandom", dir / "random.json");
-    fs::create_directories(dir / "folder.json");
-    fs::create_symlink(dir / "nowhere", dir / "dangling.json");
     const struct { const char* leaf; std::size_t limit; QelFileReadStatus status; std::string bytes; } cases[] = {
         {"big.json", qel::kMaxSettingsFileBytes, QelFileReadStatus::kOk, content},
         {"link.json", qel::kMaxSettingsFileBytes, QelFileReadStatus::kOk, content},
@@ -42,20 +34,4 @@ TEST(QelFileRead, ReadsRegularFilesWholeAndRefusesTheRestWithoutBlocking) {
         EXPECT_EQ(qel::ReadRegularFile(QelString::FromFileName(dir / c.leaf), bytes, c.limit).status, c.status) << c.leaf;
         EXPECT_EQ(bytes, c.bytes) << c.leaf;
     }
-    EXPECT_EQ(qel::DescribeFileRead({QelFileReadStatus::kTooLarge, 0}).ToStdString(), "larger than 64 MiB");
-}
-
-TEST(QelFileRead, AFileTheUserMayNotReadIsReportedNotMissing) {
-    QelTestDir dir;
-    ::chmod(dir.path().c_str(), 0755);
-    const std::string path = dir / "locked.json";
-    WriteBytes(path, "{}");
-    ::chmod(path.c_str(), 0);
-    ASSERT_EQ(::chown(path.c_str(), ::geteuid() == 0 ? kUnprivilegedId : ::geteuid(), -1), 0);
-    EXPECT_TRUE(RunUnprivileged([&] {
-        std::string bytes;
-        const qel::QelFileReadResult result = qel::ReadRegularFile(QelString::FromFileName(path), bytes);
-        return result.status == QelFileReadStatus::kFailed && result.error == EACCES && result.Unreadable() &&
-               qel::DescribeFileRead(result).ToStdString() == "Permission denied";
-    }));
 }

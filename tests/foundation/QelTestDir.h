@@ -1,6 +1,7 @@
 #pragma once
 // A fresh folder below /tmp for one test, removed with everything in it
-// afterwards (rm copes with trees deeper than PATH_MAX).
+// afterwards (rm copes with trees deeper than PATH_MAX), and the file and
+// process helpers tests around it share.
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -33,31 +34,27 @@ private:
     std::string m_path;
 };
 
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+inline void WriteBytes(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
 }
+
+inline bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
 // Runs work with every file limited to limit bytes, as on a disk that fills up.
 inline void WithFileSizeLimit(rlim_t limit, const std::function<void()>& work) {
-    struct rlimit old {};
+    struct rlimit old {}, small {};
     ::getrlimit(RLIMIT_FSIZE, &old);
-    struct rlimit small = old;
-    small.rlim_cur = limit;
+    small = {limit, old.rlim_max};
     auto* previous = std::signal(SIGXFSZ, SIG_IGN);
     ::setrlimit(RLIMIT_FSIZE, &small);
     work();
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, previous);
 }
-
-inline bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
 // The user id permission tests run as when the tests run as root, who would
 // pass every permission check.
@@ -69,10 +66,7 @@ inline constexpr uid_t kUnprivilegedId = 65534;
 inline bool RunUnprivileged(const std::function<bool()>& check) {
     if (::geteuid() != 0) return check();
     const pid_t child = ::fork();
-    if (child == 0) {
-        const bool dropped = ::setgid(kUnprivilegedId) == 0 && ::setuid(kUnprivilegedId) == 0;
-        ::_exit(dropped && check() ? 0 : 1);
-    }
+    if (child == 0) ::_exit(::setgid(kUnprivilegedId) == 0 && ::setuid(kUnprivilegedId) == 0 && check() ? 0 : 1);
     int status = 0;
     return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
