@@ -53,7 +53,8 @@ struct stat Stat(const std::string& path) {
 TEST(QelResultOps, EachRowEndsAsItShould) {
     const Texts kSameNamed = {"t/A/docs/r=A", "t/B/docs/r=B", "t/B/docs/e=E"};
     const Texts kLinks = {"t/f->real/f", "t/d->real/d", "t/real/f=F", "t/real/d/in=I"};
-    const Texts kNesting = {"t/a/a/a/y=y", "t/a/a/x=x"};
+    const Texts kNesting = {"t/a/a/a/y=y", "t/a/a/x=x"}, kNested = {"a", "a/a", "a/a/a"};
+    const Errors kHolds(3, qel::kReasonTargetHoldsItem), kInside(3, qel::kReasonTargetInsideItem);
     const Texts kOdd = {"t/bad\xff\xfe=1", "t/blank =2", "t/new\nline=3", "t/ =4", "t/x\xff /in=5"};
     const Texts kOddNames = {"bad\xff\xfe", "blank ", "new\nline", " "};
     const char* kOddTree = " =4 bad\xff\xfe=1 blank =2 new\nline=3 x\xff / x\xff /in=5";
@@ -83,14 +84,10 @@ TEST(QelResultOps, EachRowEndsAsItShould) {
         {"odd names are copied", kOdd, kCopy, kOddNames, {"x\xff "}, Errors(5), kOddTree},
         {"odd names are moved", kOdd, kMove, kOddNames, {"x\xff "}, Errors(5), kOddTree, ""},
         {"odd names are deleted", kOdd, kDelete, kOddNames, {"x\xff "}, Errors(5), "", ""},
-        {"moved onto itself", kNesting, kMove, {}, {"a", "a/a", "a/a/a"}, Errors(3, qel::kReasonTargetHoldsItem), "",
-         nullptr, "t"},
-        {"copied onto itself", kNesting, kCopy, {}, {"a", "a/a", "a/a/a"}, Errors(3, qel::kReasonTargetHoldsItem), "",
-         nullptr, "t"},
-        {"copied below itself", kNesting, kCopy, {}, {"a", "a/a", "a/a/a"}, Errors(3, qel::kReasonTargetInsideItem), "",
-         nullptr, "t/a/a/a/new"},
-        {"moved into what it holds", kNesting, kMove, {}, {"a", "a/a", "a/a/a"}, Errors(3, qel::kReasonTargetInsideItem),
-         "", nullptr, "t/a/a/a"},
+        {"moved onto itself", kNesting, kMove, {}, kNested, kHolds, "", nullptr, "t"},
+        {"copied onto itself", kNesting, kCopy, {}, kNested, kHolds, "", nullptr, "t"},
+        {"copied below itself", kNesting, kCopy, {}, kNested, kInside, "", nullptr, "t/a/a/a/new"},
+        {"moved into what it holds", kNesting, kMove, {}, kNested, kInside, "", nullptr, "t/a/a/a"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -236,7 +233,6 @@ TEST(QelResultLinksAndRaces, ARowWhoseFolderBecameALinkFailsAndReachesNothingOut
             EXPECT_FALSE(Exists(tree.dir / "dst"));
         }
     }
-    EXPECT_EQ(qel::ReasonText(qel::kReasonLinkOnPath).ToStdString(), "a folder on its path has been replaced by a link");
 }
 
 // Rows come from a window that may have been fed a hand-made list: ".." never climbs out of the searched folder.
