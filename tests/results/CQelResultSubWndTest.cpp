@@ -1,6 +1,5 @@
-// The result window as the user drives it, headless over real files: its rows,
-// opening a row, and for each command the question asked, the rows' status and
-// the status line. What the commands do to files, names and export formats is
+// The result window as the user drives it, headless over real files: for each
+// command the question asked, the rows' status and the status line. What the commands do to files, names and export formats is
 // proven by the tests of those layers.
 #include <gtest/gtest.h>
 #include <json/writer.h>
@@ -35,8 +34,7 @@ namespace {
 
 using Answer = CQelMessageBox::Answer;
 using Window = CQelResultSubWnd;
-constexpr int kFullPath = CQelResultListModel::kFullPath,
-              kStatus = CQelResultListModel::kStatus;
+constexpr int kFullPath = CQelResultListModel::kFullPath, kStatus = CQelResultListModel::kStatus;
 
 // GIO reads XDG_DATA_HOME once, on first use: the tests' own Trash is named
 // before the program starts, so no test can reach the user's real one.

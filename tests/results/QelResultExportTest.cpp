@@ -115,10 +115,8 @@ TEST(ExportFile, AFileWrittenByNameIsMadePrivatelyAndPlacedWithoutReplacingAnyth
     EXPECT_NE(std::filesystem::path(writtenAt).parent_path(), dir.path());
     EXPECT_EQ(path.ToFileName(), dir / "list_2.xlsx");
     // Nothing of ours is left behind, also when the writer fails.
-    EXPECT_EQ(qel::WriteNewFileByName(Q(dir.path()), u"list", u".xlsx", [](const std::string& p) {
-        WriteBytes(p, "half");
-        return false;
-    }, path), qel::kProduceFailed);
+    const auto fails = [](const std::string& p) { return WriteBytes(p, "half"), false; };
+    EXPECT_EQ(qel::WriteNewFileByName(Q(dir.path()), u"list", u".xlsx", fails, path), qel::kProduceFailed);
     EXPECT_EQ(TreeText(dir.path()), "list.xlsx->victim list_2.xlsx=workbook victim=precious");
     // A folder that is not there is named in the reason with the first name tried.
     EXPECT_EQ(qel::WriteNewFileByName(Q(dir / "missing"), u"list", u".xlsx", produce, path), ENOENT);
@@ -132,8 +130,7 @@ TEST(ExportFile, AWriteThatFailsOrCannotStartIsReportedAndLeavesNothing) {
     struct rlimit old {};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit = old;
-    limit.rlim_cur = 4096;
+    const struct rlimit limit {4096, old.rlim_max};
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
     const int error = qel::WriteNewFile(Q(dir.path()), u"big", u".txt", std::string(100000, 'x'), path);
     ::setrlimit(RLIMIT_FSIZE, &old);
