@@ -40,14 +40,6 @@ constexpr int kFullPath = CQelResultListModel::kFullPath, kStatus = CQelResultLi
 // before the program starts, so no test can reach the user's real one.
 const bool kPrivateTrash = ::setenv("XDG_DATA_HOME", QEL_TEST_DATA_HOME, 1) == 0;
 
-std::string Record(const Texts& files, const Texts& folders) {
-    Json::Value record;
-    record["width"] = 700, record["height"] = 400;
-    for (const std::string& f : files) record["fileresultlist"].append(f);
-    for (const std::string& d : folders) record["dirresultlist"].append(d);
-    return Json::FastWriter().write(record);
-}
-
 // Runs answer on the next modal dialog of type D once it shows.
 template <typename D>
 void WhenShown(std::function<void(D&)> answer) {
@@ -98,7 +90,11 @@ public:
     }
 
     void Show(const Texts& files, const Texts& folders = {}, bool owned = false) {
-        ASSERT_TRUE(m_window.CreateSubWnd(owned ? &m_owner : nullptr, Record(files, folders), 0, 0));
+        Json::Value record;
+        record["width"] = 700, record["height"] = 400;
+        for (const std::string& f : files) record["fileresultlist"].append(f);
+        for (const std::string& d : folders) record["dirresultlist"].append(d);
+        ASSERT_TRUE(m_window.CreateSubWnd(owned ? &m_owner : nullptr, Json::FastWriter().write(record), 0, 0));
         m_window.SetDelegate(&m_notices);
         m_window.SetProgramLauncher(this);
     }

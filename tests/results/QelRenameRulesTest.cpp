@@ -35,13 +35,9 @@ Texts Paths(const QelResultRows& rows) {
 // One item renamed by a rule set: its name afterwards on disk and in the row,
 // or the rule's refusal, which leaves item and row as they were.
 TEST(ApplyRenameRules, DocumentedCasesAndRefusedNames) {
-    const struct {
-        const char* what;
-        std::string name;  // file-name bytes; a folder when it ends in '/'
-        QelRenameRuleSet rules;
-        std::string expected;  // name afterwards
-        int error = 0;         // of the one rule, when it is refused
-    } cases[] = {
+    // name: file-name bytes, a folder when it ends in '/'; expected: the name
+    // afterwards; error: of the one rule, when it is refused.
+    const struct { const char* what; std::string name; QelRenameRuleSet rules; std::string expected; int error = 0; } cases[] = {
         {"change every underscore", "a_b__c.txt", {R(kFile, kChange, u"_", u"-")}, "a-b--c.txt"},
         {"the inserted text is not searched again", "banana.txt", {R(kFile, kChange, u"a", u"aa")}, "baanaanaa.txt"},
         {"change acts on the base only", "txt.txt", {R(kFile, kChange, u"txt", u"doc")}, "doc.txt"},

@@ -58,15 +58,10 @@ TEST(QelResultOps, EachRowEndsAsItShould) {
     const Texts kOdd = {"t/bad\xff\xfe=1", "t/blank =2", "t/new\nline=3", "t/ =4", "t/x\xff /in=5"};
     const Texts kOddNames = {"bad\xff\xfe", "blank ", "new\nline", " "};
     const char* kOddTree = " =4 bad\xff\xfe=1 blank =2 new\nline=3 x\xff / x\xff /in=5";
+    // made: what d holds afterwards; left: what t holds (nullptr: as it was).
     const struct {
-        const char* what;
-        Texts tree;
-        Op op;
-        Texts files, folders;
-        Errors errors;
-        std::string made;            // in d
-        const char* left = nullptr;  // in t; nullptr: as it was
-        const char* destination = "d";
+        const char* what; Texts tree; Op op; Texts files, folders; Errors errors;
+        std::string made; const char* left = nullptr; const char* destination = "d";
     } cases[] = {
         {"a taken name fails its row, a link is copied as the link",
          {"t/a=new", "t/b=B", "t/c->nowhere", "d/a=old", "d/c->elsewhere"}, kCopy, {"a", "b", "c"}, {},
@@ -127,12 +122,9 @@ TEST(QelResultOps, UniqueNamesGiveEveryRowItsOwnIdentifierAndEveryRowIsNoticed) 
 }
 
 TEST(QelResultOps, ADestinationMustBeAbsoluteAfterTheHomeFolder) {
-    const struct {
-        const char16_t* typed;
-        const char16_t* resolved;  // nullptr: refused
-    } cases[] = {{u"", nullptr}, {u"relative/dir", nullptr}, {u"~user/dir", nullptr}, {u" /abs", nullptr},
-                 {u"~", u"/home/me"}, {u"~/", u"/home/me"}, {u"~/backup", u"/home/me/backup"},
-                 {u"/abs/dir/", u"/abs/dir"}, {u"/abs/dir ", u"/abs/dir "}, {u"/", u""}};
+    const struct { const char16_t *typed, *resolved; } cases[] = {  // resolved nullptr: refused
+        {u"", nullptr}, {u"relative/dir", nullptr}, {u"~user/dir", nullptr}, {u" /abs", nullptr}, {u"~", u"/home/me"},
+        {u"~/", u"/home/me"}, {u"~/backup", u"/home/me/backup"}, {u"/abs/dir/", u"/abs/dir"}, {u"/abs/dir ", u"/abs/dir "}, {u"/", u""}};
     for (const auto& c : cases) {
         QelString out(u"unchanged");
         EXPECT_EQ(qel::ResolveDestination(c.typed, QelString(u"/home/me"), out), c.resolved != nullptr);
@@ -146,11 +138,8 @@ TEST(QelResultOps, AUniqueNameIsShortenedInItsStemToFitAFileName) {
     const std::u16string prefix = u"0123456789ABCDEF0123456789_";  // 27 bytes, as long as an identifier gets
     std::u16string faces;
     for (int i = 0; i < 56; ++i) faces += u"\U00010000";  // its low half is the lowest there is
-    const struct {
-        std::u16string name;
-        std::size_t bytes;           // of the fitted name, prefix included
-        std::u16string_view ending;  // what it must end with
-    } cases[] = {
+    // bytes: of the fitted name, prefix included; ending: what it must end with.
+    const struct { std::u16string name; std::size_t bytes; std::u16string_view ending; } cases[] = {
         {u"short.txt", 36, u"_short.txt"},
         {std::u16string(226, u'x') + u".txt", 255, u"x.txt"},
         {std::u16string(240, u'y'), 255, u"y"},                            // no extension: the whole name is the stem
