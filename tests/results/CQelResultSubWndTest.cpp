@@ -50,12 +50,15 @@ void WhenShown(std::function<void(D&)> answer) {
     });
 }
 
-// Answers the next destination dialog with destination ("" cancels), unique names unticked.
+// Answers the next destination dialog: unique names unticked, a relative
+// path first (which OK refuses), then destination ("" cancels).
 void AnswerDestination(const std::string& destination, std::string* title) {
     WhenShown<CDlgDestSelect>([=](CDlgDestSelect& dialog) {
-        *title = dialog.windowTitle().toStdString();
+        dialog.GetUniqueNameCheck()->click();  // ticked at first
+        dialog.GetDestEdit()->setText("relative/dir");
+        dialog.accept();
+        *title = dialog.windowTitle().toStdString() + (dialog.isVisible() ? "" : " (closed by a refused OK)");
         dialog.GetDestEdit()->setText(QString::fromStdString(destination));
-        dialog.GetUniqueNameCheck()->setChecked(false);
         destination.empty() ? dialog.reject() : dialog.accept();
     });
 }
@@ -142,7 +145,8 @@ TEST_F(ResultWindow, CopyAndMoveNameTheCountAndShowEachRowsOutcome) {
     EXPECT_EQ(title, "Please specify a path to move. (1 item)");
     EXPECT_EQ(Column(kStatus), (Texts{"Copied", "Moved to " + (m_dir / "m/b.txt"), "Copied"}));
     EXPECT_TRUE(!m_window.GetListModel()->IsGone(0) && m_window.GetListModel()->IsGone(1));
-    EXPECT_TRUE(m_boxes.empty());
+    const std::string warning = "Items whose name already exists in the destination are left as they are.", relative = "Please specify the path.";
+    EXPECT_EQ(m_boxes, (Texts{warning, relative, warning, relative, warning, relative}));
 }
 
 TEST_F(ResultWindow, DeleteAsksFirstAndEachAnswerDoesWhatItSays) {
