@@ -126,6 +126,8 @@ TEST(ExportFile, AFileWrittenByNameIsMadePrivatelyAndPlacedWithoutReplacingAnyth
 TEST(ExportFile, AWriteThatFailsOrCannotStartIsReportedAndLeavesNothing) {
     QelTestDir dir;
     QelString path;
+    EXPECT_EQ(qel::WriteNewFile(Q(dir / "missing"), u"x", u".txt", "bytes", path), ENOENT);
+    EXPECT_EQ(path.ToFileName(), dir / "missing/x.txt");
     // A file size limit makes the kernel refuse the rest, as a full disk would.
     struct rlimit old {};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
@@ -156,7 +158,9 @@ TEST(ListWorkbook, HoldsTheHeaderThenEveryPathAsEscapedText) {
         {{"A1", "Folders and files"}, {"A2", "/r/f4"}}};
     for (int n = 1; n <= 3; ++n) EXPECT_EQ(TextCells(Sheet(file, n)), sheets[n - 1]) << n;
     EXPECT_EQ(Sheet(file, 4), "");
-    // A missing folder fails with a reason.
+    // An empty list still gives a sheet with its header; a missing folder fails with a reason.
+    ASSERT_TRUE(qel::WriteListWorkbook(Q(dir / "empty.xlsx"), 0, At(paths)));
+    EXPECT_EQ(TextCells(Sheet(dir / "empty.xlsx", 1)), (QelSheetCells{{"A1", "Result List"}}));
     EXPECT_FALSE(qel::WriteListWorkbook(Q(dir / "missing/x.xlsx"), 1, At(paths), {}, &reason));
     EXPECT_NE(reason, "");
 }
