@@ -6,6 +6,7 @@
 
 #include "../common/QelTreeText.h"
 #include "CQelFileMng.h"
+#include "QelDirCursor.h"
 #include "QelFileOps.h"
 #include "QelPath.h"
 #include "QelTmpfsMount.h"
@@ -39,6 +40,19 @@ TEST(QelLinkAtTheTop, SingleFileOperationsActOnTheLinkItself) {
     EXPECT_EQ(TreeText(dir.path()), "flink->real/target.txt moved->real other.txt=o real/ real/target.txt=t");
     EXPECT_TRUE(qel::DeleteFile(Q(dir / "moved/")));
     EXPECT_EQ(TreeText(dir.path()), "flink->real/target.txt other.txt=o real/ real/target.txt=t");
+}
+
+// A folder is entered through a link only when the caller follows links; an
+// entry whose type the file system leaves unsaid is judged by the entry itself.
+TEST(QelLinkAtTheTop, AFolderHandleFollowsALinkOnlyWhenToldAndAnUnnamedTypeIsLookedUp) {
+    QelTestDir dir;
+    MakeTree(dir.path(), {"real/", "link->real", "file=f"});
+    QelDirHandle handle;
+    EXPECT_FALSE(handle.Open(AT_FDCWD, (dir / "link").c_str(), false));
+    EXPECT_TRUE(handle.Open(AT_FDCWD, (dir / "link").c_str(), true));
+    ASSERT_TRUE(handle.Open(AT_FDCWD, dir.path().c_str(), false));
+    const std::pair<const char*, int> types[] = {{"real", DT_DIR}, {"link", DT_LNK}, {"file", DT_REG}, {"gone", DT_UNKNOWN}};
+    for (const auto& [name, type] : types) EXPECT_EQ(EntryType(handle.Fd(), {name}), type) << name;
 }
 
 TEST(QelFullDisk, AFailedCopyLeavesNothingBehind) {

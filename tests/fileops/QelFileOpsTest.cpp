@@ -8,11 +8,7 @@
 // Every refusal leaves source and target as they were.
 TEST(QelFileOps, RefusesToReplaceOrToActOnWhatIsNoFile) {
     enum Op { Copy, Move, Delete };
-    const struct {
-        Op op;
-        const char* from;
-        const char* to;
-    } cases[] = {{Copy, "a", "b"},      {Copy, "a", "a"},      {Copy, "a", "ro"},   {Copy, "a", "folder"},
+    const struct { Op op; const char *from, *to; } cases[] = {{Copy, "a", "b"},      {Copy, "a", "a"},      {Copy, "a", "ro"},   {Copy, "a", "folder"},
                  {Copy, "missing", "x"}, {Copy, "folder", "x"}, {Move, "a", "b"},    {Move, "missing", "x"},
                  {Delete, "ro", ""},     {Delete, "folder", ""}, {Delete, "missing", ""}, {Delete, "folder/..", ""},
                  {Copy, "a", "folder/."}, {Move, "folder/..", "x"}};

@@ -14,21 +14,6 @@
 
 inline QelString Q(const std::string& path) { return QelString::FromFileName(path); }
 
-inline void MakeFile(const std::string& path, const std::string& bytes) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    WriteBytes(path, bytes);
-}
-
-inline bool IsDir(const std::string& path) {
-    struct stat st;
-    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-inline bool IsLink(const std::string& path) {
-    struct stat st;
-    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
-
 // The names in folder (which must exist).
 inline std::set<std::string> Names(const std::string& folder) {
     std::set<std::string> names;

@@ -6,15 +6,14 @@
 #include <sys/stat.h>
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "../fileops/QelTreeFixture.h"
 #include "IQelProgramLauncher.h"
 
 TEST(DesktopProgramLauncher, HandsTheFileOverAsOneArgument) {
     QelTestDir dir;
-    const std::string program = dir / "my viewer $HOME \"q\"";
-    const std::string fifo = dir / "argument";
+    const std::string program = dir / "my viewer $HOME \"q\"", fifo = dir / "argument";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     WriteBytes(program, "#!/bin/sh\nprintf '%s|%s' \"$1\" \"$#\" > '" + fifo + "'\n");
     ASSERT_EQ(::chmod(program.c_str(), 0700), 0);
@@ -22,8 +21,6 @@ TEST(DesktopProgramLauncher, HandsTheFileOverAsOneArgument) {
     for (const std::string& file : {dir / "2024-01-01_00-00-00_Result.txt", dir / "a \"b\" $c `d` \\e.txt"}) {
         ASSERT_TRUE(qel::DesktopProgramLauncher().Open(Q(program), Q(file)));
         std::ifstream in(fifo);  // opens once the program does
-        std::stringstream argument;
-        argument << in.rdbuf();
-        EXPECT_EQ(argument.str(), file + "|1");
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), file + "|1");
     }
 }

@@ -1,8 +1,10 @@
-// Result rows built from the search's lists, and the result record read as text.
+// Result rows built from the search's lists, the result record read as text,
+// and the order the list's headings sort by.
 #include <gtest/gtest.h>
 
 #include <functional>
 
+#include "QelNaturalOrder.h"
 #include "QelResultRecord.h"
 #include "QelResultRows.h"
 #include "QelString.h"
@@ -62,4 +64,17 @@ TEST(QelResultRecord, OnlyOneWholeObjectIsARecord) {
     for (const std::string text : {"", "[1, 2]", "\"text\"", "42", "{\"fileresultlist\": [", "{} {}", "{\"a\":1} x"})
         EXPECT_EQ(Read(text), Texts{"refused"}) << text;
     EXPECT_EQ(Read(" {}\n"), Texts{});
+}
+
+// Each list is in the expected order; every pair is checked both ways.
+TEST(QelNaturalOrder, NumbersByValueLettersWithoutCaseThenExactly) {
+    const std::vector<std::vector<std::u16string>> orders = {
+        {u"file", u"file1", u"file2", u"file10", u"file10a", u"file11"}, {u"a2b3", u"a2b10", u"a10b1"}, {u"", u"0", u"00", u"1", u"a"},
+        {u"img7.png", u"img007.png", u"img08.png"},  // equal values: fewer leading zeros first
+        {u"Alpha", u"alpha", u"beta", u"Gamma"},     // case only breaks ties
+        {u"x99999999999999999999998", u"x99999999999999999999999", u"x100000000000000000000000"}};
+    for (const auto& order : orders)
+        for (std::size_t i = 0; i < order.size(); ++i)
+            for (std::size_t j = 0; j < order.size(); ++j)
+                EXPECT_TRUE((qel::NaturalCompare(order[i], order[j]) <=> 0) == (i <=> j)) << i << " against " << j;
 }

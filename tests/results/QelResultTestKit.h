@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,10 +21,12 @@ inline QelResultRows Rows(const std::string& folder, const Texts& files, const T
     return rows;
 }
 
-// Every notice as "name|progress|summary".
+// Every notice as "name|progress|summary"; onNotice runs before each is recorded.
 struct QelNotices : IQelResultSubWndDelegate {
     void onNotifyEvent(const QelString& name, const QelString& p1, const QelString& p2) override {
+        if (onNotice) onNotice();
         seen.push_back(name.ToStdString() + "|" + p1.ToStdString() + "|" + p2.ToStdString());
     }
     Texts seen;
+    std::function<void()> onNotice;
 };
