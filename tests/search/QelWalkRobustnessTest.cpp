@@ -21,28 +21,27 @@
 
 namespace {
 
-// Runs work with the descriptor limit lowered to the descriptors open now
-// plus spare; with no spare, under the limit as it is.
-void WithDescriptorLimit(int spare, const std::function<void()>& work) {
+// What walk gives with the descriptor limit lowered to the descriptors open
+// now plus spare; with no spare, under the limit as it is.
+SearchOutcome WithDescriptorLimit(int spare, const std::function<SearchOutcome()>& walk) {
     rlimit old{};
     getrlimit(RLIMIT_NOFILE, &old);
     rlimit low = old;
     low.rlim_cur = spare ? static_cast<rlim_t>(OpenDescriptors() + spare) : old.rlim_cur;
     EXPECT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
-    work();
+    const SearchOutcome got = walk();
     setrlimit(RLIMIT_NOFILE, &old);
+    return got;
 }
 
 TEST(WalkDeep, TenThousandFoldersDeepUnderALowDescriptorLimit) {
     QelTestDir t;
     MakeTree(t.path(), {"top/"});
     ::close(::openat(DeepLevel(t / "top", 10000, true), "leaf.txt", O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
-    SearchOutcome got;
-    WithDescriptorLimit(14, [&] { got = Search(t.path(), {u"leaf"}, {}, {u"top"}); });  // far below the walker's own budget
+    const SearchOutcome got = WithDescriptorLimit(14, [&] { return Search(t.path(), {u"leaf"}, {}, {u"top"}); });  // far below the budget
     std::string path = t / "top";
     for (int i = 0; i < 10000; ++i) path += "/level";
-    EXPECT_EQ(got.folders, Paths{t / "top"});
-    EXPECT_EQ(got.files, Paths{path + "/leaf.txt"});
+    EXPECT_EQ(std::tie(got.folders, got.files), std::make_tuple(Paths{t / "top"}, Paths{path + "/leaf.txt"}));
 }
 
 // A bushy tree below rel; with jumpTo, links to it at every second level
@@ -86,8 +85,8 @@ TEST(WalkBudget, EverySetUpReportsWhatAPlainWalkDoesInTheSameOrder) {
             if (!c.readAhead) most = std::max(most, OpenDescriptors());
             if (c.pauseEvery && ++hits % c.pauseEvery == 0) usleep(200);
         });
-        SearchOutcome got;
-        WithDescriptorLimit(c.spare, [&] { got = Walk(t / "tree", {}, exts, folders, {{true, true}, c.budget, c.readAhead, &slow}); });
+        const SearchOutcome got =
+            WithDescriptorLimit(c.spare, [&] { return Walk(t / "tree", {}, exts, folders, {{true, true}, c.budget, c.readAhead, &slow}); });
         EXPECT_EQ(std::tie(got.files, got.folders), std::tie(plain.files, plain.folders));
         EXPECT_TRUE(c.readAhead || most - before <= c.budget + 1) << most - before;  // the budget and the walk's anchor at the root
     }
@@ -141,9 +140,7 @@ TEST(WalkReadAhead, AFolderHandedBackPartWayAndGoneMeanwhileIsLeftCleanly) {
             return handedBack = true, false;
         });
         // The hits before the handed-over folder wait for the helper to be done with it.
-        CCallbackDelegate wait([&] {
-            for (int i = 0; i < 2000 && !handedBack; ++i) usleep(1000);
-        });
+        CCallbackDelegate wait([&] { for (int i = 0; i < 2000 && !handedBack; ++i) usleep(1000); });
         const SearchOutcome got = Walk(t.path(), {u"hit"}, {}, {}, {{}, 64, true, &wait});
         CQelReadAhead::SetStandIn({});
         ASSERT_TRUE(handedBack);

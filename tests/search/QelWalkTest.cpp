@@ -27,9 +27,9 @@ void ReferenceWalk(const std::string& dir, const QelStringArray& names, const Qe
         const std::string name = e->d_name, path = dir + "/" + name;
         if (name == "." || name == "..") continue;
         const QelString wide = QelString::FromFileName(name);
-        if (e->d_type != DT_DIR && MatchFile(wide, names, exts)) out.files.push_back(path);
-        if (e->d_type == DT_DIR && MatchFolder(wide, folders)) out.folders.push_back(path);
-        if (e->d_type == DT_DIR && sub) ReferenceWalk(path, names, exts, folders, sub, out);
+        const bool dir = e->d_type == DT_DIR;
+        if (dir ? MatchFolder(wide, folders) : MatchFile(wide, names, exts)) (dir ? out.folders : out.files).push_back(path);
+        if (dir && sub) ReferenceWalk(path, names, exts, folders, sub, out);
     }
     closedir(d);
 }
@@ -84,9 +84,9 @@ TEST(WalkOrder, PreOrderAsARecursiveWalkWithAProgressEventPerHit) {
 TEST(WalkRoot, RootIsUsedAsPassedAndOneThatCannotBeWalkedGivesNothing) {
     QelTestDir t;
     MakeTree(t.path(), {"x/f.txt"});
-    const struct { std::string root; Paths files, folders; bool sub = true; } cases[] = {{t.path() + "/", {t / "x/f.txt"}, {t / "x"}}, {t / "x/.", {t / "x/./f.txt"}, {}}, {t / "missing", {}, {}},
-                 {t / "x/f.txt", {}, {}}, {"", {}, {}},
-                 {"/proc/sys/fs", {"/proc/sys/fs/file-max"}, {}, false}};  // a root on a pseudo file system is searched
+    const struct { std::string root; Paths files, folders; bool sub = true; } cases[] = {
+        {t.path() + "/", {t / "x/f.txt"}, {t / "x"}}, {t / "x/.", {t / "x/./f.txt"}, {}}, {t / "missing", {}, {}}, {t / "x/f.txt", {}, {}},
+        {"", {}, {}}, {"/proc/sys/fs", {"/proc/sys/fs/file-max"}, {}, false}};  // a root on a pseudo file system is searched
     for (const auto& c : cases) {
         CRecorder d;
         const SearchOutcome got = Search(c.root, {u"f.txt", u"file-max"}, {}, {u"x"}, c.sub, &d);
@@ -108,8 +108,7 @@ TEST(WalkNames, OddNamesRoundTripToTheSameFile) {
     const SearchOutcome got = Search(t.path(), {}, {u"txt", u"txt "}, {u"d ", u".d"});
     EXPECT_EQ(Sorted(got.folders), (Paths{t / ".d", t / "d "}));
     ASSERT_EQ(Sorted(got.files), Sorted(expected));
-    for (const std::string& path : got.files)
-        EXPECT_EQ(ReadBytes(path), path.substr(path.rfind('/') + 1));  // the very file found
+    for (const std::string& path : got.files) EXPECT_EQ(ReadBytes(path), path.substr(path.rfind('/') + 1));  // the very file found
 }
 
 // By default a link is one entry, matched by its own name as a file whatever
@@ -121,13 +120,7 @@ TEST(WalkLinks, LinksAreFilesUnlessFollowedAndCyclesEndAtOnce) {
     const Paths links = {"real/inside.txt", "file.txt", "dirlink -> real", "filelink -> file.txt", "dangling -> nowhere",
                          "alias.doc -> real/inside.txt", "out -> " + outside.path(), "a/up -> ..", "a/self -> ."};
     const QelStringArray linkNames = {u"dirlink", u"out", u"up", u"self", u"top"};
-    const struct {
-        Paths tree;
-        bool follow;
-        QelStringArray names, exts, dirs;
-        Paths files, folders;
-        std::string root = "";
-    } cases[] = {
+    const struct { Paths tree; bool follow; QelStringArray names, exts, dirs; Paths files, folders; std::string root = ""; } cases[] = {
         {links, false, {u""}, {}, {u"dirlink", u"out", u"up", u"self", u"top", u"real"},
          {"a/self", "a/top", "a/up", "alias.doc", "dangling", "dirlink", "file.txt", "filelink", "out", "real/inside.txt"},
          {"real"}},
@@ -146,12 +139,9 @@ TEST(WalkLinks, LinksAreFilesUnlessFollowedAndCyclesEndAtOnce) {
         QelTestDir t;
         MakeTree(t.path(), c.tree);
         if (c.tree == links) MakeTree(t.path(), {"a/top -> " + t.path()});
-        WalkSetup setup;
-        setup.options.followLinks = c.follow;
         CCallbackDelegate slow([] { usleep(2000); });  // the helper is at work by the time the walk arrives
         for (const bool readAhead : {false, true}) {  // the helper knows the path above what it was handed
-            setup.readAhead = readAhead;
-            setup.delegate = readAhead ? &slow : nullptr;
+            const WalkSetup setup = {{true, c.follow}, 64, readAhead, readAhead ? &slow : nullptr};
             const SearchOutcome got = Walk(c.root.empty() ? t.path() : t / c.root, c.names, c.exts, c.dirs, setup);
             EXPECT_EQ(std::make_pair(Relative(got.files, t.path()), Relative(got.folders, t.path())), std::make_pair(c.files, c.folders));
         }
