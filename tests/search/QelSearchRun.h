@@ -21,6 +21,7 @@
 using Paths = std::vector<std::string>;
 struct SearchOutcome {
     Paths files, folders;
+    int error = 0;  // what a walker set up by the test returned
 };
 
 inline Paths Sorted(Paths paths) { return std::ranges::sort(paths), paths; }
@@ -53,6 +54,7 @@ inline SearchOutcome Search(const std::string& root, const QelStringArray& names
                             const WalkSetup* setup = nullptr) {
     struct : CQelFileMng {} mng;
     QelStringArray files, dirs;
+    SearchOutcome out;
     if (!setup) {
         mng.SetEventDelegate(delegate);
         mng.SearchFiles(QelString::FromFileName(root), files, dirs, names, exts, folders, includeSub);
@@ -60,9 +62,8 @@ inline SearchOutcome Search(const std::string& root, const QelStringArray& names
         const CQelSearchCriteria criteria(names, exts, folders);
         CQelSearchResults results(criteria, QelString::FromFileName(root), files, dirs, setup->delegate);
         const std::unique_ptr<CQelReadAhead> helper(setup->readAhead ? new CQelReadAhead(setup->options) : nullptr);
-        CQelTreeWalker(setup->options, setup->budget, helper.get()).Walk(root, results);
+        out.error = CQelTreeWalker(setup->options, setup->budget, helper.get()).Walk(root, results);
     }
-    SearchOutcome out;
     for (const QelString& s : files) out.files.push_back(s.ToFileName());
     for (const QelString& s : dirs) out.folders.push_back(s.ToFileName());
     return out;

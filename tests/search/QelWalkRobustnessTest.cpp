@@ -73,9 +73,10 @@ TEST(WalkBudget, EverySetUpReportsWhatAPlainWalkDoesInTheSameOrder) {
     const QelStringArray exts = {u"txt"}, folders = {u"y", u"e2", u"jump", u"up"};
     const SearchOutcome plain = Walk(t / "tree", {}, exts, folders, {{true, true}});
     ASSERT_EQ(plain.files.size(), 424u);  // 382 in the tree, 42 through the links
-    // pauseEvery: a short pause after every so many hits; spare: descriptors left free by the limit, 0: no limit
-    const struct { int budget; bool readAhead; int pauseEvery, spare; } cases[] = {
-        {1, false, 0, 0}, {2, false, 0, 0}, {3, false, 0, 0}, {5, false, 0, 0}, {64, true, 0, 0}, {2, true, 0, 0}, {64, true, 7, 0},
+    // pauseEvery: a short pause after every so many hits; spare: descriptors left free by the limit, 0: no limit;
+    // noStdin: descriptor 0 free for folders too
+    const struct { int budget; bool readAhead; int pauseEvery, spare; bool noStdin = false; } cases[] = {
+        {1, false, 0, 0, true}, {2, false, 0, 0}, {3, false, 0, 0}, {5, false, 0, 0}, {64, true, 0, 0}, {2, true, 0, 0, true}, {64, true, 7, 0},
         {2, true, 7, 0}, {64, true, 1, 0}, {2, true, 1, 0}, {64, true, 16, 6}, {64, true, 16, 8}, {64, true, 16, 11}};
     const int before = OpenDescriptors();
     for (const auto& c : cases) {
@@ -85,8 +86,12 @@ TEST(WalkBudget, EverySetUpReportsWhatAPlainWalkDoesInTheSameOrder) {
             if (!c.readAhead) most = std::max(most, OpenDescriptors());
             if (c.pauseEvery && ++hits % c.pauseEvery == 0) usleep(200);
         });
+        const int stdinCopy = c.noStdin ? dup(0) : -1;
+        if (c.noStdin) close(0);
         const SearchOutcome got =
             WithDescriptorLimit(c.spare, [&] { return Walk(t / "tree", {}, exts, folders, {{true, true}, c.budget, c.readAhead, &slow}); });
+        EXPECT_EQ(OpenDescriptors(), before);  // nothing left open
+        if (c.noStdin) dup2(stdinCopy, 0), close(stdinCopy);
         EXPECT_EQ(std::tie(got.files, got.folders), std::tie(plain.files, plain.folders));
         EXPECT_TRUE(c.readAhead || most - before <= c.budget + 1) << most - before;  // the budget and the walk's anchor at the root
     }

@@ -84,14 +84,15 @@ TEST(WalkOrder, PreOrderAsARecursiveWalkWithAProgressEventPerHit) {
 TEST(WalkRoot, RootIsUsedAsPassedAndOneThatCannotBeWalkedGivesNothing) {
     QelTestDir t;
     MakeTree(t.path(), {"x/f.txt"});
-    const struct { std::string root; Paths files, folders; bool sub = true; } cases[] = {
-        {t.path() + "/", {t / "x/f.txt"}, {t / "x"}}, {t / "x/.", {t / "x/./f.txt"}, {}}, {t / "missing", {}, {}}, {t / "x/f.txt", {}, {}},
-        {"", {}, {}}, {"/proc/sys/fs", {"/proc/sys/fs/file-max"}, {}, false}};  // a root on a pseudo file system is searched
+    const struct { std::string root; Paths files, folders; int error = 0; bool sub = true; } cases[] = {
+        {t.path() + "/", {t / "x/f.txt"}, {t / "x"}}, {t / "x/.", {t / "x/./f.txt"}, {}}, {t / "missing", {}, {}, ENOENT},
+        {t / "x/f.txt", {}, {}, ENOTDIR}, {"", {}, {}, ENOENT},
+        {"/proc/sys/fs", {"/proc/sys/fs/file-max"}, {}, 0, false}};  // a root on a pseudo file system is searched
     for (const auto& c : cases) {
         CRecorder d;
-        const SearchOutcome got = Search(c.root, {u"f.txt", u"file-max"}, {}, {u"x"}, c.sub, &d);
-        EXPECT_EQ(std::make_tuple(got.files, got.folders, d.events.size()),
-                  std::make_tuple(c.files, c.folders, c.files.size() + c.folders.size())) << c.root;
+        const SearchOutcome got = Walk(c.root, {u"f.txt", u"file-max"}, {}, {u"x"}, {{c.sub}, 64, c.sub, &d});
+        EXPECT_EQ(std::make_tuple(got.files, got.folders, got.error, d.events.size()),
+                  std::make_tuple(c.files, c.folders, c.error, c.files.size() + c.folders.size())) << c.root;
     }
 }
 
