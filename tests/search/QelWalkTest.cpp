@@ -1,11 +1,11 @@
 // The walk as a search sees it: pre-order against a plain recursive readdir
-// walk, result paths built from the root as passed, names kept byte for
-// byte, links, and progress events.
+// walk, result paths built from the root as passed (and the walker's answer
+// for one it cannot read), names kept byte for byte, links, and progress events.
 
 #include <dirent.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
+#include <cerrno>
 #include <set>
 #include <string>
 #include <utility>
