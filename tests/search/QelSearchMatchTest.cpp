@@ -5,23 +5,18 @@
 
 #include <random>
 #include <string>
-#include <vector>
 
 #include "CQelSearchCriteria.h"
 #include "QelSearchMatch.h"
 
 namespace {
 
-QelStringArray List(const std::vector<std::u16string>& items) { return QelStringArray(items.begin(), items.end()); }
-
-struct FileCase {
-    std::u16string name;
-    std::vector<std::u16string> names, exts;
-    bool hit;
-};
-
 TEST(MatchFile, NamesAgainstNameAndExtensionStrings) {
-    const FileCase cases[] = {
+    const struct {
+        const char16_t* name;
+        QelStringArray names, exts;
+        bool hit;
+    } cases[] = {
         {u"report.txt", {}, {}, false},  // no strings at all: never
         // names only: one occurs anywhere, extension included, case counts
         {u"report.txt", {u"port"}, {}, true}, {u"data.txt", {u"zzz", u".tx"}, {}, true},
@@ -36,12 +31,11 @@ TEST(MatchFile, NamesAgainstNameAndExtensionStrings) {
         {u"v1.2.txt", {u"1.2"}, {u"txt"}, true}, {u".bashrc", {u"bash"}, {u"txt"}, false},
         {u"file.", {u"file"}, {u"txt"}, false}, {u"x.doc", {u""}, {u"txt"}, false}, {u"x*y", {u"*"}, {u"txt"}, true},
     };
-    for (const FileCase& c : cases)
-        EXPECT_EQ(MatchFile(QelString(c.name), List(c.names), List(c.exts)), c.hit) << QelString(c.name).ToStdString();
+    for (const auto& c : cases) EXPECT_EQ(MatchFile(c.name, c.names, c.exts), c.hit) << QelString(c.name).ToStdString();
     // Folders: exact equality with one string only.
-    for (const auto& [name, hit] : {std::pair<std::u16string, bool>{u"src", true}, {u"Src", false}, {u"src2", false}, {u"lib", true}, {u"", false}})
-        EXPECT_EQ(MatchFolder(QelString(name), List({u"", u"src", u"lib"})), hit) << QelString(name).ToStdString();
-    EXPECT_FALSE(MatchFolder(QelString(u"src"), QelStringArray()));
+    for (const auto& [name, hit] : {std::pair<const char16_t*, bool>{u"src", true}, {u"Src", false}, {u"src2", false}, {u"lib", true}, {u"", false}})
+        EXPECT_EQ(MatchFolder(name, {u"", u"src", u"lib"}), hit) << QelString(name).ToStdString();
+    EXPECT_FALSE(MatchFolder(u"src", {}));
 }
 
 // ---- the walker's byte matching gives the UTF-16 answers ---------------------
@@ -53,7 +47,7 @@ std::string RandomBytes(std::mt19937& rng, std::size_t maxLength) {
                                          "\xC3", "\xA9", "\x82", "\xE2\x82", "\xED\xB2\x80", "\xFF", " "};
     std::string out;
     const std::size_t n = rng() % (maxLength + 1);
-    for (std::size_t i = 0; i < n; ++i) out += pieces[rng() % (sizeof(pieces) / sizeof(pieces[0]))];
+    for (std::size_t i = 0; i < n; ++i) out += pieces[rng() % std::size(pieces)];
     return out;
 }
 
@@ -73,8 +67,7 @@ TEST(SearchCriteria, ByteMatchingAgreesWithUtf16Matching) {
     int bytePath = 0, utf16Path = 0, hits = 0;
     for (int round = 0; round < 4000; ++round) {
         const bool lone = round % 5 == 0;
-        const QelStringArray names = RandomCriteria(rng, lone), exts = RandomCriteria(rng, lone),
-                             folders = RandomCriteria(rng, lone);
+        const QelStringArray names = RandomCriteria(rng, lone), exts = RandomCriteria(rng, lone), folders = RandomCriteria(rng, lone);
         const CQelSearchCriteria criteria(names, exts, folders);
         (criteria.MatchesOnBytes() ? bytePath : utf16Path)++;
         for (int k = 0; k < 20; ++k) {
@@ -87,22 +80,18 @@ TEST(SearchCriteria, ByteMatchingAgreesWithUtf16Matching) {
             hits += file;
         }
     }
-    // Both ways of matching were exercised, and not trivially.
-    EXPECT_GT(bytePath, 500);
-    EXPECT_GT(utf16Path, 100);
-    EXPECT_GT(hits, 1000);
+    EXPECT_TRUE(bytePath > 500 && utf16Path > 100 && hits > 1000);  // both ways, and not trivially
 }
 
 // A criterion typed as UTF-16 may hold surrogates no file name byte can
 // spell: only a whole pair is matched on bytes, and a broken one matches
 // nothing it does not hold.
 TEST(SearchCriteria, OnlyWellFormedCriteriaMatchOnBytes) {
-    struct Case {
-        std::u16string criterion;
+    const struct {
+        const char16_t* criterion;
         std::string name;  // file-name bytes
         bool onBytes, hit;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {u"x\xD83D\xDE00", "ax\xF0\x9F\x98\x80", true, true},  // a whole pair
         {u"\xD83D", "\xED\xA0\xBD", false, false},             // a high surrogate at the end
         {u"\xD83Dx", "\xED\xA0\xBDx", false, false},           // a high surrogate not followed by a low one
@@ -111,8 +100,8 @@ TEST(SearchCriteria, OnlyWellFormedCriteriaMatchOnBytes) {
         {u"\xDCA9", "caf\xC3\xA9", false, false},               // the raw byte 0xA9, inside a character here
         {u"\xDCA9", "caf\xA9", false, true},                    // and on its own
     };
-    for (const Case& c : cases) {
-        const CQelSearchCriteria criteria(List({c.criterion}), {}, {});
+    for (const auto& c : cases) {
+        const CQelSearchCriteria criteria({c.criterion}, {}, {});
         EXPECT_EQ(criteria.MatchesOnBytes(), c.onBytes) << c.name;
         EXPECT_EQ(criteria.FileHits(c.name), c.hit) << c.name;
     }

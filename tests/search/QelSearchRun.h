@@ -1,11 +1,11 @@
 #pragma once
 // The search as the tests run it: through CQelFileMng::SearchFiles, as the
 // program does, or through a walker set up by the test. Results are the
-// file-name bytes of each path.
-
-#include <dirent.h>
+// file-name bytes of each path. Criteria lists are written as braced lists of
+// UTF-16 strings.
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,51 +21,25 @@
 using Paths = std::vector<std::string>;
 struct SearchOutcome {
     Paths files, folders;
+    int error = 0;  // what a walker set up by the test returned
 };
 
-inline QelStringArray Strings(std::initializer_list<std::u16string> items) { return QelStringArray(items.begin(), items.end()); }
-
-inline Paths Bytes(const QelStringArray& list) {
+inline Paths Sorted(Paths paths) { return std::ranges::sort(paths), paths; }
+// The paths below root, relative to it and sorted.
+inline Paths Relative(const Paths& paths, const std::string& root) {
     Paths out;
-    for (const QelString& s : list) out.push_back(s.ToFileName());
-    return out;
+    for (const std::string& p : paths) out.push_back(p.substr(root.size() + 1));
+    return Sorted(out);
 }
-
-inline int OpenDescriptors() {
-    int count = 0;
-    if (DIR* d = opendir("/proc/self/fd")) {
-        while (readdir(d)) ++count;
-        closedir(d);
-    }
-    return count;
-}
-
-inline Paths Sorted(Paths paths) {
-    std::sort(paths.begin(), paths.end());
-    return paths;
-}
+// Counts the listing's own descriptor too.
+inline int OpenDescriptors() { return static_cast<int>(std::ranges::distance(std::filesystem::directory_iterator("/proc/self/fd"))); }
 
 // Calls f after every hit.
-class CCallbackDelegate : public IQelFileMngEventDelegate {
-public:
+struct CCallbackDelegate : IQelFileMngEventDelegate {
     explicit CCallbackDelegate(std::function<void()> f) : m_f(std::move(f)) {}
     void OnSearchProgress(std::int32_t, std::int32_t) override { m_f(); }
-
-private:
     std::function<void()> m_f;
 };
-
-class CTestFileMng : public CQelFileMng {};
-
-inline SearchOutcome Search(const std::string& root, const QelStringArray& names, const QelStringArray& exts,
-                            const QelStringArray& folders, bool includeSub = true,
-                            IQelFileMngEventDelegate* delegate = nullptr) {
-    CTestFileMng mng;
-    mng.SetEventDelegate(delegate);
-    QelStringArray files, dirs;
-    mng.SearchFiles(QelString::FromFileName(root), files, dirs, names, exts, folders, includeSub);
-    return {Bytes(files), Bytes(dirs)};
-}
 
 struct WalkSetup {
     QelWalkOptions options;
@@ -74,13 +48,27 @@ struct WalkSetup {
     IQelFileMngEventDelegate* delegate = nullptr;
 };
 
+// Through the program's search when setup is not given, else through a walker set up as told.
+inline SearchOutcome Search(const std::string& root, const QelStringArray& names, const QelStringArray& exts,
+                            const QelStringArray& folders, bool includeSub = true, IQelFileMngEventDelegate* delegate = nullptr,
+                            const WalkSetup* setup = nullptr) {
+    struct : CQelFileMng {} mng;
+    QelStringArray files, dirs;
+    SearchOutcome out;
+    if (!setup) {
+        mng.SetEventDelegate(delegate);
+        mng.SearchFiles(QelString::FromFileName(root), files, dirs, names, exts, folders, includeSub);
+    } else {
+        const CQelSearchCriteria criteria(names, exts, folders);
+        CQelSearchResults results(criteria, QelString::FromFileName(root), files, dirs, setup->delegate);
+        const std::unique_ptr<CQelReadAhead> helper(setup->readAhead ? new CQelReadAhead(setup->options) : nullptr);
+        out.error = CQelTreeWalker(setup->options, setup->budget, helper.get()).Walk(root, results);
+    }
+    for (const QelString& s : files) out.files.push_back(s.ToFileName());
+    for (const QelString& s : dirs) out.folders.push_back(s.ToFileName());
+    return out;
+}
 inline SearchOutcome Walk(const std::string& root, const QelStringArray& names, const QelStringArray& exts,
                           const QelStringArray& folders, const WalkSetup& setup) {
-    QelStringArray files, dirs;
-    const CQelSearchCriteria criteria(names, exts, folders);
-    CQelSearchResults results(criteria, QelString::FromFileName(root), files, dirs, setup.delegate);
-    std::unique_ptr<CQelReadAhead> helper;
-    if (setup.readAhead) helper = std::make_unique<CQelReadAhead>(setup.options);
-    CQelTreeWalker(setup.options, setup.budget, helper.get()).Walk(root, results);
-    return {Bytes(files), Bytes(dirs)};
+    return Search(root, names, exts, folders, true, nullptr, &setup);
 }

@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 
 #include <atomic>
-#include <optional>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,32 +21,27 @@
 
 namespace {
 
-// The descriptor limit lowered to the descriptors open now plus spare, while it lives.
-class CDescriptorLimit {
-public:
-    explicit CDescriptorLimit(int spare) {
-        getrlimit(RLIMIT_NOFILE, &m_old);
-        rlimit low = m_old;
-        low.rlim_cur = static_cast<rlim_t>(OpenDescriptors() + spare);
-        EXPECT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
-    }
-    ~CDescriptorLimit() { setrlimit(RLIMIT_NOFILE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
+// What walk gives with the descriptor limit lowered to the descriptors open
+// now plus spare; with no spare, under the limit as it is.
+SearchOutcome WithDescriptorLimit(int spare, const std::function<SearchOutcome()>& walk) {
+    rlimit old{};
+    getrlimit(RLIMIT_NOFILE, &old);
+    rlimit low = old;
+    low.rlim_cur = spare ? static_cast<rlim_t>(OpenDescriptors() + spare) : old.rlim_cur;
+    EXPECT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    const SearchOutcome got = walk();
+    setrlimit(RLIMIT_NOFILE, &old);
+    return got;
+}
 
 TEST(WalkDeep, TenThousandFoldersDeepUnderALowDescriptorLimit) {
     QelTestDir t;
     MakeTree(t.path(), {"top/"});
     ::close(::openat(DeepLevel(t / "top", 10000, true), "leaf.txt", O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
-    std::optional<CDescriptorLimit> limit(12);  // far below the walker's own budget
-    const SearchOutcome got = Search(t.path(), Strings({u"leaf"}), {}, Strings({u"top"}));
-    limit.reset();
+    const SearchOutcome got = WithDescriptorLimit(14, [&] { return Search(t.path(), {u"leaf"}, {}, {u"top"}); });  // far below the budget
     std::string path = t / "top";
     for (int i = 0; i < 10000; ++i) path += "/level";
-    EXPECT_EQ(got.folders, Paths{t / "top"});
-    EXPECT_EQ(got.files, Paths{path + "/leaf.txt"});
+    EXPECT_EQ(std::tie(got.folders, got.files), std::make_tuple(Paths{t / "top"}, Paths{path + "/leaf.txt"}));
 }
 
 // A bushy tree below rel; with jumpTo, links to it at every second level
@@ -75,39 +70,30 @@ TEST(WalkBudget, EverySetUpReportsWhatAPlainWalkDoesInTheSameOrder) {
     QelTestDir t;
     MakeLinkedBushyTree(t, 7);
     MakeTree(t.path(), {"tree/x/x/up -> .."});
-    const QelStringArray exts = Strings({u"txt"}), folders = Strings({u"y", u"e2", u"jump", u"up"});
-    WalkSetup setup;
-    setup.options.followLinks = true;
-    const SearchOutcome plain = Walk(t / "tree", {}, exts, folders, setup);
+    const QelStringArray exts = {u"txt"}, folders = {u"y", u"e2", u"jump", u"up"};
+    const SearchOutcome plain = Walk(t / "tree", {}, exts, folders, {{true, true}});
     ASSERT_EQ(plain.files.size(), 424u);  // 382 in the tree, 42 through the links
-    struct Case {
-        int budget;
-        bool readAhead;
-        int pauseEvery;  // a short pause after every so many hits
-        int spare;       // descriptors left free by the limit; 0: no limit
-    };
-    const Case cases[] = {{1, false, 0, 0}, {2, false, 0, 0}, {3, false, 0, 0}, {5, false, 0, 0}, {64, true, 0, 0}, {2, true, 0, 0}, {64, true, 7, 0},
-                          {2, true, 7, 0}, {64, true, 1, 0}, {2, true, 1, 0}, {64, true, 16, 4}, {64, true, 16, 6}, {64, true, 16, 9}};
+    // pauseEvery: a short pause after every so many hits; spare: descriptors left free by the limit, 0: no limit;
+    // noStdin: descriptor 0 free for folders too
+    const struct { int budget; bool readAhead; int pauseEvery, spare; bool noStdin = false; } cases[] = {
+        {1, false, 0, 0, true}, {2, false, 0, 0}, {3, false, 0, 0}, {5, false, 0, 0}, {64, true, 0, 0}, {2, true, 0, 0, true}, {64, true, 7, 0},
+        {2, true, 7, 0}, {64, true, 1, 0}, {2, true, 1, 0}, {64, true, 16, 6}, {64, true, 16, 8}, {64, true, 16, 11}};
     const int before = OpenDescriptors();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "budget " << c.budget << ", read-ahead " << c.readAhead << ", pause every "
-                                        << c.pauseEvery << ", spare " << c.spare);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.budget << " " << c.readAhead << " " << c.pauseEvery << " " << c.spare);
         int hits = 0, most = 0;
         CCallbackDelegate slow([&] {
             if (!c.readAhead) most = std::max(most, OpenDescriptors());
             if (c.pauseEvery && ++hits % c.pauseEvery == 0) usleep(200);
         });
-        setup.budget = c.budget;
-        setup.readAhead = c.readAhead;
-        setup.delegate = &slow;
-        std::optional<CDescriptorLimit> limit;
-        if (c.spare) limit.emplace(c.spare);
-        const SearchOutcome got = Walk(t / "tree", {}, exts, folders, setup);
-        limit.reset();
-        EXPECT_EQ(got.files, plain.files);
-        EXPECT_EQ(got.folders, plain.folders);
-        // the budget and the walk's anchor at the root
-        EXPECT_TRUE(c.readAhead || most - before <= c.budget + 1) << most - before;
+        const int stdinCopy = c.noStdin ? dup(0) : -1;
+        if (c.noStdin) close(0);
+        const SearchOutcome got =
+            WithDescriptorLimit(c.spare, [&] { return Walk(t / "tree", {}, exts, folders, {{true, true}, c.budget, c.readAhead, &slow}); });
+        EXPECT_EQ(OpenDescriptors(), before);  // nothing left open
+        if (c.noStdin) dup2(stdinCopy, 0), close(stdinCopy);
+        EXPECT_EQ(std::tie(got.files, got.folders), std::tie(plain.files, plain.folders));
+        EXPECT_TRUE(c.readAhead || most - before <= c.budget + 1) << most - before;  // the budget and the walk's anchor at the root
     }
 }
 
@@ -159,14 +145,11 @@ TEST(WalkReadAhead, AFolderHandedBackPartWayAndGoneMeanwhileIsLeftCleanly) {
             return handedBack = true, false;
         });
         // The hits before the handed-over folder wait for the helper to be done with it.
-        CCallbackDelegate wait([&] {
-            for (int i = 0; i < 2000 && !handedBack; ++i) usleep(1000);
-        });
-        const SearchOutcome got = Walk(t.path(), Strings({u"hit"}), {}, {}, {{}, 64, true, &wait});
+        CCallbackDelegate wait([&] { for (int i = 0; i < 2000 && !handedBack; ++i) usleep(1000); });
+        const SearchOutcome got = Walk(t.path(), {u"hit"}, {}, {}, {{}, 64, true, &wait});
         CQelReadAhead::SetStandIn({});
         ASSERT_TRUE(handedBack);
-        for (const std::string& path : got.files)
-            EXPECT_NE(std::find(tree.begin(), tree.end(), path.substr(t.path().size() + 1)), tree.end()) << path;
+        EXPECT_TRUE(std::ranges::includes(Sorted(tree), Relative(got.files, t.path())));
         EXPECT_EQ(std::count_if(got.files.begin(), got.files.end(), [&](auto& p) { return p.starts_with(t / "hit"); }), 30);
     }
 }
@@ -178,8 +161,8 @@ TEST(WalkUnreadable, UnreadableFoldersAreSkippedSilently) {
     ::chmod((t / "locked").c_str(), 0);
     ::chmod((t / "listless").c_str(), 0111);  // may be entered but not listed
     EXPECT_TRUE(RunUnprivileged([&] {
-        const SearchOutcome got = Search(t.path(), {}, Strings({u"txt"}), Strings({u"locked", u"listless"}));
-        const SearchOutcome none = Search(t / "locked", Strings({u""}), {}, {});  // an unreadable root
+        const SearchOutcome got = Search(t.path(), {}, {u"txt"}, {u"locked", u"listless"});
+        const SearchOutcome none = Search(t / "locked", {u""}, {}, {});  // an unreadable root
         return Sorted(got.files) == Paths{t / "open/a.txt", t / "open/z/d.txt"} &&
                Sorted(got.folders) == Paths{t / "listless", t / "locked"} && none.files.empty() && none.folders.empty();
     }));
@@ -191,26 +174,18 @@ TEST(WalkUnreadable, UnreadableFoldersAreSkippedSilently) {
 TEST(WalkVanishing, FoldersRemovedDuringTheWalkAreSkipped) {
     Paths small = {"a/hit1", "a/sub/hit2", "b/hit1", "b/sub/hit2", "c/hit1", "c/sub/hit2", "d/hit1", "d/sub/hit2"}, bushy;
     AddBushy(bushy, "tree", 4);
-    struct Case {
-        const Paths& tree;
-        int budget;
-        bool readAhead;
-        std::size_t removeAt, most;
-    };
-    for (const Case& c : {Case{small, 64, false, 1, 2}, Case{small, 64, true, 1, 8}, Case{bushy, 1, false, 3, 19}}) {
+    const struct { const Paths& tree; int budget; bool readAhead; std::size_t removeAt, most; } cases[] = {
+        {small, 64, false, 1, 2}, {small, 64, true, 1, 8}, {bushy, 1, false, 3, 19}};
+    for (const auto& c : cases) {
         QelTestDir t;
         MakeTree(t.path(), c.tree);
         std::size_t hits = 0;
         CCallbackDelegate remove([&] {
-            if (++hits == c.removeAt) {
-                EXPECT_EQ(std::system(("rm -rf '" + t.path() + "'/*").c_str()), 0);
-            }
+            if (++hits == c.removeAt) (void)std::system(("rm -rf '" + t.path() + "'/*").c_str());  // else too many hits
         });
-        const SearchOutcome got = Walk(t.path(), Strings({u"hit", u"txt"}), {}, {}, {{}, c.budget, c.readAhead, &remove});
-        EXPECT_GE(got.files.size(), c.removeAt);
-        EXPECT_LE(got.files.size(), c.most);
-        for (const std::string& path : got.files)
-            EXPECT_NE(std::find(c.tree.begin(), c.tree.end(), path.substr(t.path().size() + 1)), c.tree.end()) << path;
+        const SearchOutcome got = Walk(t.path(), {u"hit", u"txt"}, {}, {}, {{}, c.budget, c.readAhead, &remove});
+        EXPECT_TRUE(got.files.size() >= c.removeAt && got.files.size() <= c.most) << got.files.size();
+        EXPECT_TRUE(std::ranges::includes(Sorted(c.tree), Relative(got.files, t.path())));
     }
 }
 
@@ -225,58 +200,39 @@ TEST(WalkPrefetch, StoppedAtAnyPointItLeavesNoDescriptorOpen) {
     { CQelPrefetch prefetch(root, st.st_dev); }
     {
         CQelPrefetch prefetch(root, st.st_dev);
-        EXPECT_EQ(Search(t.path(), {}, Strings({u"txt"}), {}).files.size(), 191u);  // the tree and the file beside it
+        EXPECT_EQ(Search(t.path(), {}, {u"txt"}, {}).files.size(), 191u);  // the tree and the file beside it
     }
     close(root);
     EXPECT_EQ(OpenDescriptors(), before);
 }
 
-// A file system mounted inside the tree is searched like any folder, unless
-// the search keeps to the root's file system.
-TEST(WalkMounts, AFolderMountedInsideTheTreeIsSearchedUnlessKeptToOneFileSystem) {
-    QelTestDir t;
-    QelTmpfsMount mount(t / "m", "1m");
-    if (!mount.Mounted()) GTEST_SKIP() << mount.WhyNot();
-    MakeTree(t.path(), {"m/in.txt"});
-    for (const bool same : {false, true}) {
-        WalkSetup setup;
-        setup.options.sameFileSystem = same;
-        EXPECT_EQ(Walk(t.path(), {}, Strings({u"txt"}), {}, setup).files, same ? Paths{} : Paths{t / "m/in.txt"}) << same;
-    }
-}
-
-// Followed links leave the root's file system: a pseudo one is never
-// entered, another real one only without sameFileSystem; the same for the
-// read-ahead helper, which slow hits in the a folders let run ahead into s.
-TEST(WalkLinksFollowed, FileSystemBoundary) {
+// A file system mounted inside the tree is searched, as a folder and through
+// followed links, unless the search keeps to the root's; a pseudo one is never
+// entered through a link. The same with the read-ahead helper, which slow
+// hits in the a folders let run ahead into s.
+TEST(WalkBoundary, OtherFileSystemsOnlyWhenAllowedPseudoOnesNever) {
     if (access("/proc/sys/fs/file-max", F_OK) != 0) GTEST_SKIP() << "no /proc here";
-    char shm[] = "/dev/shm/qelwalk.XXXXXX";
-    if (!mkdtemp(shm)) GTEST_SKIP() << "no /dev/shm here";
     QelTestDir t;
-    struct stat treeSt {}, shmSt {};
-    ASSERT_TRUE(stat(t.path().c_str(), &treeSt) == 0 && stat(shm, &shmSt) == 0);
-    MakeTree(shm, {"onshm.txt"});
-    Paths entries, links, shmHits;
+    QelTmpfsMount mount(t / "m", "1m");  // a plain folder where mounting is not allowed
+    Paths entries = {"m/onm.txt"}, links, mountHits = {t / "m/onm.txt"};
     for (const std::string i : {"0", "1", "2", "3"}) {
         for (int k = 0; k < 20; ++k) entries.push_back("a" + i + "/hit" + std::to_string(k));
-        entries.insert(entries.end(), {"s" + i + "/procl -> /proc/sys/fs", "s" + i + "/shml -> " + shm});
-        links.insert(links.end(), {t / ("s" + i + "/procl"), t / ("s" + i + "/shml")});
-        shmHits.push_back(t / ("s" + i + "/shml/onshm.txt"));
+        entries.insert(entries.end(), {"s" + i + "/procl -> /proc/sys/fs", "s" + i + "/ml -> " + t / "m"});
+        links.insert(links.end(), {t / ("s" + i + "/procl"), t / ("s" + i + "/ml")});
+        mountHits.push_back(t / ("s" + i + "/ml/onm.txt"));
     }
     MakeTree(t.path(), entries);
     CCallbackDelegate slow([] { usleep(300); });
-    for (const bool sameFileSystem : {false, true}) {
+    for (const bool sameFileSystem : {false, true})
         for (const bool readAhead : {false, true}) {
             SCOPED_TRACE(testing::Message() << "same file system " << sameFileSystem << ", read-ahead " << readAhead);
-            const SearchOutcome got = Walk(t.path(), Strings({u"file-max", u"onshm", u"hit"}), {},
-                                           Strings({u"procl", u"shml"}), {{true, true, sameFileSystem}, 64, readAhead, &slow});
+            const SearchOutcome got =
+                Walk(t.path(), {u"file-max", u"onm", u"hit"}, {}, {u"procl", u"ml"}, {{true, true, sameFileSystem}, 64, readAhead, &slow});
             EXPECT_EQ(Sorted(got.folders), Sorted(links));
-            Paths onShm;
-            std::copy_if(got.files.begin(), got.files.end(), std::back_inserter(onShm), [](auto& p) { return p.find("/hit") == p.npos; });
-            EXPECT_EQ(Sorted(onShm), !sameFileSystem || shmSt.st_dev == treeSt.st_dev ? Sorted(shmHits) : Paths{});
+            Paths notHits;
+            std::ranges::copy_if(got.files, std::back_inserter(notHits), [](auto& p) { return p.find("/hit") == p.npos; });
+            EXPECT_EQ(Sorted(notHits), !sameFileSystem || !mount.Mounted() ? Sorted(mountHits) : Paths{});
         }
-    }
-    std::filesystem::remove_all(shm);
 }
 
 }  // namespace

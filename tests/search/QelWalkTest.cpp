@@ -1,11 +1,11 @@
 // The walk as a search sees it: pre-order against a plain recursive readdir
-// walk, result paths built from the root as passed, names kept byte for
-// byte, links, and progress events.
+// walk, result paths built from the root as passed (and the walker's answer
+// for one it cannot read), names kept byte for byte, links, and progress events.
 
 #include <dirent.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
+#include <cerrno>
 #include <set>
 #include <string>
 #include <utility>
@@ -27,17 +27,25 @@ void ReferenceWalk(const std::string& dir, const QelStringArray& names, const Qe
         const std::string name = e->d_name, path = dir + "/" + name;
         if (name == "." || name == "..") continue;
         const QelString wide = QelString::FromFileName(name);
-        if (e->d_type != DT_DIR && MatchFile(wide, names, exts)) out.files.push_back(path);
-        if (e->d_type == DT_DIR && MatchFolder(wide, folders)) out.folders.push_back(path);
-        if (e->d_type == DT_DIR && sub) ReferenceWalk(path, names, exts, folders, sub, out);
+        const bool dir = e->d_type == DT_DIR;
+        if (dir ? MatchFolder(wide, folders) : MatchFile(wide, names, exts)) (dir ? out.folders : out.files).push_back(path);
+        if (dir && sub) ReferenceWalk(path, names, exts, folders, sub, out);
     }
     closedir(d);
 }
 
-class CountingDelegate : public IQelFileMngEventDelegate {
-public:
+// Records each hit's list sizes and each tick's file count and folder; a tick answers !stop.
+struct CRecorder : IQelFileMngEventDelegate {
     void OnSearchProgress(std::int32_t files, std::int32_t folders) override { events.emplace_back(files, folders); }
+    bool OnSearchTick(std::int32_t files, std::int32_t, const QelString& folder) override {
+        ticks.emplace_back(files, folder.ToFileName());
+        eventsAtTick = events.size();
+        return !stop;
+    }
+    bool stop = false;
     std::vector<std::pair<int, int>> events;
+    std::vector<std::pair<int, std::string>> ticks;
+    std::size_t eventsAtTick = 0;
 };
 
 TEST(WalkOrder, PreOrderAsARecursiveWalkWithAProgressEventPerHit) {
@@ -49,11 +57,11 @@ TEST(WalkOrder, PreOrderAsARecursiveWalkWithAProgressEventPerHit) {
             for (const std::string leaf : {"main.txt", "b.cpp", "src/deep.txt", "src/zebra"}) entries.push_back(top + mid + leaf);
     }
     MakeTree(t.path(), entries);
-    const QelStringArray names = Strings({u"a"}), exts = Strings({u"txt"}), folders = Strings({u"src", u"lib"});
+    const QelStringArray names = {u"a"}, exts = {u"txt"}, folders = {u"src", u"lib"};
     for (const bool sub : {true, false}) {
         SearchOutcome expected;
         ReferenceWalk(t.path(), names, exts, folders, sub, expected);
-        CountingDelegate d;
+        CRecorder d;
         const SearchOutcome got = Search(t.path(), names, exts, folders, sub, &d);
         EXPECT_EQ(std::make_pair(got.files, got.folders), std::make_pair(expected.files, expected.folders)) << "sub=" << sub;
         // One event after each hit, with the sizes of both lists.
@@ -65,8 +73,9 @@ TEST(WalkOrder, PreOrderAsARecursiveWalkWithAProgressEventPerHit) {
         EXPECT_EQ(last, std::make_pair(static_cast<int>(got.files.size()), static_cast<int>(got.folders.size())));
     }
     // A second search appends its hits after the first one's.
-    QelStringArray files = Strings({u"kept"}), dirs;
-    CTestFileMng().SearchFiles(QelString::FromFileName(t.path()), files, dirs, Strings({u"zebra"}), {}, {}, true);
+    struct : CQelFileMng {} mng;
+    QelStringArray files = {u"kept"}, dirs;
+    mng.SearchFiles(QelString::FromFileName(t.path()), files, dirs, {u"zebra"}, {}, {}, true);
     ASSERT_EQ(files.size(), 16u);
     EXPECT_EQ(files.front().ToStdString(), "kept");
     EXPECT_TRUE(files.back().ToFileName().ends_with("/src/zebra"));
@@ -75,18 +84,15 @@ TEST(WalkOrder, PreOrderAsARecursiveWalkWithAProgressEventPerHit) {
 TEST(WalkRoot, RootIsUsedAsPassedAndOneThatCannotBeWalkedGivesNothing) {
     QelTestDir t;
     MakeTree(t.path(), {"x/f.txt"});
-    const struct {
-        std::string root;
-        Paths files, folders;
-        bool sub = true;
-    } cases[] = {{t.path() + "/", {t / "x/f.txt"}, {t / "x"}}, {t / "x/.", {t / "x/./f.txt"}, {}}, {t / "missing", {}, {}},
-                 {t / "x/f.txt", {}, {}}, {"", {}, {}},
-                 {"/proc/sys/fs", {"/proc/sys/fs/file-max"}, {}, false}};  // a root on a pseudo file system is searched
+    const struct { std::string root; Paths files, folders; int error = 0; bool sub = true; } cases[] = {
+        {t.path() + "/", {t / "x/f.txt"}, {t / "x"}}, {t / "x/.", {t / "x/./f.txt"}, {}}, {t / "missing", {}, {}, ENOENT},
+        {t / "x/f.txt", {}, {}, ENOTDIR}, {"", {}, {}, ENOENT},
+        {"/proc/sys/fs", {"/proc/sys/fs/file-max"}, {}, 0, false}};  // a root on a pseudo file system is searched
     for (const auto& c : cases) {
-        CountingDelegate d;
-        const SearchOutcome got = Search(c.root, Strings({u"f.txt", u"file-max"}), {}, Strings({u"x"}), c.sub, &d);
-        EXPECT_EQ(std::make_tuple(got.files, got.folders, d.events.size()),
-                  std::make_tuple(c.files, c.folders, c.files.size() + c.folders.size())) << c.root;
+        CRecorder d;
+        const SearchOutcome got = Walk(c.root, {u"f.txt", u"file-max"}, {}, {u"x"}, {{c.sub}, 64, c.sub, &d});
+        EXPECT_EQ(std::make_tuple(got.files, got.folders, got.error, d.events.size()),
+                  std::make_tuple(c.files, c.folders, c.error, c.files.size() + c.folders.size())) << c.root;
     }
 }
 
@@ -100,18 +106,10 @@ TEST(WalkNames, OddNamesRoundTripToTheSameFile) {
         expected.push_back(t / ("d /" + name));
     }
     MakeTree(t.path(), {".d/"});  // two bytes with a leading dot: no "." or ".."
-    const SearchOutcome got = Search(t.path(), {}, Strings({u"txt", u"txt "}), Strings({u"d ", u".d"}));
+    const SearchOutcome got = Search(t.path(), {}, {u"txt", u"txt "}, {u"d ", u".d"});
     EXPECT_EQ(Sorted(got.folders), (Paths{t / ".d", t / "d "}));
     ASSERT_EQ(Sorted(got.files), Sorted(expected));
-    for (const std::string& path : got.files)
-        EXPECT_EQ(ReadBytes(path), path.substr(path.rfind('/') + 1));  // the very file found
-
-}
-
-Paths Relative(const Paths& paths, const std::string& root) {
-    Paths out;
-    for (const std::string& p : paths) out.push_back(p.substr(root.size() + 1));
-    return Sorted(out);
+    for (const std::string& path : got.files) EXPECT_EQ(ReadBytes(path), path.substr(path.rfind('/') + 1));  // the very file found
 }
 
 // By default a link is one entry, matched by its own name as a file whatever
@@ -122,38 +120,29 @@ TEST(WalkLinks, LinksAreFilesUnlessFollowedAndCyclesEndAtOnce) {
     MakeTree(outside.path(), {"secret.txt"});
     const Paths links = {"real/inside.txt", "file.txt", "dirlink -> real", "filelink -> file.txt", "dangling -> nowhere",
                          "alias.doc -> real/inside.txt", "out -> " + outside.path(), "a/up -> ..", "a/self -> ."};
-    const QelStringArray linkNames = Strings({u"dirlink", u"out", u"up", u"self", u"top"});
-    const struct {
-        Paths tree;
-        bool follow;
-        QelStringArray names, exts, dirs;
-        Paths files, folders;
-        std::string root = "";
-    } cases[] = {
-        {links, false, Strings({u""}), {}, Strings({u"dirlink", u"out", u"up", u"self", u"top", u"real"}),
+    const QelStringArray linkNames = {u"dirlink", u"out", u"up", u"self", u"top"};
+    const struct { Paths tree; bool follow; QelStringArray names, exts, dirs; Paths files, folders; std::string root = ""; } cases[] = {
+        {links, false, {u""}, {}, {u"dirlink", u"out", u"up", u"self", u"top", u"real"},
          {"a/self", "a/top", "a/up", "alias.doc", "dangling", "dirlink", "file.txt", "filelink", "out", "real/inside.txt"},
          {"real"}},
-        {links, false, {}, Strings({u"doc", u"txt"}), {}, {"alias.doc", "file.txt", "real/inside.txt"}, {}},
-        {links, true, Strings({u"inside", u"secret"}), {}, linkNames,
+        {links, false, {}, {u"doc", u"txt"}, {}, {"alias.doc", "file.txt", "real/inside.txt"}, {}},
+        {links, true, {u"inside", u"secret"}, {}, linkNames,
          {"dirlink/inside.txt", "out/secret.txt", "real/inside.txt"}, {"a/self", "a/top", "a/up", "dirlink", "out"}},
-        {{"c/tod -> ../d", "d/toc -> ../c"}, true, {}, {}, Strings({u"tod", u"toc"}), {},
+        {{"c/tod -> ../d", "d/toc -> ../c"}, true, {}, {}, {u"tod", u"toc"}, {},
          {"c/tod", "c/tod/toc", "d/toc", "d/toc/tod"}},
         // Not a cycle: the same folder under two paths, each path reported once.
-        {{"shared/x.txt", "p/s -> ../shared", "q/s -> ../shared"}, true, {}, Strings({u"txt"}), {},
+        {{"shared/x.txt", "p/s -> ../shared", "q/s -> ../shared"}, true, {}, {u"txt"}, {},
          {"p/s/x.txt", "q/s/x.txt", "shared/x.txt"}, {}},
-        {{"real/x.txt", "alias -> real"}, false, {}, Strings({u"txt"}), {}, {"alias/x.txt"}, {}, "alias"},  // a root is followed
+        {{"real/x.txt", "alias -> real"}, false, {}, {u"txt"}, {}, {"alias/x.txt"}, {}, "alias"},  // a root is followed
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.tree.back() + (c.follow ? ", followed" : ""));
         QelTestDir t;
         MakeTree(t.path(), c.tree);
         if (c.tree == links) MakeTree(t.path(), {"a/top -> " + t.path()});
-        WalkSetup setup;
-        setup.options.followLinks = c.follow;
         CCallbackDelegate slow([] { usleep(2000); });  // the helper is at work by the time the walk arrives
         for (const bool readAhead : {false, true}) {  // the helper knows the path above what it was handed
-            setup.readAhead = readAhead;
-            setup.delegate = readAhead ? &slow : nullptr;
+            const WalkSetup setup = {{true, c.follow}, 64, readAhead, readAhead ? &slow : nullptr};
             const SearchOutcome got = Walk(c.root.empty() ? t.path() : t / c.root, c.names, c.exts, c.dirs, setup);
             EXPECT_EQ(std::make_pair(Relative(got.files, t.path()), Relative(got.folders, t.path())), std::make_pair(c.files, c.folders));
         }
@@ -164,39 +153,25 @@ TEST(WalkLinks, LinksAreFilesUnlessFollowedAndCyclesEndAtOnce) {
 // naming the folder being read; a tick that answers false stops the walk
 // with the hits so far. In the root, and in a sub-folder the read-ahead
 // helper may walk and the main walk replay.
-struct CTickRecorder : IQelFileMngEventDelegate {
-    void OnSearchProgress(std::int32_t, std::int32_t) override { ++hits, ++hitsAfterTick; }
-    bool OnSearchTick(std::int32_t files, std::int32_t, const QelString& folder) override {
-        ticks.emplace_back(files, folder.ToFileName());
-        hitsAfterTick = 0;
-        return !stop;
-    }
-    bool stop = false;
-    std::vector<std::pair<int, std::string>> ticks;
-    int hits = 0, hitsAfterTick = 0;
-};
-
 TEST(WalkProgress, TicksNameTheFolderBeingReadAndAFalseOneStopsTheWalk) {
-    constexpr int kFiles = 4 * CQelProgressClock::kCheckEvery;
+    constexpr std::size_t kFiles = 4 * CQelProgressClock::kCheckEvery;
     for (const std::string folder : {"", "big/"}) {
         SCOPED_TRACE(folder);
         QelTestDir t;
-        for (int i = 0; i < kFiles; ++i) MakeTree(t.path(), {folder + "f" + std::to_string(i) + ".dat"});
+        for (std::size_t i = 0; i < kFiles; ++i) MakeTree(t.path(), {folder + "f" + std::to_string(i) + ".dat"});
         const std::string reading = folder.empty() ? t.path() : t / "big";
-        CTickRecorder going, stopping;
-        EXPECT_TRUE(Search(t.path(), Strings({u"no such name"}), {}, {}, true, &going).files.empty());
-        EXPECT_EQ(going.hits, 0);
-        ASSERT_GE(going.ticks.size(), 1u);
-        EXPECT_TRUE(std::any_of(going.ticks.begin(), going.ticks.end(), [&](const auto& e) { return e.second == reading; }));
+        CRecorder going, stopping;
+        EXPECT_TRUE(Search(t.path(), {u"no such name"}, {}, {}, true, &going).files.empty());
+        EXPECT_TRUE(std::ranges::any_of(going.ticks, [&](const auto& e) { return e.second == reading; }));
 
         stopping.stop = true;
         const int before = OpenDescriptors();
-        const SearchOutcome got = Search(t.path(), {}, Strings({u"dat"}), {}, true, &stopping);
+        const SearchOutcome got = Search(t.path(), {}, {u"dat"}, {}, true, &stopping);
         EXPECT_EQ(OpenDescriptors(), before);  // a stopped walk closes what it had open
         ASSERT_EQ(stopping.ticks.size(), 1u);
-        EXPECT_EQ(stopping.hitsAfterTick, 0);  // nothing after the tick that said stop
+        EXPECT_EQ(stopping.eventsAtTick, stopping.events.size());  // nothing after the tick that said stop
         EXPECT_EQ(static_cast<std::size_t>(stopping.ticks[0].first), got.files.size());
-        EXPECT_TRUE(!got.files.empty() && got.files.size() < static_cast<std::size_t>(kFiles)) << got.files.size();
+        EXPECT_TRUE(!got.files.empty() && got.files.size() < kFiles) << got.files.size();
         EXPECT_EQ(std::set<std::string>(got.files.begin(), got.files.end()).size(), got.files.size());
         for (const std::string& p : got.files) EXPECT_EQ(p.rfind(reading + "/f", 0), 0u) << p;
     }
