@@ -62,7 +62,7 @@ TEST_F(UpdateCheck, EachAnswerEndsInItsBoxAndOnlyAnIntactDownloadIsStartedAsTheP
     const std::string good = hash.HexDigest(), version = CQelWinUtilFunc::GetInstance()->GetAppVersion().ToStdString();
     const Texts forms = {R"({"appname":"QelTessary","appos":"Linux","appversion":")" + version + "\"}\n",
                          "{\"appname\":\"QelTessary\",\"appos\":\"Linux\"}\n"};
-    const std::string closed = "http://127.0.0.1:" + std::to_string(QelClosedPort());
+    const std::string closed = QelTestHttpServer().Url();  // a port nobody listens on any more
     enum { kStarted = 1, kNoLength = 2, kLaunchFails = 4, kNotFound = 8, kClosed = 16 };
     const struct Case {
         std::string verchk, fileurl, box;  // the replies (no fileurl reply: answered No); the box after the question

@@ -18,25 +18,29 @@ class QelUpdateTestServer : public QelTestHttpServer {
 public:
     QelUpdateTestServer(std::map<std::string, std::string> replies, std::string installer, int status = 200,
                         bool announceLength = true, bool held = false) {
-        Routes().Post("/appversion", [=, this](const httplib::Request& req, httplib::Response& res) {
+        On("/appversion", [=, this](const httplib::Request& req, httplib::Response& res) {
             const std::string cmd = req.get_file_value("cmd").content;
             std::lock_guard lock(m_mutex);
             m_forms.push_back(req.get_file_value("input").content);
             res.set_content(replies.contains(cmd) ? replies.at(cmd) : "", "application/json");
         });
-        Routes().Get(R"(/.*)", [=, this](const httplib::Request&, httplib::Response& res) {
+        On(R"(/.*)", [=, this](const httplib::Request& req, httplib::Response& res) {
             if (held) Hold();
             if (status != 200) return (void)(res.status = status);
-            if (!announceLength) return QelServeWithoutLength(res, installer, false);
+            if (!announceLength) return QelServePieces(installer, false)(req, res);
             res.set_content_provider(installer.size(), "application/octet-stream", [installer](std::size_t offset, std::size_t, httplib::DataSink& sink) {
                 return sink.write(installer.data() + offset, std::min<std::size_t>(installer.size() - offset, 65536));
             });
         });
     }
-    std::vector<std::string> Forms() { return std::lock_guard(m_mutex), m_forms; }  // the "input" field of each form
-    std::vector<std::string> Gets() {  // the paths asked for (no query), once answered
+    std::vector<std::string> Forms() {  // the "input" field of each form
+        std::lock_guard lock(m_mutex);
+        return m_forms;
+    }
+    std::vector<std::string> Gets() {  // the installer paths asked for (no query)
         std::vector<std::string> gets;
-        for (const QelRecordedRequest& request : Requests()) if (request.method == "GET") gets.push_back(request.target.substr(0, request.target.find('?')));
+        for (const std::string& target : Requests())
+            if (target != "/appversion") gets.push_back(target.substr(0, target.find('?')));
         return gets;
     }
 

@@ -80,6 +80,11 @@ public:
         return m_targets;
     }
 
+    // Blocks a handler until Release (or the server's end).
+    void Hold() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_released; });
+    }
     // Until count stalled handlers have sent their first bytes.
     void WaitForHolders(int count) {
         std::unique_lock<std::mutex> lock(m_mutex);
