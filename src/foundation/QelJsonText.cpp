@@ -169,7 +169,7 @@ private:
 
     void WriteCommentAfter(const Json::Value& value) {
         if (value.hasComment(Json::commentAfterOnSameLine))
-            m_document += " " + value.getComment(Json::commentAfterOnSameLine);
+            m_document.append(" ").append(value.getComment(Json::commentAfterOnSameLine));
         if (value.hasComment(Json::commentAfter)) {
             m_document += '\n';
             m_document += value.getComment(Json::commentAfter);

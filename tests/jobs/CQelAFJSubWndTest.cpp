@@ -30,7 +30,8 @@ TEST(JobLogWindow, CreationAndEachUpdateShowTheLogUnderTheCaptionAndRunTheJob) {
     CQelAFJSubWnd window;
     EXPECT_FALSE(window.CreateSubWnd(nullptr, "not json", 10, 10) || window.isVisible());
 
-    ASSERT_TRUE(window.CreateSubWnd(nullptr, Text(MakeJobModel({dir / "a.txt"}, {}, {{"copy", dir / "a.txt/out"}}, "Backup")), 10, 10));
+    const Json::Value model = MakeJobModel({dir / "a.txt"}, {}, {{"copy", dir / "a.txt/out"}}, "Backup");
+    ASSERT_TRUE(window.CreateSubWnd(nullptr, Text(model), 10, 10));
     EXPECT_EQ(window.GetLogView()->geometry(), QRect(0, 18, 400, 232));
     // The destination does not exist: the copy fails, and says so.
     EXPECT_EQ(Rows(window), (QelLogRows{"\"Backup\" Job Process Start.", "\"" + dir / "a.txt/out/a.txt" + "\" Copy File Failed",
@@ -38,12 +39,14 @@ TEST(JobLogWindow, CreationAndEachUpdateShowTheLogUnderTheCaptionAndRunTheJob) {
     EXPECT_EQ(window.GetLastOutcome().failed, 1);
 
     window.hide();  // closed by the user: an update shows it again, with the new job's rows only
-    ASSERT_TRUE(window.UpdateAndRun(Text(MakeJobModel({dir / "b.txt"}, {}, {{"delete", ""}}, "Second"))) && window.isVisible());
+    ASSERT_TRUE(window.UpdateAndRun(Text(MakeJobModel({dir / "b.txt"}, {}, {{"delete", ""}}, "Second"))));
+    EXPECT_TRUE(window.isVisible());
     const QelLogRows second{"\"Second\" Job Process Start.", "\"" + dir / "b.txt" + "\" Delete File Success",
                             "\"Second\" Job Process End."};
     EXPECT_EQ(Rows(window), second);
     EXPECT_EQ(TreeText(dir.path()), "a.txt=A");
-    EXPECT_TRUE(!window.UpdateAndRun("[1, 2]") && Rows(window) == second);
+    EXPECT_FALSE(window.UpdateAndRun("[1, 2]"));
+    EXPECT_EQ(Rows(window), second);
 }
 
 // With no paint interval every row is painted, however fast the machine: the
