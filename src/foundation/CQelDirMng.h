@@ -12,7 +12,6 @@ public:
     static void DeleteInstance();
     virtual ~CQelDirMng() = default;
 
-    QelString GetModulePath() const { return m_modulePath; }
     QelString GetModuleDir() const { return m_moduleDir; }
     // The folder for name ("config", "user", "Log", "temp", "res/img", "res/view"...)
     // joined with "%s/%s"; empty when the module folder is unknown.
@@ -29,9 +28,6 @@ public:
     // Tests and tools point the program folder elsewhere (also the
     // QELTESSARY_HOME environment variable, read at construction).
     void SetModuleDir(const QelString& dir);
-    // True when config, user, Log, temp and res all lie in the program folder;
-    // false for an installed program (XDG folders and the installed data folder).
-    bool UsesProgramFolder() const { return m_writable; }
     // Writes the folders in use into the debug log.
     void LogFolders() const;
 

@@ -28,7 +28,7 @@ bool CQelWinUtilFunc::RunProcess(const QelString& commandLine) {
         g_strfreev(argv);
     }
     if (error) g_error_free(error);
-    CQelLogMng::GetInstance()->Write(u"CreateProcess returned %d for <%s>\n", started ? 1 : 0, commandLine);
+    CQelLogMng::GetInstance()->Write(u"CreateProcess returned %d for <%s>", started ? 1 : 0, commandLine);
     return started;
 }
 
@@ -52,7 +52,7 @@ QelString CQelWinUtilFunc::FindDefaultProgram(const QelString& association) {
 std::uint32_t CQelWinUtilFunc::_AssocQueryString(const char16_t* association, char16_t* buffer,
                                                  std::uint32_t* length) {
     if (!association || !*association || !buffer || !length || *length == 0) {
-        CQelLogMng::GetInstance()->Write(u"ERROR: _AssocQueryString: bad parameters\n");
+        CQelLogMng::GetInstance()->Write(u"ERROR: _AssocQueryString: bad parameters");
         return kStatusFileNotFound;
     }
     std::fill(buffer, buffer + *length, u'\0');

@@ -7,13 +7,13 @@
 
 namespace qel {
 
+namespace {
 QelString TrimTrailingSpaces(const QelString& path) {
     QelString r(path.view());
     r.TrimRightSpaces();
     return r;
 }
 
-namespace {
 // True when the text ends with a separator that counts: one found at index 1
 // or more, or the root "/" on its own (the "C:\" of other systems).
 bool EndsWithSeparator(const QelString& path) {
@@ -22,12 +22,6 @@ bool EndsWithSeparator(const QelString& path) {
     return last >= 1 || path.GetLength() == 1;
 }
 }  // namespace
-
-QelString EnsureTrailingSeparator(const QelString& path) {
-    QelString r = TrimTrailingSpaces(path);
-    if (!EndsWithSeparator(r)) r.Append(u'/');
-    return r;
-}
 
 QelString RemoveTrailingSeparator(const QelString& path) {
     QelString r = TrimTrailingSpaces(path);

@@ -4,11 +4,7 @@
 #include "QelString.h"
 
 namespace qel {
-// Removes trailing U+0020 spaces.
-QelString TrimTrailingSpaces(const QelString& path);
-// After the trim, appends '/' unless the last '/' found at index 1 or more ends the text.
-QelString EnsureTrailingSeparator(const QelString& path);
-// After the trim, cuts a '/' found at index 1 or more when it ends the text.
+// After trailing U+0020 spaces are trimmed, cuts a '/' found at index 1 or more when it ends the text.
 QelString RemoveTrailingSeparator(const QelString& path);
 // Creates every missing folder along path (trailing blanks are kept as part
 // of the name); false at the first that cannot be made.

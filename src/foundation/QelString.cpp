@@ -166,10 +166,6 @@ const char* QelString::ToUtf8() const {
     if (!m_utf8) m_utf8 = std::make_unique<std::string>(qel::Utf16ToUtf8(m_text));
     return m_utf8->c_str();
 }
-std::size_t QelString::Utf8Length() const {
-    ToUtf8();
-    return m_utf8->size();
-}
 std::string QelString::ToStdString() const { return qel::Utf16ToUtf8(m_text); }
 
 // ---- editing -------------------------------------------------------------
@@ -217,16 +213,6 @@ QelString& QelString::TrimRightSpaces() {
 
 bool QelString::Equals(const QelString& text) const { return m_set && text.m_set && m_text == text.m_text; }
 bool QelString::Equals(const char16_t* text) const { return m_set && text && m_text == text; }
-
-namespace {
-int CompareUnits(std::u16string_view a, std::u16string_view b) {
-    const int c = a.compare(b);  // char16_t traits compare by code unit
-    return c < 0 ? -1 : (c > 0 ? 1 : 0);
-}
-}  // namespace
-
-int QelString::Compare(const QelString& text) const { return text.m_set ? CompareUnits(m_text, text.m_text) : -1; }
-int QelString::Compare(const char16_t* text) const { return text ? CompareUnits(m_text, text) : -1; }
 
 int QelString::Find(const QelString& sub, int start) const {
     if (start < 0) start = 0;

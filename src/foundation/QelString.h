@@ -69,7 +69,6 @@ public:
     // UTF-8 form; the buffer belongs to the string and stays valid until the
     // next conversion or change of the string.
     const char* ToUtf8() const;
-    std::size_t Utf8Length() const;
     std::string ToStdString() const;
     std::string ToFileName() const { return ToStdString(); }
 
@@ -108,9 +107,6 @@ public:
     // Exact, case-sensitive; false when this string is unset or text is null.
     bool Equals(const QelString& text) const;
     bool Equals(const char16_t* text) const;
-    // Code-unit order: -1, 0 or 1; a null right side gives -1.
-    int Compare(const QelString& text) const;
-    int Compare(const char16_t* text) const;
 
     // Clears out and fills it with the pieces of text between separators.
     static int Split(const QelString& text, const QelString& separator, QelStringArray& out);

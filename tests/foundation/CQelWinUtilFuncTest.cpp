@@ -42,6 +42,7 @@ TEST(CQelWinUtilFunc, RunProcessSplitsLikeAShellAndLeavesNoChild) {
         EXPECT_EQ(Util()->RunProcess(QelString::FromFileName(c.command)), c.started) << c.command;
         const std::string log = testing::internal::GetCapturedStderr();
         EXPECT_TRUE(*c.logged ? log.find(c.logged) != std::string::npos : log.empty()) << log;
+        EXPECT_EQ(log.find("\n\n"), std::string::npos) << "no empty log line";
     }
     CQelLogMng::GetInstance()->SetEnabled(false);
     for (int i = 0; i < 1000 && ReadBytes(out).empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
