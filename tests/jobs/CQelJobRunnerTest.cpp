@@ -130,6 +130,11 @@ TEST_F(JobRunnerTest, EachStepLogsEveryItemInItsOrderAndLeavesTheDiskAsItSays) {
           "Would Rename \"@/t/a_x/g.txt\" To \"@/t/a_x/new_g.txt\"" + would + "File exists",
           "Would Rename \"@/t/a_x\" To \"@/t/new_a_x\"", "Would Rename \"@/t/new_a_x\" To \"@/t/new_b_x\""},
          "", 1, true, "", tFiles, {"@/t/a"}},
+        // Two names of one folder made the same: the second would fail on the first's new name.
+        {{}, {{"rename", R"([{"findadd":"a","operate":"change","replace":"c","type":"file"},)"
+                         R"({"findadd":"b","operate":"change","replace":"c","type":"file"}])"}},
+         {"Would Rename \"@/src/a.txt\" To \"@/src/c.txt\"", "Would Rename \"@/src/b.txt\" To \"@/src/c.txt\"" + would + "File exists"},
+         "", 1, true, "", {"@/src/a.txt", "@/src/b.txt"}, {}},
         {{"t/a/f.txt=F", "t/a/g.txt=G", "t/a/new_g.txt=taken"}, {{"rename", twiceRenamed}}, {"\"@/t/a_x\" Change Folder Name",
           "\"@/t/a_x/new_f.txt\" Change File Name", "\"@/t/a_x/new_g.txt\" Change File Name Failed", "\"@/t/new_a_x\" Change File Name",
           "\"@/t/new_b_x\" Change Folder Name"}, "out/ " + kSrc + " t/ t/new_b_x/ t/new_b_x/g.txt=G t/new_b_x/new_f.txt=F t/new_b_x/new_g.txt=taken",

@@ -196,17 +196,20 @@ struct SwappedTree {
 }  // namespace
 
 // A link out of the searched folder or to another folder inside it is not
-// followed; ".." (rows may come from a hand-made list) never climbs out.
+// followed; ".." (rows may come from a hand-made list) never climbs out, and a
+// row apart from the searched folder is not reached at all.
 TEST(QelResultLinksAndRaces, ARowWhoseFolderBecameALinkOrThatClimbsOutFailsAndReachesNothingOutside) {
     const std::pair<const char*, int> ways[] = {
-        {"outside", qel::kReasonLinkOnPath}, {"other", qel::kReasonLinkOnPath}, {"climb", qel::kReasonNotBeneathRoot}};
+        {"outside", qel::kReasonLinkOnPath}, {"other", qel::kReasonLinkOnPath}, {"climb", qel::kReasonNotBeneathRoot},
+        {"apart", qel::kReasonNotBeneathRoot}};
     for (const auto& [way, expected] : ways) {
         for (const Op op : {kCopy, kMove, kDelete, kRename, kTrash}) {
             SCOPED_TRACE(std::to_string(op) + " " + way);
             SwappedTree tree;
             const std::string how = way;
-            if (how != "climb") tree.Swap(how == "outside" ? tree.dir / "outside" : "other");
-            QelResultRows rows = Rows(tree.dir / (how == "climb" ? "t/a/../../outside" : "t/a"), {"important.txt"}, {"sub"});
+            if (how == "outside" || how == "other") tree.Swap(how == "outside" ? tree.dir / "outside" : "other");
+            const char* folder = how == "climb" ? "t/a/../../outside" : how == "apart" ? "outside" : "t/a";
+            QelResultRows rows = Rows(tree.dir / folder, {"important.txt"}, {"sub"});
             Errors errors;
             if (op <= kDelete) errors = Act(op, rows, tree.dir / "t", tree.dir / "dst");
             for (const QelResultRow& row : op == kTrash ? rows : QelResultRows{}) {
