@@ -143,6 +143,7 @@ TEST(QelResultOps, AUniqueNameIsShortenedInItsStemToFitAFileName) {
         {u"short.txt", 36, u"_short.txt"},
         {std::u16string(226, u'x') + u".txt", 255, u"x.txt"},
         {std::u16string(240, u'y'), 255, u"y"},                            // no extension: the whole name is the stem
+        {u"." + std::u16string(240, u'z'), 255, u"z"},                    // so for a hidden name
         {std::u16string(120, u'\u00e9') + u".tars", 254, u"\u00e9.tars"},  // two-byte characters stay whole
         {faces + u".x\uE000", 252, u"\U00010000.x\uE000"},  // so do surrogate pairs, where half of one would fit
     };
