@@ -212,6 +212,11 @@ TEST_F(JobRunnerTest, ExportsListFoldersFirstAndNeverReplaceAFile) {
     // Two text files side by side.
     EXPECT_TRUE(rows[0] != rows[1] && rows[3].ends_with(".txt\" Save TXT Failed") && rows[4].ends_with(".xlsx\" Save Excel Failed") &&
                 outcome.failed == 2);
+    // A dry run names the lists it would save and writes none.
+    const std::string disk = Disk();
+    const QelLogRows dry = Run({"@/src/a.txt"}, {}, {{"savetxt", "@/out"}, {"saveexcel", "@/out"}}, {.dryRun = true});
+    EXPECT_TRUE(dry.size() == 2 && dry[0].starts_with(At("Would Save TXT \"@/out/")) && dry[1].starts_with(At("Would Save Excel \"@/out/")));
+    EXPECT_EQ(Disk(), disk);
 }
 
 }  // namespace
