@@ -107,7 +107,7 @@ TEST_F(ClientTest, EachRequestKindIsSentAsItsVerbAndOnlyAFileGetIsSaved) {
         {T::kGet, D::kFile, "/r/f.bin", "", "GET|||000", 1, "GET|File"}, {T(4), D::kString, "/r/unknown", "", "", 0, nullptr},
     };
     QelHttpWorkItem item(7);
-    const QelString tag(u"say \"hi\"\\ \",\"reqidx\":9\n\u00E9\u0001");
+    const QelString tag(u"say \"hi\"\\ \",\"reqidx\":9\n\u00E9\u0001\u001F");
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const auto& c = cases[i];
         SCOPED_TRACE(c.path + std::string(" ") + std::to_string(int(c.reqtype)) + "/" + std::to_string(int(c.datatype)));
