@@ -24,7 +24,7 @@ int OpenAt2(int dirFd, const std::string& relative) {
 }  // namespace
 
 QelBeneathRoot::QelBeneathRoot(std::string root) : m_root(std::move(root)) {
-    if (m_root.empty()) m_root = "/";
+    if (m_root.empty()) m_root.push_back('/');
 }
 
 QelBeneathRoot::~QelBeneathRoot() {
