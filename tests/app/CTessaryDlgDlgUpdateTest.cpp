@@ -42,7 +42,10 @@ protected:
         QObject::connect(progress, &QProgressBar::valueChanged, progress, [this](int value) { progressSeen.push_back(value); });
     }
     QLabel* Link() const { return dialog->findChild<QLabel*>("versionLink"); }
-    Texts Launched() { return std::lock_guard(m_launchMutex), m_launched; }
+    Texts Launched() {
+        std::lock_guard lock(m_launchMutex);
+        return m_launched;
+    }
 
     std::string installer;
     QProgressBar* progress = nullptr;
@@ -134,6 +137,31 @@ TEST_F(UpdateCheck, AnUpdateServerOverPlainHttpOrNoneConfiguredIsRefusedBeforeAn
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_TRUE(boxes[0] == boxes[1] && boxes[1] == "The update server must use https." &&
                 boxes[2].starts_with("No update server is configured")) << boxes[0] << "|" << boxes[2];
+}
+
+// The installer starts while a search runs: the program must neither close in
+// the middle of the search nor stay open with the link enabled again (a second
+// click would start a second installer); it leaves once the search is over.
+TEST_F(UpdateCheck, AnInstallerStartedDuringASearchEndsTheProgramOnceTheSearchIsOver) {
+    QelUpdateTestServer server({{"appverchk", kVersionExists}, {"appfileurl", FileUrlReply(kInstallerUrl)}}, installer);
+    home.WriteFile("tree/a.txt");
+    OpenAgainst(server.Url(), server.Url());
+    answers = {Answer::Yes};
+    bool searching = false, linkEnabled = true, visible = false;
+    // Runs inside the walk's first pumping of events: the whole check happens there.
+    QTimer::singleShot(0, dialog.get(), [&] {
+        CQelHttpClient* client = CQelHttpClient::GetInstance();
+        ASSERT_TRUE(PumpUntil([&] { return !Launched().empty() && !client->IsInProgress(client->GetLastIndex()); }));
+        QCoreApplication::processEvents();  // the check's end, posted by its last callback
+        searching = dialog->IsSearching(), linkEnabled = Link()->isEnabled(), visible = dialog->isVisible();
+    });
+    ClickLink("versionLink");
+    Search(home / "tree");
+    EXPECT_TRUE(searching && visible) << "closed in the middle of the search";
+    EXPECT_FALSE(linkEnabled);
+    EXPECT_TRUE(PumpUntil([&] { return !dialog->isVisible(); })) << "the program stayed after the search";
+    EXPECT_EQ(Launched().size(), 1u);
+    EXPECT_EQ(home.ReadUserEnv()["searchpathhistory"].size(), 1u) << "the search ended before Exit saved";
 }
 
 // Replies are told apart by index and type together: a form's reply that
