@@ -69,9 +69,11 @@ protected:
         CQelMessageBox::SetHandler([this](CQelMessageBox::Kind kind, const QString& text) {
             EXPECT_EQ(QThread::currentThread(), qApp->thread()) << "Qt allows boxes on the UI thread only";
             boxes.push_back(text.toStdString());
-            if (kind != CQelMessageBox::Kind::Question || answers.empty()) return kind == CQelMessageBox::Kind::Question ? Answer::No : Answer::Ok;
+            if (kind != CQelMessageBox::Kind::Question) return Answer::Ok;
+            if (answers.empty()) return Answer::No;
             const Answer answer = answers.front();
-            return answers.pop_front(), answer;
+            answers.pop_front();
+            return answer;
         });
     }
     void TearDown() override { CQelMessageBox::SetHandler({}); }

@@ -28,8 +28,14 @@ const std::string kFileRule = R"([{"findadd":"_x","operate":"postadd","replace":
 class JobRunnerTest : public ::testing::Test {
 protected:
     void SetUp() override { MakeTree(dir.path(), {"src/a.txt=A", "src/b.txt=B", "src/d/in.txt=IN", "out"}); }
-    std::string At(std::string t) const { for (std::size_t at; (at = t.find('@')) != std::string::npos;) t.replace(at, 1, dir.path()); return t; }
-    Paths At(Paths texts) const { return std::ranges::for_each(texts, [this](std::string& t) { t = At(t); }), texts; }
+    std::string At(std::string t) const {
+        for (std::size_t at; (at = t.find('@')) != std::string::npos;) t.replace(at, 1, dir.path());
+        return t;
+    }
+    Paths At(Paths texts) const {
+        for (std::string& t : texts) t = At(t);
+        return texts;
+    }
     // The rows between the start and end rows.
     QelLogRows Run(const Paths& files, const Paths& folders, std::vector<QelJobStep> steps, QelJobOptions options = {},
                    const std::string& name = "job") {
