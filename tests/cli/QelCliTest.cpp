@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "../common/QelTree.h"
+#include "../common/QelTreeText.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ const char kUserEnv[] = R"({"searchfilter":[{"filterfileext":["cpp"]},{"name":""
 class Cli : public ::testing::Test {
 protected:
     void SetUp() override {
-        MakeTree(t.path(), {"src/main.cpp", "src/src/deep.txt", "top.txt", "l/to -> ../src", "--help/a.txt"});
+        MakeTree(t.path(), {"src/main.cpp", "src/src/deep.txt", "top.txt", "l/to->../src", "--help/a.txt"});
         std::string env = kUserEnv;
         for (std::size_t at; (at = env.find("OUT")) != std::string::npos;) env.replace(at, 3, home / "out");
         MakeTree(home.path(), {"out/", "user/env.json=" + env,

@@ -1,13 +1,16 @@
 #pragma once
 // A folder tree written from, and read back as, one line of text, so a test
 // states what it starts from and what must be on disk afterwards at a glance:
-// "name=bytes" is a file, "name/" a folder, "name->target" a link (and, read
-// back only, "name*" any other kind of file).
+// "name=bytes" is a file, "name" an empty one, "name/" a folder, "name->target"
+// a link (and, read back only, "name*" any other kind of file).
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,14 +18,26 @@
 
 using Texts = std::vector<std::string>;
 
+// Makes each entry below root, its parent folders first; throws when an item
+// cannot be made; a file given again gets the new bytes.
 inline void MakeTree(const std::string& root, const Texts& entries) {
     for (const std::string& entry : entries) {
         const std::size_t link = entry.find("->"), equals = entry.find('=');
-        const std::string path = root + "/" + entry.substr(0, std::min(link, equals));
+        std::string path = root + "/" + entry.substr(0, std::min(link, equals));
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        if (link < equals) ::symlink(entry.substr(link + 2).c_str(), path.c_str());
-        else if (equals != std::string::npos) WriteBytes(path, entry.substr(equals + 1));
-        else std::filesystem::create_directories(path);
+        bool made = false;
+        if (link < equals) {
+            made = ::symlink(entry.substr(link + 2).c_str(), path.c_str()) == 0;
+        } else if (path.ends_with('/')) {
+            std::error_code ignored;
+            std::filesystem::create_directories(path, ignored);
+            made = std::filesystem::is_directory(path);
+        } else if (const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644); fd >= 0) {
+            const std::string bytes = equals == std::string::npos ? "" : entry.substr(equals + 1);
+            made = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+            ::close(fd);
+        }
+        if (!made) throw std::runtime_error("cannot make " + path);
     }
 }
 

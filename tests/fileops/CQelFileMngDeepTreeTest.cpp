@@ -32,7 +32,6 @@ void DeepBottom(const std::string& root, bool make, mode_t mode) {
     ::close(fd);
 }
 
-int OpenDescriptors() { return static_cast<int>(Names("/proc/self/fd").size()); }
 }  // namespace
 
 TEST(CQelFileMngDeepTree, CopiesAndDeletesFiveThousandLevelsWithAHandfulOfDescriptors) {

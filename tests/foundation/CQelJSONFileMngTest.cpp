@@ -35,11 +35,6 @@ protected:
     CQelJSONFileMng m_json;
 };
 
-std::string Repeat(const std::string& piece, std::size_t count) {
-    std::string text;
-    while (count--) text += piece;
-    return text;
-}
 }  // namespace
 
 // Missing and empty files are no error; a file exactly as large as the size

@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 
 #include "CQelWinUtilFunc.h"
-#include "QelTree.h"
+#include "QelTreeText.h"
 
 namespace {
 class AssocDesktop : public testing::Environment {
@@ -13,7 +13,7 @@ public:
     void SetUp() override {
         viewer = m_dir / "bin/qel-viewer";
         // The type database only; no system programs can answer.
-        MakeTree(m_dir.path(), {"system/mime -> /usr/share/mime", "config/", "bin/qel-viewer=#!/bin/sh\n",
+        MakeTree(m_dir.path(), {"system/mime->/usr/share/mime", "config/", "bin/qel-viewer=#!/bin/sh\n",
                                 "data/applications/qel-viewer.desktop=[Desktop Entry]\nType=Application\nName=Qel Viewer\nExec=" + viewer +
                                     " %f\nMimeType=text/plain;text/html;\n",
                                 "data/applications/mimeapps.list=[Default Applications]\ntext/plain=qel-viewer.desktop\ntext/html=qel-viewer.desktop\n"});

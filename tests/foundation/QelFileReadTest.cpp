@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "QelFileRead.h"
-#include "QelTree.h"
+#include "QelTreeText.h"
 
 using qel::QelFileReadStatus;
 
@@ -16,8 +16,8 @@ using qel::QelFileReadStatus;
 TEST(QelFileRead, ReadsRegularFilesWholeAndRefusesTheRestWithoutBlocking) {
     QelTestDir dir;
     const std::string content = std::string(200000, 'x') + "end";
-    MakeTree(dir.path(), {"big.json=" + content, "link.json -> big.json", "at.json=" + std::string(4096, 'a'), "over.json=" + std::string(4097, 'a'),
-                          "huge.json={}", "zero.json -> /dev/zero", "random.json -> /dev/urandom", "folder.json/", "dangling.json -> nowhere"});
+    MakeTree(dir.path(), {"big.json=" + content, "link.json->big.json", "at.json=" + std::string(4096, 'a'), "over.json=" + std::string(4097, 'a'),
+                          "huge.json={}", "zero.json->/dev/zero", "random.json->/dev/urandom", "folder.json/", "dangling.json->nowhere"});
     std::filesystem::resize_file(dir / "huge.json", qel::kMaxSettingsFileBytes + 1);
     ASSERT_EQ(::mkfifo((dir / "fifo.json").c_str(), 0600), 0);
     const struct { const char* leaf; std::size_t limit; QelFileReadStatus status; std::string bytes; } cases[] = {

@@ -11,11 +11,6 @@
 #include "QelTestDir.h"
 
 namespace {
-std::string Repeat(const std::string& piece, std::size_t count) {
-    std::string text;
-    while (count--) text += piece;
-    return text;
-}
 
 // depth arrays or objects, one inside the other, closed properly.
 std::string Nested(int depth, bool objects) {

@@ -10,8 +10,10 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -69,4 +71,14 @@ inline bool RunUnprivileged(const std::function<bool()>& check) {
     if (child == 0) ::_exit(::setgid(kUnprivilegedId) == 0 && ::setuid(kUnprivilegedId) == 0 && check() ? 0 : 1);
     int status = 0;
     return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The descriptors this process holds, the listing's own one included.
+inline int OpenDescriptors() { return static_cast<int>(std::ranges::distance(std::filesystem::directory_iterator("/proc/self/fd"))); }
+
+// piece, count times over.
+inline std::string Repeat(const std::string& piece, std::size_t count) {
+    std::string text;
+    while (count--) text += piece;
+    return text;
 }

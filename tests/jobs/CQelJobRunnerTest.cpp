@@ -27,7 +27,7 @@ const std::string kFileRule = R"([{"findadd":"_x","operate":"postadd","replace":
 // them in that order, and out/ is an empty destination.
 class JobRunnerTest : public ::testing::Test {
 protected:
-    void SetUp() override { MakeTree(dir.path(), {"src/a.txt=A", "src/b.txt=B", "src/d/in.txt=IN", "out"}); }
+    void SetUp() override { MakeTree(dir.path(), {"src/a.txt=A", "src/b.txt=B", "src/d/in.txt=IN", "out/"}); }
     std::string At(std::string t) const {
         for (std::size_t at; (at = t.find('@')) != std::string::npos;) t.replace(at, 1, dir.path());
         return t;

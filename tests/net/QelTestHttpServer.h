@@ -61,10 +61,7 @@ public:
         return On(pattern, [this, first](const httplib::Request&, httplib::Response& res) {
             res.set_content_provider(100, "text/plain", [this, first](size_t, size_t, httplib::DataSink& sink) {
                 if (!first.empty()) sink.write(first.data(), first.size());
-                std::unique_lock<std::mutex> lock(m_mutex);
-                ++m_holders;
-                m_changed.notify_all();
-                m_changed.wait(lock, [this] { return m_released; });
+                Hold();
                 return false;
             });
         });
@@ -80,12 +77,14 @@ public:
         return m_targets;
     }
 
-    // Blocks a handler until Release (or the server's end).
+    // Blocks a handler until Release (or the server's end); WaitForHolders counts it.
     void Hold() {
         std::unique_lock<std::mutex> lock(m_mutex);
+        ++m_holders;
+        m_changed.notify_all();
         m_changed.wait(lock, [this] { return m_released; });
     }
-    // Until count stalled handlers have sent their first bytes.
+    // Until count handlers hold (a stalled one after sending its first bytes).
     void WaitForHolders(int count) {
         std::unique_lock<std::mutex> lock(m_mutex);
         m_changed.wait(lock, [&] { return m_holders >= count; });

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "../common/QelTree.h"
+#include "../common/QelTreeText.h"
 #include "CQelFileMng.h"
 #include "CQelReadAhead.h"
 #include "CQelSearchCriteria.h"
@@ -31,8 +31,6 @@ inline Paths Relative(const Paths& paths, const std::string& root) {
     for (const std::string& p : paths) out.push_back(p.substr(root.size() + 1));
     return Sorted(out);
 }
-// Counts the listing's own descriptor too.
-inline int OpenDescriptors() { return static_cast<int>(std::ranges::distance(std::filesystem::directory_iterator("/proc/self/fd"))); }
 
 // Calls f after every hit.
 struct CCallbackDelegate : IQelFileMngEventDelegate {

@@ -51,7 +51,7 @@ void AddBushy(Paths& entries, const std::string& rel, int depth, const std::stri
     if (depth == 0) return;
     AddBushy(entries, rel + "/x", depth - 1, jumpTo);
     AddBushy(entries, rel + "/y", depth - 1, jumpTo);
-    if (depth % 2 == 0 && !jumpTo.empty()) entries.push_back(rel + "/jump -> " + jumpTo);
+    if (depth % 2 == 0 && !jumpTo.empty()) entries.push_back(rel + "/jump->" + jumpTo);
     entries.push_back(rel + "/z" + std::to_string(depth) + ".txt");
 }
 
@@ -69,7 +69,7 @@ void MakeLinkedBushyTree(const QelTestDir& t, int depth) {
 TEST(WalkBudget, EverySetUpReportsWhatAPlainWalkDoesInTheSameOrder) {
     QelTestDir t;
     MakeLinkedBushyTree(t, 7);
-    MakeTree(t.path(), {"tree/x/x/up -> .."});
+    MakeTree(t.path(), {"tree/x/x/up->.."});
     const QelStringArray exts = {u"txt"}, folders = {u"y", u"e2", u"jump", u"up"};
     const SearchOutcome plain = Walk(t / "tree", {}, exts, folders, {{true, true}});
     ASSERT_EQ(plain.files.size(), 424u);  // 382 in the tree, 42 through the links
@@ -217,7 +217,7 @@ TEST(WalkBoundary, OtherFileSystemsOnlyWhenAllowedPseudoOnesNever) {
     Paths entries = {"m/onm.txt"}, links, mountHits = {t / "m/onm.txt"};
     for (const std::string i : {"0", "1", "2", "3"}) {
         for (int k = 0; k < 20; ++k) entries.push_back("a" + i + "/hit" + std::to_string(k));
-        entries.insert(entries.end(), {"s" + i + "/procl -> /proc/sys/fs", "s" + i + "/ml -> " + t / "m"});
+        entries.insert(entries.end(), {"s" + i + "/procl->/proc/sys/fs", "s" + i + "/ml->" + t / "m"});
         links.insert(links.end(), {t / ("s" + i + "/procl"), t / ("s" + i + "/ml")});
         mountHits.push_back(t / ("s" + i + "/ml/onm.txt"));
     }

@@ -118,8 +118,8 @@ TEST(WalkNames, OddNamesRoundTripToTheSameFile) {
 TEST(WalkLinks, LinksAreFilesUnlessFollowedAndCyclesEndAtOnce) {
     QelTestDir outside;
     MakeTree(outside.path(), {"secret.txt"});
-    const Paths links = {"real/inside.txt", "file.txt", "dirlink -> real", "filelink -> file.txt", "dangling -> nowhere",
-                         "alias.doc -> real/inside.txt", "out -> " + outside.path(), "a/up -> ..", "a/self -> ."};
+    const Paths links = {"real/inside.txt", "file.txt", "dirlink->real", "filelink->file.txt", "dangling->nowhere",
+                         "alias.doc->real/inside.txt", "out->" + outside.path(), "a/up->..", "a/self->."};
     const QelStringArray linkNames = {u"dirlink", u"out", u"up", u"self", u"top"};
     const struct { Paths tree; bool follow; QelStringArray names, exts, dirs; Paths files, folders; std::string root = ""; } cases[] = {
         {links, false, {u""}, {}, {u"dirlink", u"out", u"up", u"self", u"top", u"real"},
@@ -128,18 +128,18 @@ TEST(WalkLinks, LinksAreFilesUnlessFollowedAndCyclesEndAtOnce) {
         {links, false, {}, {u"doc", u"txt"}, {}, {"alias.doc", "file.txt", "real/inside.txt"}, {}},
         {links, true, {u"inside", u"secret"}, {}, linkNames,
          {"dirlink/inside.txt", "out/secret.txt", "real/inside.txt"}, {"a/self", "a/top", "a/up", "dirlink", "out"}},
-        {{"c/tod -> ../d", "d/toc -> ../c"}, true, {}, {}, {u"tod", u"toc"}, {},
+        {{"c/tod->../d", "d/toc->../c"}, true, {}, {}, {u"tod", u"toc"}, {},
          {"c/tod", "c/tod/toc", "d/toc", "d/toc/tod"}},
         // Not a cycle: the same folder under two paths, each path reported once.
-        {{"shared/x.txt", "p/s -> ../shared", "q/s -> ../shared"}, true, {}, {u"txt"}, {},
+        {{"shared/x.txt", "p/s->../shared", "q/s->../shared"}, true, {}, {u"txt"}, {},
          {"p/s/x.txt", "q/s/x.txt", "shared/x.txt"}, {}},
-        {{"real/x.txt", "alias -> real"}, false, {}, {u"txt"}, {}, {"alias/x.txt"}, {}, "alias"},  // a root is followed
+        {{"real/x.txt", "alias->real"}, false, {}, {u"txt"}, {}, {"alias/x.txt"}, {}, "alias"},  // a root is followed
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.tree.back() + (c.follow ? ", followed" : ""));
         QelTestDir t;
         MakeTree(t.path(), c.tree);
-        if (c.tree == links) MakeTree(t.path(), {"a/top -> " + t.path()});
+        if (c.tree == links) MakeTree(t.path(), {"a/top->" + t.path()});
         CCallbackDelegate slow([] { usleep(2000); });  // the helper is at work by the time the walk arrives
         for (const bool readAhead : {false, true}) {  // the helper knows the path above what it was handed
             const WalkSetup setup = {{true, c.follow}, 64, readAhead, readAhead ? &slow : nullptr};
